@@ -1,0 +1,43 @@
+#pragma once
+// Shell services: open a document or an address with the desktop's handler,
+// start a program with an argument list (never through a shell command line).
+// Tests install a recording double.
+
+#include <string>
+#include <vector>
+
+namespace tw {
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Each returns false when the desktop reports failure.
+    virtual bool openDocument(const std::string &path) = 0;   // a local file
+    virtual bool openUrl(const std::string &url) = 0;         // http:, mailto:, ...
+    virtual bool startProgram(const std::string &program, const std::vector<std::string> &arguments) = 0;
+
+    static Shell &current();
+    static void install(Shell *replacement); // nullptr restores the real one; not owned
+};
+
+class DesktopShell : public Shell {
+public:
+    bool openDocument(const std::string &path) override;
+    bool openUrl(const std::string &url) override;
+    bool startProgram(const std::string &program, const std::vector<std::string> &arguments) override;
+};
+
+// Test double: records "open: path", "url: ...", "start: program arg..." and
+// answers with Succeed.
+class RecordingShell : public Shell {
+public:
+    RecordingShell() { install(this); }
+    ~RecordingShell() override { install(nullptr); }
+    std::vector<std::string> calls;
+    bool succeed = true;
+    bool openDocument(const std::string &path) override;
+    bool openUrl(const std::string &url) override;
+    bool startProgram(const std::string &program, const std::vector<std::string> &arguments) override;
+};
+
+} // namespace tw

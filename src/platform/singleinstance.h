@@ -1,0 +1,33 @@
+#pragma once
+// One running Tidewell per user. The first instance listens on a local
+// socket named after the program and the user; a later start finds it, asks
+// it to bring its window forward, and ends.
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+namespace tw {
+
+class TFirstInstance : public QObject {
+    Q_OBJECT
+public:
+    // Key names the instance; empty uses "tidewell-" + the user name.
+    explicit TFirstInstance(const QString &key = QString(), QObject *parent = nullptr);
+    ~TFirstInstance() override;
+
+    // True when another instance was found and asked to show itself: this
+    // instance should end. Otherwise this instance becomes the first one.
+    bool anotherInstanceRunning();
+
+signals:
+    // A later start asked this (first) instance to restore or raise its window.
+    void showRequested();
+
+private:
+    QString m_key;
+    QLocalServer *m_server = nullptr;
+};
+
+} // namespace tw
