@@ -1,0 +1,477 @@
+#include "net/msmsgcls.h"
+
+#include "net/errors.h"
+#include "platform/bytes.h"
+
+#include <algorithm>
+
+namespace tw {
+
+namespace {
+
+constexpr size_t kMaxValue = 255;
+
+std::string cut(std::string_view text, size_t length = kMaxValue)
+{
+    return std::string(text.substr(0, std::min(length, text.size())));
+}
+
+bool isContinuation(const std::string &line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
+
+std::string withColon(std::string name)
+{
+    if (name.empty() || name.back() != ':')
+        name += ':';
+    return name;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+int base64Value(char c)
+{
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 26;
+    if (c >= '0' && c <= '9')
+        return c - '0' + 52;
+    if (c == '+')
+        return 62;
+    if (c == '/')
+        return 63;
+    if (c == '=')
+        return 0; // padding: its bytes are cut off afterwards
+    throw EMessageParserError("Invalid Character");
+}
+
+// Base64 of one encoded word. Every group of four gives three bytes; a final
+// incomplete group gives the whole bytes its bits cover. Padding bytes are
+// then removed, one per trailing "=".
+std::string decodeBase64Word(std::string_view encoded)
+{
+    std::string out;
+    unsigned bits = 0;
+    int bitCount = 0;
+    for (char c : encoded) {
+        bits = (bits << 6) | static_cast<unsigned>(base64Value(c));
+        bitCount += 6;
+        if (bitCount >= 8) {
+            bitCount -= 8;
+            out += static_cast<char>((bits >> bitCount) & 0xFF);
+        }
+    }
+    size_t padding = 0;
+    while (padding < encoded.size() && encoded[encoded.size() - 1 - padding] == '=')
+        ++padding;
+    out.resize(out.size() > padding ? out.size() - padding : 0);
+    return cut(out);
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Quoted-printable of one encoded word; the result ends at the first line
+// break it produces, since a header value is one line.
+std::string decodeQuotedWord(std::string_view encoded)
+{
+    std::string out;
+    for (size_t i = 0; i < encoded.size(); ++i) {
+        char c = encoded[i];
+        if (c == '=' && i + 2 < encoded.size()) {
+            const int hi = hexValue(encoded[i + 1]);
+            const int lo = hexValue(encoded[i + 2]);
+            if (hi >= 0 && lo >= 0) {
+                c = static_cast<char>(hi * 16 + lo);
+                i += 2;
+            }
+        }
+        if (c == '\r' || c == '\n')
+            break;
+        out += c;
+    }
+    return cut(out);
+}
+
+// Position of the "?=" that closes the encoded word opened at Start, skipping
+// the "?B?=" / "?Q?=" that stands where the encoded text begins with "=".
+size_t findWordEnd(const std::string &s, size_t start)
+{
+    for (size_t p = start + 2; p + 1 < s.size(); ++p) {
+        if (s[p] != '?' || s[p + 1] != '=' || p < 3)
+            continue;
+        if (s[p - 2] == '?' && (s[p - 1] == 'B' || s[p - 1] == 'Q'))
+            continue;
+        return p;
+    }
+    return std::string::npos;
+}
+
+std::string decodeWord(std::string_view inner)
+{
+    const size_t q = inner.find('?');
+    if (q == std::string_view::npos || q + 1 >= inner.size())
+        return std::string(); // no kind at all: nothing to decode
+    const char kind = inner[q + 1];
+    const std::string_view encoded = q + 3 <= inner.size() ? inner.substr(q + 3) : std::string_view();
+    if (kind == 'B' || kind == 'b')
+        return decodeBase64Word(encoded);
+    if (kind == 'Q' || kind == 'q')
+        return decodeQuotedWord(encoded);
+    // An unknown kind keeps its text as written rather than losing it.
+    return cut(encoded);
+}
+
+// A comma inside double quotes must not split an address list; it is
+// swapped for a byte that never occurs in a header and swapped back later.
+constexpr char kProtectedComma = '\x01';
+
+void protectQuotedCommas(std::string &text)
+{
+    bool quoted = false;
+    for (char &c : text) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && quoted)
+            c = kProtectedComma;
+    }
+}
+
+void addAddressPieces(std::string value, std::vector<std::string> &list)
+{
+    protectQuotedCommas(value);
+    size_t begin = 0;
+    while (true) {
+        const size_t comma = value.find(',', begin);
+        const std::string piece = trimmed(std::string_view(value).substr(
+            begin, comma == std::string::npos ? std::string::npos : comma - begin));
+        std::string item = trimmed(DecodeHeaderValue(piece));
+        if (!item.empty()) // "a, b," or a line ending in a comma adds no empty address
+            list.push_back(std::move(item));
+        if (comma == std::string::npos)
+            break;
+        begin = comma + 1;
+    }
+}
+
+// Reads "H:M[:S]" into a time of day; false when it is not one.
+bool readTime(const std::string &text, TDateTime &time)
+{
+    int parts[3] = {0, 0, 0};
+    int count = 0;
+    size_t begin = 0;
+    while (true) {
+        if (count == 3)
+            return false;
+        const size_t colon = text.find(':', begin);
+        const std::string part = text.substr(begin, colon == std::string::npos ? std::string::npos : colon - begin);
+        long long value = 0;
+        if (part.empty() || !parseInt(part, value) || value < 0 || value > 59)
+            return false;
+        parts[count++] = static_cast<int>(value);
+        if (colon == std::string::npos)
+            break;
+        begin = colon + 1;
+    }
+    if (count < 2 || parts[0] > 23)
+        return false;
+    time = encodeTime(parts[0], parts[1], parts[2]);
+    return true;
+}
+
+std::string dropTrailingComma(std::string text)
+{
+    if (!text.empty() && text.back() == ',')
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+// ---- TmsHeaders ------------------------------------------------------------
+
+void TmsHeaders::Delete(int i) { m_lines.erase(m_lines.begin() + i); }
+
+void TmsHeaders::SetText(std::string_view stream)
+{
+    m_lines.clear();
+    size_t begin = 0;
+    while (begin < stream.size()) {
+        size_t end = begin;
+        while (end < stream.size() && stream[end] != '\r' && stream[end] != '\n')
+            ++end;
+        m_lines.emplace_back(stream.substr(begin, end - begin));
+        if (end < stream.size() && stream[end] == '\r' && end + 1 < stream.size() && stream[end + 1] == '\n')
+            ++end;
+        begin = end + 1;
+    }
+}
+
+std::string TmsHeaders::Text() const
+{
+    std::string out;
+    for (const auto &line : m_lines)
+        out += line + "\r\n";
+    return out;
+}
+
+std::string TmsHeaders::GetFieldBody(std::string name) const
+{
+    if (m_lines.empty())
+        return std::string();
+    name = withColon(std::move(name));
+    size_t i = 0;
+    while (i < m_lines.size() && !startsWith(upperCase(m_lines[i]), upperCase(name)))
+        ++i;
+    if (i == m_lines.size())
+        return std::string();
+    const std::string &line = m_lines[i];
+    std::string value = trimmed(std::string_view(line).substr(line.find(':') + 1));
+    for (++i; i < m_lines.size() && isContinuation(m_lines[i]); ++i)
+        value += " " + trimmed(m_lines[i]);
+    const std::string bare = upperCase(std::string_view(name).substr(0, name.size() - 1));
+    if (bare == "CONTENT-TYPE" || bare == "X-UIDL")
+        return value;
+    return DecodeHeaderValue(value);
+}
+
+void TmsHeaders::GetAddresses(std::string_view name, std::vector<std::string> &list) const
+{
+    list.clear();
+    const std::string upperName = upperCase(name);
+    size_t i = 0;
+    while (i < m_lines.size()) {
+        if (!startsWith(upperCase(m_lines[i]), upperName)) {
+            ++i;
+            continue;
+        }
+        const size_t colon = m_lines[i].find(':');
+        if (colon == std::string::npos)
+            break;
+        addAddressPieces(m_lines[i].substr(colon + 1), list);
+        for (++i; i < m_lines.size() && m_lines[i].find(':') == std::string::npos; ++i)
+            addAddressPieces(m_lines[i], list);
+    }
+    for (auto &item : list)
+        std::replace(item.begin(), item.end(), kProtectedComma, ',');
+}
+
+void TmsHeaders::DeleteField(std::string name)
+{
+    name = upperCase(withColon(std::move(name)));
+    size_t i = 0;
+    while (i < m_lines.size() && !startsWith(upperCase(m_lines[i]), name))
+        ++i;
+    if (i == m_lines.size())
+        return;
+    size_t end = i + 1;
+    while (end < m_lines.size() && isContinuation(m_lines[end]))
+        ++end;
+    m_lines.erase(m_lines.begin() + static_cast<long>(i), m_lines.begin() + static_cast<long>(end));
+}
+
+void TmsHeaders::CutAtBody()
+{
+    const auto empty = std::find_if(m_lines.begin(), m_lines.end(), [](const std::string &l) { return l.empty(); });
+    m_lines.erase(empty, m_lines.end());
+}
+
+// ---- TmsRemoteInfo ---------------------------------------------------------
+
+TmsRemoteInfoItem &TmsRemoteInfo::Add()
+{
+    m_items.push_back(std::make_unique<TmsRemoteInfoItem>());
+    return *m_items.back();
+}
+
+// ---- Addresses -------------------------------------------------------------
+
+void TmsMailAddress::SetName(std::string_view text) { Name = cut(text); }
+void TmsMailAddress::SetAddress(std::string_view text) { Address = cut(text); }
+
+std::string StripQuotes(std::string_view text)
+{
+    std::string s = trimmed(text);
+    size_t b = 0;
+    while (b < s.size() && s[b] == '"')
+        ++b;
+    size_t e = s.size();
+    while (e > b && s[e - 1] == '"')
+        --e;
+    return s.substr(b, e - b);
+}
+
+void ParseAddress(std::string_view text, TmsMailAddress &address)
+{
+    const size_t lt = text.find('<');
+    if (lt != std::string_view::npos) {
+        const size_t gt = text.find('>');
+        if (gt == std::string_view::npos || gt < lt) {
+            address.SetAddress("");
+            address.SetName(StripQuotes(text));
+            return;
+        }
+        address.SetAddress(StripQuotes(text.substr(lt + 1, gt - lt - 1)));
+        std::string rest(text.substr(0, lt));
+        rest += text.substr(gt + 1);
+        address.SetName(StripQuotes(rest));
+        return;
+    }
+    const size_t paren = text.find('(');
+    if (paren != std::string_view::npos) {
+        address.SetAddress(StripQuotes(text.substr(0, paren)));
+        std::string_view after = text.substr(paren + 1);
+        if (!after.empty())
+            after.remove_suffix(1);
+        address.SetName(StripQuotes(after));
+        return;
+    }
+    address.SetAddress(text);
+    address.SetName("");
+}
+
+SplitAddressResult SplitAddress(std::string_view text)
+{
+    TmsMailAddress scratch;
+    ParseAddress(text, scratch);
+    return {scratch.Address, scratch.Name};
+}
+
+// ---- Header text -----------------------------------------------------------
+
+std::string DecodeHeaderValue(std::string_view text)
+{
+    std::string s = cut(text);
+    size_t start;
+    while ((start = s.find("=?")) != std::string::npos) {
+        const size_t end = findWordEnd(s, start);
+        if (end == std::string::npos) {
+            s.resize(start);
+            break;
+        }
+        const std::string decoded = decodeWord(std::string_view(s).substr(start + 2, end - start - 2));
+        s = cut(s.substr(0, start) + decoded + trimmed(std::string_view(s).substr(end + 2)));
+        std::replace(s.begin(), s.end(), '_', ' ');
+    }
+    return s;
+}
+
+// ---- Dates -----------------------------------------------------------------
+
+ParsedDate ParseDate(std::string_view text)
+{
+    static const char *const kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                          "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+    const std::string s = upperCase(StripQuotes(text));
+    if (s.empty())
+        return {};
+
+    size_t digit = std::find_if(s.begin(), s.end(), isDigit) - s.begin();
+    if (digit + 1 >= s.size())
+        return {};
+    std::string rest = trimmed(std::string_view(s).substr(digit));
+    size_t space = rest.find(' ');
+    long long day = 0;
+    if (space == std::string::npos || !parseInt(rest.substr(0, space), day))
+        return {};
+    rest = trimmed(std::string_view(rest).substr(space + 1));
+
+    int month = 0;
+    for (int m = 0; m < 12 && month == 0; ++m)
+        if (rest.find(kMonths[m]) != std::string::npos)
+            month = m + 1;
+    if (month == 0)
+        return {};
+
+    digit = std::find_if(rest.begin(), rest.end(), isDigit) - rest.begin();
+    if (digit + 1 >= rest.size())
+        return {};
+    rest = trimmed(std::string_view(rest).substr(digit));
+    const size_t yearEnd = rest.find_first_of(" ,");
+    long long year = 0;
+    if (!parseInt(dropTrailingComma(trimmed(std::string_view(rest).substr(0, yearEnd))), year))
+        return {};
+    if (year >= 51 && year <= 99)
+        year += 1900;
+    else if (year >= 0 && year <= 50)
+        year += 2000;
+    rest = yearEnd == std::string::npos ? std::string() : trimmed(std::string_view(rest).substr(yearEnd + 1));
+
+    if (day < 1 || day > 31 || year < 1 || year > 9999)
+        return {};
+    const TDateTime date = encodeDate(static_cast<int>(year), month, static_cast<int>(day));
+    if (date == 0)
+        return {};
+
+    const size_t timeEnd = rest.find(' ');
+    TDateTime time = 0;
+    if (!readTime(dropTrailingComma(trimmed(std::string_view(rest).substr(0, timeEnd))), time))
+        time = 0;
+    ParsedDate result;
+    result.value = date + time;
+    result.rest = timeEnd == std::string::npos ? std::string() : trimmed(std::string_view(rest).substr(timeEnd + 1));
+    return result;
+}
+
+// ---- Words and parameters --------------------------------------------------
+
+std::string GetWord(std::string_view text, int skip, bool firstOnly)
+{
+    std::string s(text);
+    for (int i = 0; i < skip; ++i) {
+        const size_t space = s.find(' ');
+        if (space == std::string::npos)
+            return std::string();
+        s = trimmed(std::string_view(s).substr(space + 1));
+    }
+    if (firstOnly) {
+        const size_t space = s.find(' ');
+        if (space != std::string::npos)
+            s.resize(space);
+    }
+    return trimmed(s);
+}
+
+int GetWordInt(std::string_view text, int skip)
+{
+    long long value = 0;
+    const std::string word = GetWord(text, skip, true);
+    if (word.empty() || !parseInt(word, value) || value < INT32_MIN || value > INT32_MAX)
+        return -1;
+    return static_cast<int>(value);
+}
+
+std::string GetParameter(std::string_view name, std::string_view text)
+{
+    const size_t at = findText(text, name);
+    if (at == std::string_view::npos)
+        return std::string();
+    const size_t valueStart = at + name.size() + 1; // skips the "="
+    std::string s = valueStart < text.size() ? trimmed(text.substr(valueStart)) : std::string();
+    if (!s.empty() && s[0] == '"') {
+        const size_t close = s.find('"', 1);
+        s = s.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+    } else {
+        const size_t space = s.find(' ');
+        if (space != std::string::npos)
+            s.resize(space);
+    }
+    if (!s.empty() && s.back() == ';')
+        s.pop_back();
+    return trimmed(s);
+}
+
+std::string GetMainValue(std::string_view text)
+{
+    const std::string s = trimmedLeft(text);
+    return trimmed(std::string_view(s).substr(0, s.find_first_of(" ;")));
+}
+
+} // namespace tw

@@ -1,0 +1,154 @@
+#pragma once
+// The message-side vocabulary of the internet library: a header block as raw
+// lines, the per-message information a POP3 client keeps for the messages
+// waiting on a server, encoded-word decoding, address and date parsing, and
+// the small word and parameter functions the protocol clients share.
+// Everything is byte text: no character set is ever converted.
+
+#include "platform/datetime.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tw {
+
+// A header block: one entry per physical line, exactly as received. A folded
+// header occupies several lines; continuation lines begin with a space or tab.
+class TmsHeaders {
+public:
+    int Count() const { return static_cast<int>(m_lines.size()); }
+    // Line I (0-based); I must be in range.
+    const std::string &Strings(int i) const { return m_lines.at(static_cast<size_t>(i)); }
+    const std::vector<std::string> &Lines() const { return m_lines; }
+    void Add(std::string line) { m_lines.push_back(std::move(line)); }
+    void Delete(int i);
+    void Clear() { m_lines.clear(); }
+
+    // Replaces the block by Stream split into lines at CR LF, CR or LF.
+    void SetText(std::string_view stream);
+    // The lines joined, each ended by CR LF.
+    std::string Text() const;
+
+    // The value of the first header called Name (a ":" is appended when
+    // missing; case-insensitive). Folded lines are joined with one space and
+    // encoded words decoded (except for Content-Type and X-UIDL, returned
+    // whole). Empty when the header is absent. Raises EMessageParserError
+    // "Invalid Character" for a B-encoded word outside the base64 alphabet.
+    std::string GetFieldBody(std::string name) const;
+
+    // Clears List and fills it with the single addresses of every header whose
+    // name begins with Name (no ":" appended), continuation lines included.
+    // Raises like GetFieldBody.
+    void GetAddresses(std::string_view name, std::vector<std::string> &list) const;
+
+    // Removes the first header called Name together with its continuation lines.
+    void DeleteField(std::string name);
+
+    // Removes the first empty line and every line after it; a block without
+    // an empty line is left unchanged.
+    void CutAtBody();
+
+private:
+    std::vector<std::string> m_lines;
+};
+
+// What a POP3 client knows about one waiting message.
+class TmsRemoteInfoItem {
+public:
+    bool RetrieveFlag() const { return (m_flags & 1) != 0; }
+    bool DeleteFlag() const { return (m_flags & 2) != 0; }
+    void SetRetrieveFlag(bool on) { m_flags = on ? (m_flags | 1) : (m_flags & ~1); }
+    void SetDeleteFlag(bool on) { m_flags = on ? (m_flags | 2) : (m_flags & ~2); }
+
+    int Size = 0;          // bytes, from the server's listing; 0 when unreadable
+    TmsHeaders Headers;    // the raw header lines
+    std::string UID;       // filled only when re-read with its unique id
+
+private:
+    std::uint8_t m_flags = 0;
+};
+
+// The messages waiting on a server, in the server's order: item i is the
+// message the server numbers i+1 in the connection that filled the list.
+class TmsRemoteInfo {
+public:
+    int Count() const { return static_cast<int>(m_items.size()); }
+    // Item I (0-based); I must be in range.
+    TmsRemoteInfoItem &Items(int i) { return *m_items.at(static_cast<size_t>(i)); }
+    const TmsRemoteInfoItem &Items(int i) const { return *m_items.at(static_cast<size_t>(i)); }
+    // Appends a fresh item and returns it (owned by the list).
+    TmsRemoteInfoItem &Add();
+    void Clear() { m_items.clear(); }
+
+private:
+    std::vector<std::unique_ptr<TmsRemoteInfoItem>> m_items;
+};
+
+// A display name and a mail address, each at most 255 bytes (longer values
+// are cut when assigned through SetName/SetAddress or ParseAddress).
+struct TmsMailAddress {
+    std::string Name;
+    std::string Address;
+    void SetName(std::string_view text);
+    void SetAddress(std::string_view text);
+};
+
+// An owning, ordered list of addresses; copying makes a deep copy.
+class TmsAddressList {
+public:
+    int Count() const { return static_cast<int>(m_items.size()); }
+    TmsMailAddress &Items(int i) { return m_items.at(static_cast<size_t>(i)); }
+    const TmsMailAddress &Items(int i) const { return m_items.at(static_cast<size_t>(i)); }
+    TmsMailAddress &Add() { return m_items.emplace_back(); }
+    void Clear() { m_items.clear(); }
+    void Assign(const TmsAddressList &other) { m_items = other.m_items; }
+
+private:
+    std::vector<TmsMailAddress> m_items;
+};
+
+// Decodes the B and Q encoded words of Text (at most 255 bytes of it) and
+// turns every "_" into a space once any encoded word was present. Result at
+// most 255 bytes. Raises EMessageParserError "Invalid Character" for a
+// B-encoded word with a byte outside the base64 alphabet.
+std::string DecodeHeaderValue(std::string_view text);
+
+// Fills Address from an address text: "Name <addr>", "addr (Name)" or "addr".
+// Never reports malformed input.
+void ParseAddress(std::string_view text, TmsMailAddress &address);
+
+// ParseAddress into a scratch record; gives the mail address and display name.
+struct SplitAddressResult {
+    std::string address;
+    std::string name;
+};
+SplitAddressResult SplitAddress(std::string_view text);
+
+// Text trimmed, then every leading and trailing double quote removed.
+std::string StripQuotes(std::string_view text);
+
+// Reads a Date header value as written (the zone is not applied). Value is 0
+// and Rest empty when the text cannot be read; Rest is the text after the
+// time (normally the zone), trimmed.
+struct ParsedDate {
+    TDateTime value = 0;
+    std::string rest;
+};
+ParsedDate ParseDate(std::string_view text);
+
+// Skips Skip space-separated words; with FirstOnly gives the next word, else
+// all remaining text; trimmed. Empty when the text runs out of spaces first.
+std::string GetWord(std::string_view text, int skip, bool firstOnly);
+// GetWord with FirstOnly as a decimal number; -1 when it is not one.
+int GetWordInt(std::string_view text, int skip);
+// The value of parameter Name ("boundary", "charset", ...) found anywhere in
+// Text, case-insensitively; quoted values end at the next quote, others at
+// the next space; a trailing ";" is dropped. Empty when Name is absent.
+std::string GetParameter(std::string_view name, std::string_view text);
+// The text up to the first space or ";", trimmed ("text/plain; ..." -> "text/plain").
+std::string GetMainValue(std::string_view text);
+
+} // namespace tw

@@ -1,0 +1,209 @@
+#include "net/msmsgcls.h"
+
+#include "net/errors.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace tw;
+
+namespace {
+
+TmsHeaders block(std::string_view text)
+{
+    TmsHeaders h;
+    h.SetText(text);
+    return h;
+}
+
+std::string subjectOf(std::string_view line) { return block(line).GetFieldBody("Subject"); }
+
+bool sameMoment(TDateTime a, TDateTime b) { return std::fabs(a - b) < 1e-7; }
+
+} // namespace
+
+TEST(HeaderBlock, SplitsAtCrLfCrAndLf)
+{
+    const TmsHeaders h = block("A: 1\r\nB: 2\rC: 3\nD: 4\r\n\r\nbody");
+    ASSERT_EQ(h.Count(), 6);
+    EXPECT_EQ(h.Strings(3), "D: 4");
+    EXPECT_EQ(h.Strings(4), "");
+    EXPECT_EQ(h.Text(), "A: 1\r\nB: 2\r\nC: 3\r\nD: 4\r\n\r\nbody\r\n");
+}
+
+TEST(HeaderBlock, FieldBodyLookupAndTrimming)
+{
+    EXPECT_EQ(subjectOf("Subject:hello"), "hello");
+    EXPECT_EQ(subjectOf("Subject:    hello world   "), "hello world");
+    EXPECT_EQ(subjectOf("subject: lower"), "lower");
+    EXPECT_EQ(subjectOf("Subjects: not this"), "");
+    EXPECT_EQ(subjectOf("Subject: first\r\n\tsecond\r\nFrom: x"), "first second");
+    EXPECT_EQ(block("From: a\r\nSubject: s").GetFieldBody("Subject:"), "s");
+    EXPECT_EQ(TmsHeaders().GetFieldBody("Subject"), "");
+}
+
+TEST(HeaderBlock, LongValuesAreCutExceptContentTypeAndUidl)
+{
+    const std::string longText(300, 'x');
+    EXPECT_EQ(subjectOf("Subject: " + longText).size(), 255u);
+    EXPECT_EQ(block("Content-Type: " + longText).GetFieldBody("Content-Type").size(), 300u);
+    EXPECT_EQ(block("X-UIDL: " + longText).GetFieldBody("x-uidl").size(), 300u);
+    EXPECT_EQ(block("Content-Type: a_b =?x?Q?c?=").GetFieldBody("Content-Type"), "a_b =?x?Q?c?=");
+}
+
+TEST(HeaderText, DecodesEncodedWords)
+{
+    struct Case {
+        const char *in;
+        std::string out;
+    } cases[] = {
+        {"=?iso-8859-1?Q?Caf=E9_au_lait?=", "Caf\xE9 au lait"},
+        {"=?iso-8859-1?Q?=3D?=", "="},
+        {"Re: =?x?Q?a?= =?x?Q?b?=", "Re: ab"},
+        {"Hello =?broken", "Hello "},
+        {"plain_with_underscores", "plain_with_underscores"},
+        {"snake_case =?x?Q?w?=", "snake case w"},
+        {"=?utf-8?B?SGVsbG8gV29ybGQ=?=", "Hello World"},
+        {"=?utf-8?b?SGk=?= there", "Hithere"},
+        {"=?x?q?line=0Dcut?=", "line"},
+        {"=?x?Q?=ZZ?=", "=ZZ"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(DecodeHeaderValue(c.in), c.out) << c.in;
+}
+
+TEST(HeaderText, InvalidBase64RaisesAndReachesFieldBody)
+{
+    EXPECT_THROW(DecodeHeaderValue("=?x?B?ab cd?="), EMessageParserError);
+    try {
+        block("Subject: =?x?B?a?b?=").GetFieldBody("Subject");
+        FAIL() << "no error";
+    } catch (const EMessageParserError &e) {
+        EXPECT_STREQ(e.what(), "Invalid Character");
+    }
+}
+
+TEST(HeaderText, DecodingNeverGrowsBeyond255)
+{
+    // A decoded word that itself looks like an encoded word must still end.
+    EXPECT_EQ(DecodeHeaderValue("=?x?B?PT94P1E/YT89?="), "a");
+    EXPECT_LE(DecodeHeaderValue(std::string(250, 'a') + "=?x?Q?bbbbbbbbbbbb?=").size(), 255u);
+}
+
+TEST(HeaderBlock, GetAddressesSplitsListsAndContinuations)
+{
+    const TmsHeaders h = block("To: a@x.org, \"Doe, John\" <j@x.org>,\r\n"
+                               "  c@x.org\r\n"
+                               "Subject: s\r\n"
+                               "TO-extra: d@x.org\r\n"
+                               "Cc: e@x.org");
+    std::vector<std::string> list{"stale"};
+    h.GetAddresses("TO", list);
+    EXPECT_EQ(list, (std::vector<std::string>{"a@x.org", "\"Doe, John\" <j@x.org>", "c@x.org", "d@x.org"}));
+    h.GetAddresses("Bcc", list);
+    EXPECT_TRUE(list.empty());
+}
+
+TEST(HeaderBlock, DeleteFieldAndCutAtBody)
+{
+    TmsHeaders h = block("A: 1\r\nReceived: x\r\n y\r\n\tz\r\nB: 2\r\n\r\nbody\r\nmore");
+    h.DeleteField("received");
+    EXPECT_EQ(h.Text(), "A: 1\r\nB: 2\r\n\r\nbody\r\nmore\r\n");
+    h.CutAtBody();
+    EXPECT_EQ(h.Text(), "A: 1\r\nB: 2\r\n");
+    h.CutAtBody();
+    EXPECT_EQ(h.Count(), 2);
+    h.DeleteField("Missing");
+    EXPECT_EQ(h.Count(), 2);
+}
+
+TEST(Addresses, ParseAddressForms)
+{
+    struct Case {
+        const char *in;
+        const char *address;
+        const char *name;
+    } cases[] = {
+        {"\"John Doe\" <john@x.org>", "john@x.org", "John Doe"},
+        {"john@x.org (John Doe)", "john@x.org", "John Doe"},
+        {"john@x.org", "john@x.org", ""},
+        {"<john@x.org>", "john@x.org", ""},
+        {"John <john@x.org", "", "John <john@x.org"},
+        {"John >x< y", "", "John >x< y"},
+        {"\"Only Name\"", "\"Only Name\"", ""},
+    };
+    for (const auto &c : cases) {
+        const auto r = SplitAddress(c.in);
+        EXPECT_EQ(r.address, c.address) << c.in;
+        EXPECT_EQ(r.name, c.name) << c.in;
+    }
+    TmsMailAddress a;
+    ParseAddress(std::string(300, 'n') + " <a@b>", a);
+    EXPECT_EQ(a.Name.size(), 255u);
+    EXPECT_EQ(StripQuotes("  \"\"quoted\"  "), "quoted");
+}
+
+TEST(Dates, ParseDateCases)
+{
+    struct Case {
+        const char *in;
+        TDateTime value;
+        const char *rest;
+    } cases[] = {
+        {"Tue, 5 Dec 2000 14:03:22 EST", encodeDate(2000, 12, 5) + encodeTime(14, 3, 22), "EST"},
+        {"5 Dec 00 14:03", encodeDate(2000, 12, 5) + encodeTime(14, 3, 0), ""},
+        {"5 Dec 99 1:02:03 GMT", encodeDate(1999, 12, 5) + encodeTime(1, 2, 3), "GMT"},
+        {"\"Mon, 1 Jan 2001\"", encodeDate(2001, 1, 1), ""},
+        {"Mon, 1 Jan 2001 ", encodeDate(2001, 1, 1), ""},
+        {"Mon, 01 Jan 2001, 25:99 +0100", encodeDate(2001, 1, 1), "+0100"},
+        {"31 Feb 2001 10:00:00", 0, ""},
+        {"yesterday", 0, ""},
+        {"", 0, ""},
+        {"5 Foo 2001 10:00", 0, ""},
+        {"x5 Dec", 0, ""},
+    };
+    for (const auto &c : cases) {
+        const ParsedDate d = ParseDate(c.in);
+        EXPECT_TRUE(sameMoment(d.value, c.value)) << c.in << " gave " << d.value;
+        EXPECT_EQ(d.rest, c.rest) << c.in;
+    }
+    // A date without a time is that day at midnight.
+    EXPECT_TRUE(sameMoment(ParseDate("Mon, 1 Jan 2001 x").value, encodeDate(2001, 1, 1)));
+}
+
+TEST(Words, GetWordAndParameters)
+{
+    EXPECT_EQ(GetWord("+OK 3 uid-abc extra", 2, true), "uid-abc");
+    EXPECT_EQ(GetWord("+OK 3 uid-abc extra", 2, false), "uid-abc extra");
+    EXPECT_EQ(GetWord("+OK", 1, true), "");
+    EXPECT_EQ(GetWordInt("+OK 12 340", 1), 12);
+    EXPECT_EQ(GetWordInt("+OK x", 1), -1);
+    EXPECT_EQ(GetWordInt("+OK", 1), -1);
+    EXPECT_EQ(GetParameter("boundary", "multipart/mixed; BOUNDARY=\"a b\"; x=y"), "a b");
+    EXPECT_EQ(GetParameter("charset", "text/plain; charset=iso-8859-1;"), "iso-8859-1");
+    EXPECT_EQ(GetParameter("name", "attachment; filename=f.txt"), "f.txt");
+    EXPECT_EQ(GetParameter("charset", "text/plain"), "");
+    EXPECT_EQ(GetParameter("charset", "text/plain; charset"), "");
+    EXPECT_EQ(GetMainValue("text/plain; charset=x"), "text/plain");
+    EXPECT_EQ(GetMainValue("text/html"), "text/html");
+}
+
+TEST(RemoteInfo, ItemsKeepTheirFlagsAndOrder)
+{
+    TmsRemoteInfo info;
+    TmsRemoteInfoItem &first = info.Add();
+    first.Size = 10;
+    first.SetDeleteFlag(true);
+    info.Add().Headers.Add("Subject: two");
+    ASSERT_EQ(info.Count(), 2);
+    EXPECT_TRUE(info.Items(0).DeleteFlag());
+    EXPECT_FALSE(info.Items(0).RetrieveFlag());
+    info.Items(0).SetRetrieveFlag(true);
+    info.Items(0).SetDeleteFlag(false);
+    EXPECT_TRUE(info.Items(0).RetrieveFlag());
+    EXPECT_FALSE(info.Items(0).DeleteFlag());
+    EXPECT_EQ(info.Items(1).Headers.GetFieldBody("Subject"), "two");
+    info.Clear();
+    EXPECT_EQ(info.Count(), 0);
+}
