@@ -1,0 +1,124 @@
+#include "platform/text_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QString>
+
+namespace tw {
+
+std::optional<std::string> readWholeFile(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        bytes.append(buffer, size_t(got));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+std::vector<std::string> splitLines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    const size_t n = text.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines.emplace_back(text, start, i - start);
+        if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.emplace_back(text, start, n - start);
+    return lines;
+}
+
+static std::string systemReason() { return std::strerror(errno); }
+
+static bool writeAll(int fd, const std::string &bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += size_t(put);
+    }
+    return true;
+}
+
+bool writeFileAtomically(const std::string &path, const std::string &bytes, unsigned mode, std::string *why)
+{
+    std::string temp = path + ".tmp-XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        if (why)
+            *why = systemReason();
+        return false;
+    }
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    std::string reason = ok ? std::string() : systemReason();
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        reason = systemReason();
+    }
+    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        reason = systemReason();
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        if (why)
+            *why = reason;
+        return false;
+    }
+    // Make the rename itself durable.
+    const std::string folder = folderOf(path);
+    const int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+bool makeFolders(const std::string &folder)
+{
+    if (folder.empty())
+        return true;
+    const QString f = QString::fromLocal8Bit(folder.data(), qsizetype(folder.size()));
+    QDir().mkpath(f);
+    return QDir(f).exists();
+}
+
+std::string folderOf(const std::string &path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+} // namespace tw

@@ -1,0 +1,32 @@
+#pragma once
+// Whole-file reading and writing for the program's small text files (the
+// registry file, ini files). Writing replaces a file atomically: the bytes go
+// to a temporary file in the same folder, reach the disk, and only then take
+// the place of the old file, so a crash or a full disk never leaves half a file.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+// The file's bytes, or nullopt when it does not exist or cannot be read.
+std::optional<std::string> readWholeFile(const std::string &path);
+
+// Splits Text into lines ending in CR LF, LF or CR (the line ends removed).
+// A final line end does not start another (empty) line.
+std::vector<std::string> splitLines(const std::string &text);
+
+// Replaces Path with Bytes atomically; the new file gets Mode (for example
+// 0600). Missing parent folders are NOT created. On failure returns false,
+// leaves the old file untouched and puts the system's reason into *Why.
+bool writeFileAtomically(const std::string &path, const std::string &bytes, unsigned mode,
+                         std::string *why = nullptr);
+
+// Creates Folder with any missing parents; true when it exists afterwards.
+bool makeFolders(const std::string &folder);
+
+// The folder part of Path ("" when Path has no '/'; "/" for a file in the root).
+std::string folderOf(const std::string &path);
+
+} // namespace tw
