@@ -1,0 +1,519 @@
+#include "net/agsocket.h"
+
+#include "net/agsocket_errors.h"
+#include "net/agwinsock.h"
+#include "net/errors.h"
+#include "net/stringtable.h"
+#include "platform/bytes.h"
+#include "platform/event_wait.h"
+
+#include <QHostInfo>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <netdb.h>
+#include <netinet/in.h>
+
+namespace tw {
+
+namespace {
+
+constexpr int TextServerRequired = 57002;
+constexpr int TextInvalidWinsockVersion = 57003;
+constexpr int TextErrorResolvingHost = 57004;
+constexpr int TextServiceNameRequired = 57005;
+constexpr int TextConnectFirst = 57008;
+constexpr int TextReplyLineTooLong = 57030;
+constexpr int TextClosedBeforeDataComplete = 57031;
+
+// Splits Server into its host and port parts. "[v6]:port" and a bare IPv6
+// address (more than one colon) are recognised; otherwise the host ends at
+// the first colon.
+void splitServer(const std::string &server, std::string &host, std::string &port)
+{
+    port.clear();
+    if (!server.empty() && server.front() == '[') {
+        const size_t close = server.find(']');
+        if (close != std::string::npos) {
+            host = server.substr(1, close - 1);
+            if (close + 1 < server.size() && server[close + 1] == ':')
+                port = server.substr(close + 2);
+            return;
+        }
+    }
+    const size_t colon = server.find(':');
+    if (colon == std::string::npos || server.find(':', colon + 1) != std::string::npos) {
+        host = server;
+        return;
+    }
+    host = server.substr(0, colon);
+    port = server.substr(colon + 1);
+}
+
+// Percentage of Position in Total, rounded to the nearest integer with halves
+// to even.
+int percentOf(long long position, long long total)
+{
+    return int(std::nearbyint(double(position) * 100.0 / double(total)));
+}
+
+bool endsWithTerminator(const std::string &stream, size_t blockStart)
+{
+    static const std::string terminator = "\r\n.\r\n";
+    const size_t length = stream.size() - blockStart;
+    if (length == 3)
+        return stream.compare(blockStart, 3, ".\r\n") == 0;
+    return length >= terminator.size() &&
+           stream.compare(stream.size() - terminator.size(), terminator.size(), terminator) == 0;
+}
+
+} // namespace
+
+TagSocket::TagSocket(QObject *parent) : QObject(parent) {}
+
+TagSocket::~TagSocket()
+{
+    abortLookup();
+    dropSocket();
+    for (; m_startups > 0; --m_startups)
+        TagWinsock::instance().WSACleanup();
+}
+
+bool TagSocket::WinsockLoaded() const { return TagWinsock::instance().Loaded(); }
+
+void TagSocket::SetWinsockLoaded(bool loaded)
+{
+    if (loaded && !WinsockLoaded())
+        TagWinsock::instance().Load();
+    else if (!loaded)
+        TagWinsock::instance().Unload();
+}
+
+std::string TagSocket::RemoteAddress() const
+{
+    return m_address.isNull() ? std::string() : m_address.toString().toStdString();
+}
+
+void TagSocket::fire(const TNotifyEvent &event)
+{
+    if (event)
+        event(this);
+}
+
+void TagSocket::fireProgress(int perc, int transferred)
+{
+    if (OnProgress)
+        OnProgress(this, perc, transferred);
+}
+
+void TagSocket::ResetState()
+{
+    m_canceled = false;
+    m_counter.ResetTimedOut();
+    abortLookup();
+    m_errorSeen = false;
+    m_hostLookupDone = false;
+    m_connectSeen = false;
+    m_readSeen = false;
+    m_closeSeen = false;
+}
+
+int TagSocket::ReplyCode(const std::string &Line)
+{
+    long long code = 0;
+    if (Line.size() < 3 || !parseInt(std::string_view(Line).substr(0, 3), code))
+        return -1;
+    return int(code);
+}
+
+// --- The error funnel -------------------------------------------------------
+
+void TagSocket::ReportError(int Code)
+{
+    if (Code == 0)
+        return;
+    m_counter.Stop();
+    std::string text;
+    if (Code >= FirstSocketError && Code <= LastSocketError) {
+        if (Code == m_platformErrorCode)
+            text = m_platformErrorText;
+    } else {
+        text = loadStr(Code);
+    }
+    if (text.empty())
+        text = "Error #" + std::to_string(Code);
+    if (OnError)
+        OnError(this, text);
+    if (Code == WSAECONNRESET)
+        Close();
+    throw ESocketError(text);
+}
+
+void TagSocket::raiseTimedOut()
+{
+    m_counter.Stop();
+    const std::string text = loadStr(57000);
+    if (OnError) {
+        std::string shown = text; // the handler's change does not reach the error
+        OnError(this, shown);
+    }
+    abortLookup();
+    Close();
+    throw ETimedOutError(text);
+}
+
+void TagSocket::raiseCanceled()
+{
+    m_counter.Stop();
+    const std::string text = loadStr(57001);
+    if (OnError) {
+        std::string shown = text;
+        OnError(this, shown);
+    }
+    throw ECanceledError(text);
+}
+
+void TagSocket::requireConnected()
+{
+    if (!IsConnected())
+        ReportError(TextConnectFirst);
+}
+
+void TagSocket::raiseIfCanceledOrTimedOut()
+{
+    if (m_canceled)
+        raiseCanceled();
+    if (m_counter.TimedOut())
+        raiseTimedOut();
+}
+
+// --- Waiting --------------------------------------------------------------
+
+void TagSocket::waitFor(const std::function<bool()> &done)
+{
+    m_counter.Start();
+    waitUntil([&] { return done() || m_canceled || m_counter.TimedOut() || m_errorSeen; });
+    m_counter.Stop();
+}
+
+bool TagSocket::peerClosedAndDrained() const
+{
+    return m_socket && m_closeSeen && m_socket->bytesAvailable() == 0;
+}
+
+void TagSocket::recordSocketError(QAbstractSocket::SocketError error)
+{
+    const int code = socketErrorNumber(error);
+    if (code == 0)
+        return; // an orderly close; disconnected() records it
+    m_errorCode = code;
+    m_errorSeen = true;
+    m_platformErrorCode = code;
+    m_platformErrorText = m_socket ? m_socket->errorString().toStdString() : std::string();
+}
+
+void TagSocket::abortLookup()
+{
+    if (m_lookupId != -1) {
+        QHostInfo::abortHostLookup(m_lookupId);
+        m_lookupId = -1;
+    }
+}
+
+// --- Opening and connecting -------------------------------------------------
+
+void TagSocket::Open()
+{
+    if (RAS)
+        dialRas();
+    fire(OnOpen);
+    if (Server.empty())
+        ReportError(TextServerRequired);
+
+    TagWinsock &winsock = TagWinsock::instance();
+    if (!winsock.Loaded())
+        winsock.Load(); // the service is linked in; loading cannot fail here
+    if (!winsock.WSAStartup())
+        ReportError(TextInvalidWinsockVersion);
+    ++m_startups;
+
+    std::string host, portText;
+    splitServer(Server, host, portText);
+    resolveHost(host);
+    resolvePort(portText);
+    createSocket();
+}
+
+void TagSocket::resolveHost(const std::string &host)
+{
+    m_hostName = host;
+    QHostAddress literal;
+    if (literal.setAddress(QString::fromStdString(host))) {
+        m_address = literal;
+        return;
+    }
+
+    QHostInfo result;
+    m_hostLookupDone = false;
+    m_lookupId = QHostInfo::lookupHost(QString::fromStdString(host), this, [this, &result](const QHostInfo &info) {
+        result = info;
+        m_hostLookupDone = true;
+        m_errorCode = lookupErrorNumber(info.error());
+        m_errorSeen = m_errorCode != 0;
+        if (m_errorSeen) {
+            m_platformErrorCode = m_errorCode;
+            m_platformErrorText = info.errorString().toStdString();
+        }
+    });
+    waitFor([this] { return m_hostLookupDone; });
+    if (!m_hostLookupDone)
+        abortLookup(); // ended by a cancel or a time-out: the result must not arrive later
+    m_lookupId = -1;
+
+    if (m_errorSeen)
+        ReportError(m_errorCode);
+    if (m_counter.TimedOut())
+        raiseTimedOut();
+    if (m_canceled)
+        raiseCanceled();
+
+    // The first IPv4 address when there is one (what a server listening on
+    // IPv4 only expects), else the first address of any family.
+    QHostAddress chosen;
+    for (const QHostAddress &address : result.addresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+            chosen = address;
+            break;
+        }
+    }
+    if (chosen.isNull() && !result.addresses().isEmpty())
+        chosen = result.addresses().first();
+    if (chosen.isNull())
+        ReportError(TextErrorResolvingHost);
+    m_address = chosen;
+}
+
+void TagSocket::resolvePort(const std::string &portText)
+{
+    long long number = 0;
+    if (!portText.empty() && parseInt(portText, number) && number >= 1 && number <= 65535) {
+        m_port = uint16_t(number);
+        return;
+    }
+    if (ServiceName.empty())
+        ReportError(TextServiceNameRequired);
+    if (m_canceled)
+        raiseCanceled();
+    // The services database is a local file: the look-up answers at once.
+    const servent *service = getservbyname(ServiceName.c_str(), "tcp");
+    m_port = service ? ntohs(uint16_t(service->s_port)) : DefaultPort;
+}
+
+void TagSocket::createSocket()
+{
+    dropSocket();
+    m_socket = new QSslSocket(this);
+    connect(m_socket, &QAbstractSocket::connected, this, [this] { m_connectSeen = true; });
+    connect(m_socket, &QIODevice::readyRead, this, [this] { m_readSeen = true; });
+    connect(m_socket, &QAbstractSocket::disconnected, this, [this] { m_closeSeen = true; });
+    connect(m_socket, &QAbstractSocket::errorOccurred, this,
+            [this](QAbstractSocket::SocketError error) { recordSocketError(error); });
+}
+
+void TagSocket::Connect()
+{
+    if (m_canceled)
+        raiseCanceled();
+    requireConnected();
+    m_connectSeen = false;
+    m_socket->connectToHost(m_address, m_port);
+    waitFor([this] { return m_connectSeen; });
+    if (m_canceled)
+        raiseCanceled();
+    // A refused or unreachable connection is reported as soon as the
+    // platform knows, not after the time-out.
+    if (!m_connectSeen && m_errorSeen)
+        ReportError(m_errorCode);
+    if (m_counter.TimedOut())
+        raiseTimedOut();
+}
+
+// --- Sending ------------------------------------------------------------------
+
+void TagSocket::SendLine(const std::string &Text) { SendStream(Text + "\r\n"); }
+
+void TagSocket::SendStream(const std::string &Stream)
+{
+    requireConnected();
+    if (m_closeSeen || m_socket->write(Stream.data(), qint64(Stream.size())) != qint64(Stream.size())) {
+        m_platformErrorCode = WSAECONNRESET;
+        m_platformErrorText = std::strerror(ECONNRESET);
+        ReportError(WSAECONNRESET);
+    }
+    m_socket->flush();
+    waitFor([this] { return !m_socket || m_socket->bytesToWrite() == 0 || m_closeSeen; });
+    raiseIfCanceledOrTimedOut();
+    if (m_errorSeen)
+        ReportError(m_errorCode);
+    if (m_socket->bytesToWrite() > 0) {
+        m_platformErrorCode = WSAECONNRESET;
+        m_platformErrorText = std::strerror(ECONNRESET);
+        ReportError(WSAECONNRESET);
+    }
+}
+
+// --- Receiving --------------------------------------------------------------
+
+int TagSocket::ReadLine()
+{
+    requireConnected();
+    m_lastReply.clear();
+    std::string line;
+    bool complete = false;
+    bool tooLong = false;
+
+    // The wait's test takes what the socket holds, never beyond the first
+    // line feed, so the next reply stays in the socket for the next read.
+    waitFor([&] {
+        while (m_socket && m_socket->bytesAvailable() > 0) {
+            const QByteArray part = m_socket->canReadLine() ? m_socket->readLine() : m_socket->readAll();
+            line.append(part.constData(), size_t(part.size()));
+            m_readSeen = false;
+            m_counter.Start(); // every received piece restarts the time-out
+            if (!line.empty() && line.back() == '\n') {
+                complete = true;
+                break;
+            }
+            if (line.size() > size_t(MaxReplyLine)) {
+                tooLong = true;
+                break;
+            }
+        }
+        return complete || tooLong || peerClosedAndDrained() || !m_socket;
+    });
+
+    if (m_canceled)
+        raiseCanceled();
+    if (complete) {
+        line = line.substr(0, line.find('\0'));
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+            line.pop_back();
+        m_lastReply = line;
+        return ReplyCode(m_lastReply);
+    }
+    if (tooLong) {
+        // The rest of the line is still on its way; the connection cannot be
+        // read in step with the server any more.
+        Close();
+        ReportError(TextReplyLineTooLong);
+    }
+    if (m_counter.TimedOut())
+        raiseTimedOut();
+    if (m_errorSeen)
+        ReportError(m_errorCode);
+    return -1; // the peer closed before the line was complete
+}
+
+void TagSocket::ReadData(std::string &Stream, int ExpectedSize)
+{
+    requireConnected();
+    const size_t blockStart = Stream.size();
+    bool complete = false;
+
+    waitFor([&] {
+        const long long position = (long long)(Stream.size() - blockStart);
+        fireProgress(ExpectedSize > 0 ? percentOf(position, ExpectedSize) : -1, int(position));
+        bool received = false;
+        // Line by line, so nothing after the terminating dot line is taken.
+        while (m_socket && m_socket->bytesAvailable() > 0) {
+            const QByteArray part = m_socket->canReadLine() ? m_socket->readLine() : m_socket->readAll();
+            Stream.append(part.constData(), size_t(part.size()));
+            received = true;
+            if (part.endsWith('\n') && endsWithTerminator(Stream, blockStart)) {
+                complete = true;
+                break;
+            }
+        }
+        if (received) {
+            m_readSeen = false;
+            m_counter.Start(); // a new full time-out after every received chunk
+        }
+        return complete || peerClosedAndDrained() || !m_socket;
+    });
+
+    raiseIfCanceledOrTimedOut();
+    if (complete)
+        return;
+    if (m_errorSeen)
+        ReportError(m_errorCode);
+    // The server closed the connection in the middle of the block.
+    Close();
+    ReportError(TextClosedBeforeDataComplete);
+}
+
+void TagSocket::ReadToEnd(std::string &Stream, int Count)
+{
+    requireConnected();
+    fireProgress(0, 0);
+    long long total = 0;
+    const auto done = [&] { return (Count >= 0 && total >= Count) || peerClosedAndDrained(); };
+
+    waitFor([&] {
+        while (m_socket && m_socket->bytesAvailable() > 0 && !(Count >= 0 && total >= Count)) {
+            const qint64 wanted = Count >= 0 ? std::min<qint64>(Count - total, m_socket->bytesAvailable())
+                                             : m_socket->bytesAvailable();
+            const QByteArray part = m_socket->read(wanted);
+            Stream.append(part.constData(), size_t(part.size()));
+            total += part.size();
+            fireProgress(Count < 1 ? -1 : percentOf(total, Count), int(total));
+            m_readSeen = false;
+            m_counter.Start();
+        }
+        return done() || !m_socket;
+    });
+
+    if (m_socket && done()) {
+        fire(OnClosed); // the socket itself stays open until Close
+        return;
+    }
+    raiseIfCanceledOrTimedOut();
+    if (m_errorSeen)
+        ReportError(m_errorCode);
+    raiseCanceled(); // only a cancel removes the socket during the wait
+}
+
+// --- Closing ------------------------------------------------------------------
+
+void TagSocket::dropSocket()
+{
+    if (!m_socket)
+        return;
+    QSslSocket *socket = m_socket;
+    m_socket = nullptr;
+    disconnect(socket, nullptr, this, nullptr);
+    socket->abort();
+    // The socket may be the sender of an event that is being delivered
+    // further up the call chain; it goes when control returns to the loop.
+    socket->deleteLater();
+}
+
+void TagSocket::Close()
+{
+    if (m_socket) {
+        fire(OnClosing);
+        dropSocket();
+        fire(OnClosed);
+    }
+    if (RAS)
+        hangUpRas();
+}
+
+void TagSocket::Cancel()
+{
+    m_canceled = true;
+    fire(OnCancel);
+    abortLookup();
+    Close();
+}
+
+} // namespace tw

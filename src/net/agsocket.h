@@ -1,0 +1,178 @@
+#pragma once
+// TagSocket: one TCP connection to a named server, with the exchanges that
+// text protocols need (send a line, read a reply line, read a dot-terminated
+// data block, read until the peer closes, send a block), each bounded by a
+// time-out and ended at once by a user cancel.
+//
+// The program has one thread. A TagSocket never blocks: every wait sleeps in
+// the Qt event loop (so windows stay live and a Cancel given meanwhile takes
+// effect inside the wait) until the awaited notification, the one-second tick
+// of the time-out counter or a cancel arrives. The socket's notifications only
+// record state flags; the operations read those flags after their wait.
+//
+// Calling order for one connection: ResetState, Open, Connect, then any
+// number of SendLine / ReadLine / ReadData / ReadToEnd / SendStream, then
+// Close. Cancel may come at any time, also from a handler running inside one
+// of the component's own waits. After any error the component is usable
+// again: Close (harmless without a socket), then ResetState and Open.
+
+#include "net/timecounter.h"
+
+#include <QHostAddress>
+#include <QObject>
+#include <QPointer>
+#include <QSslSocket>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace tw {
+
+class TagRas;
+
+// Event types shared by every component of the internet library. Sender is
+// the component that fires the event.
+using TNotifyEvent = std::function<void(QObject *Sender)>;
+// Perc: percentage done, or -1 when the total is unknown; Transferred: bytes so far.
+using TmsProgressEvent = std::function<void(QObject *Sender, int Perc, int Transferred)>;
+// Msg may be changed by the handler; the raised error then carries the new text.
+using TmsErrorEvent = std::function<void(QObject *Sender, std::string &Msg)>;
+
+class TagSocket : public QObject {
+    Q_OBJECT
+public:
+    explicit TagSocket(QObject *parent = nullptr);
+    ~TagSocket() override;
+
+    // --- Properties ---------------------------------------------------------
+    // Host name, dotted IPv4 address or IPv6 address, optionally followed by
+    // ":" and a port ("mail.example.org:995", "[::1]:110"; a bare IPv6
+    // address such as "::1" has no port part).
+    std::string Server;
+    uint16_t DefaultPort = 0;    // used when the service lookup gives no port
+    std::string ServiceName;     // looked up in the services database when Server names no port
+    TagRas *RAS = nullptr;       // dial-up link brought up by Open and hung up by Close, or none
+
+    int TimeOut() const { return m_counter.TimeOut; }
+    void SetTimeOut(int seconds) { m_counter.TimeOut = seconds; }
+
+    // Whether the socket service binding is loaded; setting true loads it,
+    // setting false unloads it for the whole process.
+    bool WinsockLoaded() const;
+    void SetWinsockLoaded(bool loaded);
+
+    // --- Events (fired only when assigned) --------------------------------
+    TNotifyEvent OnOpen, OnClosing, OnClosed, OnCancel;
+    TmsProgressEvent OnProgress;
+    TmsErrorEvent OnError;
+
+    // --- State ---------------------------------------------------------------
+    bool IsConnected() const { return m_socket != nullptr; }
+    const std::string &LastReply() const { return m_lastReply; }
+    std::string RemoteAddress() const;   // the resolved address as text ("" before Open)
+    uint16_t Port() const { return m_port; }
+    bool Canceled() const { return m_canceled; }
+    bool TimedOut() const { return m_counter.TimedOut(); }
+    int ErrorCode() const { return m_errorCode; }
+
+    // --- Operations -------------------------------------------------------
+    // Clears Canceled, TimedOut, ErrorSeen and the notification flags, and
+    // forgets a pending lookup. ErrorCode keeps its value.
+    virtual void ResetState();
+    // The reply code of Line: its first three characters as a decimal number,
+    // or -1 when they are not one.
+    virtual int ReplyCode(const std::string &Line);
+
+    // Prepares a connection: dial-up, checks, host and port resolution,
+    // socket creation. Does not connect. Raises ESocketError (57002 without
+    // Server, 57005 without ServiceName or port, lookup failures, 57004),
+    // ETimedOutError, ECanceledError, EWinsockDLLError.
+    virtual void Open();
+    // Connects the socket made by Open. A refused or unreachable connection
+    // fails at once with ESocketError carrying the platform's text.
+    // Raises ESocketError, ETimedOutError, ECanceledError.
+    void Connect();
+    // Sends Text + CR LF. Raises ESocketError (57008 when not connected),
+    // ETimedOutError, ECanceledError.
+    void SendLine(const std::string &Text);
+    // Receives one reply line into LastReply (without its line end) and
+    // returns ReplyCode of it, or -1 (LastReply empty) when the peer closed
+    // before a line was complete. Bytes after the line feed stay for the next
+    // read. A line longer than MaxReplyLine bytes closes the connection and
+    // raises ESocketError (57030). Also raises as SendLine does.
+    int ReadLine();
+    // Appends a data block up to and including its terminating dot line to
+    // Stream, exactly as sent (dot-stuffing kept). ExpectedSize (or -1) drives
+    // the progress percentages. Nothing after the dot line is taken from the
+    // connection. A peer that closes before the block is complete raises
+    // ESocketError (57031) instead of waiting for the time-out.
+    void ReadData(std::string &Stream, int ExpectedSize);
+    // Appends received bytes to Stream until the peer closes, or until Count
+    // bytes have arrived when Count >= 0. Fires OnClosed when complete.
+    void ReadToEnd(std::string &Stream, int Count);
+    // Sends the whole of Stream.
+    void SendStream(const std::string &Stream);
+    // Closes the connection if there is one (OnClosing, OnClosed), then hangs
+    // up the dial-up link if one is set. Never raises for a missing socket.
+    virtual void Close();
+    // Ends the running operation: sets Canceled, fires OnCancel, aborts a
+    // pending lookup and closes. The interrupted wait raises ECanceledError.
+    virtual void Cancel();
+    // The error funnel: fires OnError with the text for Code (the program's
+    // text, the platform's text for socket errors, else "Error #Code"),
+    // closes on 10054, and raises ESocketError. Returns only when Code is 0.
+    void ReportError(int Code);
+
+    static constexpr int MaxReplyLine = 65536;
+
+protected:
+    // Fires OnError with the time-out text, closes and raises ETimedOutError.
+    [[noreturn]] void raiseTimedOut();
+    // Fires OnError with the cancel text and raises ECanceledError.
+    [[noreturn]] void raiseCanceled();
+    // Raises ESocketError 57008 (through ReportError) when not connected.
+    void requireConnected();
+    void fireProgress(int perc, int transferred);
+    void fire(const TNotifyEvent &event);
+
+private:
+    void resolveHost(const std::string &host);
+    void resolvePort(const std::string &portText);
+    void createSocket();
+    void dropSocket();
+    void abortLookup();
+    // Bring up and end the dial-up link named by RAS (agsocket_ras.cpp).
+    void dialRas();
+    void hangUpRas();
+    // Waits (sleeping in the event loop) until Done holds, or a cancel, a
+    // time-out or a recorded error ends the wait.
+    void waitFor(const std::function<bool()> &done);
+    // The checks after a wait, in the specified order.
+    void raiseIfCanceledOrTimedOut();
+    bool peerClosedAndDrained() const;
+    void recordSocketError(QAbstractSocket::SocketError error);
+
+    TTimeCounter m_counter;
+    QSslSocket *m_socket = nullptr;
+    QHostAddress m_address;
+    std::string m_hostName;
+    uint16_t m_port = 0;
+    std::string m_lastReply;
+    int m_lookupId = -1;
+    int m_startups = 0;
+    // The platform's text for the last socket error recorded, and its number.
+    std::string m_platformErrorText;
+    int m_platformErrorCode = 0;
+
+    // Notification flags.
+    bool m_canceled = false;
+    bool m_hostLookupDone = false;
+    bool m_connectSeen = false;
+    bool m_readSeen = false;
+    bool m_closeSeen = false;
+    bool m_errorSeen = false;
+    int m_errorCode = 0;
+};
+
+} // namespace tw

@@ -1,0 +1,354 @@
+// The socket transport against a scripted server: line assembly, data blocks,
+// closes, time-outs, cancels and the connection set-up.
+#include "fixtures/fake_tcp_server.h"
+#include "net/agsocket.h"
+#include "net/errors.h"
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTimer>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+using namespace tw;
+using tw::test::FakeTcpServer;
+
+namespace {
+
+// A socket connected to Server, with a short time-out so that a broken test
+// ends quickly instead of hanging.
+struct Connected {
+    explicit Connected(FakeTcpServer &server, int timeOut = 5)
+    {
+        socket.Server = server.hostAndPort();
+        socket.ServiceName = "pop3";
+        socket.SetTimeOut(timeOut);
+        socket.ResetState();
+        socket.Open();
+        socket.Connect();
+    }
+    TagSocket socket;
+};
+
+// A port on which nothing listens: bound by the system, then released.
+uint16_t closedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const uint16_t port = probe.serverPort();
+    probe.close();
+    return port;
+}
+
+} // namespace
+
+TEST(TagSocketLines, SplitLinesAreAssembledAndTheNextReplyStaysInTheSocket)
+{
+    FakeTcpServer server;
+    server.send("+OK he");
+    server.pause(30);
+    server.send("llo\r");
+    server.pause(30);
+    server.send("\n+OK second\r\n\r\n-ERR x\r\r\n");
+    Connected c(server);
+    EXPECT_EQ(c.socket.ReadLine(), -1); // the base code: the first three characters as a number; "+OK" is none
+    EXPECT_EQ(c.socket.LastReply(), "+OK hello");
+    c.socket.ReadLine();
+    EXPECT_EQ(c.socket.LastReply(), "+OK second");
+    c.socket.ReadLine();
+    EXPECT_EQ(c.socket.LastReply(), ""); // an empty line
+    c.socket.ReadLine();
+    EXPECT_EQ(c.socket.LastReply(), "-ERR x"); // every CR and LF at the end goes
+}
+
+TEST(TagSocketLines, ReplyCodeOfTheBaseIsTheThreeDigitNumber)
+{
+    TagSocket socket;
+    EXPECT_EQ(socket.ReplyCode("250 ok"), 250);
+    EXPECT_EQ(socket.ReplyCode("25"), -1);
+    EXPECT_EQ(socket.ReplyCode("abc"), -1);
+}
+
+TEST(TagSocketLines, ALineLongerThan1024BytesIsReadWholeWithoutSpillingIntoTheNext)
+{
+    const std::string longLine = "+OK " + std::string(5000, 'x');
+    FakeTcpServer server;
+    server.sendLine(longLine);
+    server.sendLine("+OK next");
+    Connected c(server);
+    c.socket.ReadLine();
+    EXPECT_EQ(c.socket.LastReply(), longLine);
+    c.socket.ReadLine();
+    EXPECT_EQ(c.socket.LastReply(), "+OK next");
+}
+
+TEST(TagSocketLines, AnEndlessLineIsCutWithAClearErrorAndTheConnectionClosed)
+{
+    FakeTcpServer server;
+    server.send(std::string(TagSocket::MaxReplyLine + 10, 'y'));
+    server.expectClose();
+    Connected c(server);
+    std::string reported;
+    c.socket.OnError = [&](QObject *, std::string &msg) { reported = msg; };
+    try {
+        c.socket.ReadLine();
+        FAIL() << "no error";
+    } catch (const ESocketError &e) {
+        EXPECT_STREQ(e.what(), "Server reply line is too long");
+    }
+    EXPECT_EQ(reported, "Server reply line is too long");
+    EXPECT_FALSE(c.socket.IsConnected());
+}
+
+TEST(TagSocketLines, PeerClosingBeforeTheLineFeedGivesMinusOneAndAnEmptyReply)
+{
+    FakeTcpServer server;
+    server.send("+OK never ended");
+    server.close();
+    Connected c(server);
+    EXPECT_EQ(c.socket.ReadLine(), -1);
+    EXPECT_EQ(c.socket.LastReply(), "");
+}
+
+TEST(TagSocketData, BlockIsKeptExactlyAsSentAndEndsAtItsDotLine)
+{
+    FakeTcpServer server;
+    server.send("Subject: a\r\n..dotted\r\n");
+    server.pause(20);
+    server.send("body\r\n");
+    server.pause(20);
+    server.send(".\r");
+    server.pause(20);
+    server.send("\n+OK after\r\n");
+    Connected c(server);
+    std::string stream;
+    std::vector<int> transferred;
+    c.socket.OnProgress = [&](QObject *, int perc, int bytes) {
+        EXPECT_EQ(perc, -1);
+        transferred.push_back(bytes);
+    };
+    c.socket.ReadData(stream, -1);
+    EXPECT_EQ(stream, "Subject: a\r\n..dotted\r\nbody\r\n.\r\n");
+    ASSERT_FALSE(transferred.empty());
+    EXPECT_EQ(transferred.front(), 0);
+    c.socket.ReadLine();
+    EXPECT_EQ(c.socket.LastReply(), "+OK after"); // nothing after the dot line was taken
+}
+
+TEST(TagSocketData, ABlockOfOnlyTheDotLineIsComplete)
+{
+    FakeTcpServer server;
+    server.send(".\r\n");
+    Connected c(server);
+    std::string stream;
+    c.socket.ReadData(stream, -1);
+    EXPECT_EQ(stream, ".\r\n");
+}
+
+TEST(TagSocketData, ProgressReportsPercentagesOfTheExpectedSize)
+{
+    FakeTcpServer server;
+    server.send("12345678\r\n");
+    server.pause(30);
+    server.send(".\r\n");
+    Connected c(server);
+    std::string stream;
+    std::vector<std::pair<int, int>> progress;
+    c.socket.OnProgress = [&](QObject *, int perc, int bytes) { progress.emplace_back(perc, bytes); };
+    c.socket.ReadData(stream, 20);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), std::make_pair(50, 10)); // 10 of 20 bytes before the last chunk
+}
+
+TEST(TagSocketData, AServerClosingInTheMiddleOfABlockFailsAtOnce)
+{
+    FakeTcpServer server;
+    server.send("Subject: cut\r\nFrom: x\r\n");
+    server.close();
+    Connected c(server, 30);
+    QElapsedTimer clock;
+    clock.start();
+    std::string stream;
+    EXPECT_THROW(c.socket.ReadData(stream, -1), ESocketError);
+    EXPECT_LT(clock.elapsed(), 10000); // not the 30-second time-out
+    EXPECT_FALSE(c.socket.IsConnected());
+}
+
+TEST(TagSocketWaits, ASilentServerTimesOutClosesAndReportsTheText)
+{
+    FakeTcpServer server;
+    server.expectClose();
+    Connected c(server, 1);
+    std::string reported;
+    c.socket.OnError = [&](QObject *, std::string &msg) {
+        reported = msg;
+        msg = "changed"; // has no effect on a time-out
+    };
+    try {
+        c.socket.ReadLine();
+        FAIL() << "no time-out";
+    } catch (const ETimedOutError &e) {
+        EXPECT_STREQ(e.what(), "Operation timed out");
+    }
+    EXPECT_EQ(reported, "Operation timed out");
+    EXPECT_TRUE(c.socket.TimedOut());
+    EXPECT_FALSE(c.socket.IsConnected());
+}
+
+TEST(TagSocketWaits, CancelDuringReadDataClosesAndEndsWithTheCancelError)
+{
+    FakeTcpServer server;
+    server.send("Subject: half\r\n");
+    server.expectClose();
+    Connected c(server);
+    int cancelEvents = 0;
+    c.socket.OnCancel = [&](QObject *) { ++cancelEvents; };
+    QTimer::singleShot(100, [&] { c.socket.Cancel(); });
+    std::string stream;
+    try {
+        c.socket.ReadData(stream, -1);
+        FAIL() << "no cancel";
+    } catch (const ECanceledError &e) {
+        EXPECT_STREQ(e.what(), "Operation has been canceled");
+    }
+    EXPECT_EQ(cancelEvents, 1);
+    EXPECT_FALSE(c.socket.IsConnected());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.scriptDone(); }, 3000)); // the server saw the close
+}
+
+TEST(TagSocketWaits, ReadToEndReadsACountOrUntilTheServerCloses)
+{
+    FakeTcpServer server;
+    server.send("0123456789");
+    server.pause(20);
+    server.send("abcdef");
+    server.close();
+    Connected c(server);
+    int closedEvents = 0;
+    c.socket.OnClosed = [&](QObject *) { ++closedEvents; };
+    std::string counted, rest;
+    c.socket.ReadToEnd(counted, 4);
+    EXPECT_EQ(counted, "0123");
+    c.socket.ReadToEnd(rest, -1);
+    EXPECT_EQ(rest, "456789abcdef");
+    EXPECT_EQ(closedEvents, 2);
+    EXPECT_TRUE(c.socket.IsConnected()); // the socket stays until Close
+}
+
+TEST(TagSocketConnect, ARefusedConnectionFailsAtOnceWithThePlatformText)
+{
+    TagSocket socket;
+    socket.Server = "127.0.0.1:" + std::to_string(closedPort());
+    socket.SetTimeOut(30);
+    socket.ResetState();
+    socket.Open();
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        socket.Connect();
+        FAIL() << "connected to a closed port";
+    } catch (const ESocketError &e) {
+        EXPECT_STREQ(e.what(), "Connection refused");
+    }
+    EXPECT_LT(clock.elapsed(), 5000);
+}
+
+TEST(TagSocketConnect, OnErrorMayChangeTheTextOfTheRaisedError)
+{
+    TagSocket socket;
+    socket.OnError = [](QObject *, std::string &msg) { msg = "Mailbox server missing: " + msg; };
+    socket.ResetState();
+    try {
+        socket.Open();
+        FAIL();
+    } catch (const ESocketError &e) {
+        EXPECT_STREQ(e.what(), "Mailbox server missing: Server property is required");
+    }
+}
+
+TEST(TagSocketConnect, HostNamesAndIPv6AddressesConnect)
+{
+    QTcpServer v6;
+    if (!v6.listen(QHostAddress::LocalHostIPv6, 0))
+        GTEST_SKIP() << "no IPv6 loopback here";
+    FakeTcpServer v4;
+    for (const std::string &server :
+         {"[::1]:" + std::to_string(v6.serverPort()), "localhost:" + std::to_string(v4.port())}) {
+        TagSocket socket;
+        socket.Server = server;
+        socket.SetTimeOut(5);
+        socket.ResetState();
+        socket.Open();
+        EXPECT_NO_THROW(socket.Connect()) << server;
+        socket.Close();
+    }
+}
+
+TEST(TagSocketOpen, PortComesFromServerTheServicesDatabaseOrTheDefault)
+{
+    struct Case {
+        std::string server, service;
+        uint16_t expected;
+    };
+    const Case cases[] = {
+        {"127.0.0.1:995", "pop3", 995},          // a port in Server needs no lookup
+        {"127.0.0.1", "pop3", 110},              // the services database
+        {"localhost:abc", "pop3", 110},          // no number: the lookup
+        {"localhost:70000", "pop3", 110},        // out of range: the lookup
+        {"127.0.0.1", "no-such-service-here", 4321}, // lookup fails: DefaultPort, no error
+    };
+    for (const Case &c : cases) {
+        TagSocket socket;
+        socket.Server = c.server;
+        socket.ServiceName = c.service;
+        socket.DefaultPort = 4321;
+        socket.ResetState();
+        socket.Open();
+        EXPECT_EQ(socket.Port(), c.expected) << c.server;
+        EXPECT_TRUE(socket.IsConnected()); // a socket exists after Open
+    }
+}
+
+TEST(TagSocketOpen, ChecksAndLookupFailuresRaiseSocketErrors)
+{
+    struct Case {
+        std::string server, service, text;
+    };
+    const Case cases[] = {
+        {"", "pop3", "Server property is required"},
+        {"127.0.0.1", "", "Service name is required"},
+    };
+    for (const Case &c : cases) {
+        TagSocket socket;
+        socket.Server = c.server;
+        socket.ServiceName = c.service;
+        socket.ResetState();
+        try {
+            socket.Open();
+            ADD_FAILURE() << "no error for " << c.server;
+        } catch (const ESocketError &e) {
+            EXPECT_EQ(std::string(e.what()), c.text);
+        }
+    }
+    // A name the resolver rejects without asking any server.
+    TagSocket socket;
+    socket.Server = "bad..name";
+    socket.SetTimeOut(5);
+    socket.ResetState();
+    EXPECT_THROW(socket.Open(), ESocketError);
+}
+
+TEST(TagSocketOpen, LineOperationsNeedAConnection)
+{
+    TagSocket socket;
+    try {
+        socket.SendLine("NOOP");
+        FAIL();
+    } catch (const ESocketError &e) {
+        EXPECT_STREQ(e.what(), "You have to connect to the server first");
+    }
+    EXPECT_THROW(socket.ReadLine(), ESocketError);
+    std::string stream;
+    EXPECT_THROW(socket.ReadData(stream, -1), ESocketError);
+    socket.Close(); // harmless without a socket
+}
