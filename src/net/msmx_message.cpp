@@ -1,0 +1,210 @@
+#include "net/msmx_message.h"
+
+#include "net/errors.h"
+#include "net/stringtable.h"
+
+namespace tw {
+
+namespace {
+
+constexpr size_t kHeaderSize = 12;
+constexpr size_t kMaxLabel = 63;
+constexpr size_t kMaxEncodedName = 255;
+
+[[noreturn]] void invalidReply() { throw EResolverError(loadStr(57014)); }
+
+void putWord(std::string &out, uint16_t value)
+{
+    out += static_cast<char>(value >> 8);
+    out += static_cast<char>(value & 0xFF);
+}
+
+// Sequential reader over a received message; every read is bounds-checked.
+class ReplyReader {
+public:
+    explicit ReplyReader(const std::string &message) : m_message(message) {}
+
+    uint8_t byte()
+    {
+        need(1);
+        return static_cast<uint8_t>(m_message[m_pos++]);
+    }
+
+    uint16_t word()
+    {
+        const uint16_t high = byte();
+        return static_cast<uint16_t>((high << 8) | byte());
+    }
+
+    uint32_t dword()
+    {
+        const uint32_t high = word();
+        return (high << 16) | word();
+    }
+
+    void skip(size_t count)
+    {
+        need(count);
+        m_pos += count;
+    }
+
+    size_t position() const { return m_pos; }
+    void seek(size_t position) { m_pos = position; }
+
+    // Reads a possibly compressed name at the current position and returns
+    // it with a dot after every label. A compression pointer must point
+    // before the start of the part of the name that contains it; that is
+    // what every encoder produces, and it makes each jump go strictly
+    // backwards, so a looping name cannot keep the reader busy.
+    std::string name()
+    {
+        std::string result;
+        size_t pos = m_pos;
+        size_t segmentStart = m_pos;
+        size_t resumeAt = 0;
+        bool jumped = false;
+        for (;;) {
+            if (pos >= m_message.size())
+                invalidReply();
+            const uint8_t length = static_cast<uint8_t>(m_message[pos]);
+            if ((length & 0xC0) == 0xC0) {
+                if (pos + 1 >= m_message.size())
+                    invalidReply();
+                const size_t target = (static_cast<size_t>(length & 0x3F) << 8) |
+                                      static_cast<uint8_t>(m_message[pos + 1]);
+                if (target >= segmentStart)
+                    invalidReply();
+                if (!jumped) {
+                    resumeAt = pos + 2;
+                    jumped = true;
+                }
+                pos = target;
+                segmentStart = target;
+                continue;
+            }
+            if (length & 0xC0) // the label types 01 and 10 are not in use
+                invalidReply();
+            ++pos;
+            if (length == 0)
+                break;
+            if (length > m_message.size() - pos)
+                invalidReply();
+            result.append(m_message, pos, length);
+            result += '.';
+            pos += length;
+        }
+        m_pos = jumped ? resumeAt : pos;
+        return result;
+    }
+
+private:
+    void need(size_t count) const
+    {
+        if (count > m_message.size() - m_pos)
+            invalidReply();
+    }
+
+    const std::string &m_message;
+    size_t m_pos = 0;
+};
+
+[[noreturn]] void raiseForResponseCode(int rcode)
+{
+    if (rcode >= 1 && rcode <= 5)
+        throw EResolverError(loadStr(57016 + rcode));
+    throw EResolverError("Domain server Error #" + std::to_string(rcode));
+}
+
+} // namespace
+
+std::string encodeQueryName(const std::string &domain)
+{
+    std::string name = domain;
+    if (!name.empty() && name.back() == '.')
+        name.pop_back();
+    const auto cannotExist = [] { throw EResolverError(loadStr(57019)); };
+    if (name.empty())
+        cannotExist();
+
+    std::string encoded;
+    size_t labelStart = 0;
+    for (;;) {
+        const size_t dot = name.find('.', labelStart);
+        const size_t labelEnd = dot == std::string::npos ? name.size() : dot;
+        const size_t length = labelEnd - labelStart;
+        if (length == 0 || length > kMaxLabel)
+            cannotExist();
+        encoded += static_cast<char>(length);
+        encoded.append(name, labelStart, length);
+        if (dot == std::string::npos)
+            break;
+        labelStart = dot + 1;
+    }
+    encoded += '\0';
+    if (encoded.size() > kMaxEncodedName)
+        cannotExist();
+    return encoded;
+}
+
+std::string buildMXQuery(uint16_t id, const std::string &domain)
+{
+    TQuerySpec flags;
+    flags.setRD(true);
+    std::string query;
+    putWord(query, id);
+    putWord(query, flags.Flags);
+    putWord(query, 1); // one question
+    putWord(query, 0);
+    putWord(query, 0);
+    putWord(query, 0);
+    query += encodeQueryName(domain);
+    putWord(query, kDnsTypeMX);
+    putWord(query, kDnsClassIN);
+    return query;
+}
+
+void parseMXReply(const std::string &reply, uint16_t id, TMXList &list)
+{
+    if (reply.size() < kHeaderSize)
+        invalidReply();
+    ReplyReader reader(reply);
+    const uint16_t replyId = reader.word();
+    const TQuerySpec flags(reader.word());
+    const uint16_t questionCount = reader.word();
+    const uint16_t answerCount = reader.word();
+    reader.word(); // authority records: not needed
+    reader.word(); // additional records: not needed
+
+    if (replyId != id)
+        throw EResolverError(loadStr(57015));
+    if (!flags.QR())
+        throw EResolverError(loadStr(57016));
+    if (flags.RCODE() != 0)
+        raiseForResponseCode(flags.RCODE());
+
+    for (uint16_t q = 0; q < questionCount; ++q) {
+        reader.name();
+        reader.skip(4); // QTYPE, QCLASS
+    }
+
+    for (uint16_t a = 0; a < answerCount; ++a) {
+        reader.name(); // owner
+        const uint16_t type = reader.word();
+        reader.word();  // class
+        reader.dword(); // time to live
+        const uint16_t dataLength = reader.word();
+        const size_t dataStart = reader.position();
+        reader.skip(dataLength);
+        if (type != kDnsTypeMX)
+            continue;
+        reader.seek(dataStart);
+        const uint16_t preference = reader.word();
+        const std::string exchange = reader.name();
+        if (reader.position() > dataStart + dataLength)
+            invalidReply(); // the record's data claimed fewer bytes than it used
+        reader.seek(dataStart + dataLength);
+        list.Add(preference, exchange);
+    }
+}
+
+} // namespace tw
