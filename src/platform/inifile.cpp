@@ -4,6 +4,7 @@
 #include "platform/store_error.h"
 #include "platform/text_file.h"
 
+#include <climits>
 #include <sys/stat.h>
 
 namespace tw {
@@ -31,12 +32,14 @@ unsigned existingMode(const std::string &path)
 
 } // namespace
 
-int profileInteger(std::string_view text, int fallback)
+int profileInteger(std::string_view text, int fallback) { return parseProfileInteger(text).value_or(fallback); }
+
+std::optional<int> parseProfileInteger(std::string_view text)
 {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         const std::string_view digits = text.substr(2);
         if (digits.size() > 8)
-            return fallback;
+            return std::nullopt;
         unsigned long value = 0;
         for (char c : digits) {
             int d = -1;
@@ -47,12 +50,15 @@ int profileInteger(std::string_view text, int fallback)
             else if (c >= 'A' && c <= 'F')
                 d = c - 'A' + 10;
             if (d < 0)
-                return fallback;
+                return std::nullopt;
             value = value * 16 + unsigned(d);
         }
         return static_cast<int>(static_cast<unsigned>(value)); // eight digits wrap as a 32-bit word
     }
-    return toIntDef(text, fallback);
+    long long value = 0;
+    if (!parseInt(trimmed(text), value) || value < INT_MIN || value > INT_MAX)
+        return std::nullopt;
+    return static_cast<int>(value);
 }
 
 IniFile::IniFile(std::string path) : m_path(std::move(path)) { reload(); }

@@ -9,6 +9,7 @@
 // replaces the file atomically with CR LF line ends. Files with CR LF, LF or
 // CR line ends are read.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,8 @@ namespace tw {
 // characters that begins with "0x" or "0X" is hexadecimal (up to eight
 // digits), anything else decimal; Fallback when it is no valid 32-bit number.
 int profileInteger(std::string_view text, int fallback);
+// The same reading, with nullopt for a text that is no valid number.
+std::optional<int> parseProfileInteger(std::string_view text);
 
 class IniFile {
 public:

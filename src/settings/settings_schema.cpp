@@ -1,0 +1,27 @@
+#include "settings/settings_schema.h"
+
+namespace tw {
+
+const char *sectionOf(RuleGrid grid)
+{
+    switch (grid) {
+    case RuleGrid::Subject: return "Subject";
+    case RuleGrid::Headers: return "Headers";
+    case RuleGrid::Sender: return "Sender";
+    case RuleGrid::Exceptions: return "Exceptions";
+    }
+    return "Subject";
+}
+
+std::array<int, kRuleGridColumns> designWidths(RuleGrid grid)
+{
+    switch (grid) {
+    case RuleGrid::Subject: return {20, 112, 231, 29, 39, 38};
+    case RuleGrid::Headers: return {20, 112, 221, 38, 36, 43};
+    case RuleGrid::Sender: return {20, 77, 105, 188, 39, 39};
+    case RuleGrid::Exceptions: return {98, 128, 139, 47, 33, 25};
+    }
+    return {};
+}
+
+} // namespace tw

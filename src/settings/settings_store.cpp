@@ -1,0 +1,319 @@
+#include "settings/settings_store.h"
+
+#include "platform/inifile.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+
+namespace tw {
+
+namespace {
+
+std::string sectionKey(const char *section) { return std::string(kMainKey) + "\\" + section; }
+
+// Reads values of one registry key into members that hold their defaults.
+class KeyReader {
+public:
+    KeyReader(const Registry &registry, std::string key) : m_registry(registry), m_key(std::move(key)) {}
+
+    void operator()(const std::string &name, std::string &member) const
+    {
+        if (auto v = stored(name))
+            member = *v;
+    }
+    void operator()(const std::string &name, int &member) const
+    {
+        if (auto v = stored(name))
+            member = profileInteger(*v, member);
+    }
+    void operator()(const std::string &name, bool &member) const
+    {
+        if (auto v = stored(name))
+            member = profileInteger(*v, member ? 1 : 0) != 0;
+    }
+
+private:
+    std::optional<std::string> stored(const std::string &name) const
+    {
+        return m_registry.readString(Hive::CurrentUser, m_key, name);
+    }
+    const Registry &m_registry;
+    std::string m_key;
+};
+
+// Writes values into one registry key: text unchanged, integers in decimal,
+// flags as "1"/"0".
+class KeyWriter {
+public:
+    KeyWriter(Registry &registry, std::string key) : m_registry(registry), m_key(std::move(key)) {}
+
+    void operator()(const std::string &name, const std::string &value) const
+    {
+        m_registry.writeString(m_key, name, value);
+    }
+    void operator()(const std::string &name, int value) const { (*this)(name, std::to_string(value)); }
+    void operator()(const std::string &name, bool value) const { (*this)(name, std::string(value ? "1" : "0")); }
+
+private:
+    Registry &m_registry;
+    std::string m_key;
+};
+
+std::string numbered(const char *name, int n) { return name + std::to_string(n); }
+
+std::string iniPath() { return programFile(kIniFileName); }
+
+} // namespace
+
+GeneralSettings readGeneralSettings()
+{
+    GeneralSettings settings;
+    forEachValue(settings, KeyReader(Registry(), sectionKey(kGeneralSection)));
+    return settings;
+}
+
+LogNaming readLogNaming()
+{
+    LogNamingFlags flags;
+    forEachValue(flags, KeyReader(Registry(), sectionKey(kLogfileSection)));
+    // Read into radio buttons in this order, the last set flag wins.
+    if (flags.Month)
+        return LogNaming::Month;
+    if (flags.Quarter)
+        return LogNaming::Quarter;
+    return LogNaming::AsIs;
+}
+
+void saveGeneralSettings(const GeneralSettings &settings, LogNaming naming)
+{
+    Registry registry;
+    forEachValue(settings, KeyWriter(registry, sectionKey(kGeneralSection)));
+    const LogNamingFlags flags{naming == LogNaming::AsIs, naming == LogNaming::Quarter, naming == LogNaming::Month};
+    forEachValue(flags, KeyWriter(registry, sectionKey(kLogfileSection)));
+}
+
+void saveAutomatic(bool automatic)
+{
+    Registry registry;
+    KeyWriter(registry, sectionKey(kGeneralSection))("Automatic", automatic);
+}
+
+int readPoints()
+{
+    int points = kPointsDefault;
+    KeyReader(Registry(), sectionKey(kGeneralSection))(kPointsName, points);
+    return points;
+}
+
+void savePoints(int points)
+{
+    Registry registry;
+    KeyWriter(registry, sectionKey(kGeneralSection))(kPointsName, points);
+}
+
+ServerSettings readServerSettings(TKeyedEncryption &cipher)
+{
+    ServerSettings settings;
+    const Registry registry;
+    const KeyReader read(registry, sectionKey(kServerSection));
+    read("Which", settings.Which);
+    for (int n = 1; n <= kMailboxCount; ++n) {
+        MailboxAccount &account = settings.account(n);
+        read(numbered("Server", n), account.server);
+        read(numbered("Mailbox", n), account.userName);
+        read(numbered("Check", n), account.checked);
+        std::string stored;
+        read(numbered("Passwd", n), stored);
+        account.password = stored.empty() ? std::string() : cipher.decrypt(stored);
+    }
+    return settings;
+}
+
+std::optional<MailboxProblem> saveServerSettings(const ServerSettings &settings, TKeyedEncryption &cipher)
+{
+    Registry registry;
+    const KeyWriter write(registry, sectionKey(kServerSection));
+    write("Which", settings.Which);
+    for (int n = 1; n <= kMailboxCount; ++n) {
+        const MailboxAccount &account = settings.account(n);
+        write(numbered("Server", n), account.server);
+        write(numbered("Mailbox", n), account.userName);
+        write(numbered("Check", n), account.checked);
+        write(numbered("Passwd", n), account.password.empty() ? std::string() : cipher.encrypt(account.password));
+
+        // Emptiness is exact here: a field of blanks counts as filled.
+        const bool hasServer = !account.server.empty();
+        const bool hasUser = !account.userName.empty();
+        using Field = MailboxProblem::Field;
+        if (hasServer && !hasUser)
+            return MailboxProblem{n, Field::UserName,
+                                  "Mailbox " + std::to_string(n) + " has a server " + account.server + " but no mailbox"};
+        if (!hasServer && hasUser)
+            return MailboxProblem{n, Field::Server,
+                                  "Mailbox " + std::to_string(n) + " " + account.userName + " has a blank server"};
+        if (hasServer && hasUser && account.password.empty())
+            return MailboxProblem{n, Field::Password, "Mailbox " + std::to_string(n) + " - there is no password set"};
+    }
+    return std::nullopt;
+}
+
+RemotePOPAccount readMailboxForRemotePOP(int n, TKeyedEncryption &cipher, const std::function<void()> &passwordsLost)
+{
+    Registry registry;
+    const std::string key = sectionKey(kServerSection);
+    const KeyReader read(registry, key);
+    const KeyWriter write(registry, key);
+
+    std::string oldPassword;
+    read(numbered("Passwd", n), oldPassword);
+    std::string marker = "xx";
+    read(kVersionMarkerName, marker);
+    write(kVersionMarkerName, std::string(kVersionMarker));
+
+    RemotePOPAccount result;
+    if (marker == kVersionMarker) {
+        read(numbered("Server", n), result.server);
+        read(numbered("Mailbox", n), result.userName);
+        std::string stored;
+        read(numbered("Passwd", n), stored);
+        if (!stored.empty())
+            result.password = cipher.decrypt(stored);
+        result.loaded = true;
+        return result;
+    }
+    if (!oldPassword.empty()) {
+        if (passwordsLost)
+            passwordsLost();
+        for (int m = 1; m <= kMailboxCount; ++m)
+            write(numbered("Passwd", m), std::string());
+    }
+    return result;
+}
+
+MessageListColumns readMessageListColumns()
+{
+    MessageListColumns columns;
+    const Registry registry;
+    const KeyReader read(registry, sectionKey(kColumnSection));
+    for (size_t i = 0; i < columns.widths.size(); ++i)
+        read(numbered("col", int(i) + 1), columns.widths[i]);
+    return columns;
+}
+
+void saveMessageListColumns(const MessageListColumns &columns)
+{
+    Registry registry;
+    const KeyWriter write(registry, sectionKey(kColumnSection));
+    for (size_t i = 0; i < columns.widths.size(); ++i)
+        write(numbered("col", int(i) + 1), columns.widths[i]);
+}
+
+std::array<int, kRuleGridColumns> readRuleGridWidths(RuleGrid grid)
+{
+    std::array<int, kRuleGridColumns> widths;
+    widths.fill(kKeepDesignWidth);
+    const Registry registry;
+    const KeyReader read(registry, sectionKey(sectionOf(grid)));
+    for (int i = 0; i < kRuleGridColumns; ++i)
+        read(numbered("col", i), widths[size_t(i)]);
+    return widths;
+}
+
+void saveRuleGridWidths(RuleGrid grid, const std::vector<int> &visibleWidths)
+{
+    Registry registry;
+    const KeyWriter write(registry, sectionKey(sectionOf(grid)));
+    for (size_t i = 0; i < visibleWidths.size(); ++i)
+        write(numbered("col", int(i)), visibleWidths[i]);
+}
+
+WindowPlacement readWindowPlacement(const WindowPlacement &current)
+{
+    const Registry registry;
+    WindowPlacement placement;       // absent values keep these defaults
+    WindowPlacement kept = current;  // walked alongside, for texts that are no number
+    std::vector<int *> keptValues;
+    forEachValue(kept, [&](const char *, int &value) { keptValues.push_back(&value); });
+    size_t index = 0;
+    forEachValue(placement, [&](const char *name, int &member) {
+        if (auto stored = registry.readString(Hive::CurrentUser, kMainKey, name))
+            member = parseProfileInteger(*stored).value_or(*keptValues[index]);
+        ++index;
+    });
+    return placement;
+}
+
+void saveWindowPlacement(const WindowPlacement &placement)
+{
+    Registry registry;
+    forEachValue(placement, KeyWriter(registry, kMainKey));
+}
+
+namespace {
+
+class IniReader {
+public:
+    explicit IniReader(const IniFile &ini) : m_ini(ini) {}
+    void operator()(const char *section, const char *key, std::string &member) const
+    {
+        member = m_ini.readString(section, key, member);
+    }
+    void operator()(const char *section, const char *key, int &member) const
+    {
+        member = m_ini.readInteger(section, key, member);
+    }
+    void operator()(const char *section, const char *key, bool &member) const
+    {
+        member = m_ini.readBool(section, key, member);
+    }
+    void operator()(const char *section, const char *key, InvertedFlag flag) const
+    {
+        flag.member = !m_ini.readBool(section, key, !flag.member);
+    }
+
+private:
+    const IniFile &m_ini;
+};
+
+class IniWriter {
+public:
+    explicit IniWriter(IniFile &ini) : m_ini(ini) {}
+    void operator()(const char *section, const char *key, const std::string &value) const
+    {
+        m_ini.writeString(section, key, value);
+    }
+    void operator()(const char *section, const char *key, int value) const { m_ini.writeInteger(section, key, value); }
+    void operator()(const char *section, const char *key, bool value) const { m_ini.writeBool(section, key, value); }
+    void operator()(const char *section, const char *key, ConstInvertedFlag flag) const
+    {
+        m_ini.writeBool(section, key, !flag.member);
+    }
+
+private:
+    IniFile &m_ini;
+};
+
+} // namespace
+
+SpamTestSettings readSpamTestSettings()
+{
+    SpamTestSettings settings;
+    const IniFile ini(iniPath());
+    forEachValue(settings, IniReader(ini));
+    return settings;
+}
+
+void saveSpamTestSettings(const SpamTestSettings &settings)
+{
+    IniFile ini(iniPath());
+    forEachValue(settings, IniWriter(ini));
+}
+
+int readAsciiRange() { return IniFile(iniPath()).readInteger(kAsciiSection, kRangeKey, SpamTestSettings{}.Range); }
+
+void saveAsciiRange(int range)
+{
+    IniFile ini(iniPath());
+    ini.writeInteger(kAsciiSection, kRangeKey, range);
+}
+
+} // namespace tw

@@ -1,0 +1,90 @@
+#pragma once
+// The settings store: reads and writes the records of settings_schema.h in
+// the per-user registry (registry.ini) and in tidewell.ini. Each call opens
+// the store, does its work and closes it again; nothing is cached here.
+//
+// Reads never fail: a missing file, key or value gives the default, and a
+// stored text that is not a number gives the default of a number or flag.
+// Writes raise EStoreError (platform/store_error.h) with the text to show
+// ("Failed to create key ...", "Failed to set data for '...'", "Unable to
+// write to ..."); the write in progress stops there, and the values written
+// before it stay written.
+
+#include "settings/Encryp.h"
+#include "settings/settings_schema.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+// Section General (all values but Points) and the log naming mode.
+GeneralSettings readGeneralSettings();
+LogNaming readLogNaming();
+// Writes General (all values but Points) and then section Logfile.
+void saveGeneralSettings(const GeneralSettings &settings, LogNaming naming);
+// General/Automatic alone (the tray's enable/disable commands).
+void saveAutomatic(bool automatic);
+// General/Points, the About window's counter.
+int readPoints();
+void savePoints(int points);
+
+// Section Server; passwords are deciphered with Cipher (an empty stored
+// password reads as empty).
+ServerSettings readServerSettings(TKeyedEncryption &cipher);
+
+// A mailbox account that cannot be saved as it stands.
+struct MailboxProblem {
+    enum class Field { UserName, Server, Password };
+    int mailbox = 0;     // 1..12
+    Field field = Field::UserName;  // the field to give the focus
+    std::string text;    // the error text to show
+};
+// Writes Which, then for n = 1..12 the four values of mailbox n (the password
+// enciphered with Cipher), checking each mailbox right after writing it. At
+// the first mailbox with a server but no user name, a user name but no
+// server, or both but no password, it stops (later mailboxes are not written)
+// and returns the problem.
+std::optional<MailboxProblem> saveServerSettings(const ServerSettings &settings, TKeyedEncryption &cipher);
+
+// What loading mailbox N for the POP3 client found.
+struct RemotePOPAccount {
+    bool loaded = false;   // false: nothing is to be loaded into the client
+    std::string server;
+    std::string userName;
+    std::string password;  // deciphered
+};
+// The settings side of loading mailbox N into the POP3 client: reads the old
+// Passwd<N>, reads and then always writes the Version161 marker. With the
+// marker already in place the account is returned. Without it, when Passwd<N>
+// held text, PasswordsLost is called (to show the one-time warning) and all
+// twelve stored passwords are cleared; nothing is loaded then.
+RemotePOPAccount readMailboxForRemotePOP(int n, TKeyedEncryption &cipher,
+                                         const std::function<void()> &passwordsLost);
+inline constexpr const char *kPasswordsLostWarning =
+    "Warning: You will have to re-enter your passwords for all of your mailboxes!  Sorry for the inconvenience.";
+
+// Section Column: the main list's five column widths.
+MessageListColumns readMessageListColumns();
+void saveMessageListColumns(const MessageListColumns &columns);
+
+// A rule grid's six stored widths (-1 where nothing is stored).
+std::array<int, kRuleGridColumns> readRuleGridWidths(RuleGrid grid);
+// Writes "col0".. for every visible column the grid has.
+void saveRuleGridWidths(RuleGrid grid, const std::vector<int> &visibleWidths);
+
+// The main window's placement: an absent value gives the default, a stored
+// text that is no number keeps the value of Current.
+WindowPlacement readWindowPlacement(const WindowPlacement &current);
+void saveWindowPlacement(const WindowPlacement &placement);
+
+// tidewell.ini.
+SpamTestSettings readSpamTestSettings();
+void saveSpamTestSettings(const SpamTestSettings &settings);
+// Ascii/Range alone (the sensitivity dialog).
+int readAsciiRange();
+void saveAsciiRange(int range);
+
+} // namespace tw

@@ -1,0 +1,300 @@
+#include "fixtures/temp_home.h"
+#include "platform/registry.h"
+#include "platform/store_error.h"
+#include "settings/settings_store.h"
+
+#include <gtest/gtest.h>
+
+using namespace tw;
+
+namespace {
+
+const std::string kGeneralKey = std::string(kMainKey) + "\\General";
+const std::string kServerKey = std::string(kMainKey) + "\\Server";
+
+std::optional<std::string> stored(const std::string &key, const std::string &name)
+{
+    return Registry().readString(Hive::CurrentUser, key, name);
+}
+
+TKeyedEncryption passwordCipher()
+{
+    TKeyedEncryption cipher;
+    cipher.Key = kPasswordKey;
+    return cipher;
+}
+
+} // namespace
+
+TEST(SettingsStore, NothingStoredGivesEveryDefault)
+{
+    test::TempHome home;
+    TKeyedEncryption cipher = passwordCipher();
+
+    const GeneralSettings general = readGeneralSettings();
+    EXPECT_EQ(general, GeneralSettings{});
+    EXPECT_FALSE(general.Automatic);
+    EXPECT_EQ(general.Minutes, 10);
+    EXPECT_TRUE(general.Alarm && general.Repeat && general.Ask && general.Launch);
+    EXPECT_EQ(general.Count, "0");
+    EXPECT_EQ(readLogNaming(), LogNaming::AsIs);
+    EXPECT_EQ(readPoints(), 0);
+
+    const ServerSettings server = readServerSettings(cipher);
+    EXPECT_EQ(server.Which, 1);
+    for (const MailboxAccount &account : server.accounts) {
+        EXPECT_TRUE(account.checked);
+        EXPECT_EQ(account.server + account.userName + account.password, "");
+    }
+    EXPECT_EQ(readMessageListColumns().widths, (std::array<int, 5>{220, 140, 120, 40, 130}));
+    EXPECT_EQ(readRuleGridWidths(RuleGrid::Exceptions), (std::array<int, 6>{-1, -1, -1, -1, -1, -1}));
+    const WindowPlacement placement = readWindowPlacement(WindowPlacement{1, 2, 3, 4});
+    EXPECT_EQ(placement, (WindowPlacement{10, 10, 640, 440}));
+
+    const SpamTestSettings spam = readSpamTestSettings();
+    EXPECT_FALSE(spam.cbSmaller);
+    EXPECT_EQ(spam.nSmaller, 100);
+    EXPECT_FALSE(spam.cbLarger);
+    EXPECT_EQ(spam.nLarger, 20000);
+    EXPECT_TRUE(spam.rbSmallerCheck && spam.rbLargerCheck);
+    EXPECT_TRUE(spam.cbKnownSpammers && spam.cbValid && spam.cbAscii);
+    EXPECT_FALSE(spam.rbCheck);      // unknown domains: question mark
+    EXPECT_FALSE(spam.rbAsciiCheck); // non-English: question mark
+    EXPECT_EQ(spam.Range, 0);
+    EXPECT_EQ(spam.edUnknown + spam.edAscii, "00");
+    EXPECT_EQ(readAsciiRange(), 0);
+}
+
+TEST(SettingsStore, EveryRegistryValueRoundTrips)
+{
+    test::TempHome home;
+    TKeyedEncryption cipher = passwordCipher();
+
+    GeneralSettings general;
+    general.Logfile = "/var/log/tw.txt";
+    general.Mailer = "/usr/bin/mail";
+    general.AlarmFile = "/snd/alarm.wav";
+    general.Automatic = true;
+    general.Ask = false;
+    general.Kill = true;
+    general.Minutes = 45;
+    general.Launch = false;
+    general.Exit = true;
+    general.Alarm = false;
+    general.Repeat = false;
+    general.RAS = 3;
+    general.Count = "1234";
+    general.SysTray = true;
+    saveGeneralSettings(general, LogNaming::Quarter);
+    EXPECT_EQ(readGeneralSettings(), general);
+    EXPECT_EQ(readLogNaming(), LogNaming::Quarter);
+    EXPECT_EQ(stored(std::string(kMainKey) + "\\Logfile", "Asis"), "0");
+    EXPECT_EQ(stored(std::string(kMainKey) + "\\Logfile", "Quarter"), "1");
+    EXPECT_EQ(stored(kGeneralKey, "Points"), std::nullopt); // written only by the About window
+    EXPECT_EQ(stored(kGeneralKey, "Kill"), "1");
+    EXPECT_EQ(stored(kGeneralKey, "Minutes"), "45");
+    saveGeneralSettings(general, LogNaming::Month);
+    EXPECT_EQ(readLogNaming(), LogNaming::Month);
+    saveAutomatic(false);
+    EXPECT_FALSE(readGeneralSettings().Automatic);
+    savePoints(-5);
+    EXPECT_EQ(readPoints(), -5);
+
+    ServerSettings server;
+    server.Which = 12;
+    for (int n = 1; n <= kMailboxCount; ++n) {
+        server.account(n) = {"pop" + std::to_string(n) + ".example", "user" + std::to_string(n),
+                             "pw\xE9" + std::to_string(n), n % 2 == 0};
+    }
+    EXPECT_EQ(saveServerSettings(server, cipher), std::nullopt);
+    EXPECT_EQ(readServerSettings(cipher), server);
+    const std::string enciphered = *stored(kServerKey, "Passwd12");
+    EXPECT_EQ(enciphered.size(), 2 + 2 * std::string("pw\xE9" "12").size());
+    EXPECT_EQ(stored(kServerKey, "Check1"), "0");
+
+    saveMessageListColumns(MessageListColumns{{1, 2, 3, 4, 5}});
+    EXPECT_EQ(readMessageListColumns().widths, (std::array<int, 5>{1, 2, 3, 4, 5}));
+    saveRuleGridWidths(RuleGrid::Headers, {7, 8, 9, 10, 11, 12});
+    EXPECT_EQ(readRuleGridWidths(RuleGrid::Headers), (std::array<int, 6>{7, 8, 9, 10, 11, 12}));
+    EXPECT_EQ(stored(std::string(kMainKey) + "\\Headers", "col0"), "7");
+    saveWindowPlacement(WindowPlacement{-20, 30, 800, 600});
+    EXPECT_EQ(readWindowPlacement(WindowPlacement{}), (WindowPlacement{-20, 30, 800, 600}));
+    EXPECT_EQ(stored(kMainKey, "FormTop"), "-20");
+}
+
+TEST(SettingsStore, StoredTextConversions)
+{
+    test::TempHome home;
+    Registry reg;
+    reg.writeString(kGeneralKey, "Minutes", "0x1E");
+    reg.writeString(kGeneralKey, "Alarm", "0");
+    reg.writeString(kGeneralKey, "Kill", "2");        // any nonzero number is true
+    reg.writeString(kGeneralKey, "Repeat", "maybe");  // not a number: the default
+    reg.writeString(kGeneralKey, "Alarmfile", "/old/spelling.wav");
+    reg.writeString(kGeneralKey, "RAS", "-1");
+    GeneralSettings general = readGeneralSettings();
+    EXPECT_EQ(general.Minutes, 30);
+    EXPECT_FALSE(general.Alarm);
+    EXPECT_TRUE(general.Kill);
+    EXPECT_TRUE(general.Repeat);
+    EXPECT_EQ(general.AlarmFile, "/old/spelling.wav");
+    EXPECT_EQ(general.RAS, -1);
+
+    reg.writeString(kGeneralKey, "Minutes", "ten");
+    EXPECT_EQ(readGeneralSettings().Minutes, 10);
+
+    // Saving writes under AlarmFile; the old spelling is the same value.
+    saveGeneralSettings(general, LogNaming::AsIs);
+    EXPECT_EQ(Registry().valueNames(Hive::CurrentUser, kGeneralKey).size(), 14u);
+    EXPECT_EQ(stored(kGeneralKey, "ALARMFILE"), "/old/spelling.wav");
+
+    // Placement: a text that is no number keeps the window's current value.
+    reg.writeString(kMainKey, "FormTop", "high");
+    reg.writeString(kMainKey, "FormWidth", "0x320");
+    EXPECT_EQ(readWindowPlacement(WindowPlacement{55, 66, 77, 88}), (WindowPlacement{55, 10, 800, 440}));
+}
+
+TEST(SettingsStore, IniQuestionSensesAndConversions)
+{
+    test::TempHome home;
+    home.write("tidewell.ini", "[Known]\r\nQuestion=1\r\n[Ascii]\r\nQuestion=1\r\nRange=0x3\r\n"
+                               "[Smaller]\r\nQSmaller=2\r\nNum=junk\r\n");
+    SpamTestSettings spam = readSpamTestSettings();
+    EXPECT_TRUE(spam.rbCheck);       // Known/Question=1: check mark
+    EXPECT_FALSE(spam.rbAsciiCheck); // Ascii/Question=1: question mark
+    EXPECT_EQ(spam.Range, 3);
+    EXPECT_TRUE(spam.cbSmaller);
+    EXPECT_EQ(spam.nSmaller, 100);
+
+    home.write("tidewell.ini", "[Known]\r\nQuestion=0\r\n[Ascii]\r\nQuestion=0\r\n");
+    spam = readSpamTestSettings();
+    EXPECT_FALSE(spam.rbCheck);
+    EXPECT_TRUE(spam.rbAsciiCheck);
+}
+
+TEST(SettingsStore, SpamTestSettingsRoundTripInTableOrder)
+{
+    test::TempHome home;
+    SpamTestSettings spam;
+    spam.cbSmaller = true;
+    spam.nSmaller = 0;
+    spam.rbSmallerCheck = false;
+    spam.cbLarger = true;
+    spam.nLarger = 99999999;
+    spam.rbLargerCheck = false;
+    spam.cbKnownSpammers = false;
+    spam.cbValid = false;
+    spam.rbCheck = true;
+    spam.edUnknown = "17";
+    spam.cbAscii = false;
+    spam.rbAsciiCheck = true;
+    spam.edAscii = "4";
+    spam.Range = 2;
+    saveSpamTestSettings(spam);
+    EXPECT_EQ(home.read("tidewell.ini"),
+              "[Smaller]\r\nQSmaller=1\r\nNum=0\r\nCheck=0\r\n"
+              "[Larger]\r\nQLarger=1\r\nNum=99999999\r\nCheck=0\r\n"
+              "[Known]\r\nQMonitor=0\r\nValid=0\r\nQuestion=1\r\nNum=17\r\n"
+              "[Ascii]\r\nQMonitor=0\r\nQuestion=0\r\nNum=4\r\nRange=2\r\n");
+    const SpamTestSettings back = readSpamTestSettings();
+    EXPECT_EQ(back.cbSmaller, spam.cbSmaller);
+    EXPECT_EQ(back.nSmaller, spam.nSmaller);
+    EXPECT_EQ(back.rbSmallerCheck, spam.rbSmallerCheck);
+    EXPECT_EQ(back.cbLarger, spam.cbLarger);
+    EXPECT_EQ(back.nLarger, spam.nLarger);
+    EXPECT_EQ(back.rbLargerCheck, spam.rbLargerCheck);
+    EXPECT_EQ(back.cbKnownSpammers, spam.cbKnownSpammers);
+    EXPECT_EQ(back.cbValid, spam.cbValid);
+    EXPECT_EQ(back.rbCheck, spam.rbCheck);
+    EXPECT_EQ(back.edUnknown, spam.edUnknown);
+    EXPECT_EQ(back.cbAscii, spam.cbAscii);
+    EXPECT_EQ(back.rbAsciiCheck, spam.rbAsciiCheck);
+    EXPECT_EQ(back.edAscii, spam.edAscii);
+    EXPECT_EQ(back.Range, spam.Range);
+
+    saveAsciiRange(1);
+    EXPECT_EQ(readAsciiRange(), 1);
+    EXPECT_EQ(readSpamTestSettings().edUnknown, "17");
+}
+
+TEST(SettingsStore, MailboxProblemsStopTheSaveAfterWritingTheMailbox)
+{
+    const struct {
+        MailboxAccount third;
+        MailboxProblem::Field field;
+        const char *text;
+    } cases[] = {
+        {{"pop.c.example", "", "pw", true}, MailboxProblem::Field::UserName,
+         "Mailbox 3 has a server pop.c.example but no mailbox"},
+        {{"", "carol", "pw", true}, MailboxProblem::Field::Server, "Mailbox 3 carol has a blank server"},
+        {{"pop.c.example", "carol", "", false}, MailboxProblem::Field::Password, "Mailbox 3 - there is no password set"},
+    };
+    for (const auto &c : cases) {
+        test::TempHome home;
+        TKeyedEncryption cipher = passwordCipher();
+        ServerSettings server;
+        server.Which = 2;
+        server.account(1) = {"pop.a.example", "alice", "a", true};
+        server.account(2) = {" ", " ", " ", true}; // blanks count as filled
+        server.account(3) = c.third;
+        server.account(4) = {"pop.d.example", "dave", "d", true};
+        const std::optional<MailboxProblem> problem = saveServerSettings(server, cipher);
+        ASSERT_TRUE(problem.has_value());
+        EXPECT_EQ(problem->mailbox, 3);
+        EXPECT_EQ(problem->field, c.field);
+        EXPECT_EQ(problem->text, c.text);
+        const ServerSettings back = readServerSettings(cipher);
+        EXPECT_EQ(back.Which, 2);
+        EXPECT_EQ(back.account(3), c.third); // written before the check
+        EXPECT_EQ(stored(kServerKey, "Server4"), std::nullopt);
+    }
+}
+
+TEST(SettingsStore, PasswordMarkerAndOneTimeWarning)
+{
+    TKeyedEncryption cipher = passwordCipher();
+    const std::string secret1 = cipher.encrypt("one");
+    const std::string secret3 = cipher.encrypt("three");
+
+    { // Old settings: a password for the loaded mailbox and no marker.
+        test::TempHome home;
+        Registry reg;
+        reg.writeString(kServerKey, "Server1", "pop.example");
+        reg.writeString(kServerKey, "Passwd1", secret1);
+        reg.writeString(kServerKey, "Passwd3", secret3);
+        int warnings = 0;
+        RemotePOPAccount first = readMailboxForRemotePOP(1, cipher, [&] { ++warnings; });
+        EXPECT_FALSE(first.loaded);
+        EXPECT_EQ(warnings, 1);
+        EXPECT_EQ(stored(kServerKey, "Version161"), "161");
+        for (int n = 1; n <= kMailboxCount; ++n)
+            EXPECT_EQ(stored(kServerKey, "Passwd" + std::to_string(n)), "") << n;
+        RemotePOPAccount second = readMailboxForRemotePOP(1, cipher, [&] { ++warnings; });
+        EXPECT_TRUE(second.loaded);
+        EXPECT_EQ(warnings, 1);
+        EXPECT_EQ(second.server, "pop.example");
+        EXPECT_EQ(second.password, "");
+    }
+    { // Only another mailbox has a password: no warning, that password stays.
+        test::TempHome home;
+        Registry reg;
+        reg.writeString(kServerKey, "Passwd3", secret3);
+        reg.writeString(kServerKey, "Server3", "pop3.example");
+        reg.writeString(kServerKey, "Mailbox3", "carol");
+        int warnings = 0;
+        EXPECT_FALSE(readMailboxForRemotePOP(1, cipher, [&] { ++warnings; }).loaded);
+        EXPECT_EQ(warnings, 0);
+        EXPECT_EQ(stored(kServerKey, "Version161"), "161");
+        const RemotePOPAccount third = readMailboxForRemotePOP(3, cipher, [&] { ++warnings; });
+        EXPECT_TRUE(third.loaded);
+        EXPECT_EQ(third.userName, "carol");
+        EXPECT_EQ(third.password, "three");
+    }
+    { // A fresh installation passes silently.
+        test::TempHome home;
+        int warnings = 0;
+        EXPECT_FALSE(readMailboxForRemotePOP(1, cipher, [&] { ++warnings; }).loaded);
+        EXPECT_EQ(warnings, 0);
+        EXPECT_EQ(stored(kServerKey, "Version161"), "161");
+    }
+}
