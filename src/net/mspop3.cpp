@@ -1,0 +1,277 @@
+#include "net/mspop3.h"
+
+#include "net/errors.h"
+#include "platform/bytes.h"
+
+#include <QSaveFile>
+#include <climits>
+
+namespace tw {
+
+namespace {
+
+constexpr int TextUserNameRequired = 57103;
+constexpr int TextPasswordRequired = 57104;
+
+// A STAT number; anything else is a conversion error naming the text.
+int statNumber(const std::string &text)
+{
+    long long value = 0;
+    if (!parseInt(text, value) || value < INT_MIN || value > INT_MAX)
+        throw ETidewellError("'" + text + "' is not a valid integer value");
+    return int(value);
+}
+
+// The reply without its status word ("+OK " is four characters).
+std::string afterStatus(const std::string &reply) { return reply.size() > 4 ? reply.substr(4) : std::string(); }
+
+} // namespace
+
+// --- TmsMailBase ------------------------------------------------------------------
+
+void TmsMailBase::OpenMailbox()
+{
+    if (!IsConnected()) {
+        Open();
+        Login();
+    }
+}
+
+void TmsMailBase::CloseMailbox()
+{
+    if (!IsConnected())
+        return;
+    try {
+        Logout();
+    } catch (...) {
+        Close();
+        throw;
+    }
+    Close();
+}
+
+// --- TmsCustomPOP ---------------------------------------------------------------
+
+TmsCustomPOP::TmsCustomPOP(QObject *parent) : TmsMailBase(parent)
+{
+    DefaultPort = 110;
+    ServiceName = "pop3";
+}
+
+int TmsCustomPOP::ReplyCode(const std::string &Line)
+{
+    if (startsWith(Line, "+"))
+        return 1;
+    if (startsWith(Line, "-"))
+        return -1;
+    return 0;
+}
+
+void TmsCustomPOP::ResetState() { TmsMailBase::ResetState(); }
+
+void TmsCustomPOP::Open()
+{
+    CheckProperties();
+    ResetState();
+    TmsMailBase::Open();
+}
+
+void TmsCustomPOP::CheckProperties()
+{
+    if (UserName.empty())
+        ReportError(TextUserNameRequired);
+    if (Password.empty())
+        ReportError(TextPasswordRequired);
+}
+
+int TmsCustomPOP::command(const std::string &Line)
+{
+    SendLine(Line);
+    return ReadLine();
+}
+
+void TmsCustomPOP::requireOk(int Code)
+{
+    if (Code != 1)
+        throw EServerError(LastReply());
+}
+
+void TmsCustomPOP::Login()
+{
+    try {
+        ResetState();
+        Connect();
+        requireOk(ReadLine()); // the greeting
+        requireOk(command("USER " + UserName));
+        requireOk(command("PASS " + Password));
+        Stat();
+    } catch (const ESocketError &) {
+        Close();
+        throw;
+    }
+}
+
+void TmsCustomPOP::Logout()
+{
+    if (IsConnected())
+        requireOk(command("QUIT"));
+}
+
+void TmsCustomPOP::Stat()
+{
+    requireOk(command("STAT"));
+    const std::string rest = afterStatus(LastReply());
+    const size_t space = rest.find(' ');
+    if (space == std::string::npos)
+        return;
+    const std::string sizeAndMore = rest.substr(space + 1);
+    const int count = statNumber(rest.substr(0, space));
+    const int size = statNumber(sizeAndMore.substr(0, sizeAndMore.find(' ')));
+    m_messageCount = count;
+    m_mailboxSize = size;
+}
+
+int TmsCustomPOP::sizeFromListReply() const
+{
+    const std::string rest = afterStatus(LastReply());
+    const size_t space = rest.find(' ');
+    return toIntDef(space == std::string::npos ? rest : rest.substr(space + 1), 0);
+}
+
+void TmsCustomPOP::ReadInfo(int Index, TmsRemoteInfoItem &Item, bool WithUID, bool WithInfo)
+{
+    const std::string number = std::to_string(Index + 1);
+    if (WithUID) {
+        Item.UID.clear();
+        if (command("UIDL " + number) == 1)
+            Item.UID = GetWord(LastReply(), 2, true);
+    }
+    if (WithInfo) {
+        requireOk(command("LIST " + number));
+        Item.Size = sizeFromListReply();
+        requireOk(command("TOP " + number + " 1"));
+        std::string block;
+        ReadData(block, -1);
+        Item.Headers.SetText(block);
+        Item.Headers.CutAtBody();
+    }
+}
+
+void TmsCustomPOP::Retrieve(int Index)
+{
+    const std::string number = std::to_string(Index + 1);
+    requireOk(command("LIST " + number));
+    const int expectedSize = sizeFromListReply();
+    if (OnRetrieving)
+        OnRetrieving(this, Index);
+    requireOk(command("RETR " + number));
+    std::string message;
+    ReadData(message, expectedSize);
+    SaveMessage(Index, message);
+    if (OnRetrieved)
+        OnRetrieved(this, Index);
+}
+
+void TmsCustomPOP::Delete(int Index)
+{
+    if (OnDeleting)
+        OnDeleting(this, Index);
+    command("DELE " + std::to_string(Index + 1)); // a refusal is not an error
+}
+
+// --- TmsRemotePOP ---------------------------------------------------------------
+
+TmsRemotePOP::TmsRemotePOP(QObject *parent) : TmsCustomPOP(parent) {}
+
+void TmsRemotePOP::SetMessageDirectory(const std::string &directory)
+{
+    m_messageDirectory = directory;
+    if (!m_messageDirectory.empty() && m_messageDirectory.back() != '/')
+        m_messageDirectory += '/';
+}
+
+void TmsRemotePOP::FlagForDeletion(int Index) { m_remoteInfo.Items(Index).SetDeleteFlag(true); }
+
+void TmsRemotePOP::FlagForRetrieval(int Index) { m_remoteInfo.Items(Index).SetRetrieveFlag(true); }
+
+void TmsRemotePOP::ClearFlags(int Index)
+{
+    TmsRemoteInfoItem &item = m_remoteInfo.Items(Index);
+    item.SetDeleteFlag(false);
+    item.SetRetrieveFlag(false);
+}
+
+void TmsRemotePOP::UpdateInfo()
+{
+    OpenMailbox();
+    fire(OnUpdatingInfo);
+    m_remoteInfo.Clear();
+    for (int index = 0; index < MessageCount(); ++index) {
+        TmsRemoteInfoItem item;
+        ReadInfo(index, item, false, true); // an error leaves the item out
+        m_remoteInfo.Add() = std::move(item);
+        if (OnNextInfoUpdated)
+            OnNextInfoUpdated(this, m_remoteInfo.Count() - 1);
+    }
+    if (!StayConnected)
+        CloseMailbox();
+    fire(OnInfoUpdated);
+}
+
+bool TmsRemotePOP::VerifyMessage(int Index)
+{
+    const TmsRemoteInfoItem &listed = m_remoteInfo.Items(Index);
+    TmsRemoteInfoItem current;
+    bool same = false;
+    try {
+        ReadInfo(Index, current, true, true);
+        same = current.Size == listed.Size && current.Headers.Lines() == listed.Headers.Lines() &&
+               (listed.UID.empty() || current.UID == listed.UID);
+    } catch (const EServerError &) {
+        // A refused LIST or TOP on a live connection: the server no longer
+        // holds a message with this number. A lost connection goes on.
+        if (LastReply().empty() || !IsConnected())
+            throw;
+    }
+    if (!same && OnMessageSkipped)
+        OnMessageSkipped(this, Index);
+    return same;
+}
+
+void TmsRemotePOP::TransferData()
+{
+    if (m_remoteInfo.Count() == 0)
+        return;
+    OpenMailbox();
+    fire(OnTransferringData);
+    for (int index = 0; index < m_remoteInfo.Count(); ++index) {
+        const TmsRemoteInfoItem &item = m_remoteInfo.Items(index);
+        bool skipped = false;
+        if (item.RetrieveFlag()) {
+            skipped = !VerifyMessage(index);
+            if (!skipped)
+                Retrieve(index);
+        }
+        // A message found changed is neither retrieved nor deleted, and is
+        // reported once.
+        if (item.DeleteFlag() && !skipped && VerifyMessage(index))
+            Delete(index);
+    }
+    fire(OnDataTransfered);
+    CloseMailbox();
+}
+
+void TmsRemotePOP::SaveMessage(int Num, const std::string &Contents)
+{
+    if (OnUserMessageSave) {
+        OnUserMessageSave(this, Num, Contents);
+        return;
+    }
+    const std::string path = m_messageDirectory + "msg_" + std::to_string(Num) + ".eml";
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly) || file.write(Contents.data(), qint64(Contents.size())) != qint64(Contents.size()) ||
+        !file.commit())
+        throw ETidewellError("Cannot write the message file " + path + ": " + file.errorString().toStdString());
+}
+
+} // namespace tw

@@ -1,0 +1,161 @@
+#pragma once
+// The POP3 client. It speaks USER, PASS, STAT, LIST n, UIDL n, TOP n 1,
+// RETR n, DELE n and QUIT over the socket transport.
+//
+//  - TmsMailBase: a mail connection that logs in and out.
+//  - TmsCustomPOP: the protocol commands for one message.
+//  - TmsRemotePOP: the information list of the waiting messages (size and
+//    header block of each, never the body), per-message flags, and the
+//    transfer that retrieves and deletes the flagged messages.
+//
+// Typical use: set Server, UserName, Password; UpdateInfo lists the mailbox
+// (reading RemoteInfo() item by item in OnNextInfoUpdated); FlagForDeletion
+// or FlagForRetrieval; TransferData acts on the flags. Before acting on a
+// message TransferData re-reads it and acts only when it is still the message
+// that was listed; otherwise it leaves it alone and fires OnMessageSkipped.
+//
+// Errors: EServerError carries the server's negative reply line; transport
+// failures, time-outs and cancels are those of TagSocket.
+
+#include "net/agsocket.h"
+#include "net/msmsgcls.h"
+
+#include <functional>
+#include <string>
+
+namespace tw {
+
+// Num: the 0-based index of the message.
+using TmsNumNotifyEvent = std::function<void(QObject *Sender, int Num)>;
+// Contents: the retrieved message exactly as the server sent it.
+using TmsUserMsgSaveEvent = std::function<void(QObject *Sender, int Num, const std::string &Contents)>;
+
+class TmsMailBase : public TagSocket {
+    Q_OBJECT
+public:
+    using TagSocket::TagSocket;
+
+    // Connects and logs in; see the protocol client for what it sends.
+    virtual void Login() = 0;
+    // Ends the session; does not close the socket.
+    virtual void Logout() = 0;
+
+    // If not connected: Open, then Login.
+    void OpenMailbox();
+    // If connected: Logout, then Close. The socket is closed even when the
+    // logout fails; the logout's error then goes on.
+    void CloseMailbox();
+};
+
+class TmsCustomPOP : public TmsMailBase {
+    Q_OBJECT
+public:
+    explicit TmsCustomPOP(QObject *parent = nullptr);
+
+    std::string UserName;
+    std::string Password;
+
+    TmsNumNotifyEvent OnRetrieving, OnRetrieved, OnDeleting;
+
+    // From the last STAT; -1 until the first one.
+    int MessageCount() const { return m_messageCount; }
+    int MailboxSize() const { return m_mailboxSize; }
+
+    // 1 for a line beginning with "+", -1 for "-", 0 otherwise.
+    int ReplyCode(const std::string &Line) override;
+    void ResetState() override;
+    // CheckProperties, ResetState, then the transport's Open.
+    void Open() override;
+
+    // Connect, read the greeting, USER, PASS, STAT; each must be answered
+    // positively (else EServerError with the reply). An ESocketError closes
+    // the connection before it goes on.
+    void Login() override;
+    // If connected: QUIT, which must be answered positively.
+    void Logout() override;
+
+    // ESocketError "UserName property is required" / "Password property is
+    // required" (after OnError) when either is empty.
+    virtual void CheckProperties();
+    // Hands a retrieved message to its keeper.
+    virtual void SaveMessage(int Num, const std::string &Contents) = 0;
+
+    // STAT: fills MessageCount and MailboxSize. A count or size that is no
+    // decimal number raises ETidewellError naming the text.
+    void Stat();
+    // LIST n, RETR n and the data block, then SaveMessage (Index 0-based).
+    void Retrieve(int Index);
+    // DELE n; a negative reply is not an error.
+    void Delete(int Index);
+
+protected:
+    // Sends Line and reads the reply; returns its code.
+    int command(const std::string &Line);
+    // Raises EServerError with LastReply unless Code is positive.
+    void requireOk(int Code);
+    // Re-reads message Index: with WithUID its unique id (UIDL, a negative
+    // reply leaves UID empty), with WithInfo its size (LIST) and header block
+    // (TOP n 1, cut at the body).
+    void ReadInfo(int Index, TmsRemoteInfoItem &Item, bool WithUID, bool WithInfo);
+    // The size in a LIST reply; 0 when it cannot be read.
+    int sizeFromListReply() const;
+
+private:
+    int m_messageCount = -1;
+    int m_mailboxSize = -1;
+};
+
+class TmsRemotePOP : public TmsCustomPOP {
+    Q_OBJECT
+public:
+    explicit TmsRemotePOP(QObject *parent = nullptr);
+
+    // Where SaveMessage writes "msg_N.eml"; a non-empty value gets a final "/".
+    const std::string &MessageDirectory() const { return m_messageDirectory; }
+    void SetMessageDirectory(const std::string &directory);
+
+    // When true, UpdateInfo leaves the connection logged in for the next
+    // TransferData.
+    bool StayConnected = false;
+
+    TNotifyEvent OnUpdatingInfo, OnInfoUpdated, OnTransferringData, OnDataTransfered;
+    // Fired after item Num has been added to RemoteInfo.
+    TmsNumNotifyEvent OnNextInfoUpdated;
+    // When assigned, receives retrieved messages instead of the file.
+    TmsUserMsgSaveEvent OnUserMessageSave;
+    // Fired when message Num is left alone because the server no longer holds
+    // the listed message at that number (another program changed the mailbox).
+    TmsNumNotifyEvent OnMessageSkipped;
+
+    TmsRemoteInfo &RemoteInfo() { return m_remoteInfo; }
+    const TmsRemoteInfo &RemoteInfo() const { return m_remoteInfo; }
+
+    // Logs in if needed, then LIST n and TOP n 1 for every message of STAT,
+    // filling RemoteInfo in order; quits unless StayConnected. The items read
+    // before an error stay in the list; the caller closes the connection.
+    void UpdateInfo();
+    // Logs in if needed, retrieves then deletes the flagged messages that
+    // VerifyMessage confirms, and quits (the server removes the deleted ones
+    // only then). Does nothing when RemoteInfo is empty.
+    void TransferData();
+    // Re-reads message Index (UIDL, LIST, TOP) and tells whether it is still
+    // the listed one: same size and header block, and the same unique id when
+    // the listing recorded one. A message the server no longer has counts as
+    // changed. Fires OnMessageSkipped and returns false when it changed.
+    bool VerifyMessage(int Index);
+
+    void FlagForDeletion(int Index);
+    void FlagForRetrieval(int Index);
+    void ClearFlags(int Index);
+
+    // OnUserMessageSave when assigned, else the file MessageDirectory +
+    // "msg_" + Num + ".eml" (written whole or not at all; ETidewellError when
+    // it cannot be written).
+    void SaveMessage(int Num, const std::string &Contents) override;
+
+private:
+    std::string m_messageDirectory;
+    TmsRemoteInfo m_remoteInfo;
+};
+
+} // namespace tw

@@ -1,0 +1,422 @@
+// The POP3 client against scripted servers: the exact dialogues of a check
+// and a deletion run, and the failures a real server will not produce.
+#include "fixtures/fake_tcp_server.h"
+#include "net/errors.h"
+#include "net/mspop3.h"
+
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace tw;
+using tw::test::FakeTcpServer;
+
+namespace {
+
+struct Client {
+    explicit Client(FakeTcpServer &server, int timeOut = 5)
+    {
+        pop.Server = server.hostAndPort();
+        pop.UserName = "ann";
+        pop.Password = "pw";
+        pop.SetTimeOut(timeOut);
+        pop.OnUpdatingInfo = [this](QObject *) { events.push_back("updating"); };
+        pop.OnInfoUpdated = [this](QObject *) { events.push_back("updated"); };
+        pop.OnNextInfoUpdated = [this](QObject *, int n) { events.push_back("next " + std::to_string(n)); };
+        pop.OnTransferringData = [this](QObject *) { events.push_back("transferring"); };
+        pop.OnDataTransfered = [this](QObject *) { events.push_back("transfered"); };
+        pop.OnDeleting = [this](QObject *, int n) { events.push_back("deleting " + std::to_string(n)); };
+        pop.OnMessageSkipped = [this](QObject *, int n) { events.push_back("skipped " + std::to_string(n)); };
+    }
+    TmsRemotePOP pop;
+    std::vector<std::string> events;
+};
+
+// The server side of a login up to the STAT reply.
+void scriptLogin(FakeTcpServer &server, const std::string &statReply)
+{
+    server.sendLine("+OK ready");
+    server.expect("USER ann");
+    server.sendLine("+OK");
+    server.expect("PASS pw");
+    server.sendLine("+OK logged in");
+    server.expect("STAT");
+    server.sendLine(statReply);
+}
+
+const std::string headerBlock1 = "Subject: first\r\n"
+                                 "From: A <a@example.org>\r\n"
+                                 "X-Long: one\r\n\ttwo\r\n"
+                                 "..dotted: header\r\n";
+const std::string headerBlock2 = "Subject: second\r\n";
+
+} // namespace
+
+TEST(Pop3Dialogue, ACheckRunOfTwoMessagesGoesOverTheWireAsSpecified)
+{
+    FakeTcpServer server;
+    scriptLogin(server, "+OK 2 4567");
+    server.expect("LIST 1");
+    server.sendLine("+OK 1 1380");
+    server.expect("TOP 1 1");
+    server.send("+OK\r\n" + headerBlock1 + "\r\nfirst body line\r\n.\r\n");
+    server.expect("LIST 2");
+    server.sendLine("+OK 2 99");
+    server.expect("TOP 2 1");
+    server.send("+OK\r\n" + headerBlock2 + ".\r\n"); // headers only: no empty line
+    server.expect("QUIT");
+    server.sendLine("+OK bye");
+    server.expectClose();
+
+    Client c(server);
+    c.pop.UpdateInfo();
+    EXPECT_EQ(c.pop.MessageCount(), 2);
+    EXPECT_EQ(c.pop.MailboxSize(), 4567);
+    ASSERT_EQ(c.pop.RemoteInfo().Count(), 2);
+    const TmsRemoteInfoItem &first = c.pop.RemoteInfo().Items(0);
+    EXPECT_EQ(first.Size, 1380);
+    EXPECT_EQ(first.Headers.Lines(), (std::vector<std::string>{"Subject: first", "From: A <a@example.org>",
+                                                               "X-Long: one", "\ttwo", "..dotted: header"}));
+    EXPECT_EQ(first.Headers.GetFieldBody("Subject"), "first");
+    const TmsRemoteInfoItem &second = c.pop.RemoteInfo().Items(1);
+    EXPECT_EQ(second.Size, 99);
+    EXPECT_EQ(second.Headers.Lines(), (std::vector<std::string>{"Subject: second", "."}));
+    EXPECT_EQ(c.events, (std::vector<std::string>{"updating", "next 0", "next 1", "updated"}));
+    EXPECT_FALSE(c.pop.IsConnected());
+}
+
+TEST(Pop3Dialogue, ADeletionRunOfMessage2InANewConnection)
+{
+    FakeTcpServer server;
+    scriptLogin(server, "+OK 2 200");
+    server.expect("LIST 1");
+    server.sendLine("+OK 1 100");
+    server.expect("TOP 1 1");
+    server.send("+OK\r\nSubject: one\r\n\r\n.\r\n");
+    server.expect("LIST 2");
+    server.sendLine("+OK 2 100");
+    server.expect("TOP 2 1");
+    server.send("+OK\r\nSubject: two\r\n\r\nbody\r\n.\r\n");
+    server.expect("QUIT");
+    server.sendLine("+OK");
+    server.expectClose();
+    server.accept();
+    scriptLogin(server, "+OK 2 200");
+    server.expect("UIDL 2");
+    server.sendLine("+OK 2 uid-two");
+    server.expect("LIST 2");
+    server.sendLine("+OK 2 100");
+    server.expect("TOP 2 1");
+    server.send("+OK\r\nSubject: two\r\n\r\nbody\r\n.\r\n");
+    server.expect("DELE 2");
+    server.sendLine("+OK marked");
+    server.expect("QUIT");
+    server.sendLine("+OK");
+    server.expectClose();
+
+    Client c(server);
+    c.pop.UpdateInfo();
+    c.events.clear();
+    c.pop.FlagForDeletion(1);
+    c.pop.TransferData();
+    EXPECT_EQ(c.events, (std::vector<std::string>{"transferring", "deleting 1", "transfered"}));
+}
+
+TEST(Pop3Dialogue, StayConnectedKeepsTheSessionForTheNextTransfer)
+{
+    FakeTcpServer server;
+    scriptLogin(server, "+OK 1 10");
+    server.expect("LIST 1");
+    server.sendLine("+OK 1 10");
+    server.expect("TOP 1 1");
+    server.send("+OK\r\nSubject: x\r\n\r\n.\r\n");
+    // No QUIT, no second USER or PASS.
+    server.expect("UIDL 1");
+    server.sendLine("-ERR no UIDL here"); // refused UIDL is not an error
+    server.expect("LIST 1");
+    server.sendLine("+OK 1 10");
+    server.expect("TOP 1 1");
+    server.send("+OK\r\nSubject: x\r\n\r\n.\r\n");
+    server.expect("DELE 1");
+    server.sendLine("-ERR refused"); // refused DELE is not an error either
+    server.expect("QUIT");
+    server.sendLine("+OK");
+    server.expectClose();
+
+    Client c(server);
+    c.pop.StayConnected = true;
+    c.pop.UpdateInfo();
+    EXPECT_TRUE(c.pop.IsConnected());
+    c.pop.FlagForDeletion(0);
+    c.pop.TransferData();
+    EXPECT_FALSE(c.pop.IsConnected());
+}
+
+TEST(Pop3Dialogue, RetrieveAndDeleteVerifiesTwiceAndSavesTheBlockAsReceived)
+{
+    FakeTcpServer server;
+    scriptLogin(server, "+OK 1 10");
+    server.expect("LIST 1");
+    server.sendLine("+OK 1 27");
+    server.expect("TOP 1 1");
+    server.send("+OK\r\nSubject: x\r\n\r\n.\r\n");
+    for (int round = 0; round < 2; ++round) {
+        server.expect("UIDL 1");
+        server.sendLine("+OK 1 u1");
+        server.expect("LIST 1");
+        server.sendLine("+OK 1 27");
+        server.expect("TOP 1 1");
+        server.send("+OK\r\nSubject: x\r\n\r\n.\r\n");
+        if (round == 0) {
+            server.expect("LIST 1");
+            server.sendLine("+OK 1 27");
+            server.expect("RETR 1");
+            server.send("+OK\r\nSubject: x\r\n\r\n..body\r\n.\r\n");
+        }
+    }
+    server.expect("DELE 1");
+    server.sendLine("+OK");
+    server.expect("QUIT");
+    server.sendLine("+OK");
+    server.expectClose();
+
+    Client c(server);
+    c.pop.StayConnected = true;
+    c.pop.UpdateInfo();
+    std::string saved;
+    int savedNum = -1;
+    c.pop.OnUserMessageSave = [&](QObject *, int num, const std::string &contents) {
+        savedNum = num;
+        saved = contents;
+    };
+    c.pop.FlagForRetrieval(0);
+    c.pop.FlagForDeletion(0);
+    c.pop.TransferData();
+    EXPECT_EQ(savedNum, 0);
+    EXPECT_EQ(saved, "Subject: x\r\n\r\n..body\r\n.\r\n");
+}
+
+TEST(Pop3Dialogue, AChangedMessageIsNeitherRetrievedNorDeletedAndIsReportedOnce)
+{
+    FakeTcpServer server;
+    scriptLogin(server, "+OK 2 10");
+    for (const char *n : {"1", "2"}) {
+        server.expect(std::string("LIST ") + n);
+        server.sendLine(std::string("+OK ") + n + " 10");
+        server.expect(std::string("TOP ") + n + " 1");
+        server.send(std::string("+OK\r\nSubject: listed ") + n + "\r\n\r\n.\r\n");
+    }
+    // Message 1 was replaced by another program; message 2 is gone.
+    server.expect("UIDL 1");
+    server.sendLine("+OK 1 other");
+    server.expect("LIST 1");
+    server.sendLine("+OK 1 10");
+    server.expect("TOP 1 1");
+    server.send("+OK\r\nSubject: listed 2\r\n\r\n.\r\n");
+    server.expect("UIDL 2");
+    server.sendLine("-ERR no such message");
+    server.expect("LIST 2");
+    server.sendLine("-ERR no such message");
+    server.expect("QUIT");
+    server.sendLine("+OK");
+    server.expectClose();
+
+    Client c(server);
+    c.pop.StayConnected = true;
+    c.pop.UpdateInfo();
+    c.events.clear();
+    c.pop.FlagForRetrieval(0);
+    c.pop.FlagForDeletion(0);
+    c.pop.FlagForDeletion(1);
+    c.pop.TransferData();
+    EXPECT_EQ(c.events, (std::vector<std::string>{"transferring", "skipped 0", "skipped 1", "transfered"}));
+}
+
+TEST(Pop3Dialogue, TransferWithoutFlagsStillLogsInAndQuits)
+{
+    FakeTcpServer server;
+    scriptLogin(server, "+OK 1 10");
+    server.expect("LIST 1");
+    server.sendLine("+OK 1 10");
+    server.expect("TOP 1 1");
+    server.send("+OK\r\nSubject: x\r\n\r\n.\r\n");
+    server.expect("QUIT");
+    server.sendLine("+OK");
+    server.expectClose();
+    server.accept();
+    scriptLogin(server, "+OK 1 10");
+    server.expect("QUIT");
+    server.sendLine("+OK");
+    server.expectClose();
+
+    Client c(server);
+    c.pop.UpdateInfo();
+    c.events.clear();
+    c.pop.TransferData();
+    EXPECT_EQ(c.events, (std::vector<std::string>{"transferring", "transfered"}));
+}
+
+TEST(Pop3Dialogue, AnEmptyMailboxSendsNoListButFiresBothEvents)
+{
+    FakeTcpServer server;
+    scriptLogin(server, "+OK 0 0");
+    server.expect("QUIT");
+    server.sendLine("+OK");
+    server.expectClose();
+    Client c(server);
+    c.pop.UpdateInfo();
+    EXPECT_EQ(c.pop.MessageCount(), 0);
+    EXPECT_EQ(c.events, (std::vector<std::string>{"updating", "updated"}));
+}
+
+TEST(Pop3Failures, ANegativeReplyAtEachStepRaisesTheServersLine)
+{
+    // How far the dialogue gets before the refusal.
+    const std::vector<std::pair<std::string, std::string>> steps = {
+        {"", "+OK ready"}, {"USER ann", "+OK"}, {"PASS pw", "+OK"}, {"STAT", "+OK 1 10"},
+        {"LIST 1", "+OK 1 10"}, {"TOP 1 1", "+OK"},
+    };
+    for (size_t refused = 0; refused < steps.size(); ++refused) {
+        SCOPED_TRACE("refused step " + std::to_string(refused));
+        FakeTcpServer server;
+        for (size_t i = 0; i <= refused; ++i) {
+            if (!steps[i].first.empty())
+                server.expect(steps[i].first);
+            server.sendLine(i == refused ? "-ERR refused here" : steps[i].second);
+        }
+        server.expectClose();
+        Client c(server);
+        try {
+            c.pop.UpdateInfo();
+            ADD_FAILURE() << "no error";
+        } catch (const EServerError &e) {
+            EXPECT_STREQ(e.what(), "-ERR refused here");
+        }
+        EXPECT_TRUE(c.pop.IsConnected()); // the caller closes after a refusal
+        c.pop.Close();
+    }
+}
+
+TEST(Pop3Failures, RefusedRetrAndQuitRaiseTheServersLine)
+{
+    FakeTcpServer server;
+    scriptLogin(server, "+OK 1 10");
+    server.expect("LIST 1");
+    server.sendLine("+OK 1 10");
+    server.expect("TOP 1 1");
+    server.send("+OK\r\nSubject: x\r\n\r\n.\r\n");
+    server.expect("QUIT");
+    server.sendLine("-ERR cannot quit");
+    server.expectClose();
+    server.accept();
+    scriptLogin(server, "+OK 1 10");
+    server.expect("UIDL 1");
+    server.sendLine("+OK 1 u");
+    server.expect("LIST 1");
+    server.sendLine("+OK 1 10");
+    server.expect("TOP 1 1");
+    server.send("+OK\r\nSubject: x\r\n\r\n.\r\n");
+    server.expect("LIST 1");
+    server.sendLine("+OK 1 10");
+    server.expect("RETR 1");
+    server.sendLine("-ERR locked");
+    server.expectClose();
+
+    Client c(server);
+    EXPECT_THROW(c.pop.UpdateInfo(), EServerError);
+    EXPECT_EQ(c.pop.RemoteInfo().Count(), 1);  // the items read stay
+    EXPECT_FALSE(c.pop.IsConnected());           // closed although QUIT failed
+    c.pop.FlagForRetrieval(0);
+    try {
+        c.pop.TransferData();
+        ADD_FAILURE() << "no error";
+    } catch (const EServerError &e) {
+        EXPECT_STREQ(e.what(), "-ERR locked");
+    }
+    c.pop.Close();
+}
+
+TEST(Pop3Failures, MissingUserNameOrPasswordIsReportedBeforeAnythingIsSent)
+{
+    TmsRemotePOP pop;
+    pop.Server = "127.0.0.1:1";
+    std::vector<std::string> reported;
+    pop.OnError = [&](QObject *, std::string &msg) { reported.push_back(msg); };
+    pop.Password = "pw";
+    EXPECT_THROW(pop.UpdateInfo(), ESocketError);
+    pop.UserName = "ann";
+    pop.Password = "";
+    EXPECT_THROW(pop.UpdateInfo(), ESocketError);
+    EXPECT_EQ(reported, (std::vector<std::string>{"UserName property is required", "Password property is required"}));
+}
+
+TEST(Pop3Failures, AServerClosingBeforeTheReplyEndsFailsAsARefusalWithEmptyText)
+{
+    FakeTcpServer server;
+    server.sendLine("+OK ready");
+    server.expect("USER ann");
+    server.send("+OK hal");
+    server.close();
+    Client c(server);
+    try {
+        c.pop.UpdateInfo();
+        ADD_FAILURE() << "no error";
+    } catch (const EServerError &e) {
+        EXPECT_STREQ(e.what(), "");
+    }
+}
+
+TEST(Pop3Failures, ANonDecimalStatCountIsAConversionError)
+{
+    FakeTcpServer server;
+    scriptLogin(server, "+OK many 10");
+    server.expectClose();
+    Client c(server);
+    try {
+        c.pop.UpdateInfo();
+        ADD_FAILURE() << "no error";
+    } catch (const ETidewellError &e) {
+        EXPECT_STREQ(e.what(), "'many' is not a valid integer value");
+    }
+    c.pop.Close();
+}
+
+TEST(Pop3Failures, SilenceEndsWithTheTimeOutAndNoQuit)
+{
+    FakeTcpServer server;
+    scriptLogin(server, "+OK 1 10");
+    server.expect("LIST 1");
+    server.expectClose(); // silent until the client gives up
+    Client c(server, 1);
+    EXPECT_THROW(c.pop.UpdateInfo(), ETimedOutError);
+    EXPECT_FALSE(c.pop.IsConnected());
+}
+
+TEST(Pop3Failures, CancelDuringADataBlockClosesWithoutQuit)
+{
+    FakeTcpServer server;
+    scriptLogin(server, "+OK 1 10");
+    server.expect("LIST 1");
+    server.sendLine("+OK 1 10");
+    server.expect("TOP 1 1");
+    server.send("+OK\r\nSubject: slow\r\n");
+    server.expectClose();
+    Client c(server);
+    int cancels = 0;
+    c.pop.OnCancel = [&](QObject *) { ++cancels; };
+    c.pop.OnNextInfoUpdated = nullptr;
+    QTimer::singleShot(200, [&] { c.pop.Cancel(); });
+    EXPECT_THROW(c.pop.UpdateInfo(), ECanceledError);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_EQ(c.pop.RemoteInfo().Count(), 0);
+}
+
+TEST(Pop3Client, MessageDirectoryGetsAFinalSeparator)
+{
+    TmsRemotePOP pop;
+    pop.SetMessageDirectory("/tmp/mail");
+    EXPECT_EQ(pop.MessageDirectory(), "/tmp/mail/");
+    pop.SetMessageDirectory("/tmp/mail/");
+    EXPECT_EQ(pop.MessageDirectory(), "/tmp/mail/");
+    pop.SetMessageDirectory("");
+    EXPECT_EQ(pop.MessageDirectory(), "");
+}
