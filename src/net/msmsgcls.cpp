@@ -27,6 +27,12 @@ std::string withColon(std::string name)
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Line begins with Name, ASCII letter case ignored.
+bool beginsWithName(std::string_view line, std::string_view name)
+{
+    return line.size() >= name.size() && sameText(line.substr(0, name.size()), name);
+}
+
 int base64Value(char c)
 {
     if (c >= 'A' && c <= 'Z')
@@ -228,7 +234,7 @@ std::string TmsHeaders::GetFieldBody(std::string name) const
         return std::string();
     name = withColon(std::move(name));
     size_t i = 0;
-    while (i < m_lines.size() && !startsWith(upperCase(m_lines[i]), upperCase(name)))
+    while (i < m_lines.size() && !beginsWithName(m_lines[i], name))
         ++i;
     if (i == m_lines.size())
         return std::string();
@@ -245,10 +251,9 @@ std::string TmsHeaders::GetFieldBody(std::string name) const
 void TmsHeaders::GetAddresses(std::string_view name, std::vector<std::string> &list) const
 {
     list.clear();
-    const std::string upperName = upperCase(name);
     size_t i = 0;
     while (i < m_lines.size()) {
-        if (!startsWith(upperCase(m_lines[i]), upperName)) {
+        if (!beginsWithName(m_lines[i], name)) {
             ++i;
             continue;
         }
@@ -265,9 +270,9 @@ void TmsHeaders::GetAddresses(std::string_view name, std::vector<std::string> &l
 
 void TmsHeaders::DeleteField(std::string name)
 {
-    name = upperCase(withColon(std::move(name)));
+    name = withColon(std::move(name));
     size_t i = 0;
-    while (i < m_lines.size() && !startsWith(upperCase(m_lines[i]), name))
+    while (i < m_lines.size() && !beginsWithName(m_lines[i], name))
         ++i;
     if (i == m_lines.size())
         return;
