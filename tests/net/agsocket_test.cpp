@@ -1,10 +1,13 @@
 // The socket transport against a scripted server: line assembly, data blocks,
 // closes, time-outs, cancels and the connection set-up.
 #include "fixtures/fake_tcp_server.h"
+#include "net/agRasCmp.h"
+#include "platform/dialup_fake.h"
 #include "net/agsocket.h"
 #include "net/errors.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <QTcpServer>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -351,4 +354,25 @@ TEST(TagSocketOpen, LineOperationsNeedAConnection)
     std::string stream;
     EXPECT_THROW(socket.ReadData(stream, -1), ESocketError);
     socket.Close(); // harmless without a socket
+}
+
+TEST(TagSocketOpen, ADialUpLinkIsDialedByOpenAndHungUpByClose)
+{
+    FakeDialUpService service;
+    service.entries = {"Office"};
+    TagRas link(service);
+    link.setService("Office");
+    TagSocket socket;
+    socket.RAS = &link;
+    socket.Server = "127.0.0.1:110";
+    socket.ResetState();
+    socket.Open();
+    EXPECT_TRUE(link.LinkUp());
+    const auto dialed = std::find_if(service.log.begin(), service.log.end(),
+                                     [](const std::string &entry) { return entry.rfind("dial Office", 0) == 0; });
+    EXPECT_NE(dialed, service.log.end());
+    socket.Close();
+    EXPECT_FALSE(link.LinkUp());
+    ASSERT_FALSE(service.log.empty());
+    EXPECT_EQ(service.log.back().substr(0, 6), "hangup");
 }
