@@ -1,0 +1,99 @@
+#include "stats/activity_log.h"
+
+#include "platform/bytes.h"
+#include "platform/clock.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/text_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tw {
+
+ActivityLog::~ActivityLog() { CloseLogFile(); }
+
+std::string ActivityLog::resolvedPath() const
+{
+    if (!m_path.empty() && m_path.front() == '/')
+        return m_path;
+    return programFile(m_path);
+}
+
+void ActivityLog::OpenLogFile()
+{
+    if (isOpen() || isBlank(m_path))
+        return;
+    const std::string path = resolvedPath();
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        const std::string folder = folderOf(path);
+        if (!makeFolders(folder)) {
+            Prompts::current().error("Unable to create directory = \"" + folder +
+                                     "\"  Logging will not take place.");
+            return;
+        }
+    }
+    m_fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+}
+
+void ActivityLog::CloseLogFile()
+{
+    if (!isOpen())
+        return;
+    ::close(m_fd);
+    m_fd = -1;
+}
+
+void ActivityLog::writeLine(const std::string &line)
+{
+    if (!isOpen())
+        return;
+    const std::string bytes = line + kLogLineEnd;
+    size_t done = 0;
+    // The descriptor is unbuffered: each write reaches the file at once.
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(m_fd, bytes.data() + done, bytes.size() - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return; // a full disk loses this line, not the program
+        done += size_t(put);
+    }
+}
+
+void ActivityLog::writeEntry(const std::string &line)
+{
+    const bool wasOpen = isOpen();
+    OpenLogFile();
+    writeLine(line);
+    if (!wasOpen)
+        CloseLogFile();
+}
+
+void ActivityLog::logMailCheck(int count, const std::string &userName, const std::string &server)
+{
+    writeEntry(mailCheckLine(count, userName, server, logTimeStamp(Clock::now())));
+}
+
+void ActivityLog::logError(const std::string &errorText, const std::string &userName, const std::string &server)
+{
+    writeEntry(errorLine(errorText, userName, server, logTimeStamp(Clock::now())));
+}
+
+void ActivityLog::logAutomaticMode(bool enabled)
+{
+    writeEntry(automaticModeLine(enabled, logTimeStamp(Clock::now())));
+}
+
+void ActivityLog::logDeletion(const DeletedMessageEntry &message)
+{
+    if (!isOpen())
+        return;
+    for (const std::string &line : deletionBlock(message, logTimeStamp(Clock::now())))
+        writeLine(line);
+}
+
+} // namespace tw
