@@ -1,0 +1,61 @@
+#pragma once
+// The general settings as the program works with them: the twelve mailbox
+// accounts, the preferred mailbox, the section General values and the log
+// naming mode. The general settings window owns one instance and edits it;
+// the main window and its runs read it (never the store directly), so a
+// change confirmed in that window is seen by the next check at once.
+
+#include "settings/Encryp.h"
+#include "settings/settings_schema.h"
+
+#include <string>
+#include <vector>
+
+namespace tw {
+
+class GeneralSettingsModel {
+public:
+    GeneralSettings general;
+    ServerSettings servers;
+    LogNaming naming = LogNaming::AsIs;
+
+    // The general settings window's own cipher instance (the main window has the other).
+    TKeyedEncryption cipher;
+
+    GeneralSettingsModel();
+
+    // ReadGeneralSettings: section General and the log naming mode.
+    void readGeneral();
+    // readServerSettings: section Server (passwords deciphered). A stored
+    // empty password leaves the account's password as it was.
+    void readServers();
+    // Both of the above.
+    void read() { readGeneral(), readServers(); }
+    // SaveGeneralSettings: section General and section Logfile. Raises EStoreError.
+    void saveGeneral() const;
+
+    // A mailbox takes part in checks when its box is ticked and its server is not empty.
+    bool usable(int n) const;
+    int HowManyMailboxesChecked() const;
+    // The lowest usable mailbox number, or 0.
+    int FirstMailboxChecked() const;
+    std::vector<int> usableMailboxes() const;
+    // False when the user name of any ticked mailbox contains "@".
+    bool CheckUserMailboxes() const;
+    // True when a ticked mailbox's server or user name names a web-mail service.
+    bool CheckForAOL() const;
+    // Server 1 filled in and servers 2..12 all empty.
+    bool OnlyOneMailbox() const;
+    // The first mailbox whose server and user name equal these, ignoring
+    // letter case; 0 when none does.
+    int serverToIndex(const std::string &server, const std::string &userName) const;
+
+    // The spam counter kept as decimal text in General/Count.
+    long long spamCount() const;
+    void addToSpamCount(long long deleted);
+};
+
+inline constexpr const char *kWebMailNote =
+    "Note: Tidewell does not support AOL, JUNO, HOTMAIL, MSN or webmail accounts.  Only POP servers are supported.  ";
+
+} // namespace tw
