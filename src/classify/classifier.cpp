@@ -1,35 +1,16 @@
 #include "classify/classifier.h"
 
-#include "classify/match_operators.h"
+#include "classify/message_view.h"
 #include "classify/non_english.h"
 #include "platform/bytes.h"
-
-#include <map>
 
 namespace tw {
 
 namespace {
 
 constexpr size_t kMaxDomain = 255;
-const std::string kYes = "Yes";
 const std::string kMailboxMarker = " - MailBox #";
 const std::string kBlacklistNote = " is on the KNOWN SPAMMER BLACKLIST (you may edit if this is in error)";
-
-// A header's value for the tests. A value whose encoded words cannot be
-// decoded is taken as absent rather than aborting the whole classification.
-std::string fieldValue(const TmsHeaders &headers, const std::string &name)
-{
-    try {
-        return headers.GetFieldBody(name);
-    } catch (const ETidewellError &) {
-        return std::string();
-    }
-}
-
-std::string addressOf(const TmsHeaders &headers, const std::string &name)
-{
-    return SplitAddress(fieldValue(headers, name)).address;
-}
 
 // The part after the first "@" (at most 255 bytes); the whole text without one.
 std::string domainPart(const std::string &address)
@@ -40,24 +21,56 @@ std::string domainPart(const std::string &address)
 
 std::string userPart(const std::string &address) { return address.substr(0, address.find('@')); }
 
-// The operators an exception or a header line rule may name.
-bool textOperator(const std::string &op, std::string_view text, const std::string &pattern, bool caseSensitive)
-{
-    return operatorUsesText(op) && matchOperator(op, text, pattern, caseSensitive);
-}
+// A piece of the sender address with its upper-cased form.
+struct Piece {
+    explicit Piece(std::string text) : text(std::move(text)), folded(upperCase(this->text)) {}
+    std::string text;
+    std::string folded;
+};
 
-bool isSubjectOperator(const std::string &op) { return operatorUsesText(op) || op == opIsBlank || op == opIsUppercase; }
+bool isSubjectOperator(MatchOp op) { return usesText(op) || op == MatchOp::IsBlank || op == MatchOp::IsUppercase; }
 
-// The sender text a sender rule looks at.
-std::string senderPiece(const std::string &kind, const std::string &op, const std::string &sender)
+// The text a why line quotes: the rule text, for operators that have one.
+std::string quotedRuleText(const PreparedRule &rule) { return usesText(rule.op) ? rule.text : std::string(); }
+
+// False when no header line (but the last) can match Rule: every text
+// operator with a non-empty text needs that text inside the line.
+bool mayMatchSomeLine(const PreparedRule &rule, MessageView &view)
 {
-    if (kind == "Domain name")
-        return domainPart(sender);
-    const bool wholeAddressOperator = operatorUsesText(op) || op == opIsBlank;
-    return wholeAddressOperator ? sender : userPart(sender);
+    return rule.pattern.empty() ||
+           view.joinedLines(!rule.caseSensitive).find(rule.pattern) != std::string::npos;
 }
 
 } // namespace
+
+struct Classifier::Context {
+    Context(TWaitingMessage &row, const TmsHeaders &headers, const PreparedRules &rules)
+        : row(row), view(headers), rules(rules), foldedSubject(upperCase(row.subject)),
+          foldedSender(upperCase(row.senderAddress)), senderDomain(domainPart(row.senderAddress)),
+          senderUser(userPart(row.senderAddress))
+    {
+    }
+
+    // The sender text a sender rule looks at: the domain for "Domain name";
+    // for "E-mail address" the whole address, except that the
+    // character-class operators look at the user name only.
+    std::pair<std::string_view, std::string_view> senderPiece(const PreparedRule &rule) const
+    {
+        if (rule.target == RuleTarget::SenderDomain)
+            return {senderDomain.text, senderDomain.folded};
+        if (usesText(rule.op) || rule.op == MatchOp::IsBlank)
+            return {row.senderAddress, foldedSender};
+        return {senderUser.text, senderUser.folded};
+    }
+
+    TWaitingMessage &row;
+    MessageView view;
+    const PreparedRules &rules;
+    const std::string foldedSubject;
+    const std::string foldedSender;
+    const Piece senderDomain;
+    const Piece senderUser;
+};
 
 Classifier::Classifier(WaitingMessages &messages, const TmsRemoteInfo &remoteInfo, RuleTables &rules,
                        SpamTestSettings &settings, const KnownSpammers &knownSpammers, UnknownDomains &domains,
@@ -75,75 +88,73 @@ const TmsHeaders &Classifier::headersOf(int index) const
 
 void Classifier::MarkForDeletion(int index)
 {
+    const PreparedRules rules = prepareRules(m_rules);
     if (index >= 0) {
-        classifyRow(index);
+        classifyRow(rules, index);
         return;
     }
     for (int i = 0; i < m_messages.count(); ++i)
-        classifyRow(i);
+        classifyRow(rules, i);
 }
 
-bool Classifier::applyResult(int index, bool matched, bool check)
+// Outside why mode a check mark ends the sequence.
+bool Classifier::stopsHere(const Context &message) const
 {
-    int &current = m_messages.row(index).mark;
+    return !m_why.whyMode && message.row.mark == mark::CheckMark;
+}
+
+bool Classifier::applyResult(Context &message, bool matched, bool check)
+{
+    int &current = message.row.mark;
     if (matched) {
         if (check)
             current = mark::CheckMark;
         else if (current != mark::CheckMark)
             current = mark::QuestionMark;
     }
-    return stopsHere(index);
+    return stopsHere(message);
 }
 
-// Outside why mode a check mark ends the sequence.
-bool Classifier::stopsHere(int index) const
+void Classifier::classifyRow(const PreparedRules &rules, int index)
 {
-    return !m_why.whyMode && m_messages.row(index).mark == mark::CheckMark;
-}
-
-void Classifier::classifyRow(int index)
-{
-    const TWaitingMessage &row = m_messages.row(index);
-    const std::string subject = row.subject;
-    const std::string sender = row.senderAddress;
+    Context message(m_messages.row(index), headersOf(index), rules);
 
     int image = mark::DefaultException;
-    if (qIsInException(index, subject, sender, image)) {
-        m_messages.row(index).mark = image;
+    if (qIsInException(message, image)) {
+        message.row.mark = image;
         return;
     }
 
     bool check = false;
-    if (tooBigSmall(row.sizeText, check))
-        m_messages.row(index).mark = check ? mark::CheckMark : mark::QuestionMark;
-    if (stopsHere(index))
+    if (tooBigSmall(message.row.sizeText, check))
+        message.row.mark = check ? mark::CheckMark : mark::QuestionMark;
+    if (stopsHere(message))
         return;
 
-    bool matched = qMarkThisSubject(subject, check);
-    if (applyResult(index, matched, check))
+    bool matched = qMarkThisSubject(message, check);
+    if (applyResult(message, matched, check))
         return;
-    matched = qmarkThisSender(sender, check);
-    if (applyResult(index, matched, check))
+    matched = qmarkThisSender(message, check);
+    if (applyResult(message, matched, check))
         return;
-    matched = qMarkThisHeader(index, check);
-    if (applyResult(index, matched, check))
+    matched = qMarkThisHeader(message, check);
+    if (applyResult(message, matched, check))
         return;
     if (m_settings.cbAscii) {
-        matched = CheckNonAscii(index, check);
-        if (applyResult(index, matched, check))
+        matched = CheckNonAscii(message, check);
+        if (applyResult(message, matched, check))
             return;
     }
     if (m_settings.cbValid) {
-        matched = CheckDomain(index, check);
-        if (applyResult(index, matched, check))
+        matched = CheckDomain(message, check);
+        if (applyResult(message, matched, check))
             return;
     }
     std::string kind;
     std::string value;
-    if (m_settings.cbKnownSpammers && isInKnownList(sender, kind, value)) {
-        int &current = m_messages.row(index).mark;
-        if (current != mark::CheckMark)
-            current = mark::BlacklistMark;
+    if (m_settings.cbKnownSpammers && isInKnownList(message.row.senderAddress, kind, value)) {
+        if (message.row.mark != mark::CheckMark)
+            message.row.mark = mark::BlacklistMark;
         m_why.whyAdd(true, kind, "\"" + value + "\"" + kBlacklistNote);
     }
 }
@@ -167,18 +178,18 @@ std::vector<std::string> Classifier::explain(int index)
         MarkForDeletion(index);
     } catch (...) {
         m_why.whyMode = false;
-        m_messages.row(index).mark = remembered;
+        row.mark = remembered;
         throw;
     }
     m_why.whyMode = false;
-    const int produced = m_messages.row(index).mark;
+    const int produced = row.mark;
     if (m_why.lines.size() == 3)
         m_why.lines.push_back("Message was neither on the exception list nor on the list of matching criteria");
     if (remembered == mark::CheckMark && produced != mark::CheckMark)
         m_why.lines.push_back("** You marked this message **");
     if (remembered == mark::None && produced != mark::None)
         m_why.lines.push_back("** You un-marked this message **");
-    m_messages.row(index).mark = remembered;
+    row.mark = remembered;
     return m_why.lines;
 }
 
@@ -189,52 +200,57 @@ void Classifier::BumpUpGrid(RuleKind kind, int row)
     m_rules.table(kind).bumpHits(row, hitsColumn(kind));
 }
 
-bool Classifier::qIsInException(int index, const std::string &subject, const std::string &sender, int &image)
+bool Classifier::qIsInException(Context &message, int &image)
 {
-    const RuleTable &table = m_rules.exceptions;
-    const TmsHeaders &headers = headersOf(index);
-    std::map<std::string, std::string> values; // header values looked up for this message
-    for (int r = 1; r < table.RowCount(); ++r) {
-        const std::string &what = table.cell(col::ExceptWhat, r);
-        if (what.empty())
-            continue;
-        const std::string &op = table.cell(col::ExceptCondition, r);
-        const std::string &text = table.cell(col::ExceptMatches, r);
-        const bool caseSensitive = table.cell(col::ExceptCase, r) == kYes;
+    MessageView &view = message.view;
+    for (const PreparedRule &rule : message.rules.exceptions) {
+        // Only the text operators take part here; any other never matches.
+        const bool textOp = usesText(rule.op);
         bool matched = false;
-        if (what == "Domain name") {
-            matched = endsWithText(sender, text, false);
+        switch (rule.target) {
+        case RuleTarget::SenderDomain: // "Ends with" on the whole address, whatever the operator cell says
+            matched = matchPrepared(MatchOp::EndsWith, message.row.senderAddress, message.foldedSender,
+                                    rule.foldedText, false);
             if (matched)
-                m_why.whyExcept("Domain name", "Equals", text, false);
-        } else if (what == "E-mail address") {
-            matched = startsWithText(sender, text, false);
+                m_why.whyExcept("Domain name", "Equals", rule.text, false);
+            break;
+        case RuleTarget::SenderAddress: // "Starts with" on the whole address
+            matched = matchPrepared(MatchOp::StartsWith, message.row.senderAddress, message.foldedSender,
+                                    rule.foldedText, false);
             if (matched)
-                m_why.whyExcept("E-mail address", "Equals", text, false);
-        } else if (what == "Subject") {
-            matched = textOperator(op, subject, text, caseSensitive);
+                m_why.whyExcept("E-mail address", "Equals", rule.text, false);
+            break;
+        case RuleTarget::Subject:
+            matched = textOp && rule.matches(message.row.subject, message.foldedSubject);
             if (matched)
-                m_why.whyExcept("Subject", op, text, caseSensitive);
-        } else if (what == "Any Header") {
+                m_why.whyExcept("Subject", rule.opName, rule.text, rule.caseSensitive);
+            break;
+        case RuleTarget::AnyHeaderLine:
             // The last line of the block is not tested.
-            for (int k = 0; k + 1 < headers.Count(); ++k) {
-                if (!textOperator(op, headers.Strings(k), text, caseSensitive))
+            if (!textOp || !mayMatchSomeLine(rule, view))
+                break;
+            for (int k = 0; k + 1 < view.lineCount(); ++k) {
+                if (!rule.matches(view.line(k), view.foldedLine(k)))
                     continue;
                 matched = true;
-                m_why.whyExcept("Any Header " + headers.Strings(k), op, text, caseSensitive);
+                m_why.whyExcept("Any Header " + view.line(k), rule.opName, rule.text, rule.caseSensitive);
                 if (!m_why.whyMode)
                     break;
             }
-        } else {
-            auto found = values.find(upperCase(what));
-            if (found == values.end())
-                found = values.emplace(upperCase(what), fieldValue(headers, what)).first;
-            matched = textOperator(op, found->second, text, caseSensitive);
+            break;
+        default: {
+            if (!textOp)
+                break;
+            const std::string &value = view.field(rule.fieldKey, rule.what);
+            matched = rule.matches(value, view.foldedField(rule.fieldKey, rule.what));
             if (matched)
-                m_why.whyExcept(what + " " + found->second, op, text, caseSensitive);
+                m_why.whyExcept(rule.what + " " + value, rule.opName, rule.text, rule.caseSensitive);
+            break;
+        }
         }
         if (matched) {
-            image = rulePicture(RuleKind::Exception, table, r);
-            BumpUpGrid(RuleKind::Exception, r);
+            image = rule.image;
+            BumpUpGrid(RuleKind::Exception, rule.row);
             return true;
         }
     }
@@ -259,120 +275,113 @@ bool Classifier::tooBigSmall(const std::string &sizeText, bool &check)
     return false;
 }
 
-bool Classifier::qMarkThisSubject(const std::string &subject, bool &check)
+bool Classifier::qMarkThisSubject(Context &message, bool &check)
 {
-    const RuleTable &table = m_rules.subject;
     bool matched = false;
     check = false;
-    for (int r = 1; r < table.RowCount() && !table.cell(col::What, r).empty(); ++r) {
-        const std::string &op = table.cell(col::What, r);
-        const std::string &text = table.cell(col::Matches, r);
-        const bool caseSensitive = table.cell(col::Case, r) == kYes;
-        const bool rowCheck = table.cell(col::Delete, r) == kYes;
-        if (!isSubjectOperator(op) || !matchOperator(op, subject, text, caseSensitive))
+    for (const PreparedRule &rule : message.rules.subject) {
+        if (!isSubjectOperator(rule.op) || !rule.matches(message.row.subject, message.foldedSubject))
             continue;
-        BumpUpGrid(RuleKind::Subject, r);
-        m_why.whyAdd(rowCheck, "Subject", op, operatorUsesText(op) ? text : std::string(), caseSensitive);
+        BumpUpGrid(RuleKind::Subject, rule.row);
+        m_why.whyAdd(rule.check, "Subject", rule.opName, quotedRuleText(rule), rule.caseSensitive);
         matched = true;
-        check = check || rowCheck;
-        if (rowCheck && !m_why.whyMode)
+        check = check || rule.check;
+        if (rule.check && !m_why.whyMode)
             break;
     }
     return matched;
 }
 
-bool Classifier::qmarkThisSender(const std::string &sender, bool &check)
+bool Classifier::qmarkThisSender(Context &message, bool &check)
 {
-    const RuleTable &table = m_rules.sender;
     bool matched = false;
     check = false;
-    for (int r = 1; r < table.RowCount() && !table.cell(col::What, r).empty(); ++r) {
-        const std::string &kind = table.cell(col::What, r);
-        const std::string &op = table.cell(col::SenderCondition, r);
-        const std::string &text = table.cell(col::SenderMatches, r);
-        const bool rowCheck = table.cell(col::Delete, r) == kYes;
-        if (!matchOperator(op, senderPiece(kind, op, sender), text, false))
+    for (const PreparedRule &rule : message.rules.sender) {
+        const auto [piece, foldedPiece] = message.senderPiece(rule);
+        if (!rule.matches(piece, foldedPiece))
             continue;
-        BumpUpGrid(RuleKind::Sender, r);
-        m_why.whyAdd(rowCheck, kind, op, operatorUsesText(op) ? text : std::string(), false);
+        BumpUpGrid(RuleKind::Sender, rule.row);
+        m_why.whyAdd(rule.check, rule.what, rule.opName, quotedRuleText(rule), false);
         matched = true;
-        check = check || rowCheck;
-        if (rowCheck && !m_why.whyMode)
+        check = check || rule.check;
+        if (rule.check && !m_why.whyMode)
             break;
     }
     return matched;
 }
 
-bool Classifier::qMarkThisHeader(int index, bool &check)
+bool Classifier::qMarkThisHeader(Context &message, bool &check)
 {
-    const RuleTable &table = m_rules.header;
-    const TmsHeaders &headers = headersOf(index);
+    MessageView &view = message.view;
     bool anyMatched = false;
     check = false;
-    for (int r = 1; r < table.RowCount() && !table.cell(col::What, r).empty(); ++r) {
-        const std::string &what = table.cell(col::What, r);
-        const std::string &text = table.cell(col::Matches, r);
-        const bool caseSensitive = table.cell(col::Case, r) == kYes;
-        const bool rowCheck = table.cell(col::Delete, r) == kYes;
-        bool rowMatched = false;
-        if (what == "To does not contain") {
+    for (const PreparedRule &rule : message.rules.header) {
+        bool matched = false;
+        switch (rule.target) {
+        case RuleTarget::ToDoesNotContain: {
             // "<address> - MailBox #<n>": only for mailbox n; a rule without a
             // readable number belongs to no mailbox and never applies.
-            const size_t marker = text.find(kMailboxMarker);
+            const size_t marker = rule.text.find(kMailboxMarker);
             const int mailbox =
-                marker == std::string::npos ? -1 : toIntDef(text.substr(marker + kMailboxMarker.size()), -1);
-            if (mailbox >= 0 && mailbox == m_mailboxNumber) {
-                const std::string address = text.substr(0, marker);
-                const std::string to = fieldValue(headers, "To");
-                rowMatched = !to.empty() && !containsText(to, address, false);
-                if (rowMatched)
-                    m_why.whyAdd(rowCheck, "Header \"" + to + "\"", "To does not contain", address, caseSensitive);
-            }
-        } else if (what == "Sender") {
-            const std::string from = addressOf(headers, "From");
-            if (text == "does not match Reply-to") {
-                const std::string replyTo = fieldValue(headers, "Reply-to");
-                rowMatched = !replyTo.empty() && !containsText(replyTo, from, false) &&
-                             !containsText(from, replyTo, false);
-                if (rowMatched)
-                    m_why.whyAdd(rowCheck, "Header", "Sender", replyTo + " does not match Reply-to " + from,
-                                 caseSensitive);
-            } else {
-                const std::string to = addressOf(headers, "To");
-                rowMatched = !to.empty() && (containsText(to, from, false) || containsText(from, to, false));
-                if (rowMatched)
-                    m_why.whyAdd(rowCheck, "Header", "Sender", to + " equals To field " + from, caseSensitive);
-            }
-        } else {
+                marker == std::string::npos ? -1 : toIntDef(rule.text.substr(marker + kMailboxMarker.size()), -1);
+            if (mailbox < 0 || mailbox != m_mailboxNumber)
+                break;
+            const std::string address = rule.text.substr(0, marker);
+            const std::string &to = view.field("To");
+            matched = !to.empty() && !containsText(to, address, false);
+            if (matched)
+                m_why.whyAdd(rule.check, "Header \"" + to + "\"", "To does not contain", address, rule.caseSensitive);
+            break;
+        }
+        case RuleTarget::SenderReplyTo: {
+            const std::string from = view.address("From");
+            const std::string &replyTo = view.field("Reply-to");
+            matched = !replyTo.empty() && !containsText(replyTo, from, false) && !containsText(from, replyTo, false);
+            if (matched)
+                m_why.whyAdd(rule.check, "Header", "Sender", replyTo + " does not match Reply-to " + from,
+                             rule.caseSensitive);
+            break;
+        }
+        case RuleTarget::SenderEqualsTo: {
+            const std::string from = view.address("From");
+            const std::string to = view.address("To");
+            matched = !to.empty() && (containsText(to, from, false) || containsText(from, to, false));
+            if (matched)
+                m_why.whyAdd(rule.check, "Header", "Sender", to + " equals To field " + from, rule.caseSensitive);
+            break;
+        }
+        default:
             // Raw header lines; the last line of the block is not tested.
-            for (int k = 0; k + 1 < headers.Count(); ++k) {
-                if (!textOperator(what, headers.Strings(k), text, caseSensitive))
+            if (!usesText(rule.op) || !mayMatchSomeLine(rule, view))
+                break;
+            for (int k = 0; k + 1 < view.lineCount(); ++k) {
+                if (!rule.matches(view.line(k), view.foldedLine(k)))
                     continue;
-                rowMatched = true;
-                BumpUpGrid(RuleKind::Header, r);
-                m_why.whyAdd(rowCheck, "Header", what, text, caseSensitive);
-                if (rowCheck && !m_why.whyMode)
+                matched = true;
+                BumpUpGrid(RuleKind::Header, rule.row);
+                m_why.whyAdd(rule.check, "Header", rule.opName, rule.text, rule.caseSensitive);
+                if (rule.check && !m_why.whyMode)
                     break;
             }
+            break;
         }
-        if (rowMatched) {
-            if (what == "To does not contain" || what == "Sender")
-                BumpUpGrid(RuleKind::Header, r);
+        if (matched) {
+            if (rule.target != RuleTarget::AnyHeaderLine) // line rules counted each matching line above
+                BumpUpGrid(RuleKind::Header, rule.row);
             anyMatched = true;
-            check = check || rowCheck;
+            check = check || rule.check;
         }
-        if (anyMatched && rowCheck && !m_why.whyMode)
+        if (anyMatched && rule.check && !m_why.whyMode)
             break;
     }
     return anyMatched;
 }
 
-bool Classifier::CheckNonAscii(int index, bool &check)
+bool Classifier::CheckNonAscii(Context &message, bool &check)
 {
     check = m_settings.rbAsciiCheck;
-    const TmsHeaders &headers = headersOf(index);
-    const std::string subject = fieldValue(headers, "Subject");
-    const std::string from = fieldValue(headers, "From");
+    const std::string &subject = message.view.field("Subject");
+    const std::string &from = message.view.field("From");
     std::string name = SplitAddress(from).name;
     name = name.substr(0, name.find('('));
     const int range = m_settings.Range;
@@ -388,14 +397,13 @@ bool Classifier::CheckNonAscii(int index, bool &check)
     return true;
 }
 
-bool Classifier::CheckDomain(int index, bool &check)
+bool Classifier::CheckDomain(Context &message, bool &check)
 {
     check = m_settings.rbCheck;
-    const TmsHeaders &headers = headersOf(index);
-    const std::string replyAddress = addressOf(headers, "Reply-to");
-    const std::string fromAddress = addressOf(headers, "From");
-    const std::string reply = replyAddress.empty() ? std::string() : domainPart(replyAddress);
-    const std::string from = fromAddress.empty() ? std::string() : domainPart(fromAddress);
+    const std::string replyAddress = message.view.address("Reply-to");
+    const std::string fromAddress = message.view.address("From");
+    const std::string reply = domainPart(replyAddress);
+    const std::string from = domainPart(fromAddress);
     if (reply.empty() && from.empty())
         return false;
     // A Reply-to domain, when there is one, alone decides.

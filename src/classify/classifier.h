@@ -8,6 +8,7 @@
 // The classifier reads plain models it does not own; they must outlive it.
 
 #include "classify/known_spammers.h"
+#include "classify/prepared_rules.h"
 #include "classify/rule_files.h"
 #include "classify/spam_test_settings.h"
 #include "classify/unknown_domains.h"
@@ -43,24 +44,29 @@ public:
     // detection counters of the non-English and unknown-domain tests may.
     std::vector<std::string> explain(int index);
 
-    // The stages, each returning whether it matched (see the class comment).
-    bool qIsInException(int index, const std::string &subject, const std::string &sender, int &image);
-    bool tooBigSmall(const std::string &sizeText, bool &check);
-    bool qMarkThisSubject(const std::string &subject, bool &check);
-    bool qmarkThisSender(const std::string &sender, bool &check);
-    bool qMarkThisHeader(int index, bool &check);
-    bool CheckNonAscii(int index, bool &check);
-    bool CheckDomain(int index, bool &check);
+    // The blacklist stage's lookup (the sender address; Kind and Value out).
     bool isInKnownList(const std::string &address, std::string &kind, std::string &value) const;
 
     // Raises the hit count of a rule (not in why mode).
     void BumpUpGrid(RuleKind kind, int row);
 
 private:
-    void classifyRow(int index);
+    struct Context; // one message while it is being classified
+
+    void classifyRow(const PreparedRules &rules, int index);
     const TmsHeaders &headersOf(int index) const;
-    bool applyResult(int index, bool matched, bool check);
-    bool stopsHere(int index) const;
+    bool applyResult(Context &message, bool matched, bool check);
+    bool stopsHere(const Context &message) const;
+
+    // The stages, each returning whether it matched; Check tells whether the
+    // finding calls for a check mark.
+    bool qIsInException(Context &message, int &image);
+    bool tooBigSmall(const std::string &sizeText, bool &check);
+    bool qMarkThisSubject(Context &message, bool &check);
+    bool qmarkThisSender(Context &message, bool &check);
+    bool qMarkThisHeader(Context &message, bool &check);
+    bool CheckNonAscii(Context &message, bool &check);
+    bool CheckDomain(Context &message, bool &check);
 
     WaitingMessages &m_messages;
     const TmsRemoteInfo &m_remoteInfo;

@@ -3,18 +3,12 @@
 #include "platform/bytes.h"
 
 #include <algorithm>
-#include <string>
 
 namespace tw {
 
 namespace {
 
 constexpr size_t kTailLimit = 255;
-
-bool sameBytes(std::string_view a, std::string_view b, bool caseSensitive)
-{
-    return caseSensitive ? a == b : sameText(a, b);
-}
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -31,59 +25,99 @@ bool isWordSeparator(unsigned char c)
     }
 }
 
+bool separatorAt(std::string_view text, size_t i) { return isWordSeparator(static_cast<unsigned char>(text[i])); }
+
 size_t digitCount(std::string_view text)
 {
     return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) { return isDigit(c) || c == '_'; }));
 }
 
+// The byte-exact forms of the text operators; case folding happens before.
+bool containsExact(std::string_view t, std::string_view p)
+{
+    return !p.empty() && !t.empty() && t.find(p) != std::string_view::npos;
+}
+
+bool startsWithExact(std::string_view t, std::string_view p) { return t.substr(0, p.size()) == p; }
+
+bool endsWithExact(std::string_view t, std::string_view p)
+{
+    if (p.size() > t.size())
+        return false;
+    return t.substr(t.size() - p.size(), kTailLimit) == p;
+}
+
+// A word of T equals P when P occurs with a separator (or the end of T) on
+// both sides and holds no separator itself; that is the same as cutting T
+// into words at the separators and comparing each, without the copies.
+bool wholeWordExact(std::string_view t, std::string_view p)
+{
+    if (isBlank(t) || isBlank(p))
+        return false;
+    for (size_t i = 0; i < p.size(); ++i)
+        if (separatorAt(p, i))
+            return false;
+    for (size_t at = t.find(p); at != std::string_view::npos; at = t.find(p, at + 1)) {
+        const size_t end = at + p.size();
+        if ((at == 0 || separatorAt(t, at - 1)) && (end == t.size() || separatorAt(t, end)))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
+
+MatchOp parseOperator(std::string_view name)
+{
+    static const std::pair<std::string_view, MatchOp> kNames[] = {
+        {opContains, MatchOp::Contains},
+        {opContainsWholeWord, MatchOp::ContainsWholeWord},
+        {opEquals, MatchOp::Equals},
+        {opStartsWith, MatchOp::StartsWith},
+        {opEndsWith, MatchOp::EndsWith},
+        {opIsBlank, MatchOp::IsBlank},
+        {opIsUppercase, MatchOp::IsUppercase},
+        {opAllNumeric, MatchOp::AllNumeric},
+        {opFiftyPercentNumeric, MatchOp::FiftyPercentNumeric},
+        {opFirstCharNumeric, MatchOp::FirstCharNumeric},
+    };
+    for (const auto &[text, op] : kNames)
+        if (text == name)
+            return op;
+    return MatchOp::Unknown;
+}
+
+bool usesText(MatchOp op)
+{
+    return op == MatchOp::Contains || op == MatchOp::ContainsWholeWord || op == MatchOp::Equals ||
+           op == MatchOp::StartsWith || op == MatchOp::EndsWith;
+}
+
+bool operatorUsesText(std::string_view name) { return usesText(parseOperator(name)); }
 
 bool containsText(std::string_view text, std::string_view pattern, bool caseSensitive)
 {
-    if (pattern.empty() || text.empty())
-        return false;
-    return caseSensitive ? text.find(pattern) != std::string_view::npos
-                         : findText(text, pattern) != std::string_view::npos;
+    return matchOperator(opContains, text, pattern, caseSensitive);
 }
 
 bool equalsText(std::string_view text, std::string_view pattern, bool caseSensitive)
 {
-    return sameBytes(text, pattern, caseSensitive);
+    return caseSensitive ? text == pattern : sameText(text, pattern);
 }
 
 bool startsWithText(std::string_view text, std::string_view pattern, bool caseSensitive)
 {
-    return sameBytes(text.substr(0, std::min(pattern.size(), text.size())), pattern, caseSensitive);
+    return matchOperator(opStartsWith, text, pattern, caseSensitive);
 }
 
 bool endsWithText(std::string_view text, std::string_view pattern, bool caseSensitive)
 {
-    if (pattern.size() > text.size())
-        return false;
-    const std::string_view tail = text.substr(text.size() - pattern.size(), kTailLimit);
-    return sameBytes(tail, pattern, caseSensitive);
+    return matchOperator(opEndsWith, text, pattern, caseSensitive);
 }
 
 bool WholeWordCheck(std::string_view text, std::string_view pattern, bool caseSensitive)
 {
-    if (isBlank(text) || isBlank(pattern))
-        return false;
-    // Most texts do not hold the pattern at all; finding that out needs no copies.
-    if (!containsText(text, pattern, caseSensitive))
-        return false;
-    std::string t = caseSensitive ? std::string(text) : upperCase(text);
-    const std::string p = caseSensitive ? std::string(pattern) : upperCase(pattern);
-    for (char &c : t)
-        if (isWordSeparator(static_cast<unsigned char>(c)))
-            c = '\t';
-    t += '\t';
-    size_t begin = 0;
-    for (size_t tab = t.find('\t'); tab != std::string::npos; begin = tab + 1, tab = t.find('\t', begin)) {
-        const std::string_view piece(t.data() + begin, tab - begin);
-        if (!piece.empty() && piece == p)
-            return true;
-    }
-    return false;
+    return matchOperator(opContainsWholeWord, text, pattern, caseSensitive);
 }
 
 bool isUppercaseText(std::string_view text)
@@ -101,32 +135,41 @@ bool firstCharNumeric(std::string_view text) { return !text.empty() && isDigit(t
 
 bool matchOperator(std::string_view op, std::string_view text, std::string_view pattern, bool caseSensitive)
 {
-    if (op == opContains)
-        return containsText(text, pattern, caseSensitive);
-    if (op == opContainsWholeWord)
-        return WholeWordCheck(text, pattern, caseSensitive);
-    if (op == opEquals)
-        return equalsText(text, pattern, caseSensitive);
-    if (op == opStartsWith)
-        return startsWithText(text, pattern, caseSensitive);
-    if (op == opEndsWith)
-        return endsWithText(text, pattern, caseSensitive);
-    if (op == opIsBlank)
-        return isBlank(text);
-    if (op == opIsUppercase)
-        return isUppercaseText(text);
-    if (op == opAllNumeric)
-        return allNumeric(text);
-    if (op == opFiftyPercentNumeric)
-        return fiftyPercentNumeric(text);
-    if (op == opFirstCharNumeric)
-        return firstCharNumeric(text);
-    return false;
+    const MatchOp parsed = parseOperator(op);
+    if (caseSensitive || !usesText(parsed))
+        return matchPrepared(parsed, text, text, pattern, true);
+    return matchPrepared(parsed, text, upperCase(text), upperCase(pattern), false);
 }
 
-bool operatorUsesText(std::string_view op)
+bool matchPrepared(MatchOp op, std::string_view text, std::string_view foldedText, std::string_view pattern,
+                   bool caseSensitive)
 {
-    return op == opContains || op == opContainsWholeWord || op == opEquals || op == opStartsWith || op == opEndsWith;
+    const std::string_view t = caseSensitive ? text : foldedText;
+    switch (op) {
+    case MatchOp::Contains:
+        return containsExact(t, pattern);
+    case MatchOp::ContainsWholeWord:
+        return wholeWordExact(t, pattern);
+    case MatchOp::Equals:
+        return t == pattern;
+    case MatchOp::StartsWith:
+        return startsWithExact(t, pattern);
+    case MatchOp::EndsWith:
+        return endsWithExact(t, pattern);
+    case MatchOp::IsBlank:
+        return isBlank(text);
+    case MatchOp::IsUppercase:
+        return isUppercaseText(text);
+    case MatchOp::AllNumeric:
+        return allNumeric(text);
+    case MatchOp::FiftyPercentNumeric:
+        return fiftyPercentNumeric(text);
+    case MatchOp::FirstCharNumeric:
+        return firstCharNumeric(text);
+    case MatchOp::Unknown:
+        break;
+    }
+    return false;
 }
 
 } // namespace tw

@@ -4,6 +4,7 @@
 // behaviour (empty texts, the 255-byte tail of "Ends with", the underscore
 // counted as a digit) is part of each operator's meaning.
 
+#include <string>
 #include <string_view>
 
 namespace tw {
@@ -19,6 +20,26 @@ inline constexpr std::string_view opIsUppercase = "Is UPPERCASE";
 inline constexpr std::string_view opAllNumeric = "All numeric";
 inline constexpr std::string_view opFiftyPercentNumeric = "50% numeric";
 inline constexpr std::string_view opFirstCharNumeric = "First char numeric";
+
+enum class MatchOp {
+    Contains,
+    ContainsWholeWord,
+    Equals,
+    StartsWith,
+    EndsWith,
+    IsBlank,
+    IsUppercase,
+    AllNumeric,
+    FiftyPercentNumeric,
+    FirstCharNumeric,
+    Unknown, // a cell naming no operator: never matches
+};
+
+// The operator a rule-table cell names (exact text), or MatchOp::Unknown.
+MatchOp parseOperator(std::string_view name);
+// True for the operators that compare with a rule text (the first five).
+bool usesText(MatchOp op);
+bool operatorUsesText(std::string_view name);
 
 // Text contains Pattern; an empty pattern or text never matches.
 bool containsText(std::string_view text, std::string_view pattern, bool caseSensitive);
@@ -46,7 +67,11 @@ bool firstCharNumeric(std::string_view text);
 // that take no pattern or case ignore those arguments.
 bool matchOperator(std::string_view op, std::string_view text, std::string_view pattern, bool caseSensitive);
 
-// True for the operators that compare with a rule text.
-bool operatorUsesText(std::string_view op);
+// The same for callers that compare one text with many rules: they fold
+// each text and each pattern once. Text is the text as it is, FoldedText the
+// same upper-cased; Pattern must already be upper-cased when CaseSensitive
+// is false.
+bool matchPrepared(MatchOp op, std::string_view text, std::string_view foldedText, std::string_view pattern,
+                   bool caseSensitive);
 
 } // namespace tw

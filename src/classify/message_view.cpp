@@ -1,0 +1,59 @@
+#include "classify/message_view.h"
+
+#include "net/errors.h"
+#include "platform/bytes.h"
+
+namespace tw {
+
+const std::string &MessageView::foldedLine(int k)
+{
+    if (m_folded.empty() && m_headers.Count() > 0) {
+        m_folded.reserve(static_cast<size_t>(m_headers.Count()));
+        for (const auto &text : m_headers.Lines())
+            m_folded.push_back(upperCase(text));
+    }
+    return m_folded.at(static_cast<size_t>(k));
+}
+
+const std::string &MessageView::joinedLines(bool folded)
+{
+    const int which = folded ? 1 : 0;
+    if (!m_joinedDone[which]) {
+        std::string &joined = m_joined[which];
+        for (int k = 0; k + 1 < lineCount(); ++k)
+            joined += "\n" + (folded ? foldedLine(k) : line(k));
+        joined += '\n';
+        m_joinedDone[which] = true;
+    }
+    return m_joined[which];
+}
+
+std::string MessageView::fieldKey(const std::string &name)
+{
+    std::string key = upperCase(name);
+    if (key.empty() || key.back() != ':')
+        key += ':';
+    return key;
+}
+
+const MessageView::Value &MessageView::lookUp(const std::string &key, const std::string &name)
+{
+    auto found = m_fields.find(key);
+    if (found != m_fields.end())
+        return found->second;
+    Value value;
+    try {
+        value.text = m_headers.GetFieldBody(name);
+    } catch (const ETidewellError &) {
+        value.text.clear();
+    }
+    value.folded = upperCase(value.text);
+    return m_fields.emplace(key, std::move(value)).first->second;
+}
+
+const std::string &MessageView::field(const std::string &name) { return lookUp(fieldKey(name), name).text; }
+const std::string &MessageView::foldedField(const std::string &name) { return lookUp(fieldKey(name), name).folded; }
+
+std::string MessageView::address(const std::string &name) { return SplitAddress(field(name)).address; }
+
+} // namespace tw

@@ -1,0 +1,56 @@
+#pragma once
+// One message as the classification stages look at it: its raw header lines
+// with their upper-cased forms and the header values already looked up,
+// each computed at most once however many rules ask.
+
+#include "net/msmsgcls.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+class MessageView {
+public:
+    explicit MessageView(const TmsHeaders &headers) : m_headers(headers) {}
+
+    int lineCount() const { return m_headers.Count(); }
+    const std::string &line(int k) const { return m_headers.Strings(k); }
+    const std::string &foldedLine(int k);
+
+    // Every line but the last, each preceded by LF, and a final LF; as
+    // written or upper-cased. A rule text that occurs in no line cannot
+    // occur in this, so one search here can spare a search per line.
+    const std::string &joinedLines(bool folded);
+
+    // The header name as field lookups key it: upper-cased, with its colon.
+    static std::string fieldKey(const std::string &name);
+
+    // The value of header Name (GetFieldBody). A value whose encoded words
+    // cannot be decoded counts as absent rather than stopping the whole
+    // classification.
+    const std::string &field(const std::string &name);
+    // The same value upper-cased.
+    const std::string &foldedField(const std::string &name);
+    // Both forms, for a caller that already holds the name's fieldKey.
+    const std::string &field(const std::string &key, const std::string &name) { return lookUp(key, name).text; }
+    const std::string &foldedField(const std::string &key, const std::string &name) { return lookUp(key, name).folded; }
+    // The address part of header Name's value.
+    std::string address(const std::string &name);
+
+private:
+    const TmsHeaders &m_headers;
+    std::vector<std::string> m_folded;
+    std::string m_joined[2];
+    bool m_joinedDone[2] = {false, false};
+    struct Value {
+        std::string text;
+        std::string folded;
+    };
+    const Value &lookUp(const std::string &key, const std::string &name);
+
+    std::map<std::string, Value> m_fields;
+};
+
+} // namespace tw
