@@ -345,21 +345,27 @@ void TagSocket::SendLine(const std::string &Text) { SendStream(Text + "\r\n"); }
 void TagSocket::SendStream(const std::string &Stream)
 {
     requireConnected();
-    if (m_closeSeen || m_socket->write(Stream.data(), qint64(Stream.size())) != qint64(Stream.size())) {
-        m_platformErrorCode = WSAECONNRESET;
-        m_platformErrorText = std::strerror(ECONNRESET);
-        ReportError(WSAECONNRESET);
-    }
+    // Writing to a connection the peer has ended fails as a reset would.
+    if (m_closeSeen || m_socket->write(Stream.data(), qint64(Stream.size())) != qint64(Stream.size()))
+        reportConnectionReset();
     m_socket->flush();
     waitFor([this] { return !m_socket || m_socket->bytesToWrite() == 0 || m_closeSeen; });
     raiseIfCanceledOrTimedOut();
     if (m_errorSeen)
         ReportError(m_errorCode);
-    if (m_socket->bytesToWrite() > 0) {
-        m_platformErrorCode = WSAECONNRESET;
-        m_platformErrorText = std::strerror(ECONNRESET);
-        ReportError(WSAECONNRESET);
-    }
+    requireConnected();
+    if (m_socket->bytesToWrite() > 0)
+        reportConnectionReset();
+    const int size = int(Stream.size());
+    fireProgress(size > 0 ? 100 : 0, size);
+    fireProgress(0, 0);
+}
+
+void TagSocket::reportConnectionReset()
+{
+    m_platformErrorCode = WSAECONNRESET;
+    m_platformErrorText = std::strerror(ECONNRESET);
+    ReportError(WSAECONNRESET);
 }
 
 // --- Receiving --------------------------------------------------------------
@@ -479,7 +485,7 @@ void TagSocket::ReadToEnd(std::string &Stream, int Count)
     raiseIfCanceledOrTimedOut();
     if (m_errorSeen)
         ReportError(m_errorCode);
-    raiseCanceled(); // only a cancel removes the socket during the wait
+    requireConnected(); // a handler closed the connection during the wait
 }
 
 // --- Closing ------------------------------------------------------------------

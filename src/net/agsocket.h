@@ -111,7 +111,8 @@ public:
     // Appends received bytes to Stream until the peer closes, or until Count
     // bytes have arrived when Count >= 0. Fires OnClosed when complete.
     void ReadToEnd(std::string &Stream, int Count);
-    // Sends the whole of Stream.
+    // Sends the whole of Stream; OnProgress reports it done, then 0 and 0.
+    // A peer that has closed fails the send with 10054, which closes.
     void SendStream(const std::string &Stream);
     // Closes the connection if there is one (OnClosing, OnClosed), then hangs
     // up the dial-up link if one is set. Never raises for a missing socket.
@@ -152,6 +153,8 @@ private:
     void raiseIfCanceledOrTimedOut();
     bool peerClosedAndDrained() const;
     void recordSocketError(QAbstractSocket::SocketError error);
+    // Raises the 10054 error (closing the connection) for a send that failed.
+    void reportConnectionReset();
 
     TTimeCounter m_counter;
     QSslSocket *m_socket = nullptr;

@@ -376,3 +376,39 @@ TEST(TagSocketOpen, ADialUpLinkIsDialedByOpenAndHungUpByClose)
     ASSERT_FALSE(service.log.empty());
     EXPECT_EQ(service.log.back().substr(0, 6), "hangup");
 }
+
+TEST(TagSocketWaits, AResetConnectionEndsTheReadAndTheNextSendFailsAndCloses)
+{
+    FakeTcpServer server;
+    server.send("+OK par");
+    server.pause(50);
+    server.reset();
+    Connected c(server);
+    std::string reported;
+    c.socket.OnError = [&](QObject *, std::string &msg) { reported = msg; };
+    EXPECT_EQ(c.socket.ReadLine(), -1); // the platform reports a reset as the end of the stream
+    EXPECT_EQ(c.socket.LastReply(), "");
+    try {
+        c.socket.SendLine("QUIT");
+        FAIL() << "sent on a reset connection";
+    } catch (const ESocketError &e) {
+        EXPECT_STREQ(e.what(), "Connection reset by peer");
+    }
+    EXPECT_EQ(reported, "Connection reset by peer");
+    EXPECT_FALSE(c.socket.IsConnected()); // 10054 closes the connection
+}
+
+TEST(TagSocketOpen, AFailedDialEndsOpenWithTheDialUpError)
+{
+    FakeDialUpService service;
+    service.entries = {"Office"};
+    service.dialStartError = 633;
+    TagRas link(service);
+    link.setService("Office");
+    TagSocket socket;
+    socket.RAS = &link;
+    socket.Server = "127.0.0.1:110";
+    socket.ResetState();
+    EXPECT_THROW(socket.Open(), ERASError);
+    EXPECT_FALSE(socket.IsConnected());
+}
