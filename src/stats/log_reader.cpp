@@ -98,8 +98,9 @@ public:
     {
         if (m_pos >= m_text.size())
             return false;
-        const size_t end = m_text.find_first_of("\r\n", m_pos);
-        const size_t stop = end == std::string_view::npos ? m_text.size() : end;
+        size_t stop = m_pos;
+        while (stop < m_text.size() && m_text[stop] != '\r' && m_text[stop] != '\n')
+            ++stop;
         line = m_text.substr(m_pos, stop - m_pos);
         m_pos = stop;
         if (m_pos < m_text.size() && m_text[m_pos] == '\r')

@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 namespace tw {
@@ -13,13 +14,21 @@ namespace {
 
 bool inRange(const StatsRange &range, TDateTime date) { return date >= range.start && date <= range.end; }
 
+// Plain arithmetic on the day count: these run once per record, and going
+// through the local-time calendar for each would dominate a long history.
 int halfHourOf(TDateTime timeOfDay)
 {
-    const QTime t = toQDateTime(timeOfDay).time();
-    return std::clamp(2 * t.hour() + (t.minute() >= 30 ? 1 : 0), 0, kHalfHours - 1);
+    const double fraction = timeOfDay - std::floor(timeOfDay);
+    const long long minute = static_cast<long long>(std::floor(fraction * 1440.0 + 1e-6)) % 1440;
+    return std::clamp(int(minute / 30), 0, kHalfHours - 1);
 }
 
-int weekdayIndex(TDateTime date) { return dayOfWeek(date) - 1; } // 0 = Sunday
+// 0 = Sunday; day 0 (30 December 1899) was a Saturday.
+int weekdayIndex(TDateTime date)
+{
+    const long long day = static_cast<long long>(std::floor(date));
+    return int(((day + 6) % 7 + 7) % 7);
+}
 
 // Collects day-by-day points: consecutive records with the same date text
 // form a run, which becomes one point when the next run starts or at the end.
