@@ -1,5 +1,6 @@
 #include "stats/daterange.h"
 #include "stats/statistics.h"
+#include "stats/table_sort.h"
 #include "stats_fixture.h"
 
 using namespace tw;
@@ -191,4 +192,38 @@ TEST_F(Statistics, TitleAndDateRange)
 
     EXPECT_DOUBLE_EQ(endAfterStartExit(encodeDate(2020, 3, 1), encodeDate(2020, 2, 1)), encodeDate(2020, 3, 1));
     EXPECT_DOUBLE_EQ(endAfterStartExit(encodeDate(2020, 1, 1), encodeDate(2020, 2, 1)), encodeDate(2020, 2, 1));
+}
+
+TEST_F(Statistics, TablesSortDatesAndNumbersByValue)
+{
+    ActivityLogData data;
+    data.checks = {check("b", encodeDate(2026, 12, 1), 9, 0, 10), check("A", encodeDate(2026, 2, 1), 10, 0, 9),
+                   check("c", encodeDate(2026, 10, 1), 9, 0, 100)};
+    data.checks[0].date = "12/1/2026";
+    data.checks[1].date = "2/1/2026";
+    data.checks[2].date = "10/1/2026";
+    StatsTables tables = fillInGrids(data, everything());
+    auto mailboxes = [&] {
+        std::string order;
+        for (const CheckRecord *r : tables.traffic)
+            order += r->mailbox;
+        return order;
+    };
+    sortTraffic(tables.traffic, TrafficColumn::Date, true);
+    EXPECT_EQ(mailboxes(), "Acb"); // as dates, not as the texts "10/1", "12/1", "2/1"
+    sortTraffic(tables.traffic, TrafficColumn::Count, false);
+    EXPECT_EQ(mailboxes(), "cbA"); // 100, 10, 9
+    sortTraffic(tables.traffic, TrafficColumn::Mailbox, true);
+    EXPECT_EQ(mailboxes(), "Abc");
+    sortTraffic(tables.traffic, TrafficColumn::Time, true);
+    EXPECT_EQ(mailboxes(), "bcA"); // equal times keep their order
+
+    data.deletions = {deletion("a", encodeDate(2026, 1, 1), "x@y"), deletion("b", encodeDate(2026, 1, 1), "w@y")};
+    data.deletions[0].size = "900";
+    data.deletions[1].size = "1000";
+    tables = fillInGrids(data, everything());
+    sortSpam(tables.spam, SpamColumn::Size, true);
+    EXPECT_EQ(tables.spam[0]->mailbox, "a");
+    sortSpam(tables.spam, SpamColumn::Sender, true);
+    EXPECT_EQ(tables.spam[0]->mailbox, "b");
 }
