@@ -37,8 +37,8 @@ std::string quotedRuleText(const PreparedRule &rule) { return usesText(rule.op) 
 // operator with a non-empty text needs that text inside the line.
 bool mayMatchSomeLine(const PreparedRule &rule, MessageView &view)
 {
-    return rule.pattern.empty() ||
-           view.joinedLines(!rule.caseSensitive).find(rule.pattern) != std::string::npos;
+    return rule.pattern.empty() || (rule.mayOccurIn(view.lineFilter()) &&
+                                    view.joinedLines(!rule.caseSensitive).find(rule.pattern) != std::string::npos);
 }
 
 } // namespace
@@ -46,7 +46,8 @@ bool mayMatchSomeLine(const PreparedRule &rule, MessageView &view)
 struct Classifier::Context {
     Context(TWaitingMessage &row, const TmsHeaders &headers, const PreparedRules &rules)
         : row(row), view(headers), rules(rules), foldedSubject(upperCase(row.subject)),
-          foldedSender(upperCase(row.senderAddress)), senderDomain(domainPart(row.senderAddress)),
+          foldedSender(upperCase(row.senderAddress)), subjectFilter(foldedSubject), senderFilter(foldedSender),
+          senderDomain(domainPart(row.senderAddress)),
           senderUser(userPart(row.senderAddress))
     {
     }
@@ -68,6 +69,8 @@ struct Classifier::Context {
     const PreparedRules &rules;
     const std::string foldedSubject;
     const std::string foldedSender;
+    const BigramFilter subjectFilter;
+    const BigramFilter senderFilter; // also holds every pair of the domain and user parts
     const Piece senderDomain;
     const Piece senderUser;
 };
@@ -209,19 +212,21 @@ bool Classifier::qIsInException(Context &message, int &image)
         bool matched = false;
         switch (rule.target) {
         case RuleTarget::SenderDomain: // "Ends with" on the whole address, whatever the operator cell says
-            matched = matchPrepared(MatchOp::EndsWith, message.row.senderAddress, message.foldedSender,
+            matched = rule.mayOccurIn(message.senderFilter) &&
+                      matchPrepared(MatchOp::EndsWith, message.row.senderAddress, message.foldedSender,
                                     rule.foldedText, false);
             if (matched)
                 m_why.whyExcept("Domain name", "Equals", rule.text, false);
             break;
         case RuleTarget::SenderAddress: // "Starts with" on the whole address
-            matched = matchPrepared(MatchOp::StartsWith, message.row.senderAddress, message.foldedSender,
+            matched = rule.mayOccurIn(message.senderFilter) &&
+                      matchPrepared(MatchOp::StartsWith, message.row.senderAddress, message.foldedSender,
                                     rule.foldedText, false);
             if (matched)
                 m_why.whyExcept("E-mail address", "Equals", rule.text, false);
             break;
         case RuleTarget::Subject:
-            matched = textOp && rule.matches(message.row.subject, message.foldedSubject);
+            matched = textOp && rule.matches(message.row.subject, message.foldedSubject, message.subjectFilter);
             if (matched)
                 m_why.whyExcept("Subject", rule.opName, rule.text, rule.caseSensitive);
             break;
@@ -242,7 +247,8 @@ bool Classifier::qIsInException(Context &message, int &image)
             if (!textOp)
                 break;
             const std::string &value = view.field(rule.fieldKey, rule.what);
-            matched = rule.matches(value, view.foldedField(rule.fieldKey, rule.what));
+            matched = rule.matches(value, view.foldedField(rule.fieldKey, rule.what),
+                                   view.fieldFilter(rule.fieldKey, rule.what));
             if (matched)
                 m_why.whyExcept(rule.what + " " + value, rule.opName, rule.text, rule.caseSensitive);
             break;
@@ -280,7 +286,8 @@ bool Classifier::qMarkThisSubject(Context &message, bool &check)
     bool matched = false;
     check = false;
     for (const PreparedRule &rule : message.rules.subject) {
-        if (!isSubjectOperator(rule.op) || !rule.matches(message.row.subject, message.foldedSubject))
+        if (!isSubjectOperator(rule.op) ||
+            !rule.matches(message.row.subject, message.foldedSubject, message.subjectFilter))
             continue;
         BumpUpGrid(RuleKind::Subject, rule.row);
         m_why.whyAdd(rule.check, "Subject", rule.opName, quotedRuleText(rule), rule.caseSensitive);
@@ -298,7 +305,7 @@ bool Classifier::qmarkThisSender(Context &message, bool &check)
     check = false;
     for (const PreparedRule &rule : message.rules.sender) {
         const auto [piece, foldedPiece] = message.senderPiece(rule);
-        if (!rule.matches(piece, foldedPiece))
+        if (!rule.matches(piece, foldedPiece, message.senderFilter))
             continue;
         BumpUpGrid(RuleKind::Sender, rule.row);
         m_why.whyAdd(rule.check, rule.what, rule.opName, quotedRuleText(rule), false);

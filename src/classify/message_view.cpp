@@ -28,6 +28,15 @@ const std::string &MessageView::joinedLines(bool folded)
     return m_joined[which];
 }
 
+const BigramFilter &MessageView::lineFilter()
+{
+    if (!m_lineFilterDone) {
+        m_lineFilter.add(joinedLines(true));
+        m_lineFilterDone = true;
+    }
+    return m_lineFilter;
+}
+
 std::string MessageView::fieldKey(const std::string &name)
 {
     std::string key = upperCase(name);
@@ -48,6 +57,7 @@ const MessageView::Value &MessageView::lookUp(const std::string &key, const std:
         value.text.clear();
     }
     value.folded = upperCase(value.text);
+    value.filter.add(value.folded);
     return m_fields.emplace(key, std::move(value)).first->second;
 }
 

@@ -3,6 +3,7 @@
 // with their upper-cased forms and the header values already looked up,
 // each computed at most once however many rules ask.
 
+#include "classify/bigram_filter.h"
 #include "net/msmsgcls.h"
 
 #include <map>
@@ -23,6 +24,8 @@ public:
     // written or upper-cased. A rule text that occurs in no line cannot
     // occur in this, so one search here can spare a search per line.
     const std::string &joinedLines(bool folded);
+    // A BigramFilter over the upper-cased joined lines.
+    const BigramFilter &lineFilter();
 
     // The header name as field lookups key it: upper-cased, with its colon.
     static std::string fieldKey(const std::string &name);
@@ -36,6 +39,7 @@ public:
     // Both forms, for a caller that already holds the name's fieldKey.
     const std::string &field(const std::string &key, const std::string &name) { return lookUp(key, name).text; }
     const std::string &foldedField(const std::string &key, const std::string &name) { return lookUp(key, name).folded; }
+    const BigramFilter &fieldFilter(const std::string &key, const std::string &name) { return lookUp(key, name).filter; }
     // The address part of header Name's value.
     std::string address(const std::string &name);
 
@@ -44,9 +48,12 @@ private:
     std::vector<std::string> m_folded;
     std::string m_joined[2];
     bool m_joinedDone[2] = {false, false};
+    BigramFilter m_lineFilter;
+    bool m_lineFilterDone = false;
     struct Value {
         std::string text;
         std::string folded;
+        BigramFilter filter; // over Folded
     };
     const Value &lookUp(const std::string &key, const std::string &name);
 

@@ -21,6 +21,7 @@ PreparedRule makeRule(int row, std::string what, const std::string &opName, cons
     rule.caseSensitive = caseSensitive;
     rule.foldedText = upperCase(text);
     rule.pattern = caseSensitive ? text : rule.foldedText;
+    rule.probes = BigramFilter::probesFor(rule.foldedText);
     rule.check = check;
     return rule;
 }

@@ -5,6 +5,7 @@
 // edits to the tables are always seen; rows keep their table row number for
 // hit counting.
 
+#include "classify/bigram_filter.h"
 #include "classify/match_operators.h"
 #include "classify/rule_files.h"
 
@@ -38,12 +39,21 @@ struct PreparedRule {
     bool check = false;        // "Del?" is "Yes"
     int image = 3;             // exceptions: the image a match gives
     std::string fieldKey;      // exceptions naming a header: the lookup key of that header
+    std::vector<std::uint16_t> probes; // BigramFilter probes of FoldedText
 
     // Whether Text (with its upper-cased form) matches this rule's operator.
     bool matches(std::string_view text, std::string_view foldedText) const
     {
         return matchPrepared(op, text, foldedText, pattern, caseSensitive);
     }
+    // The same, first asking Filter (built over FoldedText, or over a text
+    // that holds it) whether the rule text can occur at all.
+    bool matches(std::string_view text, std::string_view foldedText, const BigramFilter &filter) const
+    {
+        return (!usesText(op) || filter.mayContain(probes)) && matches(text, foldedText);
+    }
+    // Whether the rule text can occur in a text that Filter was built over.
+    bool mayOccurIn(const BigramFilter &filter) const { return filter.mayContain(probes); }
 };
 
 struct PreparedRules {

@@ -1,3 +1,4 @@
+#include "classify/bigram_filter.h"
 #include "classify/match_operators.h"
 
 #include <gtest/gtest.h>
@@ -65,4 +66,16 @@ TEST(MatchOperators, OperatorTable)
     for (const auto &c : cases)
         EXPECT_EQ(matchOperator(c.op, c.text, c.pattern, c.caseSensitive), c.expected)
             << c.op << " text='" << c.text << "' pattern='" << c.pattern << "' cs=" << c.caseSensitive;
+}
+
+TEST(BigramFilter, NeverRejectsAPatternThatOccurs)
+{
+    const std::string text = "RECEIVED: FROM MAIL.EXAMPLE BY MX.TEST; X-MAILER: BULKBLASTER 3";
+    const BigramFilter filter(text);
+    for (size_t at = 0; at < text.size(); ++at)
+        for (size_t length = 0; at + length <= text.size(); ++length)
+            ASSERT_TRUE(filter.mayContain(BigramFilter::probesFor(text.substr(at, length))))
+                << text.substr(at, length);
+    EXPECT_FALSE(filter.mayContain(BigramFilter::probesFor("QQZZ")));
+    EXPECT_TRUE(filter.mayContain(BigramFilter::probesFor("Q"))) << "one byte cannot be ruled out";
 }
