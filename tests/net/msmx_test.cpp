@@ -5,6 +5,7 @@
 #include "net/msmx_message.h"
 
 #include <QTimer>
+#include <QUdpSocket>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -256,6 +257,22 @@ TEST(MXResolverAgainstScriptedServer, SilentServerTimesOutAndCancelEndsTheWait)
     QTimer::singleShot(100, [&] { resolver.Cancel(); });
     EXPECT_EQ(errorOf<ECanceledError>(resolver), "Operation has been canceled");
     EXPECT_EQ(server.queries().size(), 2u);
+}
+
+TEST(MXResolver, UnreachablePortWaitsForTheTimeOut)
+{
+    // The refusal notice may be a passing state of the network; only the
+    // time-out ends the wait.
+    uint16_t closedPort = 0;
+    {
+        QUdpSocket probe;
+        ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
+        closedPort = probe.localPort();
+    }
+    TmsMXResolver resolver;
+    pointAt(resolver, closedPort, "example.org");
+    resolver.setTimeOut(1);
+    EXPECT_EQ(errorOf<ETimedOutError>(resolver), "Operation timed out");
 }
 
 TEST(MXResolver, ServerAddressMustBeDottedIPv4)
