@@ -203,7 +203,11 @@ std::string dropTrailingComma(std::string text)
 
 // ---- TmsHeaders ------------------------------------------------------------
 
-void TmsHeaders::Delete(int i) { m_lines.erase(m_lines.begin() + i); }
+void TmsHeaders::Delete(int i)
+{
+    if (i >= 0 && i < Count())
+        m_lines.erase(m_lines.begin() + i);
+}
 
 void TmsHeaders::SetText(std::string_view stream)
 {

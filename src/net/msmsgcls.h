@@ -24,7 +24,7 @@ public:
     const std::string &Strings(int i) const { return m_lines.at(static_cast<size_t>(i)); }
     const std::vector<std::string> &Lines() const { return m_lines; }
     void Add(std::string line) { m_lines.push_back(std::move(line)); }
-    void Delete(int i);
+    void Delete(int i); // ignored when I is out of range
     void Clear() { m_lines.clear(); }
 
     // Replaces the block by Stream split into lines at CR LF, CR or LF.

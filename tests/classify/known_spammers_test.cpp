@@ -1,8 +1,10 @@
 #include "classify/known_spammers.h"
 
 #include "fixtures/temp_home.h"
+#include "platform/bytes.h"
 
 #include <QFile>
+#include <QLocale>
 #include <gtest/gtest.h>
 
 using namespace tw;
@@ -102,4 +104,22 @@ TEST(KnownSpammers, RebuildNeverCreatesTheFile)
     ASSERT_TRUE(list.rebuild("new.example\r\n", home.file("known.lst")));
     EXPECT_TRUE(list.contains("new.example"));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(home.file("known.lst"))));
+}
+
+TEST(KnownSpammers, OrderAndLookupAgreeUnderALanguageLocale)
+{
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    test::TempHome home;
+    home.write("known.lst", "zeta.example\r\n\xC3\xA4rger.example\r\n_under@x.example\r\nAlpha.example\r\n"
+                            "b-c.example\r\nbc.example\r\n9numbers.example\r\n\xE4latin1.example\r\n");
+    KnownSpammers list;
+    list.LoadUpKnownList(home.file("known.lst"));
+    QLocale::setDefault(previous);
+    ASSERT_EQ(list.count(), 8);
+    for (int i = 0; i < list.count(); ++i) {
+        EXPECT_TRUE(list.contains(list.entry(i))) << list.entry(i);
+        EXPECT_TRUE(list.contains(upperCase(list.entry(i)))) << list.entry(i);
+    }
+    EXPECT_FALSE(list.contains("missing.example"));
 }
