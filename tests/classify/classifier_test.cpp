@@ -321,3 +321,23 @@ TEST(Classifier, UnknownDomainsAreAskedOnceAndCached)
     EXPECT_EQ(w.mark(bad1), mark::CheckMark);
     EXPECT_EQ(w.mx.asked.size(), 4u);
 }
+
+TEST(Classifier, LineRulesCountEveryMatchingLineAndWhyListsThem)
+{
+    ClassifyWorld w;
+    w.headerRule("Starts with", "Received:", false);
+    const std::string headers = "Received: one\r\nReceived: two\r\nSubject: s\r\nReceived: last line\r\n";
+    const int row = w.addMessage(headers);
+    w.classifier.MarkForDeletion(row);
+    EXPECT_EQ(w.mark(row), mark::QuestionMark);
+    EXPECT_EQ(w.hits(RuleKind::Header, 1), "2") << "one hit per matching line, the last line excepted";
+
+    ClassifyWorld e;
+    e.exceptionRule("Any Header", "Starts with", "received:", 9);
+    const int excepted = e.addMessage(headers);
+    const auto lines = e.classifier.explain(excepted);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.end()),
+              (std::vector<std::string>{"Exception :  Any Header Received: one Starts with \"received:\" ",
+                                        "Exception :  Any Header Received: two Starts with \"received:\" ",
+                                        "** You un-marked this message **"}));
+}
