@@ -1,15 +1,62 @@
 #include "app/program.h"
 
-#include <cstdio>
+#include "app/optRetrieve.h"
+#include "app/resources_init.h"
+#include "app/rmmain.h"
+#include "app/splash.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/singleinstance.h"
+#include "settings/general_model.h"
+#include "settings/spam_model.h"
+
+#include <QApplication>
+#include <QTimer>
 
 namespace tw {
 
-int runProgram(int, char **)
+int runProgram(int argc, char **argv)
 {
-    // The main window is not part of the program yet; the libraries beneath it
-    // (classification, settings, statistics, internet clients) are.
-    std::fprintf(stderr, "Tidewell: the program window is not available in this build yet.\n");
-    return 1;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tidewell"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tidewell"));
+    QApplication::setQuitOnLastWindowClosed(false); // hidden in the tray is still running
+
+    loadResources();
+
+    TFirstInstance firstInstance;
+    if (firstInstance.anotherInstanceRunning())
+        return 0;
+
+    if (!prepareProgramFolder(":/data"))
+        Prompts::current().error("Unable to create the program folder " + programFolder() + ".");
+
+    auto *splash = new TfrmSplash;
+    splash->show();
+    splash->repaint();
+    QApplication::processEvents();
+
+    // The settings models live as long as the program; the windows that edit
+    // them are created around them.
+    GeneralSettingsModel general;
+    general.read();
+    SpamSettingsModel spam;
+    try {
+        spam.readSettings();
+    } catch (const std::exception &error) {
+        splash->hide();
+        Prompts::current().error(error.what());
+    }
+
+    TfrmMain main(general, spam);
+    TfrmRetrieving progress(&main);
+    QObject::connect(&firstInstance, &TFirstInstance::showRequested, &main, [&main] {
+        if (main.trayIcon)
+            main.trayIcon->showProgram();
+    });
+    main.FormCreate(splash, &progress);
+    const int status = app.exec();
+    return status;
 }
 
 } // namespace tw

@@ -176,7 +176,9 @@ void TmsCustomPOP::Delete(int Index)
 {
     if (OnDeleting)
         OnDeleting(this, Index);
-    command("DELE " + std::to_string(Index + 1)); // a refusal is not an error
+    // A refusal is not an error; only an accepted DELE is reported as deleted.
+    if (command("DELE " + std::to_string(Index + 1)) > 0 && OnDeleted)
+        OnDeleted(this, Index);
 }
 
 // --- TmsRemotePOP ---------------------------------------------------------------

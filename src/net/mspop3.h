@@ -56,6 +56,9 @@ public:
     std::string Password;
 
     TmsNumNotifyEvent OnRetrieving, OnRetrieved, OnDeleting;
+    // Fired after the server accepted the DELE of message Num (it is removed
+    // when the session ends with an accepted QUIT).
+    TmsNumNotifyEvent OnDeleted;
 
     // From the last STAT; -1 until the first one.
     int MessageCount() const { return m_messageCount; }

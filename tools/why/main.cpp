@@ -13,6 +13,7 @@
 #include "net/msmx.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "settings/dns_setting.h"
 #include "settings/settings_schema.h"
 #include "settings/spam_model.h"
 
@@ -44,12 +45,6 @@ bool readInput(const std::string &file, std::string &bytes)
     return !in.bad();
 }
 
-std::string configuredDnsServer()
-{
-    const Registry registry(registryFilePath());
-    return registry.readString(Hive::CurrentUser, std::string(kMainKey) + "\\" + kGeneralSection, "DNSServer")
-        .value_or(std::string());
-}
 
 } // namespace
 
@@ -79,7 +74,7 @@ int main(int argc, char *argv[])
     KnownSpammers known;
     known.LoadUpKnownList(programFile("known.lst"));
 
-    const DnsServer server = chooseDnsServer(configuredDnsServer());
+    const DnsServer server = configuredDnsServer();
     TmsMXResolver resolver;
     resolver.DNSAddress = server.address;
     resolver.Port = server.port;

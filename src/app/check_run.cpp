@@ -1,0 +1,300 @@
+// The check-mail run: loading a mailbox account into the POP3 client,
+// listing its messages row by row with their classification, the handling
+// of every failure, and the all-mailboxes pass of automatic mode.
+
+#include "app/optRetrieve.h"
+#include "app/rmmain.h"
+#include "app/splash.h"
+#include "app/which.h"
+#include "platform/bytes.h"
+#include "platform/clock_locale.h"
+#include "platform/prompts.h"
+#include "settings/settings_store.h"
+
+#include <QApplication>
+#include <QLabel>
+
+namespace tw {
+
+void TfrmMain::GetRemotePOPSettings(int n)
+{
+    try {
+        const RemotePOPAccount account = readMailboxForRemotePOP(n, cipher, [this] {
+            if (m_splash)
+                m_splash->hide();
+            Prompts::current().warning(kPasswordsLostWarning);
+        });
+        if (account.loaded) {
+            msRemotePOP1.Server = account.server;
+            msRemotePOP1.UserName = account.userName;
+            // An empty stored password empties the client's: the password of
+            // the mailbox loaded before must never go to another server.
+            msRemotePOP1.Password = account.password;
+        }
+    } catch (const std::exception &error) {
+        Prompts::current().error(error.what());
+    }
+}
+
+void TfrmMain::btListClick()
+{
+    // 1. A usable mailbox is needed.
+    if (m_general.HowManyMailboxesChecked() == 0) {
+        Prompts::current().error("At least ONE mailbox needs to be checked.");
+        btGeneralClick();
+        return;
+    }
+    // 2.
+    if (currentMailbox < 1 || currentMailbox > kMailboxCount)
+        currentMailbox = 1;
+    GetRemotePOPSettings(currentMailbox);
+    playAlarmSound(false);
+    // 3.
+    if (isBlank(msRemotePOP1.UserName)) {
+        Prompts::current().error("You need to enter your e-mail username in the settings.");
+        btGeneralClick();
+        return;
+    }
+    if (isBlank(msRemotePOP1.Server)) {
+        Prompts::current().error("You need to enter the name of your mail server in the settings.");
+        btGeneralClick();
+        return;
+    }
+    // 4. Mailbox choice, unless this is a due automatic check.
+    const bool choose = !m_general.general.Automatic || (minutesLeft > 0 && visibleOrManual());
+    if (choose) {
+        const std::vector<int> usable = m_general.usableMailboxes();
+        if (usable.size() == 1) {
+            currentMailbox = usable.front();
+        } else {
+            std::vector<MailboxChoice> choices;
+            for (int n : usable)
+                choices.push_back({n, m_general.servers.account(n).userName, m_general.servers.account(n).server});
+            const int chosen = askWhichMailbox(choices, currentMailbox, this);
+            if (chosen == 0)
+                return;
+            currentMailbox = chosen;
+        }
+        synchronizeIwhich();
+        GetRemotePOPSettings(currentMailbox);
+    }
+    // 5.-10.
+    msRemotePOP1.StayConnected = OnlyOneMailbox();
+    const bool minuteWasActive = TimerPool1.active(minuteTrigger);
+    TimerPool1.setActive(minuteTrigger, false);
+    if (messages.count() > 0) {
+        messages.clear();
+        ListView1->clear();
+    }
+    setRunningState(true);
+    disableAllButtons();
+    showProgress("Retrieving messages ... standby");
+    checkInProgress = true;
+    trayIcon->setMenuEnabled(false);
+    // 11.
+    listMailbox();
+    // 12.-14.
+    trayIcon->setMenuEnabled(true);
+    checkInProgress = false;
+    hideProgress();
+    enableAllButtons();
+    setRunningState(false);
+    TimerPool1.setActive(minuteTrigger, minuteWasActive);
+    // 15.
+    activityLog.setPath(m_general.general.Logfile);
+    activityLog.logMailCheck(messages.count(), msRemotePOP1.UserName, msRemotePOP1.Server);
+    // 16.
+    if (messages.count() == 0 && !m_general.general.Automatic && m_general.general.Exit) {
+        if (startInTray)
+            trayIcon->hideProgram();
+        else
+            close();
+    }
+    // 17.-18.
+    ShowTotalCount();
+    try {
+        m_spam.Savesettings();
+    } catch (const std::exception &error) {
+        Prompts::current().error(error.what());
+    }
+}
+
+void TfrmMain::listMailbox()
+{
+    try {
+        msRemotePOP1.UpdateInfo();
+    } catch (const ETidewellError &error) {
+        handleUpdateError(error);
+    }
+}
+
+void TfrmMain::closeQuietly()
+{
+    if (!msRemotePOP1.IsConnected())
+        return;
+    try {
+        msRemotePOP1.Close();
+    } catch (const std::exception &) {
+    }
+}
+
+void TfrmMain::handleUpdateError(const ETidewellError &error)
+{
+    closeQuietly();
+    if (!visibleOrManual())
+        return; // a hidden automatic run absorbs its errors
+    enableAllButtons();
+    checkInProgress = false;
+    hideProgress();
+    showRemoteError(error);
+}
+
+void TfrmMain::showRemoteError(const ETidewellError &error)
+{
+    const std::string text = error.what();
+    if (dynamic_cast<const EServerError *>(&error)) {
+        Prompts::current().error("\"" + text + "\"  Unable to connect to your mailbox - \"" + msRemotePOP1.UserName +
+                                 "\".  Either your UserName/Mailbox or Password is incorrect.  "
+                                 "Go to the General Settings screen to correct your mailbox or password.");
+    } else if (dynamic_cast<const ECanceledError *>(&error)) {
+        // The user asked for it; the status line already says so.
+    } else if (dynamic_cast<const ETimedOutError *>(&error)) {
+        Prompts::current().error(text);
+    } else {
+        Prompts::current().error("\"" + text + "\"  Unable to connect to your remote POP Server - \"" +
+                                 msRemotePOP1.Server +
+                                 "\".  Your remote POP server is either unavailable or incorrectly specified.  "
+                                 "Go to the General Settings screen to correct the POP server.");
+    }
+}
+
+void TfrmMain::wirePopEvents()
+{
+    msRemotePOP1.OnOpen = [this](QObject *) { msRemotePOP1Open(); };
+    msRemotePOP1.OnUpdatingInfo = [this](QObject *) { msRemotePOP1UpdatingInfo(); };
+    msRemotePOP1.OnNextInfoUpdated = [this](QObject *, int n) { msRemotePOP1NextInfoUpdated(n); };
+    msRemotePOP1.OnInfoUpdated = [this](QObject *) { msRemotePOP1InfoUpdated(); };
+    msRemotePOP1.OnTransferringData = [this](QObject *) {
+        if (m_progress)
+            m_progress->setMessage("Transferring data ... ");
+        setStatus("Transferring data");
+    };
+    msRemotePOP1.OnDataTransfered = [this](QObject *) { setStatus("Data has been transfered"); };
+    msRemotePOP1.OnClosing = [this](QObject *) { setStatus("Closing connection"); };
+    msRemotePOP1.OnClosed = [this](QObject *) { setStatus("Connection closed"); };
+    msRemotePOP1.OnCancel = [this](QObject *) {
+        setStatus("Operation has been canceled");
+        setRunningState(false);
+        trayIcon->setState(TTrayIcon::State::Normal);
+    };
+    msRemotePOP1.OnError = [this](QObject *, std::string &message) { msRemotePOP1Error(message); };
+    msRemotePOP1.OnDeleting = [this](QObject *, int n) { msRemotePOP1Deleting(n); };
+    msRemotePOP1.OnDeleted = [this](QObject *, int n) { m_deletedRows.push_back(n); };
+    msRemotePOP1.OnMessageSkipped = [this](QObject *, int n) { m_skippedRows.push_back(n); };
+}
+
+void TfrmMain::msRemotePOP1Open()
+{
+    if (m_progress) {
+        m_progress->setMessage("Opening connection ... ");
+        m_progress->hideProgress();
+    }
+    setStatus("Opening connection for " + msRemotePOP1.UserName + " on " + msRemotePOP1.Server);
+}
+
+void TfrmMain::msRemotePOP1UpdatingInfo()
+{
+    if (m_progress) {
+        m_progress->setMessage("Updating headers ... ");
+        m_progress->hideProgress();
+    }
+    setStatus("Updating headers");
+}
+
+void TfrmMain::addRow(int index)
+{
+    const TmsHeaders &headers = msRemotePOP1.RemoteInfo().Items(index).Headers;
+    TWaitingMessage row;
+    row.subject = headers.GetFieldBody("Subject");
+    const SplitAddressResult from = SplitAddress(headers.GetFieldBody("From"));
+    row.senderAddress = from.address;
+    row.senderName = from.name;
+    row.sizeText = std::to_string(msRemotePOP1.RemoteInfo().Items(index).Size);
+    const std::string date = headers.GetFieldBody("Date");
+    const ParsedDate parsed = ParseDate(date);
+    row.dateText = parsed.value != 0 ? LocaleFormats::listDateTime(parsed.value) : date;
+    messages.add(row);
+    ListView1->appendRow(row);
+}
+
+void TfrmMain::msRemotePOP1NextInfoUpdated(int index)
+{
+    addRow(index);
+    const std::string of = std::to_string(index + 1) + " of " + std::to_string(msRemotePOP1.MessageCount());
+    if (m_progress) {
+        m_progress->setMessage("Message " + of);
+        m_progress->setProgress(msRemotePOP1.MessageCount(), index + 1);
+    }
+    setStatus("Checking message " + of + " total waiting messages");
+    classify(messages.count() - 1);
+}
+
+void TfrmMain::msRemotePOP1InfoUpdated()
+{
+    hideProgress();
+    setStatus(std::to_string(messages.count()) + " msg(s) for " + msRemotePOP1.UserName + " on " +
+              msRemotePOP1.Server);
+    classify(-1);
+    enableAllButtons();
+}
+
+void TfrmMain::msRemotePOP1Error(std::string &message)
+{
+    setStatus(message);
+    updateCheckGlyph();
+    activityLog.setPath(m_general.general.Logfile);
+    activityLog.logError(message, msRemotePOP1.UserName, msRemotePOP1.Server);
+}
+
+void TfrmMain::CheckAllMailBoxes()
+{
+    if (minutesLeft > 0) {
+        setWindowTitle(toDisplay("Tidewell - next e-mail check in " + std::to_string(minutesLeft) +
+                                 (minutesLeft == 1 ? " minute" : " minutes")));
+        return;
+    }
+    passRunning = true;
+    TimerPool1.setActive(minuteTrigger, false);
+    bool stoppedAtMail = false;
+    for (int n = 1; n <= kMailboxCount && !stoppedAtMail; ++n) {
+        if (!m_general.servers.account(n).checked)
+            continue;
+        currentMailbox = n;
+        GetRemotePOPSettings(n);
+        if (msRemotePOP1.Server.empty() || msRemotePOP1.UserName.empty())
+            continue;
+        setCaption("Tidewell - Now checking e-mail for " + msRemotePOP1.UserName);
+        btListClick();
+        if (m_general.general.Kill) {
+            btDeleteClick();
+            continue;
+        }
+        if (messages.count() > 0) {
+            setWindowTitle(toDisplay("Tidewell - MailBox " + msRemotePOP1.UserName + " - " +
+                                     std::to_string(messages.count()) + " messages"));
+            lblTM->hide();
+            trayIcon->showProgram();
+            if (m_general.general.Alarm)
+                playAlarmSound(true);
+            stoppedAtMail = true;
+        }
+    }
+    if (!stoppedAtMail)
+        setCaption("Tidewell - No waiting messages found");
+    currentMailbox = m_general.servers.Which;
+    GetRemotePOPSettings(currentMailbox);
+    minutesLeft = m_general.general.Minutes;
+    passRunning = false;
+}
+
+} // namespace tw

@@ -1,0 +1,45 @@
+#include "app/glyph_button.h"
+
+#include <QPainter>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
+
+namespace tw {
+
+static constexpr int kWidth = 92;
+static constexpr int kGlyph = 32;
+
+TGlyphButton::TGlyphButton(QWidget *parent) : QToolButton(parent)
+{
+    setIconSize(QSize(kGlyph, kGlyph));
+    setAutoRaise(false);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+QRect TGlyphButton::textRect() const { return QRect(4, kGlyph + 8, width() - 8, height() - kGlyph - 10); }
+
+QSize TGlyphButton::sizeHint() const
+{
+    const QFontMetrics metrics(font());
+    const QRect bound = metrics.boundingRect(QRect(0, 0, kWidth - 8, 200),
+                                             Qt::AlignHCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
+    return QSize(kWidth, kGlyph + 12 + std::max(bound.height(), 2 * metrics.height()));
+}
+
+void TGlyphButton::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionToolButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    option.icon = QIcon();
+    painter.drawComplexControl(QStyle::CC_ToolButton, option);
+
+    const QIcon::Mode mode = isEnabled() ? (hasFocus() ? QIcon::Active : QIcon::Normal) : QIcon::Disabled;
+    const QPixmap glyph = icon().pixmap(iconSize(), mode);
+    painter.drawPixmap((width() - kGlyph) / 2, 5, glyph);
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.drawText(textRect(), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
+}
+
+} // namespace tw

@@ -1,0 +1,24 @@
+#pragma once
+// A large toolbar button: its glyph above a caption that wraps onto a second
+// line when it is too long for the button's width. The caption keeps its
+// "&" mnemonic, so Alt+letter works as on any button.
+
+#include <QToolButton>
+
+namespace tw {
+
+class TGlyphButton : public QToolButton {
+    Q_OBJECT
+public:
+    explicit TGlyphButton(QWidget *parent = nullptr);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QRect textRect() const;
+};
+
+} // namespace tw

@@ -1,0 +1,46 @@
+#include "app/help_window.h"
+
+#include "platform/paths.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace tw {
+
+bool showHelp(const std::string &topic, QWidget *parent)
+{
+    const QString path = QString::fromStdString(programFile("tidewell.hlp"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QString html = QString::fromUtf8(file.readAll());
+
+    // One help window at a time; a second request brings it to the topic.
+    static QPointer<QDialog> window;
+    if (!window) {
+        window = new QDialog(parent, Qt::Window);
+        window->setObjectName(QStringLiteral("frmHelp"));
+        window->setWindowTitle(QStringLiteral("Tidewell Help"));
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        auto *browser = new QTextBrowser(window);
+        browser->setObjectName(QStringLiteral("browser"));
+        browser->setOpenExternalLinks(false);
+        auto *layout = new QVBoxLayout(window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(browser);
+        window->resize(560, 480);
+    }
+    auto *browser = window->findChild<QTextBrowser *>(QStringLiteral("browser"));
+    browser->setHtml(html);
+    if (!topic.empty())
+        browser->scrollToAnchor(QString::fromStdString(topic));
+    window->show();
+    window->raise();
+    return true;
+}
+
+} // namespace tw

@@ -1,0 +1,512 @@
+#include "app/rmmain.h"
+
+#include "app/About.h"
+#include "app/glyph_button.h"
+#include "app/help_window.h"
+#include "app/optRetrieve.h"
+#include "app/resources_init.h"
+#include "app/splash.h"
+#include "platform/bytes.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/shell.h"
+#include "platform/sound.h"
+#include "settings/settings_store.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace tw {
+
+static const char *kSlogan = "Tidewell - eliminate junk e-mail!";
+static const char *kStatusHint = "Right click for more options, double click to mark";
+
+TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidget *parent)
+    : QMainWindow(parent), m_general(general), m_spam(spam), m_mxLookup(MXResolver), m_domains(&m_mxLookup),
+      m_classifier(messages, msRemotePOP1.RemoteInfo(), spam.rules, spam.tests, knownSpammers, m_domains, why)
+{
+    loadResources();
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Tidewell"));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/tidewell.png")));
+    cipher.Key = kPasswordKey;
+    msRemotePOP1.DefaultPort = 110;
+    msRemotePOP1.SetTimeOut(120);
+    buildControls();
+    buildTrayMenu();
+    trayIcon = new TTrayIcon(this, trayMenu, this);
+    trayIcon->OnPopup = [this] { playAlarmSound(false); };
+    wirePopEvents();
+    TimerPool1.OnAllTriggers = [this](TimerPool::Handle handle) { TimerPoolAllTriggers(handle); };
+    qApp->installEventFilter(this);
+}
+
+TfrmMain::~TfrmMain() { qApp->removeEventFilter(this); }
+
+QToolButton *TfrmMain::bigButton(const char *name, const QString &caption, const QString &glyph)
+{
+    auto *button = new TGlyphButton(this);
+    button->setObjectName(QLatin1String(name));
+    button->setText(caption);
+    button->setIcon(QIcon(QStringLiteral(":/pictures/") + glyph + QStringLiteral(".png")));
+    return button;
+}
+
+QToolButton *TfrmMain::panelButton(const char *name, const QString &caption)
+{
+    auto *button = new QToolButton(pnlSettings);
+    button->setObjectName(QLatin1String(name));
+    button->setText(caption);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setMinimumHeight(28);
+    return button;
+}
+
+void TfrmMain::buildControls()
+{
+    auto *central = new QWidget(this);
+    auto *outer = new QVBoxLayout(central);
+    outer->setContentsMargins(4, 2, 4, 0);
+    outer->setSpacing(4);
+
+    auto *rule = new QFrame(central);
+    rule->setObjectName(QStringLiteral("Bevel1"));
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    outer->addWidget(rule);
+
+    auto *titleRow = new QHBoxLayout;
+    lblTitle = new QLabel(QStringLiteral("Tidewell"), central);
+    lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    lblTitle->setFont(QFont(QStringLiteral("DejaVu Serif"), 18, QFont::Bold));
+    lblTitle->setStyleSheet(QStringLiteral("color: #173a6a;"));
+    lblTM = new QLabel(QStringLiteral("TM"), central);
+    lblTM->setObjectName(QStringLiteral("lblTM"));
+    QFont small = lblTM->font();
+    small.setPointSize(7);
+    lblTM->setFont(small);
+    lblTM->setAlignment(Qt::AlignTop);
+    lblAd = new QLabel(QString::fromLatin1(kSlogan), central);
+    lblAd->setObjectName(QStringLiteral("lblAd"));
+    lblAd->setStyleSheet(QStringLiteral("color: #1c6a2a; font-style: italic;"));
+    titleRow->addWidget(lblTitle);
+    titleRow->addWidget(lblTM);
+    titleRow->addSpacing(16);
+    titleRow->addWidget(lblAd, 1);
+    outer->addLayout(titleRow);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(3);
+    btList = bigButton("btList", QStringLiteral("&Check e-mail"), QStringLiteral("no_mail"));
+    btOptions = bigButton("btOptions", QStringLiteral("&Settings && Stats"), QStringLiteral("settings"));
+    btExit = bigButton("btExit", QStringLiteral("E&xit"), QStringLiteral("exit"));
+    btMark = bigButton("btMark", QStringLiteral("&Mark msgs"), QStringLiteral("mark"));
+    btDelete = bigButton("btDelete", QStringLiteral("&Delete marked msgs"), QStringLiteral("delete"));
+    btRemark = bigButton("btRemark", QStringLiteral("&Auto mark msgs"), QStringLiteral("automark"));
+    btResetAll = bigButton("btResetAll", QStringLiteral("&Reset all marks"), QStringLiteral("reset"));
+    btLaunch = bigButton("btLaunch", QStringLiteral("&Launch e-mail program"), QStringLiteral("launch"));
+    btList->setWhatsThis(QStringLiteral("Help context 3010"));
+    for (QToolButton *b : {btList, btOptions, btExit, btMark, btDelete, btRemark, btResetAll, btLaunch})
+        buttons->addWidget(b);
+    buttons->addStretch();
+    outer->addLayout(buttons);
+
+    // The settings drop-down panel below "Settings & Stats".
+    pnlSettings = new QFrame(this, Qt::Popup);
+    pnlSettings->setObjectName(QStringLiteral("pnlSettings"));
+    static_cast<QFrame *>(pnlSettings)->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto *panel = new QHBoxLayout(pnlSettings);
+    panel->setContentsMargins(3, 3, 3, 3);
+    btGeneral = panelButton("btGeneral", QStringLiteral("&General settings"));
+    btSpamSetup = panelButton("btSpamSetup", QStringLiteral("S&pam settings"));
+    btStats = panelButton("btStats", QStringLiteral("S&tats"));
+    btAbout = panelButton("btAbout", QStringLiteral("A&bout"));
+    btBlammo = panelButton("btBlammo", QStringLiteral("Smash it"));
+    btHelp = panelButton("btHelp", QStringLiteral("&Help"));
+    for (QToolButton *b : {btGeneral, btSpamSetup, btStats, btAbout, btBlammo, btHelp})
+        panel->addWidget(b);
+
+    ListView1 = new TMessageListView(central);
+    outer->addWidget(ListView1, 1);
+    setCentralWidget(central);
+
+    StatusPanel1 = new QLabel(QString::fromLatin1(kStatusHint), this);
+    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    StatusPanel1->setFixedWidth(300);
+    StatusPanel2 = new QLabel(this);
+    StatusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->addWidget(StatusPanel1);
+    statusBar()->addWidget(StatusPanel2, 1);
+
+    connect(btList, &QToolButton::clicked, this, &TfrmMain::btListClick);
+    connect(btOptions, &QToolButton::clicked, this, [this] {
+        pnlSettings->adjustSize();
+        pnlSettings->move(btOptions->mapToGlobal(QPoint(0, btOptions->height())));
+        pnlSettings->show();
+    });
+    connect(btExit, &QToolButton::clicked, this, &TfrmMain::btExitClick);
+    connect(btMark, &QToolButton::clicked, this, &TfrmMain::btMarkClick);
+    connect(btDelete, &QToolButton::clicked, this, &TfrmMain::btDeleteClick);
+    connect(btRemark, &QToolButton::clicked, this, &TfrmMain::btRemarkClick);
+    connect(btResetAll, &QToolButton::clicked, this, &TfrmMain::ResetButtonClick);
+    connect(btLaunch, &QToolButton::clicked, this, &TfrmMain::btLaunchClick);
+    const auto fromPanel = [this](QToolButton *button, std::function<void()> command) {
+        connect(button, &QToolButton::clicked, this, [this, command] {
+            pnlSettings->hide();
+            command();
+        });
+    };
+    fromPanel(btGeneral, [this] { btGeneralClick(); });
+    fromPanel(btSpamSetup, [this] { btSpamSetupClick(); });
+    fromPanel(btStats, [this] { btStatsClick(); });
+    fromPanel(btAbout, [this] { btAboutClick(false); });
+    fromPanel(btBlammo, [this] { btAboutClick(true); });
+    fromPanel(btHelp, [this] { btHelpClick(); });
+    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { btMarkClick(); });
+    ListView1->viewport()->installEventFilter(this);
+
+    for (QToolButton *b : {btMark, btDelete, btRemark, btResetAll, btLaunch})
+        b->hide();
+    setMinimumSize(476 + 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth), 70 + 60);
+}
+
+void TfrmMain::buildTrayMenu()
+{
+    trayMenu = new QMenu(this);
+    trayMenu->setObjectName(QStringLiteral("popTray"));
+    acTrayCheck = trayMenu->addAction(QStringLiteral("Check e-mail for spam"), this, &TfrmMain::Show1Click);
+    acTrayLaunch = trayMenu->addAction(QStringLiteral("Launch e-mail program"), this, &TfrmMain::btLaunchClick);
+    trayMenu->addSeparator();
+    acTrayMain = trayMenu->addAction(QStringLiteral("Main screen"), this, [this] { trayIcon->showProgram(); });
+    QMenu *settings = trayMenu->addMenu(QStringLiteral("Settings"));
+    acTraySpam = settings->addAction(QStringLiteral("Spam"), this, &TfrmMain::btSpamSetupClick);
+    acTrayGeneral = settings->addAction(QStringLiteral("General"), this, &TfrmMain::btGeneralClick);
+    acTrayViewLog = settings->addAction(QStringLiteral("View log file"), this, &TfrmMain::Viewlogfile1Click);
+    acTrayStats = trayMenu->addAction(QStringLiteral("Statistics"), this, &TfrmMain::btStatsClick);
+    trayMenu->addSeparator();
+    acTrayEnable = trayMenu->addAction(QStringLiteral("Enable automatic check"), this,
+                                       [this] { EnableAutomatic1Click(true); });
+    acTrayDisable = trayMenu->addAction(QStringLiteral("Disable automatic check"), this,
+                                        [this] { EnableAutomatic1Click(false); });
+    acTrayEnable->setCheckable(true);
+    acTrayDisable->setCheckable(true);
+    acTrayDisable->setChecked(true);
+    trayMenu->addSeparator();
+    QMenu *help = trayMenu->addMenu(QStringLiteral("Help/Info"));
+    acTrayHelp = help->addAction(QStringLiteral("Help"), this, &TfrmMain::btHelpClick);
+    acTrayAbout = help->addAction(QStringLiteral("About"), this, [this] { btAboutClick(false); });
+    trayMenu->addSeparator();
+    acTrayExit = trayMenu->addAction(QStringLiteral("Exit"), this, [this] { exitCommand(true); });
+}
+
+// --- buttons and status -------------------------------------------------------------
+
+void TfrmMain::disableAllButtons()
+{
+    btList->setEnabled(false);
+    btOptions->setEnabled(false);
+    for (QToolButton *b : {btMark, btResetAll, btLaunch, btDelete, btRemark})
+        b->hide();
+    lblAd->show();
+}
+
+void TfrmMain::enableAllButtons()
+{
+    btList->setEnabled(true);
+    btOptions->setEnabled(true);
+    if (messages.count() > 0) {
+        for (QToolButton *b : {btMark, btResetAll, btLaunch, btDelete, btRemark})
+            b->show();
+        lblAd->hide();
+    }
+}
+
+void TfrmMain::setRunningState(bool running)
+{
+    if (running) {
+        btExit->setText(QStringLiteral("Cancel"));
+        btExit->setIcon(QIcon(QStringLiteral(":/pictures/stop.png")));
+        acTrayExit->setText(QStringLiteral("Cancel"));
+    } else {
+        btExit->setText(startInTray ? QStringLiteral("&Hide") : QStringLiteral("E&xit"));
+        QIcon exitGlyph(QStringLiteral(":/pictures/exit.png"));
+        exitGlyph.addFile(QStringLiteral(":/pictures/exit_unfocused.png"), QSize(), QIcon::Disabled);
+        btExit->setIcon(exitGlyph);
+        acTrayExit->setText(QStringLiteral("Exit"));
+    }
+    updateCheckGlyph();
+}
+
+bool TfrmMain::runningState() const { return btExit->text() == QStringLiteral("Cancel"); }
+
+void TfrmMain::updateCheckGlyph()
+{
+    btList->setIcon(QIcon(messages.count() > 0 ? QStringLiteral(":/pictures/mail_waiting.png")
+                                               : QStringLiteral(":/pictures/no_mail.png")));
+}
+
+void TfrmMain::setStatus(const std::string &text) { StatusPanel2->setText(toDisplay(text)); }
+
+std::string TfrmMain::status() const { return fromDisplay(StatusPanel2->text()); }
+
+void TfrmMain::ShowTotalCount() { setStatus(messages.ShowTotalCount()); }
+
+void TfrmMain::NadaSelected() { Prompts::current().information(messages.NadaSelected()); }
+
+void TfrmMain::readSelection() { ListView1->readSelection(messages); }
+
+void TfrmMain::showMarks() { ListView1->showMarks(messages); }
+
+void TfrmMain::setCaption(const std::string &caption)
+{
+    setWindowTitle(toDisplay(caption));
+    lblTitle->setText(toDisplay(caption));
+    trayIcon->setHint(caption);
+}
+
+bool TfrmMain::visibleOrManual() const { return isVisible() || !automaticRun; }
+
+void TfrmMain::showProgress(const std::string &title)
+{
+    if (!m_progress || !visibleOrManual())
+        return;
+    m_progress->show();
+    m_progress->setTitle(title);
+}
+
+void TfrmMain::hideProgress()
+{
+    if (m_progress)
+        m_progress->hide();
+}
+
+// --- mark commands -------------------------------------------------------------------
+
+void TfrmMain::btMarkClick()
+{
+    playAlarmSound(false);
+    readSelection();
+    if (!messages.btMarkClick()) {
+        NadaSelected();
+        return;
+    }
+    showMarks();
+    ShowTotalCount();
+}
+
+void TfrmMain::ResetButtonClick()
+{
+    setStatus(messages.ResetButtonClick());
+    showMarks();
+}
+
+void TfrmMain::btRemarkClick()
+{
+    playAlarmSound(false);
+    m_classifier.setMailboxNumber(serverToIndex());
+    const bool anyMarked = m_classifier.btRemarkClick();
+    showMarks();
+    if (!anyMarked)
+        Prompts::current().information(kNoneMatchedText);
+    ShowTotalCount();
+}
+
+void TfrmMain::classify(int index)
+{
+    m_classifier.setMailboxNumber(serverToIndex());
+    m_classifier.MarkForDeletion(index);
+    showMarks();
+}
+
+std::vector<std::string> TfrmMain::explain(int index)
+{
+    m_classifier.setMailboxNumber(serverToIndex());
+    return m_classifier.explain(index);
+}
+
+int TfrmMain::serverToIndex() const { return m_general.serverToIndex(msRemotePOP1.Server, msRemotePOP1.UserName); }
+
+// --- window commands -----------------------------------------------------------------
+
+void TfrmMain::afterDialog()
+{
+    if (m_general.general.Automatic)
+        TimerPool1.setActive(minuteTrigger, true);
+}
+
+void TfrmMain::cancelRun()
+{
+    msRemotePOP1.Cancel();
+    if (checkInProgress) {
+        messages.clear();
+        ListView1->clear();
+    }
+    checkInProgress = false;
+    enableAllButtons();
+    hideProgress();
+}
+
+void TfrmMain::exitCommand(bool fromTray)
+{
+    playAlarmSound(false);
+    if (runningState()) {
+        cancelRun();
+        return;
+    }
+    activityLog.CloseLogFile();
+    if (fromTray) {
+        if (msRemotePOP1.IsConnected()) {
+            try {
+                msRemotePOP1.CloseMailbox();
+            } catch (const std::exception &) {
+            }
+        }
+        QApplication::exit(0);
+        return;
+    }
+    if (startInTray)
+        trayIcon->hideProgram();
+    else
+        close();
+}
+
+void TfrmMain::btHelpClick()
+{
+    TimerPool1.setActive(minuteTrigger, false);
+    playAlarmSound(false);
+    if (!showHelp({}, this))
+        Prompts::current().error("Unable to open help file - tidewell.hlp.");
+    afterDialog();
+}
+
+void TfrmMain::btGeneralClick()
+{
+    TimerPool1.setActive(minuteTrigger, false);
+    playAlarmSound(false);
+    if (ShowGeneralSettingsWindow)
+        ShowGeneralSettingsWindow();
+    UpdateAutomaticCaptions(m_general.general.Automatic, m_general.general.Minutes);
+    currentMailbox = m_general.servers.Which;
+    minutesLeft = m_general.general.Minutes;
+    msRemotePOP1.RAS = m_general.general.RAS > 0 ? &agRas1 : nullptr;
+}
+
+void TfrmMain::btSpamSetupClick()
+{
+    playAlarmSound(false);
+    const bool wasActive = TimerPool1.active(minuteTrigger);
+    TimerPool1.setActive(minuteTrigger, false);
+    if (ShowSpamSettingsWindow)
+        ShowSpamSettingsWindow();
+    TimerPool1.setActive(minuteTrigger, wasActive);
+}
+
+void TfrmMain::btStatsClick()
+{
+    if (ShowStatisticsWindow)
+        ShowStatisticsWindow();
+}
+
+void TfrmMain::Viewlogfile1Click()
+{
+    if (!Shell::current().openDocument(m_general.general.Logfile))
+        Prompts::current().error("Unable to open log file. ");
+}
+
+void TfrmMain::btAboutClick(bool bustASpam)
+{
+    if (aboutBusy)
+        return;
+    aboutBusy = true;
+    TimerPool1.setActive(minuteTrigger, false);
+    playAlarmSound(false);
+    {
+        TfrmAbout about(bustASpam ? TfrmAbout::Page::BustASpam : TfrmAbout::Page::About, this);
+        about.exec();
+    }
+    afterDialog();
+    aboutBusy = false;
+}
+
+// --- events ----------------------------------------------------------------------------
+
+void TfrmMain::keyReleaseEvent(QKeyEvent *event) { QMainWindow::keyReleaseEvent(event); }
+
+bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    // Key releases anywhere in this window reach the shortcuts first.
+    if (event->type() == QEvent::KeyRelease) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this && !key->isAutoRepeat()) {
+            if (widget == ListView1 || ListView1->isAncestorOf(widget))
+                playAlarmSound(false);
+            const bool plain = (key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0 &&
+                               QApplication::mouseButtons() == Qt::NoButton;
+            if (plain) {
+                std::function<void()> command;
+                switch (key->key()) {
+                case Qt::Key_C: command = [this] { btListClick(); }; break;
+                case Qt::Key_M: command = [this] { btMarkClick(); }; break;
+                case Qt::Key_D: command = [this] { btDeleteClick(); }; break;
+                case Qt::Key_X: command = [this] { btExitClick(); }; break;
+                case Qt::Key_L: command = [this] { btLaunchClick(); }; break;
+                case Qt::Key_R: command = [this] { ResetButtonClick(); }; break;
+                case Qt::Key_A: command = [this] { btRemarkClick(); }; break;
+                default: break;
+                }
+                if (command) {
+                    command();
+                    return true;
+                }
+            }
+        }
+    }
+    if (watched == ListView1->viewport() && event->type() == QEvent::MouseButtonPress)
+        playAlarmSound(false);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMain::showEvent(QShowEvent *event)
+{
+    ListView1->LoadUpImageList();
+    pnlSettings->adjustSize();
+    pnlSettings->setFixedWidth(btHelp->geometry().right() + 5);
+    lblAd->setText(QString::fromLatin1(kSlogan));
+    QMainWindow::showEvent(event);
+}
+
+void TfrmMain::resizeEvent(QResizeEvent *event) { QMainWindow::resizeEvent(event); }
+
+void TfrmMain::closeEvent(QCloseEvent *event)
+{
+    if (msRemotePOP1.IsConnected()) {
+        try {
+            msRemotePOP1.CloseMailbox();
+        } catch (const std::exception &) {
+        }
+    }
+    try {
+        MessageListColumns columns;
+        columns.widths = ListView1->columnWidths();
+        saveMessageListColumns(columns);
+        const QRect frame = geometry();
+        saveWindowPlacement({frame.top(), frame.left(), frame.width(), frame.height()});
+    } catch (const std::exception &error) {
+        Prompts::current().error(error.what());
+    }
+    event->accept();
+    QApplication::exit(0);
+}
+
+} // namespace tw

@@ -1,0 +1,215 @@
+#include "app/which.h"
+#include "fixtures/dovecot_server.h"
+#include "fixtures/fake_tcp_server.h"
+#include "main_window_fixture.h"
+#include "platform/event_wait.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include "settings/settings_store.h"
+#include <QTreeWidgetItem>
+
+using namespace tw;
+using namespace tw::test;
+
+namespace {
+
+class CheckRunTest : public MainWindowTest {};
+
+TEST_F(CheckRunTest, ListsClassifiesAndLogsAMailbox)
+{
+    DovecotServer server({message("Lunch on Friday", "Ann Smith <ann@example.org>"),
+                          message("Cheap VIAGRA now", "\"Spam King\" <king@spam.example>"),
+                          "From: bob@example.org\r\nDate: not a date\r\n\r\nno subject\r\n"});
+    ASSERT_TRUE(server.started()) << server.failure();
+    storeMailbox(1, server.hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+    storeGeneral();
+    addSubjectRule("viagra");
+    start();
+
+    window->btList->click();
+
+    ASSERT_EQ(rows(), 3);
+    QTreeWidgetItem *first = window->ListView1->topLevelItem(0);
+    EXPECT_EQ(first->text(0), "Lunch on Friday");
+    EXPECT_EQ(first->text(1), "ann@example.org");
+    EXPECT_EQ(first->text(2), "Ann Smith");
+    EXPECT_EQ(window->messages.row(0).mark, mark::None);
+    EXPECT_EQ(window->messages.row(1).mark, mark::CheckMark);
+    EXPECT_EQ(window->ListView1->topLevelItem(2)->text(0), "");
+    EXPECT_EQ(window->ListView1->topLevelItem(2)->text(4), "not a date"); // unparsable: raw text
+    EXPECT_EQ(window->status(), "Message Total: 3 Number Marked: 1");
+    EXPECT_TRUE(window->btDelete->isVisible());
+    EXPECT_TRUE(window->btList->isEnabled());
+    EXPECT_EQ(window->btExit->text(), "E&xit");
+    EXPECT_EQ(logCount("MAIL CHECK 3 msg(s) for \"tester\" on server " + server.hostAndPort() + " at "), 1);
+    // The hit count of the rule that fired was saved.
+    SpamSettingsModel saved;
+    saved.readSettings();
+    EXPECT_EQ(saved.rules.subject.cell(col::Hits, 1), "1");
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(CheckRunTest, AWrongPasswordIsExplainedAndTheCheckStillLogged)
+{
+    DovecotServer server({message("Hello", "ann@example.org")});
+    ASSERT_TRUE(server.started()) << server.failure();
+    storeMailbox(1, server.hostAndPort(), DovecotServer::UserName, "wrong");
+    storeGeneral();
+    start();
+
+    window->btListClick();
+
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_NE(prompts.shown[0].find("\"  Unable to connect to your mailbox - \"tester\".  Either your "
+                                    "UserName/Mailbox or Password is incorrect.  Go to the General Settings "
+                                    "screen to correct your mailbox or password."),
+              std::string::npos)
+        << prompts.shown[0];
+    EXPECT_EQ(rows(), 0);
+    EXPECT_TRUE(window->btList->isEnabled());
+    EXPECT_EQ(window->btExit->text(), "E&xit");
+    EXPECT_EQ(logCount("MAIL CHECK 0 msg(s) for \"tester\""), 1);
+}
+
+TEST_F(CheckRunTest, ATimeOutReturnsTheWindowToIdleAndIsReportedOnce)
+{
+    FakeTcpServer server;
+    server.sendLine("+OK ready");
+    server.expect("USER ann");
+    server.sendLine("+OK");
+    server.expect("PASS pw");
+    server.sendLine("+OK");
+    server.expect("STAT");
+    server.sendLine("+OK 1 100");
+    server.expect("LIST 1");
+    // then silence
+    storeMailbox(1, server.hostAndPort(), "ann", "pw");
+    storeGeneral();
+    start();
+    window->msRemotePOP1.SetTimeOut(1);
+
+    window->btListClick();
+
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0], "error: Operation timed out");
+    EXPECT_TRUE(window->btList->isEnabled());
+    EXPECT_EQ(window->btExit->text(), "E&xit");
+    EXPECT_FALSE(window->runningState());
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_EQ(logCount("ERROR Operation timed out FOR ann ON " + server.hostAndPort()), 1);
+    EXPECT_EQ(logCount("MAIL CHECK 0 msg(s) for \"ann\""), 1);
+    server.verify();
+}
+
+TEST_F(CheckRunTest, CancellingDuringTheListingEmptiesTheList)
+{
+    FakeTcpServer server;
+    server.sendLine("+OK ready");
+    server.expect("USER ann");
+    server.sendLine("+OK");
+    server.expect("PASS pw");
+    server.sendLine("+OK");
+    server.expect("STAT");
+    server.sendLine("+OK 2 100");
+    server.expect("LIST 1");
+    server.sendLine("+OK 1 50");
+    server.expect("TOP 1 1");
+    server.send("+OK\r\nSubject: one\r\n\r\n.\r\n");
+    server.expect("LIST 2");
+    storeMailbox(1, server.hostAndPort(), "ann", "pw");
+    storeGeneral();
+    start();
+    // The user presses Cancel while the second message is awaited.
+    QTimer::singleShot(300, window.get(), [this] {
+        EXPECT_EQ(window->btExit->text(), "Cancel");
+        window->btExit->click();
+    });
+
+    window->btListClick();
+
+    EXPECT_EQ(rows(), 0);
+    EXPECT_TRUE(window->btList->isEnabled());
+    EXPECT_EQ(window->btExit->text(), "E&xit");
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(logCount("ERROR Operation has been canceled FOR ann"), 1);
+}
+
+TEST_F(CheckRunTest, TwoUsableMailboxesAskWhichOneAndCancellingKeepsTheList)
+{
+    storeMailbox(1, "127.0.0.1:1", "ann", "pw");
+    storeMailbox(2, "127.0.0.1:2", "bob", "pw");
+    storeGeneral();
+    start();
+    window->messages.add({"kept", "a@b", "", "1", "", mark::None, false});
+    window->ListView1->appendRow(window->messages.row(0));
+    std::vector<std::string> offered;
+    QTimer::singleShot(100, window.get(), [&] {
+        auto *dialog = qobject_cast<TfrmWhichMailbox *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        for (int i = 0; i < dialog->cbMailbox->count(); ++i)
+            offered.push_back(dialog->cbMailbox->itemText(i).toStdString());
+        EXPECT_EQ(dialog->cbMailbox->currentIndex(), 0); // the current mailbox is preselected
+        dialog->btCancel->click();
+    });
+
+    window->btListClick();
+
+    EXPECT_EQ(offered, (std::vector<std::string>{"1) Mailbox ann - Server 127.0.0.1:1",
+                                                 "2) Mailbox bob - Server 127.0.0.1:2"}));
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(log(), "");
+}
+
+TEST_F(CheckRunTest, MissingMailboxSettingsAreExplained)
+{
+    storeGeneral();
+    start();
+    window->btListClick();
+    storeMailbox(1, "pop.example.org", "   ", "pw"); // a user name of blanks is missing
+    general.read();
+    window->btListClick();
+    EXPECT_EQ(prompts.shown, (std::vector<std::string>{
+                                 "error: At least ONE mailbox needs to be checked.",
+                                 "error: You need to enter your e-mail username in the settings."}));
+}
+
+TEST_F(CheckRunTest, AMailboxWithoutStoredPasswordNeverSendsAnotherMailboxsPassword)
+{
+    storeMailbox(1, "pop.one.example", "ann", "secret-one");
+    storeMailbox(2, "pop.two.example", "bob", "secret-two");
+    Registry(registryFilePath()).writeString(std::string(kMainKey) + "\\Server", "Passwd2", "");
+    storeGeneral();
+    start();
+    EXPECT_EQ(window->msRemotePOP1.Password, "secret-one");
+    window->GetRemotePOPSettings(2);
+    EXPECT_EQ(window->msRemotePOP1.Server, "pop.two.example");
+    EXPECT_EQ(window->msRemotePOP1.Password, "");
+}
+
+TEST_F(CheckRunTest, PasswordsOfAnOlderFormatAreClearedWithOneWarning)
+{
+    {
+        // An older release stored a password and no format marker.
+        TKeyedEncryption cipher;
+        cipher.Key = kPasswordKey;
+        ServerSettings servers;
+        servers.account(1) = {"pop.example.org", "ann", "old", true};
+        ASSERT_FALSE(saveServerSettings(servers, cipher).has_value());
+    }
+    storeGeneral();
+    start();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0], std::string("warning: ") + kPasswordsLostWarning);
+    window->GetRemotePOPSettings(1);
+    EXPECT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(window->msRemotePOP1.Server, "pop.example.org");
+    EXPECT_EQ(window->msRemotePOP1.Password, "");
+}
+
+} // namespace

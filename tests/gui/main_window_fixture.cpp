@@ -1,0 +1,82 @@
+#include "main_window_fixture.h"
+
+#include "settings/settings_store.h"
+
+#include <QTreeWidgetItem>
+
+namespace tw::test {
+
+void MainWindowTest::storeMailbox(int n, const std::string &server, const std::string &user,
+                                  const std::string &password, bool checked)
+{
+    TKeyedEncryption cipher;
+    cipher.Key = kPasswordKey;
+    // Writes the password-format marker while no password is stored yet.
+    readMailboxForRemotePOP(n, cipher, [] {});
+    ServerSettings servers = readServerSettings(cipher);
+    servers.account(n) = {server, user, password, checked};
+    ASSERT_FALSE(saveServerSettings(servers, cipher).has_value());
+}
+
+void MainWindowTest::storeGeneral(const std::function<void(GeneralSettings &)> &edit)
+{
+    GeneralSettings settings = readGeneralSettings();
+    settings.Logfile = home.file("activity.log");
+    settings.Launch = false;
+    if (edit)
+        edit(settings);
+    saveGeneralSettings(settings, LogNaming::AsIs);
+    // No DNS is reachable from the tests: the unknown-domain test stays off.
+    SpamTestSettings tests = readSpamTestSettings();
+    tests.cbValid = false;
+    saveSpamTestSettings(tests);
+}
+
+void MainWindowTest::addSubjectRule(const std::string &text)
+{
+    SpamSettingsModel model;
+    model.readSettings();
+    RuleTable &table = model.rules.subject;
+    const int row = table.rowForNewRule();
+    table.setCell(col::What, row, "Contains");
+    table.setCell(col::Matches, row, text);
+    table.setCell(col::Case, row, "No");
+    table.setCell(col::Delete, row, "Yes");
+    table.setCell(col::Hits, row, "0");
+    model.Savesettings();
+}
+
+void MainWindowTest::start()
+{
+    general.read();
+    spam.readSettings();
+    window = std::make_unique<TfrmMain>(general, spam);
+    progress = std::make_unique<TfrmRetrieving>(window.get());
+    window->FormCreate(nullptr, progress.get());
+    window->show();
+}
+
+int MainWindowTest::logCount(const std::string &text) const
+{
+    const std::string all = log();
+    int count = 0;
+    for (size_t at = all.find(text); at != std::string::npos; at = all.find(text, at + 1))
+        ++count;
+    return count;
+}
+
+void MainWindowTest::selectRows(std::initializer_list<int> rowNumbers)
+{
+    window->ListView1->clearSelection();
+    for (int row : rowNumbers)
+        window->ListView1->topLevelItem(row)->setSelected(true);
+}
+
+std::string message(const std::string &subject, const std::string &from, const std::string &body)
+{
+    return "From: " + from + "\r\nTo: tester@example.org\r\nSubject: " + subject +
+           "\r\nDate: Tue, 8 Dec 2026 21:34:05 +0000\r\nMessage-ID: <" + std::to_string(std::hash<std::string>{}(subject)) +
+           "@example.org>\r\n\r\n" + body;
+}
+
+} // namespace tw::test

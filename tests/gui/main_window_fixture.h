@@ -1,0 +1,50 @@
+#pragma once
+// A main window over a temporary program folder and registry, with the
+// prompts, shell and sound doubles installed, for driving it like a user.
+
+#include "app/optRetrieve.h"
+#include "app/rmmain.h"
+#include "fixtures/temp_home.h"
+#include "platform/prompts.h"
+#include "platform/shell.h"
+#include "platform/sound.h"
+#include "settings/general_model.h"
+#include "settings/spam_model.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+namespace tw::test {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    TempHome home;
+    ScriptedPrompts prompts;
+    RecordingShell shell;
+    RecordingSound sound;
+    GeneralSettingsModel general;
+    SpamSettingsModel spam;
+    std::unique_ptr<TfrmMain> window;
+    std::unique_ptr<TfrmRetrieving> progress;
+
+    // Stores mailbox N in the registry as the general settings window would.
+    void storeMailbox(int n, const std::string &server, const std::string &user, const std::string &password,
+                      bool checked = true);
+    // Stores General values (after Edit changes them) and the log path "activity.log".
+    void storeGeneral(const std::function<void(GeneralSettings &)> &edit = {});
+    // Adds a subject rule "Contains <text>" that gives a check mark.
+    void addSubjectRule(const std::string &text);
+    // Reads the settings and creates the window as start-up does.
+    void start();
+    std::string log() const { return home.read("activity.log"); }
+    // Number of times Text occurs in the log.
+    int logCount(const std::string &text) const;
+    int rows() const { return window->ListView1->topLevelItemCount(); }
+    void selectRows(std::initializer_list<int> rows);
+};
+
+// A plain message with these headers.
+std::string message(const std::string &subject, const std::string &from, const std::string &body = "Hello.\r\n");
+
+} // namespace tw::test

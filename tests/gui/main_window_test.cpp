@@ -1,0 +1,171 @@
+#include "main_window_fixture.h"
+#include "settings/settings_store.h"
+
+#include <QLabel>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidgetItem>
+
+using namespace tw;
+using namespace tw::test;
+
+namespace {
+
+class MainWindowCommandsTest : public MainWindowTest {
+protected:
+    void fillRows(std::initializer_list<int> marks)
+    {
+        int i = 0;
+        for (int m : marks) {
+            window->messages.add({"subject " + std::to_string(i), "s@example.org", "S", "10", "", m, false});
+            window->ListView1->appendRow(window->messages.row(i));
+            ++i;
+        }
+        window->enableAllButtons();
+    }
+    void release(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyRelease(window->ListView1, Qt::Key(key), modifiers);
+    }
+};
+
+TEST_F(MainWindowCommandsTest, ListButtonsFollowTheRows)
+{
+    storeGeneral();
+    start();
+    window->disableAllButtons();
+    window->enableAllButtons(); // an empty list keeps the list buttons hidden
+    EXPECT_FALSE(window->btMark->isVisible());
+    EXPECT_TRUE(window->lblAd->isVisible());
+    window->ShowTotalCount();
+    EXPECT_EQ(window->status(), "Message Total: 0 Number Marked: 0");
+    window->btMarkClick();
+    EXPECT_EQ(prompts.shown.back().rfind("information: Either there are no e-mail messages", 0), 0u);
+
+    fillRows({mark::None, mark::BlacklistMark});
+    EXPECT_TRUE(window->btMark->isVisible());
+    EXPECT_FALSE(window->lblAd->isVisible());
+    window->setRunningState(true);
+    EXPECT_EQ(window->btExit->text(), "Cancel");
+    EXPECT_EQ(window->acTrayExit->text(), "Cancel");
+    window->setRunningState(false);
+    EXPECT_EQ(window->btExit->text(), "E&xit");
+}
+
+TEST_F(MainWindowCommandsTest, KeysRunTheCommandsOnlyWithoutModifiers)
+{
+    storeGeneral();
+    start();
+    fillRows({mark::BlacklistMark, mark::QuestionMark, 7});
+    selectRows({0, 1, 2});
+    release(Qt::Key_M);
+    EXPECT_EQ(window->messages.row(0).mark, mark::None);
+    EXPECT_EQ(window->messages.row(1).mark, mark::CheckMark);
+    EXPECT_EQ(window->messages.row(2).mark, mark::CheckMark);
+    EXPECT_EQ(window->status(), "Message Total: 3 Number Marked: 2");
+    release(Qt::Key_M, Qt::ControlModifier);
+    release(Qt::Key_D, Qt::ShiftModifier);
+    EXPECT_EQ(window->messages.row(1).mark, mark::CheckMark);
+    release(Qt::Key_R);
+    EXPECT_EQ(window->messages.markedCount(), 0);
+    EXPECT_TRUE(window->ListView1->topLevelItem(1)->icon(0).isNull() == false);
+    EXPECT_EQ(sound.calls.front(), "stop"); // touching the list stops the alarm
+}
+
+TEST_F(MainWindowCommandsTest, DoubleClickTogglesAndRightColumnsShowTheRow)
+{
+    storeGeneral();
+    start();
+    fillRows({mark::None});
+    selectRows({0});
+    emit window->ListView1->itemDoubleClicked(window->ListView1->topLevelItem(0), 0);
+    EXPECT_EQ(window->messages.row(0).mark, mark::CheckMark);
+    EXPECT_EQ(window->ListView1->headerItem()->text(3), "Size");
+    EXPECT_EQ(window->ListView1->topLevelItem(0)->textAlignment(3) & Qt::AlignRight, Qt::AlignRight);
+}
+
+TEST_F(MainWindowCommandsTest, StartingInTheTrayHidesInsteadOfExiting)
+{
+    storeGeneral([](GeneralSettings &g) { g.SysTray = true; });
+    start();
+    EXPECT_EQ(window->btExit->text(), "&Hide");
+    EXPECT_TRUE(window->trayIcon->exists());
+    window->btExitClick();
+    EXPECT_TRUE(window->trayIcon->programHidden());
+}
+
+TEST_F(MainWindowCommandsTest, WithoutTheTrayFlagThereIsNoTrayIcon)
+{
+    storeGeneral();
+    start();
+    EXPECT_FALSE(window->trayIcon->exists());
+    EXPECT_EQ(window->btExit->text(), "E&xit");
+}
+
+TEST_F(MainWindowCommandsTest, ClosingSavesColumnWidthsAndPlacement)
+{
+    storeGeneral();
+    start();
+    window->ListView1->setColumnWidths({200, 150, 100, 50, 120});
+    window->setGeometry(30, 40, 700, 500);
+    window->close();
+    EXPECT_EQ(readMessageListColumns().widths, (std::array<int, 5>{200, 150, 100, 50, 120}));
+    const WindowPlacement placement = readWindowPlacement(WindowPlacement{});
+    EXPECT_EQ(placement.FormLeft, 30);
+    EXPECT_EQ(placement.FormTop, 40);
+    EXPECT_EQ(placement.FormWidth, 700);
+    EXPECT_EQ(placement.FormHeight, 500);
+}
+
+TEST_F(MainWindowCommandsTest, AutomaticCaptionsCountDownAndTicksNeverNest)
+{
+    storeGeneral([](GeneralSettings &g) {
+        g.Automatic = true;
+        g.Minutes = 10;
+    });
+    start();
+    EXPECT_EQ(window->windowTitle(), "Tidewell - next e-mail check in 10 minutes");
+    EXPECT_EQ(window->lblTitle->text(), window->windowTitle());
+    EXPECT_TRUE(window->TimerPool1.active(window->minuteTrigger));
+    window->UpdateAutomaticCaptions(true, 1);
+    EXPECT_EQ(window->windowTitle(), "Tidewell - next e-mail check in 1 minute");
+
+    window->tmCheckForMailTimer();
+    EXPECT_EQ(window->minutesLeft, 9);
+    EXPECT_EQ(window->windowTitle(), "Tidewell - next e-mail check in 9 minutes");
+
+    window->passRunning = true; // a tick inside a running pass does nothing
+    window->tmCheckForMailTimer();
+    EXPECT_EQ(window->minutesLeft, 9);
+    window->passRunning = false;
+
+    window->EnableAutomatic1Click(false);
+    EXPECT_EQ(window->windowTitle(), "Tidewell");
+    EXPECT_FALSE(window->TimerPool1.active(window->minuteTrigger));
+    EXPECT_FALSE(readGeneralSettings().Automatic);
+    EXPECT_EQ(logCount("Automatic mode disabled at "), 1);
+}
+
+TEST_F(MainWindowCommandsTest, LaunchingTheMailProgram)
+{
+    storeGeneral([](GeneralSettings &g) { g.Mailer = "/opt/Netscape/netscape"; });
+    start();
+    window->btLaunchClick();
+    EXPECT_EQ(shell.calls, (std::vector<std::string>{"start: /opt/Netscape/netscape -mail"}));
+    general.general.Mailer = " ";
+    window->btLaunchClick();
+    EXPECT_EQ(prompts.shown, (std::vector<std::string>{"error: Mail program not specified in the general settings. "}));
+}
+
+TEST_F(MainWindowCommandsTest, HelpOpensTheHelpFileOrSaysItCannot)
+{
+    storeGeneral();
+    start();
+    window->btHelpClick();
+    EXPECT_EQ(prompts.shown, (std::vector<std::string>{"error: Unable to open help file - tidewell.hlp."}));
+    home.write("tidewell.hlp", "<html><body><a name=\"General_Settings\">x</a></body></html>");
+    window->btHelpClick();
+    EXPECT_EQ(prompts.shown.size(), 1u);
+}
+
+} // namespace
