@@ -253,10 +253,10 @@ void TagSocket::resolveHost(const std::string &host)
         return;
     }
 
-    QHostInfo result;
+    m_lookupResult = QHostInfo();
     m_hostLookupDone = false;
-    m_lookupId = QHostInfo::lookupHost(QString::fromStdString(host), this, [this, &result](const QHostInfo &info) {
-        result = info;
+    m_lookupId = QHostInfo::lookupHost(QString::fromStdString(host), this, [this](const QHostInfo &info) {
+        m_lookupResult = info;
         m_hostLookupDone = true;
         m_errorCode = lookupErrorNumber(info.error());
         m_errorSeen = m_errorCode != 0;
@@ -280,14 +280,15 @@ void TagSocket::resolveHost(const std::string &host)
     // The first IPv4 address when there is one (what a server listening on
     // IPv4 only expects), else the first address of any family.
     QHostAddress chosen;
-    for (const QHostAddress &address : result.addresses()) {
+    const QList<QHostAddress> addresses = m_lookupResult.addresses();
+    for (const QHostAddress &address : addresses) {
         if (address.protocol() == QAbstractSocket::IPv4Protocol) {
             chosen = address;
             break;
         }
     }
-    if (chosen.isNull() && !result.addresses().isEmpty())
-        chosen = result.addresses().first();
+    if (chosen.isNull() && !addresses.isEmpty())
+        chosen = addresses.first();
     if (chosen.isNull())
         ReportError(TextErrorResolvingHost);
     m_address = chosen;

@@ -19,6 +19,7 @@
 #include "net/timecounter.h"
 
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QObject>
 #include <QPointer>
 #include <QSslSocket>
@@ -159,7 +160,8 @@ private:
     TTimeCounter m_counter;
     QSslSocket *m_socket = nullptr;
     QHostAddress m_address;
-    std::string m_hostName;
+    std::string m_hostName; // the name asked for: the peer name a TLS connection will verify
+    QHostInfo m_lookupResult;
     uint16_t m_port = 0;
     std::string m_lastReply;
     int m_lookupId = -1;

@@ -6,6 +6,7 @@
 #include "net/mspop3.h"
 #include "platform/paths.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace tw;
@@ -163,4 +164,19 @@ TEST_F(Pop3Dovecot, AMessageRemovedBehindTheClientsBackNeverCostsAnotherMessage)
     EXPECT_EQ(deleting, (std::vector<int>{0}));
     EXPECT_EQ(skipped, (std::vector<int>{1, 2}));
     EXPECT_EQ(server->messagesLeft(), (std::vector<std::string>{message(3)}));
+}
+
+TEST_F(Pop3Dovecot, ACancelDuringTheDeletionRunRemovesNothing)
+{
+    startServer(3);
+    pop.UpdateInfo();
+    for (int i = 0; i < 3; ++i)
+        pop.FlagForDeletion(i);
+    pop.OnDeleting = [this](QObject *, int n) {
+        if (n == 1) // the user cancels while the second deletion is under way
+            QTimer::singleShot(0, [this] { pop.Cancel(); });
+    };
+    EXPECT_THROW(pop.TransferData(), ECanceledError);
+    EXPECT_FALSE(pop.IsConnected());
+    EXPECT_EQ(server->messagesLeft().size(), 3u); // no QUIT: the server keeps them all
 }

@@ -25,6 +25,8 @@ struct Client {
         pop.OnTransferringData = [this](QObject *) { events.push_back("transferring"); };
         pop.OnDataTransfered = [this](QObject *) { events.push_back("transfered"); };
         pop.OnDeleting = [this](QObject *, int n) { events.push_back("deleting " + std::to_string(n)); };
+        pop.OnRetrieving = [this](QObject *, int n) { events.push_back("retrieving " + std::to_string(n)); };
+        pop.OnRetrieved = [this](QObject *, int n) { events.push_back("retrieved " + std::to_string(n)); };
         pop.OnMessageSkipped = [this](QObject *, int n) { events.push_back("skipped " + std::to_string(n)); };
     }
     TmsRemotePOP pop;
@@ -190,7 +192,10 @@ TEST(Pop3Dialogue, RetrieveAndDeleteVerifiesTwiceAndSavesTheBlockAsReceived)
     };
     c.pop.FlagForRetrieval(0);
     c.pop.FlagForDeletion(0);
+    c.events.clear();
     c.pop.TransferData();
+    EXPECT_EQ(c.events, (std::vector<std::string>{"transferring", "retrieving 0", "retrieved 0", "deleting 0",
+                                                  "transfered"}));
     EXPECT_EQ(savedNum, 0);
     EXPECT_EQ(saved, "Subject: x\r\n\r\n..body\r\n.\r\n");
 }
