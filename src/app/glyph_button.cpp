@@ -6,7 +6,7 @@
 
 namespace tw {
 
-static constexpr int kWidth = 92;
+static constexpr int kWidth = 78;
 static constexpr int kGlyph = 32;
 
 TGlyphButton::TGlyphButton(QWidget *parent) : QToolButton(parent)
@@ -14,16 +14,19 @@ TGlyphButton::TGlyphButton(QWidget *parent) : QToolButton(parent)
     setIconSize(QSize(kGlyph, kGlyph));
     setAutoRaise(false);
     setFocusPolicy(Qt::StrongFocus);
+    QFont captionFont = font();
+    captionFont.setPointSizeF(captionFont.pointSizeF() * 0.9);
+    setFont(captionFont);
 }
 
 QRect TGlyphButton::textRect() const { return QRect(4, kGlyph + 8, width() - 8, height() - kGlyph - 10); }
 
 QSize TGlyphButton::sizeHint() const
 {
+    // Every button of the row has room for three caption lines, so the row
+    // keeps one height whichever buttons are shown.
     const QFontMetrics metrics(font());
-    const QRect bound = metrics.boundingRect(QRect(0, 0, kWidth - 8, 200),
-                                             Qt::AlignHCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, text());
-    return QSize(kWidth, kGlyph + 12 + std::max(bound.height(), 2 * metrics.height()));
+    return QSize(kWidth, kGlyph + 12 + 3 * metrics.height());
 }
 
 void TGlyphButton::paintEvent(QPaintEvent *)

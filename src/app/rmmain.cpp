@@ -101,7 +101,8 @@ void TfrmMain::buildControls()
     titleRow->addWidget(lblTitle);
     titleRow->addWidget(lblTM);
     titleRow->addSpacing(16);
-    titleRow->addWidget(lblAd, 1);
+    titleRow->addWidget(lblAd);
+    titleRow->addStretch(1);
     outer->addLayout(titleRow);
 
     auto *buttons = new QHBoxLayout;
@@ -177,7 +178,7 @@ void TfrmMain::buildControls()
 
     for (QToolButton *b : {btMark, btDelete, btRemark, btResetAll, btLaunch})
         b->hide();
-    setMinimumSize(476 + 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth), 70 + 60);
+    setMinimumSize(476, 70);
 }
 
 void TfrmMain::buildTrayMenu()
