@@ -191,9 +191,20 @@ void TagSocket::raiseIfCanceledOrTimedOut()
 
 void TagSocket::waitFor(const std::function<bool()> &done)
 {
+    const auto ended = [&] { return done() || m_canceled || m_counter.TimedOut() || m_errorSeen; };
+    // What is already there needs no counter: starting and stopping its
+    // timer for every reply would cost more than the reply itself.
+    if (ended())
+        return;
     m_counter.Start();
-    waitUntil([&] { return done() || m_canceled || m_counter.TimedOut() || m_errorSeen; });
+    waitUntil(ended);
     m_counter.Stop();
+}
+
+void TagSocket::restartCounterWhileWaiting()
+{
+    if (m_counter.Running())
+        m_counter.Start();
 }
 
 bool TagSocket::peerClosedAndDrained() const
@@ -386,7 +397,6 @@ int TagSocket::ReadLine()
             const QByteArray part = m_socket->canReadLine() ? m_socket->readLine() : m_socket->readAll();
             line.append(part.constData(), size_t(part.size()));
             m_readSeen = false;
-            m_counter.Start(); // every received piece restarts the time-out
             if (!line.empty() && line.back() == '\n') {
                 complete = true;
                 break;
@@ -395,6 +405,7 @@ int TagSocket::ReadLine()
                 tooLong = true;
                 break;
             }
+            restartCounterWhileWaiting(); // every received piece restarts the time-out
         }
         return complete || tooLong || peerClosedAndDrained() || !m_socket;
     });
@@ -443,7 +454,8 @@ void TagSocket::ReadData(std::string &Stream, int ExpectedSize)
         }
         if (received) {
             m_readSeen = false;
-            m_counter.Start(); // a new full time-out after every received chunk
+            if (!complete)
+                restartCounterWhileWaiting(); // a new full time-out after every received chunk
         }
         return complete || peerClosedAndDrained() || !m_socket;
     });
@@ -474,7 +486,7 @@ void TagSocket::ReadToEnd(std::string &Stream, int Count)
             total += part.size();
             fireProgress(Count < 1 ? -1 : percentOf(total, Count), int(total));
             m_readSeen = false;
-            m_counter.Start();
+            restartCounterWhileWaiting();
         }
         return done() || !m_socket;
     });

@@ -150,6 +150,8 @@ private:
     // Waits (sleeping in the event loop) until Done holds, or a cancel, a
     // time-out or a recorded error ends the wait.
     void waitFor(const std::function<bool()> &done);
+    // A new full time-out after received data, when a wait is running.
+    void restartCounterWhileWaiting();
     // The checks after a wait, in the specified order.
     void raiseIfCanceledOrTimedOut();
     bool peerClosedAndDrained() const;
