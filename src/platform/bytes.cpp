@@ -121,6 +121,24 @@ int toIntDef(std::string_view text, int fallback)
     return static_cast<int>(v);
 }
 
+void appendHexByte(std::string &out, unsigned value)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    out += digits[(value >> 4) & 15];
+    out += digits[value & 15];
+}
+
+int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 bool isValidUtf8(std::string_view bytes)
 {
     size_t i = 0;

@@ -41,6 +41,11 @@ bool parseInt(std::string_view text, long long &value);
 // Like a Pascal StrToIntDef: Fallback when Text is no 32-bit decimal number.
 int toIntDef(std::string_view text, int fallback);
 
+// Two upper-case hexadecimal digits for the low byte of Value.
+void appendHexByte(std::string &out, unsigned value);
+// The value of one hexadecimal digit (either case), or -1.
+int hexDigitValue(char c);
+
 // The edge between byte strings and the widgets: bytes that are valid UTF-8
 // show as UTF-8, anything else as Latin-1. Typed text goes back as UTF-8.
 QString toDisplay(std::string_view bytes);

@@ -14,24 +14,10 @@ const char *const kLocalMachine = "HKEY_LOCAL_MACHINE";
 const char *const kDefaultValueName = "@";
 const unsigned kFileMode = 0600;
 
-const char kHexDigits[] = "0123456789ABCDEF";
-
 void appendHexEscape(std::string &out, unsigned char c)
 {
     out += "\\x";
-    out += kHexDigits[c >> 4];
-    out += kHexDigits[c & 15];
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    appendHexByte(out, c);
 }
 
 bool isControl(unsigned char c) { return c < 32 || c == 127; }
@@ -120,8 +106,8 @@ std::string Registry::unescapeValue(std::string_view text)
                 continue;
             }
             if (text[i + 1] == 'x' && i + 3 < text.size()) {
-                const int hi = hexValue(text[i + 2]);
-                const int lo = hexValue(text[i + 3]);
+                const int hi = hexDigitValue(text[i + 2]);
+                const int lo = hexDigitValue(text[i + 3]);
                 if (hi >= 0 && lo >= 0) {
                     out += char(hi * 16 + lo);
                     i += 3;

@@ -1,5 +1,7 @@
 #include "settings/Encryp.h"
 
+#include "platform/bytes.h"
+
 #include <QRandomGenerator>
 
 #include <vector>
@@ -15,25 +17,6 @@ std::optional<int> &fixedSeed()
 {
     static std::optional<int> seed;
     return seed;
-}
-
-const char kHexDigits[] = "0123456789ABCDEF";
-
-void appendHex(std::string &out, unsigned value)
-{
-    out += kHexDigits[(value >> 4) & 15];
-    out += kHexDigits[value & 15];
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // The key position runs 1, 2, ..., length, 1, 2, ...
@@ -75,13 +58,13 @@ std::string TKeyedEncryption::encipher(const std::string &plain) const
     unsigned s = fixedSeed() ? unsigned(*fixedSeed()) & 255u : QRandomGenerator::global()->bounded(256u);
     std::string out;
     out.reserve(2 + 2 * plain.size());
-    appendHex(out, s);
+    appendHexByte(out, s);
     size_t j = 0;
     for (char c : plain) {
         j = nextKeyPosition(j, key.size());
         const unsigned x = static_cast<unsigned char>(c);
         s = ((s + x) % 255) ^ static_cast<unsigned char>(key[j - 1]);
-        appendHex(out, s);
+        appendHexByte(out, s);
     }
     return out;
 }
@@ -93,8 +76,8 @@ std::string TKeyedEncryption::decipher(const std::string &cipher) const
     std::vector<unsigned> numbers;
     numbers.reserve(cipher.size() / 2);
     for (size_t i = 0; i < cipher.size(); i += 2) {
-        const int hi = hexDigit(cipher[i]);
-        const int lo = hexDigit(cipher[i + 1]);
+        const int hi = hexDigitValue(cipher[i]);
+        const int lo = hexDigitValue(cipher[i + 1]);
         if (hi < 0 || lo < 0)
             return {};
         numbers.push_back(unsigned(hi * 16 + lo));
