@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "app/help_window.h"
 #include "app/optRetrieve.h"
 #include "app/resources_init.h"
 #include "app/rmmain.h"
@@ -7,13 +8,25 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/singleinstance.h"
+#include "settings/general.h"
 #include "settings/general_model.h"
+#include "settings/optsmain.h"
 #include "settings/spam_model.h"
 
 #include <QApplication>
 #include <QTimer>
 
 namespace tw {
+namespace {
+
+// Help for the settings window in front, shown over it.
+void showHelpOverDialog(const std::string &topic)
+{
+    if (!showHelp(topic, QApplication::activeModalWidget()))
+        Prompts::current().error("Unable to open help file - tidewell.hlp.");
+}
+
+} // namespace
 
 int runProgram(int argc, char **argv)
 {
@@ -48,8 +61,21 @@ int runProgram(int argc, char **argv)
         Prompts::current().error(error.what());
     }
 
+    // The settings windows have no parent: they stay usable while the main
+    // window is hidden in the tray.
     TfrmMain main(general, spam);
+    TfrmOptionsMain spamWindow(spam, main.knownSpammers, [] { showHelpOverDialog("Spam_Settings"); });
+    spamWindow.MailboxLines = [&general] { return mailboxLines(general.servers); };
+    main.ShowSpamSettingsWindow = [&spamWindow] { spamWindow.exec(); };
     TfrmRetrieving progress(&main);
+
+    GeneralWindowCommands generalCommands;
+    generalCommands.launchMailProgram = [&main] { main.btLaunchClick(); };
+    generalCommands.showStatistics = [&main] { main.btStatsClick(); };
+    generalCommands.showHelp = [] { showHelpOverDialog("General_Settings"); };
+    TfrmGeneral generalWindow(general, spam, main.agRas1, generalCommands);
+    generalWindow.setObjectName(QStringLiteral("frmGeneral"));
+    main.ShowGeneralSettingsWindow = [&generalWindow] { generalWindow.exec(); };
     QObject::connect(&firstInstance, &TFirstInstance::showRequested, &main, [&main] {
         if (main.trayIcon)
             main.trayIcon->showProgram();

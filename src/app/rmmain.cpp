@@ -43,6 +43,7 @@ TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidg
     msRemotePOP1.SetTimeOut(120);
     buildControls();
     buildTrayMenu();
+    buildPopupMenu();
     trayIcon = new TTrayIcon(this, trayMenu, this);
     trayIcon->OnPopup = [this] { playAlarmSound(false); };
     wirePopEvents();
@@ -348,6 +349,7 @@ void TfrmMain::afterDialog()
 void TfrmMain::cancelRun()
 {
     msRemotePOP1.Cancel();
+    MXResolver.Cancel(); // a domain lookup of the classification may be waiting too
     if (checkInProgress) {
         messages.clear();
         ListView1->clear();

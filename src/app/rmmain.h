@@ -61,6 +61,8 @@ public:
     TMessageListView *ListView1;
     QLabel *StatusPanel1, *StatusPanel2;
     QMenu *trayMenu;
+    QMenu *PopupMenu1;  // the message list's right-button menu
+    QAction *AddtoSPAMlist1, *Addselectedsendersdomaintospamlist1, *AddtoExceptions1;
     QAction *acTrayCheck, *acTrayLaunch, *acTrayMain, *acTraySpam, *acTrayGeneral, *acTrayViewLog, *acTrayStats,
         *acTrayEnable, *acTrayDisable, *acTrayHelp, *acTrayAbout, *acTrayExit;
 
@@ -118,6 +120,13 @@ public:
     void btAboutClick(bool bustASpam);
     void Viewlogfile1Click();
     void EnableAutomatic1Click(bool enable);
+
+    // --- list commands: rules from the selected messages ---
+    // Each needs a selection (else the no-selection note), saves the rule
+    // files and re-classifies the whole list.
+    void AddtoSPAMlist1Click();  // through the mark-for-deletion dialog
+    void Addselectedsendersdomaintospamlist1Click();
+    void AddtoExceptions1Click();
     void Show1Click();
 
     // --- check-mail run ---
@@ -155,6 +164,10 @@ protected:
 private:
     void buildControls();
     void buildTrayMenu();
+    void buildPopupMenu();
+    // The selected rows in list order (after reading the view's selection).
+    std::vector<int> selectedRows();
+    void saveRulesAndRemark();
     void wirePopEvents();
     QToolButton *bigButton(const char *name, const QString &caption, const QString &glyph);
     QToolButton *panelButton(const char *name, const QString &caption);

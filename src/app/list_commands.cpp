@@ -1,0 +1,98 @@
+// TfrmMain: the message list's right-button menu and the commands that turn
+// selected messages into rules.
+
+#include "app/rmmain.h"
+
+#include "classify/list_command_rules.h"
+#include "classify/qDelete.h"
+#include "platform/prompts.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace tw {
+
+void TfrmMain::buildPopupMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    AddtoSPAMlist1 = PopupMenu1->addAction(QStringLiteral("Add selected message(s) to spam list"), this,
+                                           &TfrmMain::AddtoSPAMlist1Click);
+    AddtoSPAMlist1->setObjectName(QStringLiteral("AddtoSPAMlist1"));
+    Addselectedsendersdomaintospamlist1 =
+        PopupMenu1->addAction(QStringLiteral("Add selected sender(s) domain to spam list"), this,
+                              &TfrmMain::Addselectedsendersdomaintospamlist1Click);
+    Addselectedsendersdomaintospamlist1->setObjectName(QStringLiteral("Addselectedsendersdomaintospamlist1"));
+    AddtoExceptions1 = PopupMenu1->addAction(QStringLiteral("Add selected sender(s) to exceptions list"), this,
+                                             &TfrmMain::AddtoExceptions1Click);
+    AddtoExceptions1->setObjectName(QStringLiteral("AddtoExceptions1"));
+
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at)); });
+}
+
+std::vector<int> TfrmMain::selectedRows()
+{
+    readSelection();
+    std::vector<int> rows;
+    for (int i = 0; i < messages.count(); ++i)
+        if (messages.row(i).selected)
+            rows.push_back(i);
+    return rows;
+}
+
+void TfrmMain::saveRulesAndRemark()
+{
+    try {
+        m_spam.Savesettings();
+    } catch (const std::exception &error) {
+        Prompts::current().error(error.what());
+    }
+    btRemarkClick();
+}
+
+void TfrmMain::AddtoSPAMlist1Click()
+{
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) {
+        NadaSelected();
+        return;
+    }
+    {
+        std::vector<std::pair<std::string, std::string>> selected;
+        for (int row : rows)
+            selected.emplace_back(messages.row(row).subject, messages.row(row).senderAddress);
+        TfrmMarkForDeletion dialog(m_spam.rules, [this] { m_spam.Savesettings(); }, this);
+        dialog.setObjectName(QStringLiteral("frmMarkForDeletion"));
+        dialog.setMessages(selected);
+        dialog.exec();
+    }
+    btRemarkClick();
+}
+
+void TfrmMain::Addselectedsendersdomaintospamlist1Click()
+{
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) {
+        NadaSelected();
+        return;
+    }
+    for (int row : rows)
+        appendSenderDomainRule(m_spam.rules.sender, messages.row(row).senderAddress);
+    saveRulesAndRemark();
+}
+
+void TfrmMain::AddtoExceptions1Click()
+{
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) {
+        NadaSelected();
+        return;
+    }
+    for (int row : rows)
+        appendSenderException(m_spam.rules.exceptions, messages.row(row).senderAddress);
+    saveRulesAndRemark();
+}
+
+} // namespace tw

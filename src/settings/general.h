@@ -1,0 +1,144 @@
+#pragma once
+// TfrmGeneral: the general settings window. It shows and edits the
+// program's GeneralSettingsModel: the twelve mailbox accounts, dial-up
+// connection, manual or automatic checking, alarm sound, start-up in the
+// tray, activity log and its naming, spam counter and mail program.
+//
+// Each showing re-reads the mailbox accounts and the log naming from the
+// store, fills gaps from other mail programs' settings, and loads the model
+// into the controls. OK writes the controls into the model and saves them
+// (a mailbox that cannot be saved keeps the window open on its field);
+// Cancel re-reads the stored settings into the model and closes.
+
+#include "net/agRasCmp.h"
+#include "settings/general_model.h"
+#include "settings/spam_model.h"
+
+#include <QDialog>
+
+#include <array>
+#include <functional>
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+class QToolButton;
+class QButtonGroup;
+
+namespace tw {
+
+// What the window asks of the rest of the program.
+struct GeneralWindowCommands {
+    std::function<void()> launchMailProgram;  // the main window's launch command
+    std::function<void()> showStatistics;     // the statistics window, modally
+    std::function<void()> showHelp;           // the help topic "General_Settings"
+    // The mail program search; returns the chosen path or "" when cancelled.
+    // Unset: a plain open-file dialog.
+    std::function<std::string(const std::string &current)> findMailProgram;
+};
+
+class TfrmGeneral : public QDialog {
+    Q_OBJECT
+public:
+    // Reads the stored settings into Model and loads them into the controls.
+    // DialUp is the link whose Service follows the stored dial-up choice.
+    TfrmGeneral(GeneralSettingsModel &model, SpamSettingsModel &spam, TagRas &dialUp,
+                GeneralWindowCommands commands, QWidget *parent = nullptr);
+    // Saves section General (SaveGeneralSettings) one last time; a failure is ignored.
+    ~TfrmGeneral() override;
+
+    // --- controls (objectName = member name) ---
+    QTabWidget *PageControl1;
+    std::array<QLineEdit *, kMailboxCount> edServe{}, edName{}, edPass{};
+    std::array<QRadioButton *, kMailboxCount> rb{};
+    std::array<QCheckBox *, kMailboxCount> cb{};
+    QComboBox *RASComboBox;
+    QRadioButton *rbManual, *rbAuto;
+    QWidget *pnlManual, *pnlAuto, *pnlSound;
+    QCheckBox *cbConfirmation, *cbLaunch, *cbExit, *cbKill, *cbAlarm, *cbRepeat, *cbSysTray;
+    QSpinBox *nMinutes;
+    QLineEdit *edAlarm, *Edit1, *edMail;
+    QToolButton *SpeedButton1, *SpeedButton2, *SpeedButton3;
+    QPushButton *sbTest, *btView, *btClear, *btReset, *btStats, *btLaunch;
+    QRadioButton *rbAsIs, *rbMonth, *rbQuarter;
+    QLabel *edCount;
+    QPushButton *btOK, *btCancel, *btHelp;
+
+    // The tab pages in their order.
+    enum Tab { Mailboxes, Connection, Automatic, StartUp, ActivityLog, MailProgram };
+
+    // The showing steps (run by every showing of the window).
+    void FormShow();
+    bool firstRun() const { return m_firstRun; }
+
+    // --- commands ---
+    void btOKClick();
+    void btCancelClick() { reject(); }
+    void btViewClick();
+    void btClearClick();
+    void btResetClick();
+    void btStatsClick();
+    void btLaunchClick();
+    void btHelpClick();
+    void sbTestClick();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void cbKillClick();
+    void rbManualClick();
+
+    // Cancel (and Escape, and the close box): puts the stored settings back.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // building (general_layout.cpp)
+    void buildControls();
+    QWidget *buildMailboxesTab();
+    QWidget *buildConnectionTab();
+    QWidget *buildAutomaticTab();
+    QWidget *buildStartUpTab();
+    QWidget *buildActivityLogTab();
+    QWidget *buildMailProgramTab();
+    void connectCommands();
+    void ColorEdits();
+    void ControlEnter(QWidget *control);
+    void ControlExit(QWidget *control);
+
+    // model <-> controls (general_transfer.cpp)
+    void fillDialUpEntries();
+    void loadGeneral();
+    void loadNaming();
+    void loadServers();
+    void storeControls();
+    void selectPreferred(int which);
+    int preferredMailbox() const;
+    void showPanels();
+
+    // the showing steps that fill gaps
+    void takeOtherMailProgramMailbox();
+    void takeDefaults();
+
+    bool createLogFolder();
+    void focusMailboxField(QLineEdit *field);
+
+    GeneralSettingsModel &m_model;
+    SpamSettingsModel &m_spam;
+    TagRas &m_dialUp;
+    GeneralWindowCommands m_commands;
+    QButtonGroup *m_preferredGroup = nullptr;
+    bool m_firstRun = false;
+    bool m_killWhenShown = false;
+    bool m_sysTrayWhenShown = false;
+};
+
+} // namespace tw

@@ -1,0 +1,329 @@
+// TfrmGeneral: building the tabs and their controls, and the edit colouring.
+
+#include "settings/general.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace tw {
+namespace {
+
+template <class W>
+W *named(W *widget, const QString &name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+QLabel *note(const QString &text)
+{
+    auto *label = new QLabel(text);
+    label->setWordWrap(true);
+    return label;
+}
+
+QToolButton *browseButton(const char *name, const QString &hint)
+{
+    auto *button = named(new QToolButton, QString::fromLatin1(name));
+    button->setText(QStringLiteral("..."));
+    button->setToolTip(hint);
+    return button;
+}
+
+QWidget *row(std::initializer_list<QWidget *> widgets, bool stretchAtEnd = false)
+{
+    auto *box = new QWidget;
+    auto *layout = new QHBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QWidget *widget : widgets)
+        layout->addWidget(widget);
+    if (stretchAtEnd)
+        layout->addStretch();
+    return box;
+}
+
+} // namespace
+
+void TfrmGeneral::buildControls()
+{
+    setWindowTitle(QStringLiteral("General settings"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+
+    PageControl1 = named(new QTabWidget, QStringLiteral("PageControl1"));
+    PageControl1->addTab(buildMailboxesTab(), QStringLiteral("Mailboxes"));
+    PageControl1->addTab(buildConnectionTab(), QStringLiteral("Connection"));
+    PageControl1->addTab(buildAutomaticTab(), QStringLiteral("Automatic"));
+    PageControl1->addTab(buildStartUpTab(), QStringLiteral("Start Up"));
+    PageControl1->addTab(buildActivityLogTab(), QStringLiteral("Activity Log"));
+    PageControl1->addTab(buildMailProgramTab(), QStringLiteral("Mail program"));
+
+    btOK = named(new QPushButton(QStringLiteral("OK")), QStringLiteral("btOK"));
+    btOK->setDefault(true);
+    btCancel = named(new QPushButton(QStringLiteral("Cancel")), QStringLiteral("btCancel"));
+    btHelp = named(new QPushButton(QStringLiteral("Help")), QStringLiteral("btHelp"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btOK);
+    buttons->addWidget(btCancel);
+    buttons->addWidget(btHelp);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(PageControl1);
+    layout->addLayout(buttons);
+    setFixedSize(640, 520);
+}
+
+QWidget *TfrmGeneral::buildMailboxesTab()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(note(QStringLiteral(
+        "To check your e-mail you need the name of your POP server, your user name (mailbox) on that server and "
+        "your password.  Your internet service provider supplies them.")));
+
+    auto *rows = new QWidget;
+    auto *grid = new QGridLayout(rows);
+    const char *headings[] = {"POP Server", "User Name/Mailbox", "Password", "Preferred", "Check?"};
+    for (int column = 0; column < 5; ++column)
+        grid->addWidget(new QLabel(QString::fromLatin1(headings[column])), 0, column);
+    m_preferredGroup = new QButtonGroup(this);
+    for (int n = 1; n <= kMailboxCount; ++n) {
+        const size_t i = size_t(n - 1);
+        const QString number = QString::number(n);
+        edServe[i] = named(new QLineEdit, QStringLiteral("edServe") + number);
+        edName[i] = named(new QLineEdit, QStringLiteral("edName") + number);
+        edPass[i] = named(new QLineEdit, QStringLiteral("edPass") + number);
+        edPass[i]->setEchoMode(QLineEdit::Password);
+        rb[i] = named(new QRadioButton(QStringLiteral("Mailbox ") + number), QStringLiteral("rb") + number);
+        cb[i] = named(new QCheckBox(QStringLiteral("?")), QStringLiteral("cb") + number);
+        m_preferredGroup->addButton(rb[i], n);
+        grid->addWidget(edServe[i], n, 0);
+        grid->addWidget(edName[i], n, 1);
+        grid->addWidget(edPass[i], n, 2);
+        grid->addWidget(rb[i], n, 3);
+        grid->addWidget(cb[i], n, 4);
+    }
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(2, 2);
+    rb[0]->setChecked(true);
+
+    auto *scroll = new QScrollArea;
+    scroll->setWidget(rows);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(scroll, 1);
+    layout->addWidget(new QLabel(QStringLiteral("Mailboxes without a check mark will not be checked for e-mail.")));
+    return page;
+}
+
+QWidget *TfrmGeneral::buildConnectionTab()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(new QLabel(QStringLiteral("Specify a default connection to the internet:")));
+    RASComboBox = named(new QComboBox, QStringLiteral("RASComboBox"));
+    layout->addWidget(RASComboBox);
+    layout->addWidget(note(QStringLiteral("Select 'none' if you do not want Tidewell to dial in to the internet or "
+                                          "are using a cable modem or high speed connection.")));
+    layout->addWidget(
+        note(QStringLiteral("None - is the preferred setting.  Connect to the internet first before running Tidewell.")));
+    layout->addStretch();
+    return page;
+}
+
+QWidget *TfrmGeneral::buildAutomaticTab()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(note(QStringLiteral("Tidewell can run unattended and may delete e-mail without confirmation.")));
+    rbManual = named(new QRadioButton(QStringLiteral("Check e-mail manually (preferred setting)")),
+                     QStringLiteral("rbManual"));
+    rbAuto = named(new QRadioButton(QStringLiteral("Check e-mail unattended or automatically")),
+                   QStringLiteral("rbAuto"));
+    rbManual->setChecked(true);
+    layout->addWidget(rbManual);
+    layout->addWidget(rbAuto);
+
+    pnlManual = named(new QWidget, QStringLiteral("pnlManual"));
+    auto *manual = new QVBoxLayout(pnlManual);
+    manual->addWidget(note(QStringLiteral("These options only apply if checking e-mail manually.  They do not apply "
+                                          "when e-mail is checked automatically.")));
+    cbConfirmation = named(new QCheckBox(QStringLiteral("When deleting messages interactively, ask for confirmation")),
+                           QStringLiteral("cbConfirmation"));
+    cbLaunch = named(new QCheckBox(QStringLiteral("After deleting spam, launch e-mail program if there is e-mail to read")),
+                     QStringLiteral("cbLaunch"));
+    cbExit = named(new QCheckBox(QStringLiteral("If no mail is on the server, exit after checking e-mail")),
+                   QStringLiteral("cbExit"));
+    manual->addWidget(cbConfirmation);
+    manual->addWidget(cbLaunch);
+    manual->addWidget(cbExit);
+    manual->addStretch();
+
+    pnlAuto = named(new QWidget, QStringLiteral("pnlAuto"));
+    auto *automatic = new QVBoxLayout(pnlAuto);
+    nMinutes = named(new QSpinBox, QStringLiteral("nMinutes"));
+    nMinutes->setRange(2, 600);
+    nMinutes->setSingleStep(1);
+    automatic->addWidget(row({new QLabel(QStringLiteral("Check for mail every ")), nMinutes,
+                              new QLabel(QStringLiteral("minutes"))},
+                             true));
+    cbKill = named(new QCheckBox(QStringLiteral("Delete spam automatically from all mailboxes - no confirmation?")),
+                   QStringLiteral("cbKill"));
+    automatic->addWidget(cbKill);
+    pnlSound = named(new QWidget, QStringLiteral("pnlSound"));
+    auto *sound = new QVBoxLayout(pnlSound);
+    sound->setContentsMargins(0, 0, 0, 0);
+    cbAlarm = named(new QCheckBox(QStringLiteral("&Play this sound file if there is e-mail on the server")),
+                    QStringLiteral("cbAlarm"));
+    edAlarm = named(new QLineEdit, QStringLiteral("edAlarm"));
+    SpeedButton3 = browseButton("SpeedButton3", QStringLiteral("Browse for sound file"));
+    sbTest = named(new QPushButton(QStringLiteral("Test")), QStringLiteral("sbTest"));
+    cbRepeat = named(new QCheckBox(QStringLiteral("Repeat the alarm until keypress or mouse click?")),
+                     QStringLiteral("cbRepeat"));
+    sound->addWidget(cbAlarm);
+    sound->addWidget(row({edAlarm, SpeedButton3, sbTest}));
+    sound->addWidget(cbRepeat);
+    automatic->addWidget(pnlSound);
+    automatic->addStretch();
+
+    layout->addWidget(pnlManual, 1);
+    layout->addWidget(pnlAuto, 1);
+    return page;
+}
+
+QWidget *TfrmGeneral::buildStartUpTab()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    cbSysTray = named(new QCheckBox(QStringLiteral("Start Tidewell up in the system tray?")), QStringLiteral("cbSysTray"));
+    layout->addWidget(cbSysTray);
+    layout->addWidget(note(QStringLiteral("The next time Tidewell starts it will not show its main screen but start "
+                                          "up in the system tray.")));
+    layout->addWidget(note(QStringLiteral("This suits checking e-mail in the background.  The change takes effect "
+                                          "only the next time Tidewell starts.")));
+    layout->addWidget(note(QStringLiteral("Reach Tidewell by a right click on its icon in the system tray.")));
+    layout->addStretch();
+    return page;
+}
+
+QWidget *TfrmGeneral::buildActivityLogTab()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(new QLabel(QStringLiteral("Store results in activity log file:")));
+    Edit1 = named(new QLineEdit, QStringLiteral("Edit1"));
+    SpeedButton1 = browseButton("SpeedButton1", QStringLiteral("Browse for log file"));
+    layout->addWidget(row({Edit1, SpeedButton1}));
+    btView = named(new QPushButton(QStringLiteral("&View log file")), QStringLiteral("btView"));
+    btClear = named(new QPushButton(QStringLiteral("&Clear log file")), QStringLiteral("btClear"));
+    layout->addWidget(row({btView, btClear}, true));
+    rbAsIs = named(new QRadioButton(QStringLiteral("&Use the name of the log file AS IS (no changes)?")),
+                   QStringLiteral("rbAsIs"));
+    rbMonth = named(new QRadioButton(QStringLiteral(
+                        "Automatically pick a new name every &month? (i.e. Jan98.txt, Feb98.txt, ...)")),
+                    QStringLiteral("rbMonth"));
+    rbQuarter = named(new QRadioButton(QStringLiteral(
+                          "Automatically pick a new name every &quarter? (Q1_98.txt, Q2_98.txt, ...)")),
+                      QStringLiteral("rbQuarter"));
+    rbAsIs->setChecked(true);
+    layout->addWidget(rbAsIs);
+    layout->addWidget(rbMonth);
+    layout->addWidget(rbQuarter);
+    edCount = named(new QLabel(QStringLiteral("0")), QStringLiteral("edCount"));
+    btReset = named(new QPushButton(QStringLiteral("&Reset counter")), QStringLiteral("btReset"));
+    layout->addWidget(row({edCount, new QLabel(QStringLiteral("Spams have been deleted up till now")), btReset}, true));
+    btStats = named(new QPushButton(QStringLiteral("View &Statistics")), QStringLiteral("btStats"));
+    layout->addWidget(row({btStats}, true));
+    layout->addStretch();
+    return page;
+}
+
+QWidget *TfrmGeneral::buildMailProgramTab()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(new QLabel(QStringLiteral("Mail program path/name:")));
+    edMail = named(new QLineEdit, QStringLiteral("edMail"));
+    SpeedButton2 = browseButton("SpeedButton2", QStringLiteral("Find mail program"));
+    layout->addWidget(row({edMail, SpeedButton2}));
+    btLaunch = named(new QPushButton(QStringLiteral("Launch mail program")), QStringLiteral("btLaunch"));
+    layout->addWidget(row({btLaunch}, true));
+    layout->addWidget(note(QStringLiteral("Tidewell does not support AOL, MSN  or Compuserve mail.  Sorry.")));
+    layout->addStretch();
+    return page;
+}
+
+void TfrmGeneral::connectCommands()
+{
+    connect(btOK, &QPushButton::clicked, this, &TfrmGeneral::btOKClick);
+    connect(btCancel, &QPushButton::clicked, this, &TfrmGeneral::btCancelClick);
+    connect(btHelp, &QPushButton::clicked, this, &TfrmGeneral::btHelpClick);
+    connect(btView, &QPushButton::clicked, this, &TfrmGeneral::btViewClick);
+    connect(btClear, &QPushButton::clicked, this, &TfrmGeneral::btClearClick);
+    connect(btReset, &QPushButton::clicked, this, &TfrmGeneral::btResetClick);
+    connect(btStats, &QPushButton::clicked, this, &TfrmGeneral::btStatsClick);
+    connect(btLaunch, &QPushButton::clicked, this, &TfrmGeneral::btLaunchClick);
+    connect(sbTest, &QPushButton::clicked, this, &TfrmGeneral::sbTestClick);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TfrmGeneral::SpeedButton1Click);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TfrmGeneral::SpeedButton2Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TfrmGeneral::SpeedButton3Click);
+    connect(cbKill, &QCheckBox::toggled, this, &TfrmGeneral::cbKillClick);
+    connect(rbManual, &QRadioButton::toggled, this, &TfrmGeneral::rbManualClick);
+}
+
+// Text and number fields are grey while they do not have the focus and
+// white while they have it, so the field being typed into stands out.
+void TfrmGeneral::ColorEdits()
+{
+    const auto edits = findChildren<QLineEdit *>();
+    for (QLineEdit *edit : edits) {
+        if (qobject_cast<QSpinBox *>(edit->parentWidget()))
+            continue; // the spinner's own field: the spinner is coloured instead
+        edit->installEventFilter(this);
+        ControlExit(edit);
+    }
+    nMinutes->installEventFilter(this);
+    ControlExit(nMinutes);
+}
+
+void TfrmGeneral::ControlEnter(QWidget *control)
+{
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
+    control->setPalette(palette);
+}
+
+void TfrmGeneral::ControlExit(QWidget *control)
+{
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
+    control->setPalette(palette);
+}
+
+bool TfrmGeneral::eventFilter(QObject *watched, QEvent *event)
+{
+    if (auto *control = qobject_cast<QWidget *>(watched)) {
+        if (event->type() == QEvent::FocusIn)
+            ControlEnter(control);
+        else if (event->type() == QEvent::FocusOut)
+            ControlExit(control);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace tw

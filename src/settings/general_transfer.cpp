@@ -1,0 +1,124 @@
+// TfrmGeneral: moving the settings between the model and the controls.
+
+#include "settings/general.h"
+
+#include "platform/bytes.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+
+namespace tw {
+
+void TfrmGeneral::fillDialUpEntries()
+{
+    RASComboBox->clear();
+    for (const std::string &entry : m_dialUp.Entries())
+        RASComboBox->addItem(toDisplay(entry));
+    RASComboBox->insertItem(0, QStringLiteral("None"));
+}
+
+void TfrmGeneral::loadGeneral()
+{
+    const GeneralSettings &g = m_model.general;
+    Edit1->setText(toDisplay(g.Logfile));
+    edMail->setText(toDisplay(g.Mailer));
+    edAlarm->setText(toDisplay(g.AlarmFile));
+    (g.Automatic ? rbAuto : rbManual)->setChecked(true);
+    cbConfirmation->setChecked(g.Ask);
+    cbKill->setChecked(g.Kill);
+    nMinutes->setValue(g.Minutes);
+    cbLaunch->setChecked(g.Launch);
+    cbExit->setChecked(g.Exit);
+    cbAlarm->setChecked(g.Alarm);
+    cbRepeat->setChecked(g.Repeat);
+    // A stored entry beyond the list leaves the list without a selection.
+    RASComboBox->setCurrentIndex(g.RAS >= 0 && g.RAS < RASComboBox->count() ? g.RAS : -1);
+    edCount->setText(toDisplay(g.Count));
+    cbSysTray->setChecked(g.SysTray);
+    showPanels();
+}
+
+void TfrmGeneral::loadNaming()
+{
+    switch (m_model.naming) {
+    case LogNaming::AsIs: rbAsIs->setChecked(true); break;
+    case LogNaming::Month: rbMonth->setChecked(true); break;
+    case LogNaming::Quarter: rbQuarter->setChecked(true); break;
+    }
+}
+
+void TfrmGeneral::loadServers()
+{
+    selectPreferred(m_model.servers.Which);
+    for (int n = 1; n <= kMailboxCount; ++n) {
+        const size_t i = size_t(n - 1);
+        const MailboxAccount &account = m_model.servers.account(n);
+        edServe[i]->setText(toDisplay(account.server));
+        edName[i]->setText(toDisplay(account.userName));
+        edPass[i]->setText(toDisplay(account.password));
+        cb[i]->setChecked(account.checked);
+    }
+}
+
+void TfrmGeneral::selectPreferred(int which)
+{
+    if (which >= 1 && which <= kMailboxCount) {
+        rb[size_t(which - 1)]->setChecked(true);
+        return;
+    }
+    // No preferred mailbox: an exclusive group cannot be emptied directly.
+    m_preferredGroup->setExclusive(false);
+    for (QRadioButton *button : rb)
+        button->setChecked(false);
+    m_preferredGroup->setExclusive(true);
+}
+
+int TfrmGeneral::preferredMailbox() const
+{
+    const int id = m_preferredGroup->checkedId();
+    return id >= 1 && id <= kMailboxCount ? id : 0;
+}
+
+void TfrmGeneral::storeControls()
+{
+    GeneralSettings &g = m_model.general;
+    g.Logfile = fromDisplay(Edit1->text());
+    g.Mailer = fromDisplay(edMail->text());
+    g.AlarmFile = fromDisplay(edAlarm->text());
+    g.Automatic = rbAuto->isChecked();
+    g.Ask = cbConfirmation->isChecked();
+    g.Kill = cbKill->isChecked();
+    g.Minutes = nMinutes->value();
+    g.Launch = cbLaunch->isChecked();
+    g.Exit = cbExit->isChecked();
+    g.Alarm = cbAlarm->isChecked();
+    g.Repeat = cbRepeat->isChecked();
+    g.RAS = RASComboBox->currentIndex();
+    g.Count = fromDisplay(edCount->text());
+    g.SysTray = cbSysTray->isChecked();
+    m_model.naming = rbMonth->isChecked() ? LogNaming::Month : rbQuarter->isChecked() ? LogNaming::Quarter
+                                                                                       : LogNaming::AsIs;
+    m_model.servers.Which = preferredMailbox();
+    for (int n = 1; n <= kMailboxCount; ++n) {
+        const size_t i = size_t(n - 1);
+        MailboxAccount &account = m_model.servers.account(n);
+        account.server = fromDisplay(edServe[i]->text());
+        account.userName = fromDisplay(edName[i]->text());
+        account.password = fromDisplay(edPass[i]->text());
+        account.checked = cb[i]->isChecked();
+    }
+}
+
+void TfrmGeneral::showPanels()
+{
+    pnlManual->setVisible(rbManual->isChecked());
+    pnlAuto->setVisible(rbAuto->isChecked());
+    pnlSound->setVisible(!cbKill->isChecked());
+}
+
+} // namespace tw

@@ -1,0 +1,453 @@
+#include "fixtures/temp_home.h"
+#include "platform/clock.h"
+#include "platform/dialup_fake.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/sound.h"
+#include "settings/general.h"
+#include "settings/settings_store.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace tw;
+using namespace tw::test;
+
+namespace {
+
+// Points HOME and the desktop folders at a temporary folder for a test, so
+// that no Thunderbird profile or mail handler of the machine is seen.
+class FakeDesktopHome {
+public:
+    FakeDesktopHome()
+    {
+        for (const char *name : kNames) {
+            m_saved.push_back({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+        }
+        const QByteArray root = m_dir.path().toLocal8Bit();
+        qputenv("HOME", root);
+        qputenv("XDG_CONFIG_HOME", root + "/.config");
+        qputenv("XDG_DATA_HOME", root + "/.local/share");
+        qputenv("XDG_DATA_DIRS", root + "/system");
+    }
+    ~FakeDesktopHome()
+    {
+        for (const Saved &saved : m_saved) {
+            if (saved.wasSet)
+                qputenv(saved.name, saved.value);
+            else
+                qunsetenv(saved.name);
+        }
+    }
+    std::string path() const { return m_dir.path().toStdString(); }
+    void write(const std::string &relative, const std::string &text) const
+    {
+        const QString file = m_dir.filePath(QString::fromStdString(relative));
+        QDir().mkpath(QFileInfo(file).path());
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(text.data(), qint64(text.size()));
+    }
+
+private:
+    static constexpr const char *kNames[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DATA_DIRS"};
+    struct Saved {
+        const char *name;
+        QByteArray value;
+        bool wasSet;
+    };
+    QTemporaryDir m_dir;
+    std::vector<Saved> m_saved;
+};
+
+std::string serverValue(const std::string &name)
+{
+    return Registry().readString(Hive::CurrentUser, std::string(kMainKey) + "\\Server", name).value_or("<none>");
+}
+
+std::string generalValue(const std::string &name)
+{
+    return Registry().readString(Hive::CurrentUser, std::string(kMainKey) + "\\General", name).value_or("<none>");
+}
+
+class GeneralWindowTest : public ::testing::Test {
+protected:
+    FakeDesktopHome desktop;
+    TempHome home;
+    ScriptedPrompts prompts;
+    RecordingShell shell;
+    RecordingSound sound;
+    FakeDialUpService dialUpService;
+    TagRas dialUp{dialUpService};
+    GeneralSettingsModel general;
+    SpamSettingsModel spam;
+    std::vector<std::string> commandsRun;
+    std::unique_ptr<TfrmGeneral> window;
+
+    void TearDown() override
+    {
+        window.reset();
+        Clock::setFixedNow(std::nullopt);
+    }
+
+    // Reads the settings as start-up does and creates the window.
+    void create()
+    {
+        spam.readSettings();
+        general.read();
+        GeneralWindowCommands commands;
+        commands.launchMailProgram = [this] { commandsRun.push_back("launch " + general.general.Mailer); };
+        commands.showStatistics = [this] { commandsRun.push_back("statistics"); };
+        commands.showHelp = [this] { commandsRun.push_back("help"); };
+        window = std::make_unique<TfrmGeneral>(general, spam, dialUp, commands);
+    }
+    void createAndShow()
+    {
+        create();
+        window->show();
+    }
+    void storeMailbox(int n, const std::string &server, const std::string &user, const std::string &password)
+    {
+        TKeyedEncryption cipher;
+        cipher.Key = kPasswordKey;
+        ServerSettings servers = readServerSettings(cipher);
+        servers.account(n) = {server, user, password, true};
+        ASSERT_FALSE(saveServerSettings(servers, cipher).has_value());
+    }
+    void type(QLineEdit *field, const std::string &text)
+    {
+        field->clear();
+        QTest::keyClicks(field, QString::fromStdString(text));
+    }
+    void typeMailbox(int n, const std::string &server, const std::string &user, const std::string &password)
+    {
+        type(window->edServe[size_t(n - 1)], server);
+        type(window->edName[size_t(n - 1)], user);
+        type(window->edPass[size_t(n - 1)], password);
+    }
+    std::string text(QLineEdit *field) const { return field->text().toStdString(); }
+};
+
+TEST_F(GeneralWindowTest, FirstStartFillsDefaultsAndAddsTheHeaderRuleOnce)
+{
+    createAndShow();
+
+    EXPECT_TRUE(text(window->edServe[0]).empty());
+    EXPECT_EQ(text(window->edAlarm), programFile("harptune.wav"));
+    EXPECT_EQ(text(window->Edit1), programFile("logfile.txt"));
+    EXPECT_EQ(window->PageControl1->currentIndex(), TfrmGeneral::Mailboxes);
+    EXPECT_EQ(window->RASComboBox->count(), 1);
+    EXPECT_EQ(window->RASComboBox->currentText(), "None");
+    EXPECT_TRUE(window->rb[0]->isChecked());
+    EXPECT_EQ(window->edPass[0]->echoMode(), QLineEdit::Password);
+
+    SpamSettingsModel saved;
+    saved.readSettings();
+    for (const RuleTable *table : {&spam.rules.header, &saved.rules.header}) {
+        ASSERT_EQ(table->RowCount(), 2);
+        EXPECT_EQ(table->cell(col::What, 1), "To does not contain");
+        EXPECT_EQ(table->cell(col::Matches, 1), " - MailBox #1");
+        EXPECT_EQ(table->cell(col::Case, 1), "No");
+        EXPECT_EQ(table->cell(col::Delete, 1), "Yes");
+    }
+
+    window->hide();
+    window->show();
+    EXPECT_EQ(spam.rules.header.RowCount(), 2);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(GeneralWindowTest, TwoMailboxesAreSavedWithTheirPasswordsEnciphered)
+{
+    createAndShow();
+    typeMailbox(1, "pop.example.org", "ann", "secret1");
+    typeMailbox(2, "mail.example.net", "bob", "secret2");
+    window->rb[1]->click();
+    window->cb[1]->click(); // mailbox 2 stays out of checks
+    window->rbAuto->click();
+    window->nMinutes->setValue(25);
+
+    window->btOK->click();
+
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.front();
+    EXPECT_EQ(serverValue("Which"), "2");
+    EXPECT_EQ(serverValue("Server1"), "pop.example.org");
+    EXPECT_EQ(serverValue("Mailbox1"), "ann");
+    EXPECT_EQ(serverValue("Server2"), "mail.example.net");
+    EXPECT_EQ(serverValue("Mailbox2"), "bob");
+    EXPECT_EQ(serverValue("Check1"), "1");
+    EXPECT_EQ(serverValue("Check2"), "0");
+    TKeyedEncryption cipher;
+    cipher.Key = kPasswordKey;
+    for (auto [name, plain] : {std::pair{"Passwd1", "secret1"}, {"Passwd2", "secret2"}}) {
+        const std::string stored = serverValue(name);
+        EXPECT_EQ(stored.find_first_not_of("0123456789ABCDEF"), std::string::npos);
+        EXPECT_EQ(stored.find(plain), std::string::npos);
+        EXPECT_EQ(cipher.decrypt(stored), plain);
+    }
+    EXPECT_EQ(generalValue("Automatic"), "1");
+    EXPECT_EQ(generalValue("Minutes"), "25");
+    struct stat info {};
+    ASSERT_EQ(stat(registryFilePath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    // The program works with the confirmed values at once.
+    EXPECT_EQ(general.servers.Which, 2);
+    EXPECT_EQ(general.HowManyMailboxesChecked(), 1);
+    EXPECT_EQ(general.general.Minutes, 25);
+}
+
+TEST_F(GeneralWindowTest, AMailboxThatCannotBeSavedKeepsTheWindowOpenOnItsField)
+{
+    struct Case {
+        const char *server, *user, *password;
+        std::string error;
+        int field; // 0 server, 1 user name, 2 password
+    };
+    const Case cases[] = {
+        {"pop.three.example", "", "", "Mailbox 3 has a server pop.three.example but no mailbox", 1},
+        {"", "carl", "", "Mailbox 3 carl has a blank server", 0},
+        {"pop.three.example", "carl", "", "Mailbox 3 - there is no password set", 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.error);
+        prompts.shown.clear();
+        createAndShow();
+        typeMailbox(1, "pop.example.org", "ann", "pw");
+        typeMailbox(3, c.server, c.user, c.password);
+        window->PageControl1->setCurrentIndex(TfrmGeneral::ActivityLog);
+
+        window->btOK->click();
+
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0], "error: " + c.error);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(window->PageControl1->currentIndex(), TfrmGeneral::Mailboxes);
+        QLineEdit *expected = c.field == 0 ? window->edServe[2] : c.field == 1 ? window->edName[2] : window->edPass[2];
+        EXPECT_EQ(window->focusWidget(), expected);
+        // Mailboxes up to the faulty one are written; the later ones are not.
+        EXPECT_EQ(serverValue("Server1"), "pop.example.org");
+        EXPECT_EQ(serverValue("Server3"), c.server);
+        EXPECT_EQ(serverValue("Server4"), "<none>");
+        window.reset();
+        QFile::remove(QString::fromStdString(registryFilePath()));
+        general = GeneralSettingsModel();
+    }
+}
+
+TEST_F(GeneralWindowTest, WarningsInformButDoNotStopTheSave)
+{
+    createAndShow();
+    typeMailbox(1, "pop.example.org", "ann@example.org", "pw");
+    typeMailbox(2, "pop.aol.com", "bob", "pw");
+    window->rbAuto->click();
+    window->cbKill->click();
+    window->cbSysTray->click();
+
+    window->btOK->click();
+
+    ASSERT_EQ(prompts.shown.size(), 4u);
+    EXPECT_EQ(prompts.shown[0], "warning: Just a warning that you selected to automatically delete marked messages "
+                                "without confirmation.  It is possible to OVER delete by using this setting.");
+    EXPECT_EQ(prompts.shown[1], "information: Exit and restart for the Start Up changes to take effect.");
+    EXPECT_EQ(prompts.shown[2].rfind("warning: At least one of your mailboxes contains an \"@\" symbol which should "
+                                     "NOT be specified.",
+                                     0),
+              0u);
+    EXPECT_EQ(prompts.shown[3], std::string("warning: ") + kWebMailNote);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(serverValue("Mailbox1"), "ann@example.org");
+    EXPECT_EQ(generalValue("Kill"), "1");
+}
+
+TEST_F(GeneralWindowTest, ShowingNamesTheLogByMonthOrQuarter)
+{
+    Clock::setFixedNow(QDateTime(QDate(2026, 12, 10), QTime(9, 30)));
+    const std::string folder = home.file("logs");
+    GeneralSettings stored;
+    stored.Logfile = folder + "/activity.txt";
+    saveGeneralSettings(stored, LogNaming::Month);
+    storeMailbox(1, "pop.example.org", "ann", "pw");
+    createAndShow();
+    EXPECT_EQ(text(window->Edit1), folder + "/Dec26.txt");
+    EXPECT_TRUE(window->rbMonth->isChecked());
+
+    window->rbQuarter->click();
+    window->btOK->click();
+    ASSERT_FALSE(window->isVisible());
+    EXPECT_TRUE(QDir(QString::fromStdString(folder)).exists()); // OK creates the log folder
+    EXPECT_EQ(generalValue("Logfile"), folder + "/Dec26.txt");
+
+    window->show();
+    EXPECT_EQ(text(window->Edit1), folder + "/Q4_26.txt");
+    EXPECT_TRUE(spam.rules.header.isEmptyTable()); // not a first start
+}
+
+TEST_F(GeneralWindowTest, CancelPutsTheStoredSettingsBack)
+{
+    storeMailbox(1, "pop.example.org", "ann", "pw");
+    createAndShow();
+    type(window->edServe[0], "typed.example");
+    window->nMinutes->setValue(99);
+    window->btReset->click(); // answered No: the counter stays
+    window->btLaunch->click(); // launching takes the typed program over for the moment
+
+    window->btCancel->click();
+
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(text(window->edServe[0]), "pop.example.org");
+    EXPECT_EQ(window->nMinutes->value(), 10);
+    EXPECT_EQ(general.servers.account(1).server, "pop.example.org");
+    EXPECT_EQ(general.general.Minutes, 10);
+    EXPECT_EQ(serverValue("Server1"), "pop.example.org");
+}
+
+TEST_F(GeneralWindowTest, PanelsFollowTheModeAndTheDeleteOption)
+{
+    createAndShow();
+    EXPECT_FALSE(window->pnlManual->isHidden());
+    EXPECT_TRUE(window->pnlAuto->isHidden());
+    window->rbAuto->click();
+    EXPECT_TRUE(window->pnlManual->isHidden());
+    EXPECT_FALSE(window->pnlAuto->isHidden());
+    EXPECT_FALSE(window->pnlSound->isHidden());
+    window->cbKill->click();
+    EXPECT_TRUE(window->pnlSound->isHidden());
+    window->cbKill->click();
+    EXPECT_FALSE(window->pnlSound->isHidden());
+}
+
+TEST_F(GeneralWindowTest, LogCounterAlarmAndCallbackCommands)
+{
+    home.write("activity.txt", "some lines\r\n");
+    GeneralSettings stored;
+    stored.Logfile = home.file("activity.txt");
+    stored.Count = "42";
+    saveGeneralSettings(stored, LogNaming::AsIs);
+    home.write("bell.wav", "RIFF");
+    createAndShow();
+    EXPECT_EQ(window->edCount->text(), "42");
+
+    prompts.yesNoAnswers = {true, true};
+    window->btReset->click();
+    EXPECT_EQ(window->edCount->text(), "0");
+    window->btView->click();
+    EXPECT_EQ(shell.calls.back(), "open: " + home.file("activity.txt"));
+    window->btClear->click();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(home.file("activity.txt"))));
+    shell.succeed = false;
+    window->btView->click();
+    EXPECT_EQ(prompts.shown.back(), "error: Unable to open log file. ");
+
+    window->edAlarm->setText(QString::fromStdString(home.file("bell.wav")));
+    window->cbRepeat->setChecked(true);
+    window->sbTest->click();
+    EXPECT_EQ(window->sbTest->text(), "Stop");
+    window->sbTest->click();
+    EXPECT_EQ(window->sbTest->text(), "Test");
+    window->cbRepeat->setChecked(false);
+    window->sbTest->click();
+    EXPECT_EQ(window->sbTest->text(), "Test");
+    EXPECT_EQ(sound.calls, (std::vector<std::string>{"loop: " + home.file("bell.wav"), "stop",
+                                                     "play: " + home.file("bell.wav")}));
+
+    window->edMail->setText(QStringLiteral("/usr/bin/mailer"));
+    window->btLaunch->click();
+    window->btStats->click();
+    window->btHelp->click();
+    EXPECT_EQ(commandsRun, (std::vector<std::string>{"launch /usr/bin/mailer", "statistics", "help"}));
+
+    window->btOK->click();
+    EXPECT_EQ(generalValue("Count"), "0");
+}
+
+TEST_F(GeneralWindowTest, ADialUpEntryBeyondTheListIsSavedAsNoSelection)
+{
+    GeneralSettings stored;
+    stored.RAS = 3;
+    stored.Logfile = home.file("log.txt");
+    saveGeneralSettings(stored, LogNaming::AsIs);
+    storeMailbox(1, "pop.example.org", "ann", "pw");
+    createAndShow();
+    EXPECT_EQ(window->RASComboBox->currentIndex(), -1);
+    window->btOK->click();
+    EXPECT_EQ(generalValue("RAS"), "-1");
+}
+
+TEST_F(GeneralWindowTest, DestroyingTheWindowSavesTheGeneralSection)
+{
+    storeMailbox(1, "pop.example.org", "ann", "pw");
+    create();
+    general.addToSpamCount(7); // a deletion run raised the counter
+    window.reset();
+    EXPECT_EQ(generalValue("Count"), "7");
+}
+
+TEST_F(GeneralWindowTest, OtherMailProgramsFillTheFirstMailbox)
+{
+    home.write("registry.ini",
+               std::string("[HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Account Manager\\Accounts\\00000001]\n"
+               "POP3 Server=pop.win98.example\nPOP3 User Name=winnie\n") +
+               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\mailto\\shell\\open\\command]\n"
+               "@=" + Registry::escapeValue("C:\\Mail\\mailer.exe /mailto %1") + "\n");
+    createAndShow();
+    EXPECT_EQ(text(window->edServe[0]), "pop.win98.example");
+    EXPECT_EQ(text(window->edName[0]), "winnie");
+    EXPECT_EQ(text(window->edMail), "C:\\Mail\\mailer.exe");
+    EXPECT_EQ(spam.rules.header.cell(col::Matches, 1), "winnie - MailBox #1");
+}
+
+TEST_F(GeneralWindowTest, ThunderbirdAndTheMailtoHandlerFillAnEmptyConfiguration)
+{
+    desktop.write(".thunderbird/profiles.ini", "[Profile0]\nName=default\nIsRelative=1\nPath=abcd.default\n"
+                                               "Default=1\n");
+    desktop.write(".thunderbird/abcd.default/prefs.js",
+                  "user_pref(\"mail.accountmanager.accounts\", \"account2,account1\");\n"
+                  "user_pref(\"mail.account.account1.server\", \"server1\");\n"
+                  "user_pref(\"mail.account.account2.server\", \"server2\");\n"
+                  "user_pref(\"mail.server.server1.type\", \"none\");\n"
+                  "user_pref(\"mail.server.server2.hostname\", \"pop.bird.example\");\n"
+                  "user_pref(\"mail.server.server2.port\", 1110);\n"
+                  "user_pref(\"mail.server.server2.type\", \"pop3\");\n"
+                  "user_pref(\"mail.server.server2.userName\", \"robin\");\n");
+    desktop.write(".config/mimeapps.list", "[Default Applications]\nx-scheme-handler/mailto=bird-mail.desktop;\n");
+    desktop.write(".local/share/applications/bird-mail.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Bird\nExec=\"/opt/bird mail/bird\" -compose %u\n");
+    createAndShow();
+    EXPECT_EQ(text(window->edServe[0]), "pop.bird.example:1110");
+    EXPECT_EQ(text(window->edName[0]), "robin");
+    EXPECT_EQ(text(window->edMail), "/opt/bird mail/bird");
+}
+
+TEST_F(GeneralWindowTest, StoredSettingsAreNotOverwrittenByDetection)
+{
+    desktop.write(".thunderbird/profiles.ini", "[Profile0]\nIsRelative=1\nPath=p\n");
+    desktop.write(".thunderbird/p/prefs.js", "user_pref(\"mail.server.server1.type\", \"pop3\");\n"
+                                             "user_pref(\"mail.server.server1.hostname\", \"pop.bird.example\");\n");
+    GeneralSettings stored;
+    stored.Mailer = "/usr/bin/mine";
+    stored.Logfile = home.file("log.txt");
+    saveGeneralSettings(stored, LogNaming::AsIs);
+    storeMailbox(1, "pop.example.org", "ann", "pw");
+    createAndShow();
+    EXPECT_EQ(text(window->edServe[0]), "pop.example.org");
+    EXPECT_EQ(text(window->edMail), "/usr/bin/mine");
+}
+
+} // namespace
