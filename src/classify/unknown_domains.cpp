@@ -1,5 +1,6 @@
 #include "classify/unknown_domains.h"
 
+#include "net/errors.h"
 #include "platform/bytes.h"
 
 #include <exception>
@@ -20,6 +21,10 @@ bool UnknownDomains::qUnknownDomain(const std::string &domain, SpamTestSettings 
         try {
             m_resolver->Resolve(domain);
             answered = true;
+        } catch (const ECanceledError &) {
+            // The user stopped the run: nothing was learnt about the domain,
+            // so it is neither condemned nor remembered.
+            return false;
         } catch (const std::exception &) {
             // No DNS failure reaches the user: the domain simply counts as unknown.
         }

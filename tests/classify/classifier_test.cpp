@@ -289,6 +289,21 @@ TEST(Classifier, NonEnglishSenderNameIgnoresCommentAndCountsEveryDetection)
     EXPECT_EQ(w.settings.edAscii, "2");
 }
 
+TEST(Classifier, ACancelledDomainLookupNeitherCondemnsNorIsRemembered)
+{
+    ClassifyWorld w;
+    w.settings.cbValid = true;
+    const int row = w.addMessage("From: a@gone.example\r\n");
+    w.mx.cancel = true;
+    w.classifier.MarkForDeletion(row);
+    EXPECT_EQ(w.mark(row), mark::None);
+    EXPECT_EQ(w.settings.edUnknown, "0");
+    w.mx.cancel = false;
+    w.classifier.MarkForDeletion(row); // asked again, and now found unknown
+    EXPECT_EQ(w.mark(row), mark::QuestionMark);
+    EXPECT_EQ(w.mx.asked.size(), 2u);
+}
+
 TEST(Classifier, UnknownDomainsAreAskedOnceAndCached)
 {
     ClassifyWorld w;

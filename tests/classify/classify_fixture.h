@@ -17,10 +17,13 @@ namespace tw::test {
 class FakeMx : public MxLookup {
 public:
     std::set<std::string> existing;
+    bool cancel = false; // the user cancels while the lookup waits
     std::vector<std::string> asked;
     void Resolve(const std::string &domain) override
     {
         asked.push_back(domain);
+        if (cancel)
+            throw ECanceledError("Operation has been canceled");
         if (!existing.count(domain))
             throw EResolverError("Domain name does not exist");
     }
