@@ -1,0 +1,37 @@
+#pragma once
+// Answers a modal dialog that the code under test is about to open: waits
+// (bounded) in the event loop until a Dialog is the active modal widget and
+// hands it to Act, which confirms or cancels it.
+
+#include <QApplication>
+#include <QTimer>
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace tw::test {
+
+template <typename Dialog> void onNextDialog(std::function<void(Dialog &)> act)
+{
+    auto *poll = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, tries, act] {
+        if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(*dialog);
+            return;
+        }
+        if (++*tries > 300) { // 3 seconds
+            poll->stop();
+            poll->deleteLater();
+            ADD_FAILURE() << "the expected dialog did not open";
+            if (QWidget *other = QApplication::activeModalWidget())
+                other->close();
+        }
+    });
+    poll->start();
+}
+
+} // namespace tw::test
