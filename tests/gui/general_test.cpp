@@ -9,6 +9,7 @@
 #include "settings/general.h"
 #include "settings/settings_store.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -388,6 +389,38 @@ TEST_F(GeneralWindowTest, ADialUpEntryBeyondTheListIsSavedAsNoSelection)
     EXPECT_EQ(window->RASComboBox->currentIndex(), -1);
     window->btOK->click();
     EXPECT_EQ(generalValue("RAS"), "-1");
+}
+
+TEST_F(GeneralWindowTest, DialUpEntriesFollowNoneAndTheStoredChoiceSelectsTheLinksService)
+{
+    FakeDialUpService service;
+    service.entries = {"Work", "Home"};
+    TagRas link(service);
+    GeneralSettings stored;
+    stored.RAS = 2;
+    saveGeneralSettings(stored, LogNaming::AsIs);
+    general.read();
+    spam.readSettings();
+    TfrmGeneral dialog(general, spam, link, {});
+    EXPECT_EQ(dialog.RASComboBox->count(), 3);
+    EXPECT_EQ(dialog.RASComboBox->itemText(0), "None");
+    EXPECT_EQ(dialog.RASComboBox->currentText(), "Home");
+    EXPECT_EQ(link.Service(), "Home");
+}
+
+TEST_F(GeneralWindowTest, TheFieldBeingTypedIntoStandsOut)
+{
+    createAndShow();
+    QApplication::setActiveWindow(window.get());
+    const QColor grey = QApplication::palette().color(QPalette::Button);
+    const QColor white = QApplication::palette().color(QPalette::Base);
+    ASSERT_NE(grey, white);
+    window->edServe[0]->setFocus();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->edServe[0]->palette().color(QPalette::Base) == white; }, 2000));
+    EXPECT_EQ(window->edName[0]->palette().color(QPalette::Base), grey);
+    window->edName[0]->setFocus();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->edServe[0]->palette().color(QPalette::Base) == grey; }, 2000));
+    EXPECT_EQ(window->edName[0]->palette().color(QPalette::Base), white);
 }
 
 TEST_F(GeneralWindowTest, DestroyingTheWindowSavesTheGeneralSection)
