@@ -25,6 +25,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace tw {
@@ -60,6 +61,15 @@ void pairRadios(QRadioButton *a, QRadioButton *b, QWidget *owner)
     auto *group = new QButtonGroup(owner);
     group->addButton(a);
     group->addButton(b);
+}
+
+QStringList headingTexts(const QTableWidget *grid)
+{
+    QStringList texts;
+    for (int c = 0; c < grid->columnCount(); ++c)
+        if (!grid->isColumnHidden(c))
+            texts << (grid->horizontalHeaderItem(c) ? grid->horizontalHeaderItem(c)->text() : QString());
+    return texts;
 }
 
 constexpr const char *kStandBy = "Re-building list ... stand by";
@@ -124,13 +134,17 @@ TfrmOptionsMain::TfrmOptionsMain(SpamSettingsModel &model, KnownSpammers &knownS
     for (RuleKind kind : {RuleKind::Subject, RuleKind::Header, RuleKind::Sender, RuleKind::Exception}) {
         const std::array<int, kRuleGridColumns> stored = readRuleGridWidths(storedGrid(kind));
         const std::array<int, kRuleGridColumns> design = designWidths(storedGrid(kind));
+        const QStringList headings = headingTexts(grid(kind));
         std::vector<int> widths;
-        for (size_t c = 0; c < stored.size(); ++c)
-            widths.push_back(stored[c] >= 0 ? stored[c] : design[c]);
+        for (size_t c = 0; c < stored.size(); ++c) {
+            // A design width never clips its heading; a width the user chose is kept as it is.
+            const int headingWidth = fontMetrics().horizontalAdvance(headings.value(int(c))) + 16;
+            widths.push_back(stored[c] >= 0 ? stored[c] : std::max(design[c], headingWidth));
+        }
         grid(kind)->setVisibleWidths(widths);
     }
     PageControl1->setCurrentIndex(0);
-    resize(640, 480);
+    resize(780, 520);
     FormShow();
 }
 
@@ -266,8 +280,6 @@ QWidget *TfrmOptionsMain::makeBlackListTab()
     cbKnownSpammers = new QCheckBox(
         QStringLiteral("Compare e-mail with this list of known spammers. Will be marked with :"), page);
     cbKnownSpammers->setObjectName(QStringLiteral("cbKnownSpammers"));
-    cbKnownSpammers->setIcon(QIcon(QStringLiteral(":/pictures/B0.png")));
-    cbKnownSpammers->setLayoutDirection(Qt::RightToLeft);
     memo1 = new QPlainTextEdit(page);
     memo1->setObjectName(QStringLiteral("memo1"));
     memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -303,7 +315,13 @@ QWidget *TfrmOptionsMain::makeBlackListTab()
     row->addLayout(middle, 1);
     row->addLayout(side);
     auto *layout = new QVBoxLayout(page);
-    layout->addWidget(cbKnownSpammers, 0, Qt::AlignLeft);
+    auto *switchRow = new QHBoxLayout;
+    auto *checkPicture = new QLabel(page);
+    checkPicture->setPixmap(QIcon(QStringLiteral(":/pictures/B0.png")).pixmap(16, 16));
+    switchRow->addWidget(cbKnownSpammers);
+    switchRow->addWidget(checkPicture);
+    switchRow->addStretch(1);
+    layout->addLayout(switchRow);
     layout->addLayout(row, 1);
     setBlacklistEditing(false);
     return page;

@@ -13,6 +13,7 @@
 #include "dialog_driver.h"
 #include "fixtures/temp_home.h"
 #include "platform/prompts.h"
+#include "settings/first_run_rule.h"
 #include "settings/optsmain.h"
 #include "settings/rule_grid_view.h"
 #include "settings/settings_store.h"
@@ -482,6 +483,29 @@ TEST_F(SpamSettingsWindowTest, HelpButtonAsksForHelp)
     EXPECT_EQ(helpCalls, 1);
     EXPECT_EQ(window->PageControl1->count(), 8);
     EXPECT_EQ(window->PageControl1->tabText(7), "Non-English");
+}
+
+} // namespace
+
+namespace {
+
+TEST(FirstRunHeaderRule, GoesAheadOfTheOtherHeaderRulesAndIsSaved)
+{
+    TempHome home;
+    SpamSettingsModel spam;
+    AddMyselfFromPopToHeader(spam, "ann@pop.example");
+    ASSERT_EQ(spam.rules.header.RowCount(), 2); // the blank row of the empty table was used
+    AddMyselfFromPopToHeader(spam, "bob@pop.example");
+    SpamSettingsModel saved;
+    saved.readSettings();
+    const RuleTable &header = saved.rules.header;
+    ASSERT_EQ(header.RowCount(), 3);
+    EXPECT_EQ(header.cell(col::Matches, 1), "bob@pop.example - MailBox #1");
+    EXPECT_EQ(header.cell(col::Matches, 2), "ann@pop.example - MailBox #1");
+    EXPECT_EQ(header.cell(col::What, 1), "To does not contain");
+    EXPECT_EQ(header.cell(col::Case, 1), "No");
+    EXPECT_EQ(header.cell(col::Delete, 1), "Yes");
+    EXPECT_EQ(header.cell(col::Hits, 1), "0");
 }
 
 } // namespace
