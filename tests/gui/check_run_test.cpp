@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -126,9 +127,14 @@ TEST_F(CheckRunTest, CancellingDuringTheListingEmptiesTheList)
     storeGeneral();
     start();
     // The user presses Cancel while the second message is awaited.
-    QTimer::singleShot(300, window.get(), [this] {
+    QTimer::singleShot(300, window.get(), [&] {
         EXPECT_EQ(window->btExit->text(), "Cancel");
-        window->btExit->click();
+        EXPECT_TRUE(progress->isVisible());
+        EXPECT_EQ(progress->pnlServer->text().toStdString(), server.hostAndPort());
+        EXPECT_EQ(progress->pnlMailbox->text(), "ann");
+        EXPECT_EQ(progress->lblMessage->text(), "Message 1 of 2");
+        EXPECT_EQ(rows(), 1);
+        progress->btCancel->click();
     });
 
     window->btListClick();
