@@ -51,7 +51,11 @@ protected:
     int helpCalls = 0;
     std::unique_ptr<TfrmOptionsMain> window;
 
-    SpamSettingsWindowTest() { loadResources(); }
+    SpamSettingsWindowTest()
+    {
+        loadResources();
+        recoverFromEarlierQuit();
+    }
 
     // Writes the rows (cells from column 1 on; the exception table from
     // column 0) into Kind's rule file.

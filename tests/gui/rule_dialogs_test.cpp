@@ -33,7 +33,11 @@ namespace {
 class RuleDialogsTest : public ::testing::Test {
 protected:
     ScriptedPrompts prompts;
-    RuleDialogsTest() { loadResources(); }
+    RuleDialogsTest()
+    {
+        loadResources();
+        recoverFromEarlierQuit();
+    }
 
     // Clicks OK of a shown dialog; true when it closed accepted.
     static bool clickOk(QDialog &dialog)
