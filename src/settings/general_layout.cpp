@@ -108,6 +108,7 @@ QWidget *TfrmGeneral::buildMailboxesTab()
         edName[i] = named(new QLineEdit, QStringLiteral("edName") + number);
         edPass[i] = named(new QLineEdit, QStringLiteral("edPass") + number);
         edPass[i]->setEchoMode(QLineEdit::Password);
+        edPass[i]->setStyleSheet(QStringLiteral("lineedit-password-character: 42")); // masked with '*'
         rb[i] = named(new QRadioButton(QStringLiteral("Mailbox ") + number), QStringLiteral("rb") + number);
         cb[i] = named(new QCheckBox(QStringLiteral("?")), QStringLiteral("cb") + number);
         m_preferredGroup->addButton(rb[i], n);
