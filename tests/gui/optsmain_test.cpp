@@ -205,7 +205,12 @@ TEST_F(SpamSettingsWindowTest, EditOfHeaderRulesSelectsTheirKind)
     storeRules(RuleKind::Header, {{"Sender", "does not match Reply-to", "No", "No", "0"},
                                   {"To does not contain", "me@home.example - MailBox #3", "No", "Yes", "1"}});
     start();
-    window->MailboxLines = [] { return Strings{"1) ann - server pop.example", "3) me - server mail.example"}; };
+    ServerSettings servers;
+    servers.account(1) = {"pop.example", "ann", "secret", true};
+    servers.account(2).userName = "no server, not offered";
+    servers.account(3) = {"mail.example", "me", "", false};
+    EXPECT_EQ(mailboxLines(servers), (Strings{"1) ann - server pop.example", "3) me - server mail.example"}));
+    window->MailboxLines = [servers] { return mailboxLines(servers); };
     onNextDialog<TfrmHeaders>([](TfrmHeaders &dialog) {
         EXPECT_TRUE(dialog.rbReplyTomatch->isChecked());
         EXPECT_FALSE(dialog.cbHeader->isVisibleTo(&dialog));
