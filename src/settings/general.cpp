@@ -25,15 +25,18 @@
 #include <QTabWidget>
 
 namespace tw {
+namespace {
 
-inline constexpr const char *kOverDeleteWarning =
+constexpr const char *kOverDeleteWarning =
     "Just a warning that you selected to automatically delete marked messages without confirmation.  It is "
     "possible to OVER delete by using this setting.";
-inline constexpr const char *kRestartNote = "Exit and restart for the Start Up changes to take effect.";
-inline constexpr const char *kAtSignWarning =
+constexpr const char *kRestartNote = "Exit and restart for the Start Up changes to take effect.";
+constexpr const char *kAtSignWarning =
     "At least one of your mailboxes contains an \"@\" symbol which should NOT be specified.  For example, if "
     "your e-mail address is jsmith@provider.net, specify jsmith as your User Name/Mailbox and not "
     "jsmith@provider.net.";
+
+} // namespace
 
 TfrmGeneral::TfrmGeneral(GeneralSettingsModel &model, SpamSettingsModel &spam, TagRas &dialUp,
                          GeneralWindowCommands commands, QWidget *parent)

@@ -75,7 +75,6 @@ public:
 
     // The showing steps (run by every showing of the window).
     void FormShow();
-    bool firstRun() const { return m_firstRun; }
 
     // --- commands ---
     void btOKClick();

@@ -300,6 +300,22 @@ TEST_F(GeneralWindowTest, ShowingNamesTheLogByMonthOrQuarter)
     EXPECT_TRUE(spam.rules.header.isEmptyTable()); // not a first start
 }
 
+TEST_F(GeneralWindowTest, ALogPathWithoutAFolderStopsTheSaveAndKeepsTheEdits)
+{
+    createAndShow();
+    typeMailbox(1, "pop.example.org", "ann", "pw");
+    type(window->Edit1, "logfile.txt");
+
+    window->btOK->click();
+
+    EXPECT_EQ(prompts.shown, std::vector<std::string>{"error: Unable to create directory"});
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->PageControl1->currentIndex(), TfrmGeneral::ActivityLog);
+    EXPECT_EQ(window->focusWidget(), window->Edit1);
+    EXPECT_EQ(text(window->edServe[0]), "pop.example.org");
+    EXPECT_EQ(serverValue("Server1"), "<none>");
+}
+
 TEST_F(GeneralWindowTest, CancelPutsTheStoredSettingsBack)
 {
     storeMailbox(1, "pop.example.org", "ann", "pw");
