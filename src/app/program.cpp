@@ -64,6 +64,7 @@ int runProgram(int argc, char **argv)
     // The settings windows have no parent: they stay usable while the main
     // window is hidden in the tray.
     TfrmMain main(general, spam);
+    main.EndProgram = [] { QApplication::quit(); };
     TfrmOptionsMain spamWindow(spam, main.knownSpammers, [] { showHelpOverDialog("Spam_Settings"); });
     spamWindow.MailboxLines = [&general] { return mailboxLines(general.servers); };
     main.ShowSpamSettingsWindow = [&spamWindow] { spamWindow.exec(); };

@@ -374,7 +374,8 @@ void TfrmMain::exitCommand(bool fromTray)
             } catch (const std::exception &) {
             }
         }
-        QApplication::exit(0);
+        if (EndProgram)
+            EndProgram();
         return;
     }
     if (startInTray)
@@ -509,7 +510,8 @@ void TfrmMain::closeEvent(QCloseEvent *event)
         Prompts::current().error(error.what());
     }
     event->accept();
-    QApplication::exit(0);
+    if (EndProgram)
+        EndProgram();
 }
 
 } // namespace tw

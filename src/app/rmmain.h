@@ -48,6 +48,10 @@ public:
     std::function<void()> ShowGeneralSettingsWindow;
     std::function<void()> ShowSpamSettingsWindow;
     std::function<void()> ShowStatisticsWindow;
+    // Ends the program (the start-up code quits the event loop). Closing the
+    // main window and the tray's Exit call it; unset, nothing more happens,
+    // which is what tests of a window need.
+    std::function<void()> EndProgram;
 
     // Start-up: the creation steps (settings, timers, blacklist, first
     // mailbox, tray, column widths, placement). Splash may be null.

@@ -11,15 +11,6 @@
 
 namespace tw::test {
 
-// A test whose window ended the application (QApplication::exit) leaves
-// every later event loop, a dialog's exec() included, returning at once.
-// Running the application loop once clears that state again.
-inline void recoverFromEarlierQuit()
-{
-    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
-}
-
 template <typename Dialog> void onNextDialog(std::function<void(Dialog &)> act)
 {
     auto *poll = new QTimer;

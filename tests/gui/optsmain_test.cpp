@@ -51,11 +51,7 @@ protected:
     int helpCalls = 0;
     std::unique_ptr<TfrmOptionsMain> window;
 
-    SpamSettingsWindowTest()
-    {
-        loadResources();
-        recoverFromEarlierQuit();
-    }
+    SpamSettingsWindowTest() { loadResources(); }
 
     // Writes the rows (cells from column 1 on; the exception table from
     // column 0) into Kind's rule file.

@@ -33,11 +33,7 @@ namespace {
 class RuleDialogsTest : public ::testing::Test {
 protected:
     ScriptedPrompts prompts;
-    RuleDialogsTest()
-    {
-        loadResources();
-        recoverFromEarlierQuit();
-    }
+    RuleDialogsTest() { loadResources(); }
 
     // Clicks OK of a shown dialog; true when it closed accepted.
     static bool clickOk(QDialog &dialog)
