@@ -16,13 +16,14 @@ void TfrmMain::buildPopupMenu()
 {
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    AddtoSPAMlist1 = PopupMenu1->addAction(QStringLiteral("Add selected message(s) to spam list"), this,
-                                           &TfrmMain::AddtoSPAMlist1Click);
-    AddtoSPAMlist1->setObjectName(QStringLiteral("AddtoSPAMlist1"));
     Addselectedsendersdomaintospamlist1 =
         PopupMenu1->addAction(QStringLiteral("Add selected sender(s) domain to spam list"), this,
                               &TfrmMain::Addselectedsendersdomaintospamlist1Click);
     Addselectedsendersdomaintospamlist1->setObjectName(QStringLiteral("Addselectedsendersdomaintospamlist1"));
+    AddtoSPAMlist1 = PopupMenu1->addAction(QStringLiteral("Add selected message(s) to spam list"), this,
+                                           &TfrmMain::AddtoSPAMlist1Click);
+    AddtoSPAMlist1->setObjectName(QStringLiteral("AddtoSPAMlist1"));
+    PopupMenu1->addSeparator();
     AddtoExceptions1 = PopupMenu1->addAction(QStringLiteral("Add selected sender(s) to exceptions list"), this,
                                              &TfrmMain::AddtoExceptions1Click);
     AddtoExceptions1->setObjectName(QStringLiteral("AddtoExceptions1"));

@@ -102,8 +102,10 @@ void TfrmMain::buildControls()
     titleRow->addWidget(lblTitle);
     titleRow->addWidget(lblTM);
     titleRow->addSpacing(16);
-    titleRow->addWidget(lblAd);
-    titleRow->addStretch(1);
+    // The title carries the automatic-mode countdown; the slogan gives way to it.
+    lblAd->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    titleRow->addWidget(lblAd, 1);
+    titleRow->addStretch(); // takes the room while the slogan is hidden
     outer->addLayout(titleRow);
 
     auto *buttons = new QHBoxLayout;
@@ -487,6 +489,9 @@ void TfrmMain::showEvent(QShowEvent *event)
     pnlSettings->adjustSize();
     pnlSettings->setFixedWidth(btHelp->geometry().right() + 5);
     lblAd->setText(QString::fromLatin1(kSlogan));
+    // The statistics window is not part of every build; its commands wait for it.
+    btStats->setEnabled(bool(ShowStatisticsWindow));
+    acTrayStats->setEnabled(bool(ShowStatisticsWindow));
     QMainWindow::showEvent(event);
 }
 

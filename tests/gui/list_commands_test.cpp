@@ -68,8 +68,8 @@ TEST_F(ListCommandsTest, TheRightButtonMenuOffersTheThreeCommands)
     QStringList captions;
     for (QAction *action : window->PopupMenu1->actions())
         captions << action->text();
-    EXPECT_EQ(captions, QStringList({"Add selected message(s) to spam list", "Add selected sender(s) domain to spam list",
-                                     "Add selected sender(s) to exceptions list"}));
+    EXPECT_EQ(captions, QStringList({"Add selected sender(s) domain to spam list", "Add selected message(s) to spam list",
+                                     "", "Add selected sender(s) to exceptions list"}));
     EXPECT_EQ(window->ListView1->contextMenuPolicy(), Qt::CustomContextMenu);
 }
 
