@@ -22,6 +22,18 @@ namespace {
 
 class CheckRunTest : public MainWindowTest {};
 
+// The scripted server greets, accepts ann's login and answers STAT with Stat.
+void scriptLogin(FakeTcpServer &server, const std::string &stat)
+{
+    server.sendLine("+OK ready");
+    server.expect("USER ann");
+    server.sendLine("+OK");
+    server.expect("PASS pw");
+    server.sendLine("+OK");
+    server.expect("STAT");
+    server.sendLine(stat);
+}
+
 TEST_F(CheckRunTest, ListsClassifiesAndLogsAMailbox)
 {
     DovecotServer server({message("Lunch on Friday", "Ann Smith <ann@example.org>"),
@@ -81,13 +93,7 @@ TEST_F(CheckRunTest, AWrongPasswordIsExplainedAndTheCheckStillLogged)
 TEST_F(CheckRunTest, ATimeOutReturnsTheWindowToIdleAndIsReportedOnce)
 {
     FakeTcpServer server;
-    server.sendLine("+OK ready");
-    server.expect("USER ann");
-    server.sendLine("+OK");
-    server.expect("PASS pw");
-    server.sendLine("+OK");
-    server.expect("STAT");
-    server.sendLine("+OK 1 100");
+    scriptLogin(server, "+OK 1 100");
     server.expect("LIST 1");
     // then silence
     storeMailbox(1, server.hostAndPort(), "ann", "pw");
@@ -111,13 +117,7 @@ TEST_F(CheckRunTest, ATimeOutReturnsTheWindowToIdleAndIsReportedOnce)
 TEST_F(CheckRunTest, CancellingDuringTheListingEmptiesTheList)
 {
     FakeTcpServer server;
-    server.sendLine("+OK ready");
-    server.expect("USER ann");
-    server.sendLine("+OK");
-    server.expect("PASS pw");
-    server.sendLine("+OK");
-    server.expect("STAT");
-    server.sendLine("+OK 2 100");
+    scriptLogin(server, "+OK 2 100");
     server.expect("LIST 1");
     server.sendLine("+OK 1 50");
     server.expect("TOP 1 1");
