@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -176,6 +177,8 @@ void TfrmMain::buildControls()
     fromPanel(btAbout, [this] { btAboutClick(false); });
     fromPanel(btBlammo, [this] { btAboutClick(true); });
     fromPanel(btHelp, [this] { btHelpClick(); });
+    auto *contextHelp = new QShortcut(QKeySequence::HelpContents, this);
+    connect(contextHelp, &QShortcut::activated, this, &TfrmMain::btHelpClick);
     connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { btMarkClick(); });
     ListView1->viewport()->installEventFilter(this);
 
