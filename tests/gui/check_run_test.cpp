@@ -7,6 +7,7 @@
 #include "platform/registry.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -127,7 +128,17 @@ TEST_F(CheckRunTest, CancellingDuringTheListingEmptiesTheList)
     storeGeneral();
     start();
     // The user presses Cancel while the second message is awaited.
-    QTimer::singleShot(300, window.get(), [&] {
+    // Waits (bounded) until the client has asked for the second message.
+    QTimer poll;
+    int polls = 0;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, window.get(), [&] {
+        const auto &lines = server.received();
+        const bool waiting = std::find(lines.begin(), lines.end(), "LIST 2") != lines.end();
+        if (!waiting && ++polls < 500)
+            return;
+        poll.stop();
+        EXPECT_TRUE(waiting);
         EXPECT_EQ(window->btExit->text(), "Cancel");
         EXPECT_TRUE(progress->isVisible());
         EXPECT_EQ(progress->pnlServer->text().toStdString(), server.hostAndPort());
@@ -136,6 +147,7 @@ TEST_F(CheckRunTest, CancellingDuringTheListingEmptiesTheList)
         EXPECT_EQ(rows(), 1);
         progress->btCancel->click();
     });
+    poll.start();
 
     window->btListClick();
 
