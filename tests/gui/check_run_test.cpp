@@ -1,4 +1,5 @@
 #include "app/which.h"
+#include "dialog_driver.h"
 #include "fixtures/dovecot_server.h"
 #include "fixtures/fake_tcp_server.h"
 #include "main_window_fixture.h"
@@ -167,13 +168,11 @@ TEST_F(CheckRunTest, TwoUsableMailboxesAskWhichOneAndCancellingKeepsTheList)
     window->messages.add({"kept", "a@b", "", "1", "", mark::None, false});
     window->ListView1->appendRow(window->messages.row(0));
     std::vector<std::string> offered;
-    QTimer::singleShot(100, window.get(), [&] {
-        auto *dialog = qobject_cast<TfrmWhichMailbox *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        for (int i = 0; i < dialog->cbMailbox->count(); ++i)
-            offered.push_back(dialog->cbMailbox->itemText(i).toStdString());
-        EXPECT_EQ(dialog->cbMailbox->currentIndex(), 0); // the current mailbox is preselected
-        dialog->btCancel->click();
+    onNextDialog<TfrmWhichMailbox>([&](TfrmWhichMailbox &dialog) {
+        for (int i = 0; i < dialog.cbMailbox->count(); ++i)
+            offered.push_back(dialog.cbMailbox->itemText(i).toStdString());
+        EXPECT_EQ(dialog.cbMailbox->currentIndex(), 0); // the current mailbox is preselected
+        dialog.btCancel->click();
     });
 
     window->btListClick();

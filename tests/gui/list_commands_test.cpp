@@ -1,5 +1,6 @@
 #include "fixtures/dovecot_server.h"
 #include "classify/qDelete.h"
+#include "dialog_driver.h"
 #include "main_window_fixture.h"
 
 #include <QAction>
@@ -35,23 +36,15 @@ protected:
         ASSERT_EQ(rows(), 3);
     }
     // Answers the mark-for-deletion dialog when it opens: Act gets the dialog
-    // and returns whether to confirm it. Any other dialog is closed, so a
-    // wrong turn fails the test instead of hanging it.
+    // and returns whether to confirm it. A dialog that does not open within
+    // the driver's bound fails the test instead of hanging it.
     void answerMarkForDeletion(std::function<bool(TfrmMarkForDeletion &)> act)
     {
-        QTimer::singleShot(0, [act] {
-            QWidget *modal = QApplication::activeModalWidget();
-            auto *dialog = qobject_cast<TfrmMarkForDeletion *>(modal);
-            if (!dialog) {
-                ADD_FAILURE() << "the mark-for-deletion dialog did not open";
-                if (modal)
-                    modal->close();
-                return;
-            }
-            if (act(*dialog))
-                dialog->accept();
+        onNextDialog<TfrmMarkForDeletion>([act](TfrmMarkForDeletion &dialog) {
+            if (act(dialog))
+                dialog.accept();
             else
-                dialog->reject();
+                dialog.reject();
         });
     }
     SpamSettingsModel savedRules() const
