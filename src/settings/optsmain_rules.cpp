@@ -14,7 +14,6 @@
 #include "settings/rule_grid_print.h"
 #include "settings/rule_grid_view.h"
 
-#include <QMessageBox>
 #include <QPrinter>
 
 namespace tw {
