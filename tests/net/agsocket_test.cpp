@@ -1,6 +1,7 @@
 // The socket transport against a scripted server: line assembly, data blocks,
 // closes, time-outs, cancels and the connection set-up.
 #include "fixtures/fake_tcp_server.h"
+#include "fixtures/raised.h"
 #include "net/agRasCmp.h"
 #include "platform/dialup_fake.h"
 #include "net/agsocket.h"
@@ -93,12 +94,7 @@ TEST(TagSocketLines, AnEndlessLineIsCutWithAClearErrorAndTheConnectionClosed)
     Connected c(server);
     std::string reported;
     c.socket.OnError = [&](QObject *, std::string &msg) { reported = msg; };
-    try {
-        c.socket.ReadLine();
-        FAIL() << "no error";
-    } catch (const ESocketError &e) {
-        EXPECT_STREQ(e.what(), "Server reply line is too long");
-    }
+    EXPECT_EQ(test::raisedText<ESocketError>([&] { c.socket.ReadLine(); }), "Server reply line is too long");
     EXPECT_EQ(reported, "Server reply line is too long");
     EXPECT_FALSE(c.socket.IsConnected());
 }
@@ -187,12 +183,7 @@ TEST(TagSocketWaits, ASilentServerTimesOutClosesAndReportsTheText)
         reported = msg;
         msg = "changed"; // has no effect on a time-out
     };
-    try {
-        c.socket.ReadLine();
-        FAIL() << "no time-out";
-    } catch (const ETimedOutError &e) {
-        EXPECT_STREQ(e.what(), "Operation timed out");
-    }
+    EXPECT_EQ(test::raisedText<ETimedOutError>([&] { c.socket.ReadLine(); }), "Operation timed out");
     EXPECT_EQ(reported, "Operation timed out");
     EXPECT_TRUE(c.socket.TimedOut());
     EXPECT_FALSE(c.socket.IsConnected());
@@ -208,12 +199,7 @@ TEST(TagSocketWaits, CancelDuringReadDataClosesAndEndsWithTheCancelError)
     c.socket.OnCancel = [&](QObject *) { ++cancelEvents; };
     QTimer::singleShot(100, [&] { c.socket.Cancel(); });
     std::string stream;
-    try {
-        c.socket.ReadData(stream, -1);
-        FAIL() << "no cancel";
-    } catch (const ECanceledError &e) {
-        EXPECT_STREQ(e.what(), "Operation has been canceled");
-    }
+    EXPECT_EQ(test::raisedText<ECanceledError>([&] { c.socket.ReadData(stream, -1); }), "Operation has been canceled");
     EXPECT_EQ(cancelEvents, 1);
     EXPECT_FALSE(c.socket.IsConnected());
     EXPECT_TRUE(QTest::qWaitFor([&] { return server.scriptDone(); }, 3000)); // the server saw the close
@@ -326,12 +312,7 @@ TEST(TagSocketOpen, ChecksAndLookupFailuresRaiseSocketErrors)
         socket.Server = c.server;
         socket.ServiceName = c.service;
         socket.ResetState();
-        try {
-            socket.Open();
-            ADD_FAILURE() << "no error for " << c.server;
-        } catch (const ESocketError &e) {
-            EXPECT_EQ(std::string(e.what()), c.text);
-        }
+        EXPECT_EQ(test::raisedText<ESocketError>([&] { socket.Open(); }), c.text) << c.server;
     }
     // A name the resolver rejects without asking any server.
     TagSocket socket;

@@ -1,4 +1,5 @@
 #include "net/msmsgcls.h"
+#include "fixtures/raised.h"
 
 #include "net/errors.h"
 
@@ -76,12 +77,8 @@ TEST(HeaderText, DecodesEncodedWords)
 TEST(HeaderText, InvalidBase64RaisesAndReachesFieldBody)
 {
     EXPECT_THROW(DecodeHeaderValue("=?x?B?ab cd?="), EMessageParserError);
-    try {
-        block("Subject: =?x?B?a?b?=").GetFieldBody("Subject");
-        FAIL() << "no error";
-    } catch (const EMessageParserError &e) {
-        EXPECT_STREQ(e.what(), "Invalid Character");
-    }
+    const auto decode = [] { block("Subject: =?x?B?a?b?=").GetFieldBody("Subject"); };
+    EXPECT_EQ(test::raisedText<EMessageParserError>(decode), "Invalid Character");
 }
 
 TEST(HeaderText, DecodingNeverGrowsBeyond255)

@@ -1,6 +1,7 @@
 // The POP3 client against scripted servers: the exact dialogues of a check
 // and a deletion run, and the failures a real server will not produce.
 #include "fixtures/fake_tcp_server.h"
+#include "fixtures/raised.h"
 #include "net/errors.h"
 #include "net/mspop3.h"
 
@@ -290,12 +291,7 @@ TEST(Pop3Failures, ANegativeReplyAtEachStepRaisesTheServersLine)
         }
         server.expectClose();
         Client c(server);
-        try {
-            c.pop.UpdateInfo();
-            ADD_FAILURE() << "no error";
-        } catch (const EServerError &e) {
-            EXPECT_STREQ(e.what(), "-ERR refused here");
-        }
+        EXPECT_EQ(test::raisedText<EServerError>([&] { c.pop.UpdateInfo(); }), "-ERR refused here");
         EXPECT_TRUE(c.pop.IsConnected()); // the caller closes after a refusal
         c.pop.Close();
     }
@@ -331,12 +327,7 @@ TEST(Pop3Failures, RefusedRetrAndQuitRaiseTheServersLine)
     EXPECT_EQ(c.pop.RemoteInfo().Count(), 1);  // the items read stay
     EXPECT_FALSE(c.pop.IsConnected());           // closed although QUIT failed
     c.pop.FlagForRetrieval(0);
-    try {
-        c.pop.TransferData();
-        ADD_FAILURE() << "no error";
-    } catch (const EServerError &e) {
-        EXPECT_STREQ(e.what(), "-ERR locked");
-    }
+    EXPECT_EQ(test::raisedText<EServerError>([&] { c.pop.TransferData(); }), "-ERR locked");
     c.pop.Close();
 }
 
@@ -362,12 +353,7 @@ TEST(Pop3Failures, AServerClosingBeforeTheReplyEndsFailsAsARefusalWithEmptyText)
     server.send("+OK hal");
     server.close();
     Client c(server);
-    try {
-        c.pop.UpdateInfo();
-        ADD_FAILURE() << "no error";
-    } catch (const EServerError &e) {
-        EXPECT_STREQ(e.what(), "");
-    }
+    EXPECT_EQ(test::raisedText<EServerError>([&] { c.pop.UpdateInfo(); }), "");
 }
 
 TEST(Pop3Failures, ANonDecimalStatCountIsAConversionError)
@@ -376,12 +362,7 @@ TEST(Pop3Failures, ANonDecimalStatCountIsAConversionError)
     scriptLogin(server, "+OK many 10");
     server.expectClose();
     Client c(server);
-    try {
-        c.pop.UpdateInfo();
-        ADD_FAILURE() << "no error";
-    } catch (const ETidewellError &e) {
-        EXPECT_STREQ(e.what(), "'many' is not a valid integer value");
-    }
+    EXPECT_EQ(test::raisedText<ETidewellError>([&] { c.pop.UpdateInfo(); }), "'many' is not a valid integer value");
     c.pop.Close();
 }
 
