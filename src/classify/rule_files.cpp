@@ -261,10 +261,16 @@ const RuleTable &RuleTables::table(RuleKind kind) const { return const_cast<Rule
 
 static const RuleKind kFileOrder[] = {RuleKind::Subject, RuleKind::Header, RuleKind::Sender, RuleKind::Exception};
 
-void loadRuleTables(RuleTables &tables, const std::string &folder)
+void loadRuleTables(RuleTables &tables, const std::string &folder, RuleKind *failedKind)
 {
     for (RuleKind kind : kFileOrder) {
-        loadRuleFile(kind, tables.table(kind), folder + "/" + ruleFileName(kind));
+        try {
+            loadRuleFile(kind, tables.table(kind), folder + "/" + ruleFileName(kind));
+        } catch (const ERuleFileError &) {
+            if (failedKind)
+                *failedKind = kind;
+            throw;
+        }
         SetGridHeadings(kind, tables.table(kind));
     }
 }

@@ -96,9 +96,10 @@ struct RuleTables {
 };
 
 // Reads the four rule files from Folder in the order subject, header,
-// sender, exceptions; the first failure raises ERuleFileError and the
+// sender, exceptions; the first failure raises ERuleFileError (after
+// setting *FailedKind, when given, to the kind whose file it was) and the
 // remaining files are not read.
-void loadRuleTables(RuleTables &tables, const std::string &folder);
+void loadRuleTables(RuleTables &tables, const std::string &folder, RuleKind *failedKind = nullptr);
 // Writes the four rule files into Folder; raises ERuleFileError at the first
 // file that cannot be written.
 void saveRuleTables(const RuleTables &tables, const std::string &folder);

@@ -7,7 +7,7 @@
 #include "classify/rule_files.h"
 #include "classify/spam_test_settings.h"
 
-#include <array>
+#include <optional>
 #include <string>
 
 namespace tw {
@@ -28,7 +28,7 @@ public:
     void Savesettings();
 
 private:
-    std::array<bool, 4> m_unreadable{}; // by RuleKind: the last read of that file failed
+    std::optional<RuleKind> m_unreadable; // the rule file whose last read failed
 };
 
 } // namespace tw
