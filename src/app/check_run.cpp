@@ -191,6 +191,11 @@ void TfrmMain::wirePopEvents()
     msRemotePOP1.OnDeleting = [this](QObject *, int n) { msRemotePOP1Deleting(n); };
     msRemotePOP1.OnDeleted = [this](QObject *, int n) { m_deletedRows.push_back(n); };
     msRemotePOP1.OnMessageSkipped = [this](QObject *, int n) { m_skippedRows.push_back(n); };
+    msRemotePOP1.OnRetrieving = [this](QObject *, int n) { msRemotePOP1Retrieving(n); };
+    msRemotePOP1.OnRetrieved = [this](QObject *, int n) { msRemotePOP1Retrieved(n); };
+    msRemotePOP1.OnUserMessageSave = [this](QObject *, int n, const std::string &contents) {
+        msRemotePOP1UserMessageSave(n, contents);
+    };
 }
 
 void TfrmMain::msRemotePOP1Open()

@@ -4,6 +4,7 @@
 #include "net/stringtable.h"
 #include "net/transfer_codings.h"
 #include "platform/bytes.h"
+#include "platform/text_file.h"
 
 namespace tw {
 
@@ -184,9 +185,7 @@ void TmsCustomDecoder::noteCharset(const std::string &contentType)
 
 void TmsCustomDecoder::setBodyFrom(const std::string &bytes)
 {
-    TmsHeaders lines;
-    lines.SetText(bytes);
-    m_message.Body = lines.Lines();
+    m_message.Body = splitLines(bytes);
 }
 
 void TmsCustomDecoder::decodeSingleTextBody(const std::string &contentType)

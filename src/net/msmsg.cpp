@@ -5,6 +5,7 @@
 #include "net/mime_decoder.h"
 #include "net/stringtable.h"
 #include "platform/bytes.h"
+#include "platform/text_file.h"
 
 #include <QFile>
 #include <QMimeDatabase>
@@ -26,14 +27,6 @@ std::string contentTypeForName(std::string_view name)
     const QMimeType type = database.mimeTypeForFile(QString::fromUtf8(name.data(), qsizetype(name.size())),
                                                     QMimeDatabase::MatchExtension);
     return type.isValid() ? type.name().toStdString() : std::string("application/octet-stream");
-}
-
-// Splits Text into lines at CR LF, CR or LF.
-std::vector<std::string> linesOf(std::string_view text)
-{
-    TmsHeaders lines;
-    lines.SetText(text);
-    return lines.Lines();
 }
 
 } // namespace
@@ -116,8 +109,7 @@ std::vector<std::string> TmsCustomMessage::BodyAsUtf8() const
             text += line + "\n";
     }
     // Converted whole: a stateful set such as ISO-2022-JP may span lines.
-    std::vector<std::string> lines = linesOf(displayTextAsUtf8(text, CharSetName));
-    return lines;
+    return splitLines(displayTextAsUtf8(text, CharSetName));
 }
 
 void TmsCustomMessage::assignCustom(const TmsCustomMessage &other)
