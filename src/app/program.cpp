@@ -11,6 +11,7 @@
 #include "settings/general.h"
 #include "settings/general_model.h"
 #include "settings/optsmain.h"
+#include "settings/settings_store.h"
 #include "settings/spam_model.h"
 
 #include <QApplication>
@@ -43,6 +44,8 @@ int runProgram(int argc, char **argv)
 
     if (!prepareProgramFolder(":/data"))
         Prompts::current().error("Unable to create the program folder " + programFolder() + ".");
+    for (const std::string &text : unreadableSettingsFiles())
+        Prompts::current().error(text);
 
     auto *splash = new TfrmSplash;
     splash->show();
