@@ -37,7 +37,7 @@ private:
     }
 };
 
-constexpr int kPollMs = 50;
+constexpr int kPollMs = 10;
 constexpr int kGiveUpMs = 60000;
 
 void takeTheTour(TfrmMain &main, const QString &picture)
