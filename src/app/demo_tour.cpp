@@ -12,31 +12,6 @@
 namespace tw {
 namespace {
 
-// Nobody can click a message box on a virtual display: say what it said and
-// answer No.
-class PrintedPrompts : public Prompts {
-public:
-    void error(const std::string &text) override { print("error", text); }
-    void warning(const std::string &text) override { print("warning", text); }
-    void information(const std::string &text) override { print("information", text); }
-    bool yesNo(const std::string &text) override
-    {
-        print("question (answered No)", text);
-        return false;
-    }
-    bool inputText(const std::string &, const std::string &prompt, std::string &) override
-    {
-        print("input (cancelled)", prompt);
-        return false;
-    }
-
-private:
-    static void print(const char *kind, const std::string &text)
-    {
-        std::fprintf(stderr, "tidewell: %s: %s\n", kind, text.c_str());
-    }
-};
-
 constexpr int kPollMs = 10;
 constexpr int kGiveUpMs = 60000;
 
@@ -64,7 +39,9 @@ void startDemoTourWhenAsked(TfrmMain &main)
     const QString picture = qEnvironmentVariable("TIDEWELL_DEMO_TOUR");
     if (picture.isEmpty())
         return;
-    static PrintedPrompts prompts;
+    // Nobody can click a message box on a virtual display: each one is
+    // printed and answered No.
+    static ConsolePrompts prompts;
     Prompts::install(&prompts);
 
     // The main window is shown by the event loop; the tour starts once it is.

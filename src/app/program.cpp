@@ -9,9 +9,10 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/singleinstance.h"
-#include "settings/general.h"
+#include "platform/ui/desktop_services.h"
+#include "settings/ui/general.h"
 #include "settings/general_model.h"
-#include "settings/optsmain.h"
+#include "settings/ui/optsmain.h"
 #include "settings/spam_model.h"
 
 #include <QApplication>
@@ -45,6 +46,7 @@ int runProgram(int argc, char **argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Tidewell"));
     QApplication::setDesktopFileName(QStringLiteral("tidewell")); // the installed tidewell.desktop
     QApplication::setQuitOnLastWindowClosed(false); // hidden in the tray is still running
+    registerDesktopServices();
 
     loadResources();
 
