@@ -106,10 +106,6 @@ void TMessageListView::setColumnWidths(const std::array<int, 5> &widths)
         setColumnWidth(c, widths[size_t(c)]);
 }
 
-} // namespace tw
-
-namespace tw {
-
 void TMessageListView::fitSizeAndDate(const std::array<bool, 5> &stored)
 {
     // The widest contents the two columns usually hold: a size below a
