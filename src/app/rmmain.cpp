@@ -23,8 +23,11 @@
 #include <QMenu>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tw {
 
@@ -499,6 +502,24 @@ void TfrmMain::showEvent(QShowEvent *event)
 }
 
 void TfrmMain::resizeEvent(QResizeEvent *event) { QMainWindow::resizeEvent(event); }
+
+void TfrmMain::keepOnScreen()
+{
+    // A placement saved on a larger screen, or at a smaller scale factor,
+    // must not leave the window or its buttons out of reach.
+    const QScreen *screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen)
+        screen = this->screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    QRect frame = geometry();
+    frame.setWidth(std::min(frame.width(), available.width()));
+    frame.setHeight(std::min(frame.height(), available.height()));
+    frame.moveLeft(std::clamp(frame.left(), available.left(), available.right() + 1 - frame.width()));
+    frame.moveTop(std::clamp(frame.top(), available.top(), available.bottom() + 1 - frame.height()));
+    setGeometry(frame);
+}
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {

@@ -152,6 +152,9 @@ public:
     // Removes the saved message files msg_0.eml .. msg_100.eml.
     void CleanUpEMLFiles();
 
+    // Moves and shrinks the window as far as needed to lie on its screen.
+    void keepOnScreen();
+
     // Classifies row Index (every row when negative) as the check does.
     void classify(int index);
     // The why lines and mark of row Index.
