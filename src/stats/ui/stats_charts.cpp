@@ -121,8 +121,8 @@ void HalfHourChartView::show(const ChartData &data)
     if (axis && axis->count() == 0) {
         axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
         axis->setStartValue(-1);
-        // Every fourth half-hour is labelled; all 48 do not fit side by side.
-        for (int h = 0; h < kHalfHours; h += 4)
+        // Every third hour is labelled: all 48 half-hours do not fit side by side.
+        for (int h = 0; h < kHalfHours; h += 6)
             axis->append(toDisplay(data.halfHourLabels[size_t(h)]), h);
         axis->setRange(0, kHalfHours - 1);
     }
