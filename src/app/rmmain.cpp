@@ -12,6 +12,7 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "settings/settings_store.h"
+#include "stats/ui/chartmain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -425,8 +426,10 @@ void TfrmMain::btSpamSetupClick()
 
 void TfrmMain::btStatsClick()
 {
-    if (ShowStatisticsWindow)
-        ShowStatisticsWindow();
+    // Over the window in front (the general settings may have asked), or
+    // on its own while the program lives in the tray.
+    QWidget *front = QApplication::activeModalWidget();
+    showStatisticsLauncher(front ? front : (isVisible() ? this : nullptr));
 }
 
 void TfrmMain::Viewlogfile1Click()
@@ -495,9 +498,6 @@ void TfrmMain::showEvent(QShowEvent *event)
     pnlSettings->adjustSize();
     pnlSettings->setFixedWidth(btHelp->geometry().right() + 5);
     lblAd->setText(QString::fromLatin1(kSlogan));
-    // The statistics window is not part of every build; its commands wait for it.
-    btStats->setEnabled(bool(ShowStatisticsWindow));
-    acTrayStats->setEnabled(bool(ShowStatisticsWindow));
     QMainWindow::showEvent(event);
 }
 

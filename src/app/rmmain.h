@@ -47,7 +47,6 @@ public:
     // Each shows its window modally and returns when it closes.
     std::function<void()> ShowGeneralSettingsWindow;
     std::function<void()> ShowSpamSettingsWindow;
-    std::function<void()> ShowStatisticsWindow;
     // Ends the program (the start-up code quits the event loop). Closing the
     // main window and the tray's Exit call it; unset, nothing more happens,
     // which is what tests of a window need.
