@@ -6,7 +6,7 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
-#include "settings/general.h"
+#include "settings/ui/general.h"
 #include "settings/settings_store.h"
 
 #include <QApplication>

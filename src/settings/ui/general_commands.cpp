@@ -1,6 +1,6 @@
 // TfrmGeneral: the commands besides OK and Cancel.
 
-#include "settings/general.h"
+#include "settings/ui/general.h"
 
 #include "platform/bytes.h"
 #include "platform/prompts.h"
