@@ -12,7 +12,7 @@ PREFIX ?= /usr/local
 DEB_PACKAGES = cmake g++ make pkg-config ccache \
   qt6-base-dev qt6-charts-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev \
   libgtest-dev libgmock-dev \
-  dovecot-pop3d dnsmasq-base \
+  dovecot-pop3d dnsmasq-base openssl \
   xvfb xauth fonts-dejavu-core poppler-utils \
   dpkg-dev
 

@@ -52,6 +52,7 @@ TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidg
     trayIcon = new TTrayIcon(this, trayMenu, this);
     trayIcon->OnPopup = [this] { playAlarmSound(false); };
     wirePopEvents();
+    connect(&m_keptSessionTimer, &QTimer::timeout, this, &TfrmMain::endKeptSession);
     TimerPool1.OnAllTriggers = [this](TimerPool::Handle handle) { TimerPoolAllTriggers(handle); };
     qApp->installEventFilter(this);
 }
@@ -408,6 +409,7 @@ void TfrmMain::btGeneralClick()
     playAlarmSound(false);
     if (ShowGeneralSettingsWindow)
         ShowGeneralSettingsWindow();
+    followAccountChanges();
     UpdateAutomaticCaptions(m_general.general.Automatic, m_general.general.Minutes);
     currentMailbox = m_general.servers.Which;
     minutesLeft = m_general.general.Minutes;

@@ -23,6 +23,7 @@
 #include "stats/activity_log.h"
 
 #include <QMainWindow>
+#include <QTimer>
 #include <functional>
 #include <vector>
 
@@ -143,6 +144,17 @@ public:
     // --- deletion run ---
     void DeleteMessages();
 
+    // --- the POP3 session (secure_session.cpp) ---
+    // A session kept open after a listing for the deletion run that follows
+    // is ended (QUIT) after this many seconds without use.
+    int keptSessionSeconds = 60;
+    // Ends a session kept open after a listing, unless a run is using it.
+    void endKeptSession();
+    // The question about a certificate that does not verify; Yes stores its
+    // fingerprint for the mailbox in use. Never asked in a hidden automatic
+    // check: the session stops with its error in the activity log instead.
+    bool trustCertificate(const TCertificateProblem &problem);
+
     // --- automatic mode ---
     void UpdateAutomaticCaptions(bool automatic, int minutes);
     void UpdateTrayIcons(bool automatic);
@@ -163,6 +175,7 @@ public:
 protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -194,6 +207,13 @@ private:
     void handleUpdateError(const ETidewellError &error);
     void closeQuietly();
     void showRemoteError(const ETidewellError &error);
+    // After a listing: a session left open waits at most keptSessionSeconds.
+    void watchKeptSession();
+    // After the general settings window: a kept session whose account was
+    // changed there is ended, and the client takes the new password and
+    // security when the server and user name stayed the same.
+    void followAccountChanges();
+    bool runInProgress() const;
 
     // POP3 client events
     void msRemotePOP1Open();
@@ -211,6 +231,8 @@ private:
     TfrmSplash *m_splash = nullptr;
     TfrmRetrieving *m_progress = nullptr;
     bool m_firstLoad = true;
+    int m_loadedMailbox = 0;  // the mailbox whose account the POP3 client holds
+    QTimer m_keptSessionTimer;
 
     // deletion run bookkeeping: blocks wait until the server has confirmed
     std::vector<int> m_deletedRows;  // DELE accepted, in order

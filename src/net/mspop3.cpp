@@ -101,7 +101,12 @@ void TmsCustomPOP::Login()
     try {
         ResetState();
         Connect();
-        requireOk(ReadLine()); // the greeting
+        m_capabilities.clear();
+        m_sessionEncrypted = false;
+        secureFromStart();
+        readGreeting();
+        negotiateStartTls();
+        m_sessionEncrypted = IsEncrypted();
         requireOk(command("USER " + UserName));
         requireOk(command("PASS " + Password));
         Stat();

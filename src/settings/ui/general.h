@@ -58,6 +58,8 @@ public:
     std::array<QLineEdit *, kMailboxCount> edServe{}, edName{}, edPass{};
     std::array<QRadioButton *, kMailboxCount> rb{};
     std::array<QCheckBox *, kMailboxCount> cb{};
+    // The mailbox's security: "Automatic", "TLS", "STARTTLS", "None" (Security<n>).
+    std::array<QComboBox *, kMailboxCount> cmbSecurity{};
     QComboBox *RASComboBox;
     QRadioButton *rbManual, *rbAuto;
     QWidget *pnlManual, *pnlAuto, *pnlSound;
