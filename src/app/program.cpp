@@ -12,6 +12,7 @@
 #include "platform/ui/desktop_services.h"
 #include "settings/ui/general.h"
 #include "settings/general_model.h"
+#include "settings/settings_store.h"
 #include "settings/ui/optsmain.h"
 #include "settings/spam_model.h"
 
@@ -56,6 +57,8 @@ int runProgram(int argc, char **argv)
 
     if (!prepareProgramFolder(":/data"))
         Prompts::current().error("Unable to create the program folder " + programFolder() + ".");
+    for (const std::string &text : unreadableSettingsFiles())
+        Prompts::current().error(text);
 
     auto *splash = new TfrmSplash;
     splash->show();

@@ -41,6 +41,12 @@ using TmsProgressEvent = std::function<void(QObject *Sender, int Perc, int Trans
 // Msg may be changed by the handler; the raised error then carries the new text.
 using TmsErrorEvent = std::function<void(QObject *Sender, std::string &Msg)>;
 
+// What one data block may hold and how long it may take in all.
+struct TDataBlockLimits {
+    long long MaxBytes = 256LL << 20;
+    int MaxSeconds = 0; // 0: only the time-out between received chunks
+};
+
 class TagSocket : public QObject {
     Q_OBJECT
 public:
@@ -102,14 +108,19 @@ public:
     // returns ReplyCode of it, or -1 (LastReply empty) when the peer closed
     // before a line was complete. Bytes after the line feed stay for the next
     // read. A line longer than MaxReplyLine bytes closes the connection and
-    // raises ESocketError (57030). Also raises as SendLine does.
+    // raises ESocketError (57030). The time-out runs once until the line
+    // starts and once more for the whole line, so a line trickling in a byte
+    // at a time still ends with the time-out. Also raises as SendLine does.
     int ReadLine();
     // Appends a data block up to and including its terminating dot line to
     // Stream, exactly as sent (dot-stuffing kept). ExpectedSize (or -1) drives
     // the progress percentages. Nothing after the dot line is taken from the
     // connection. A peer that closes before the block is complete raises
-    // ESocketError (57031) instead of waiting for the time-out.
-    void ReadData(std::string &Stream, int ExpectedSize);
+    // ESocketError (57031) instead of waiting for the time-out. Each received
+    // chunk restarts the time-out; beyond that the block must keep within
+    // Limits: past MaxBytes it closes and raises ESocketError (57032), past
+    // MaxSeconds in all it ends with the time-out error.
+    void ReadData(std::string &Stream, int ExpectedSize, const TDataBlockLimits &Limits = {});
     // Appends received bytes to Stream until the peer closes, or until Count
     // bytes have arrived when Count >= 0. Fires OnClosed when complete.
     void ReadToEnd(std::string &Stream, int Count);
@@ -128,6 +139,11 @@ public:
     void ReportError(int Code);
 
     static constexpr int MaxReplyLine = 65536;
+
+    // The progress percentage of Position in Total, rounded to the nearest
+    // integer with halves to even, and never beyond 0..100 (a block may
+    // arrive larger than announced).
+    static int ProgressPercent(long long Position, long long Total);
 
     // --- TLS (agsocket_tls.cpp) -----------------------------------------------
     // The certificate is verified against the system's trusted certificates

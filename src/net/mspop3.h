@@ -20,6 +20,7 @@
 #include "net/agsocket.h"
 #include "net/msmsgcls.h"
 #include "net/pop3_capabilities.h"
+#include "net/pop3_limits.h"
 
 #include <functional>
 #include <string>
@@ -129,8 +130,13 @@ protected:
     // reply leaves UID empty), with WithInfo its size (LIST) and header block
     // (TOP n 1, cut at the body).
     void ReadInfo(int Index, TmsRemoteInfoItem &Item, bool WithUID, bool WithInfo);
-    // The size in a LIST reply; 0 when it cannot be read.
-    int sizeFromListReply() const;
+    // The size in the LIST reply for message Index; 0 when it cannot be read.
+    // A reply that names another message raises ETidewellError.
+    int sizeFromListReply(int Index) const;
+    // What the reply to TOP n 1, and to RETR of a message listed with
+    // ListedSize bytes, may hold and take (see pop3_limits.h).
+    TDataBlockLimits headerBlockLimits() const;
+    TDataBlockLimits messageLimits(int ListedSize) const;
 
 private:
     // The login steps before USER (mspop3_security.cpp).
@@ -157,6 +163,9 @@ public:
     // When true, UpdateInfo leaves the connection logged in for the next
     // TransferData.
     bool StayConnected = false;
+    // The most messages UpdateInfo lists; a larger STAT count ends the
+    // listing there with an error (pop3_limits.h gives the reason).
+    int MaxListedMessages = pop3::kMaxListedMessages;
 
     TNotifyEvent OnUpdatingInfo, OnInfoUpdated, OnTransferringData, OnDataTransfered;
     // Fired after item Num has been added to RemoteInfo.
@@ -173,6 +182,8 @@ public:
     // Logs in if needed, then LIST n and TOP n 1 for every message of STAT,
     // filling RemoteInfo in order; quits unless StayConnected. The items read
     // before an error stay in the list; the caller closes the connection.
+    // A STAT count above MaxListedMessages is listed up to there and then
+    // raises ETidewellError saying how many messages were left out.
     void UpdateInfo();
     // Logs in if needed, retrieves then deletes the flagged messages that
     // VerifyMessage confirms, and quits (the server removes the deleted ones

@@ -70,7 +70,7 @@ void TmsCustomPOP::ReadCapabilities()
     if (command("CAPA") != 1)
         return; // a server without CAPA lists nothing
     std::string block;
-    ReadData(block, -1);
+    ReadData(block, -1, headerBlockLimits()); // a capability list is far smaller still
     m_capabilities = TPop3Capabilities::fromCapaBlock(block);
 }
 

@@ -349,4 +349,13 @@ void saveAsciiRange(int range)
     ini.writeInteger(kAsciiSection, kRangeKey, range);
 }
 
+std::vector<std::string> unreadableSettingsFiles()
+{
+    std::vector<std::string> texts;
+    for (const std::string &text : {Registry().readError(), IniFile(iniPath()).readError()})
+        if (!text.empty())
+            texts.push_back(text);
+    return texts;
+}
+
 } // namespace tw

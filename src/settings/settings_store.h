@@ -20,6 +20,12 @@
 
 namespace tw {
 
+// The texts to show for settings files that exist but cannot be read
+// (registry.ini, tidewell.ini); empty when both could be read or are absent.
+// Such a file reads as defaults and every write to it fails, so the user must
+// hear of it before changing anything.
+std::vector<std::string> unreadableSettingsFiles();
+
 // Section General (all values but Points) and the log naming mode.
 GeneralSettings readGeneralSettings();
 LogNaming readLogNaming();

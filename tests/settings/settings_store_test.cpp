@@ -1,3 +1,4 @@
+#include "fixtures/file_faults.h"
 #include "fixtures/temp_home.h"
 #include "platform/registry.h"
 #include "platform/store_error.h"
@@ -298,6 +299,27 @@ TEST(SettingsStore, PasswordMarkerAndOneTimeWarning)
         EXPECT_EQ(warnings, 0);
         EXPECT_EQ(stored(kServerKey, "Version161"), "161");
     }
+}
+
+TEST(SettingsStore, UnreadableSettingsFilesAreNamedAndKeptWhole)
+{
+    test::TempHome home;
+    EXPECT_TRUE(unreadableSettingsFiles().empty()); // absent files are no fault
+    saveAsciiRange(40);
+    saveAutomatic(true);
+    const std::string registryBefore = home.read("registry.ini");
+    const std::string iniBefore = home.read("tidewell.ini");
+    {
+        test::WithoutReadAccess locked({home.file("registry.ini"), home.file("tidewell.ini")});
+        const std::vector<std::string> texts = unreadableSettingsFiles();
+        ASSERT_EQ(texts.size(), 2u);
+        EXPECT_NE(texts[0].find("Cannot read the settings file " + home.file("registry.ini")), std::string::npos);
+        EXPECT_NE(texts[1].find("Cannot read the settings file " + home.file("tidewell.ini")), std::string::npos);
+        EXPECT_THROW(saveAutomatic(false), EStoreError);
+        EXPECT_THROW(saveAsciiRange(10), EStoreError);
+    }
+    EXPECT_EQ(home.read("registry.ini"), registryBefore);
+    EXPECT_EQ(home.read("tidewell.ini"), iniBefore);
 }
 
 TEST(SettingsStore, MailboxSecurityAndTrustedCertificateReadAsTheProgramUsesThem)
