@@ -201,6 +201,11 @@ void TfrmMain::wirePopEvents()
     msRemotePOP1.OnCertificateUntrusted = [this](QObject *, const TCertificateProblem &problem) {
         return trustCertificate(problem);
     };
+    msRemotePOP1.OnRetrieving = [this](QObject *, int n) { msRemotePOP1Retrieving(n); };
+    msRemotePOP1.OnRetrieved = [this](QObject *, int n) { msRemotePOP1Retrieved(n); };
+    msRemotePOP1.OnUserMessageSave = [this](QObject *, int n, const std::string &contents) {
+        msRemotePOP1UserMessageSave(n, contents);
+    };
 }
 
 void TfrmMain::msRemotePOP1Open()

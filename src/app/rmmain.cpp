@@ -12,6 +12,7 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "settings/settings_store.h"
+#include "stats/ui/chartmain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,8 +24,11 @@
 #include <QMenu>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tw {
 
@@ -427,8 +431,10 @@ void TfrmMain::btSpamSetupClick()
 
 void TfrmMain::btStatsClick()
 {
-    if (ShowStatisticsWindow)
-        ShowStatisticsWindow();
+    // Over the window in front (the general settings may have asked), or
+    // on its own while the program lives in the tray.
+    QWidget *front = QApplication::activeModalWidget();
+    showStatisticsLauncher(front ? front : (isVisible() ? this : nullptr));
 }
 
 void TfrmMain::Viewlogfile1Click()
@@ -497,13 +503,28 @@ void TfrmMain::showEvent(QShowEvent *event)
     pnlSettings->adjustSize();
     pnlSettings->setFixedWidth(btHelp->geometry().right() + 5);
     lblAd->setText(QString::fromLatin1(kSlogan));
-    // The statistics window is not part of every build; its commands wait for it.
-    btStats->setEnabled(bool(ShowStatisticsWindow));
-    acTrayStats->setEnabled(bool(ShowStatisticsWindow));
     QMainWindow::showEvent(event);
 }
 
 void TfrmMain::resizeEvent(QResizeEvent *event) { QMainWindow::resizeEvent(event); }
+
+void TfrmMain::keepOnScreen()
+{
+    // A placement saved on a larger screen, or at a smaller scale factor,
+    // must not leave the window or its buttons out of reach.
+    const QScreen *screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen)
+        screen = this->screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    QRect frame = geometry();
+    frame.setWidth(std::min(frame.width(), available.width()));
+    frame.setHeight(std::min(frame.height(), available.height()));
+    frame.moveLeft(std::clamp(frame.left(), available.left(), available.right() + 1 - frame.width()));
+    frame.moveTop(std::clamp(frame.top(), available.top(), available.bottom() + 1 - frame.height()));
+    setGeometry(frame);
+}
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {

@@ -15,6 +15,7 @@
 #include "classify/unknown_domains.h"
 #include "classify/waiting_messages.h"
 #include "net/agRasCmp.h"
+#include "net/msmsg.h"
 #include "net/msmx.h"
 #include "net/mspop3.h"
 #include "settings/Encryp.h"
@@ -52,7 +53,6 @@ public:
     // Each shows its window modally and returns when it closes.
     std::function<void()> ShowGeneralSettingsWindow;
     std::function<void()> ShowSpamSettingsWindow;
-    std::function<void()> ShowStatisticsWindow;
     // Ends the program (the start-up code quits the event loop). Closing the
     // main window and the tray's Exit call it; unset, nothing more happens,
     // which is what tests of a window need.
@@ -71,12 +71,14 @@ public:
     QLabel *StatusPanel1, *StatusPanel2;
     QMenu *trayMenu;
     QMenu *PopupMenu1;  // the message list's right-button menu
-    QAction *AddtoSPAMlist1, *Addselectedsendersdomaintospamlist1, *AddtoExceptions1;
+    QAction *Why1, *AddtoSPAMlist1, *Addselectedsendersdomaintospamlist1, *AddtoExceptions1, *ViewHeader1,
+        *ViewMessages1;
     QAction *acTrayCheck, *acTrayLaunch, *acTrayMain, *acTraySpam, *acTrayGeneral, *acTrayViewLog, *acTrayStats,
         *acTrayEnable, *acTrayDisable, *acTrayHelp, *acTrayAbout, *acTrayExit;
 
     // --- owned parts ---
     TmsRemotePOP msRemotePOP1;
+    TmsMessage msMessage1;  // the message last downloaded for viewing
     TagRas agRas1;
     TmsMXResolver MXResolver;
     TKeyedEncryption cipher;
@@ -138,6 +140,15 @@ public:
     void AddtoExceptions1Click();
     void Show1Click();
 
+    // --- message inspection ---
+    // The header blocks of the selected rows as the listing fetched them.
+    void ViewHeader1Click();
+    // Downloads the first selected message (asking first when it is larger
+    // than 50000 bytes) into msg_<row>.eml and shows its decoded body.
+    void ViewMessages1Click();
+    // The explanation of the first selected row's mark; marks stay as they are.
+    void Why1Click();
+
     // --- check-mail run ---
     // Loads mailbox N into the POP3 client (the one-time password warning included).
     void GetRemotePOPSettings(int n);
@@ -167,6 +178,9 @@ public:
     void playAlarmSound(bool start);
     // Removes the saved message files msg_0.eml .. msg_100.eml.
     void CleanUpEMLFiles();
+
+    // Moves and shrinks the window as far as needed to lie on its screen.
+    void keepOnScreen();
 
     // Classifies row Index (every row when negative) as the check does.
     void classify(int index);
@@ -224,6 +238,11 @@ private:
     void msRemotePOP1InfoUpdated();
     void msRemotePOP1Deleting(int index);
     void msRemotePOP1Error(std::string &message);
+    void msRemotePOP1Retrieving(int index);
+    void msRemotePOP1Retrieved(int index);
+    void msRemotePOP1UserMessageSave(int index, const std::string &contents);
+    // Retrieves message K into its file; false after an error (reported).
+    bool downloadMessage(int k, const std::vector<int> &selected);
 
     GeneralSettingsModel &m_general;
     SpamSettingsModel &m_spam;

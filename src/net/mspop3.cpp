@@ -274,6 +274,11 @@ void TmsRemotePOP::SaveMessage(int Num, const std::string &Contents)
         OnUserMessageSave(this, Num, Contents);
         return;
     }
+    WriteMessageFile(Num, Contents);
+}
+
+void TmsRemotePOP::WriteMessageFile(int Num, const std::string &Contents) const
+{
     const std::string path = m_messageDirectory + "msg_" + std::to_string(Num) + ".eml";
     QSaveFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly) || file.write(Contents.data(), qint64(Contents.size())) != qint64(Contents.size()) ||

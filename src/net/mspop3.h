@@ -192,6 +192,9 @@ public:
     // "msg_" + Num + ".eml" (written whole or not at all; ETidewellError when
     // it cannot be written).
     void SaveMessage(int Num, const std::string &Contents) override;
+    // Writes Contents to MessageDirectory + "msg_" + Num + ".eml", whole or
+    // not at all; ETidewellError when it cannot be written.
+    void WriteMessageFile(int Num, const std::string &Contents) const;
 
 private:
     std::string m_messageDirectory;

@@ -222,6 +222,16 @@ MessageListColumns readMessageListColumns()
     return columns;
 }
 
+std::array<bool, 5> storedMessageListColumns()
+{
+    std::array<bool, 5> stored{};
+    const Registry registry;
+    for (size_t i = 0; i < stored.size(); ++i)
+        stored[i] = registry.readString(Hive::CurrentUser, sectionKey(kColumnSection), numbered("col", int(i) + 1))
+                        .has_value();
+    return stored;
+}
+
 void saveMessageListColumns(const MessageListColumns &columns)
 {
     Registry registry;

@@ -73,6 +73,8 @@ inline constexpr const char *kPasswordsLostWarning =
 
 // Section Column: the main list's five column widths.
 MessageListColumns readMessageListColumns();
+// Which of the five widths are stored (false: the default is in use).
+std::array<bool, 5> storedMessageListColumns();
 void saveMessageListColumns(const MessageListColumns &columns);
 
 // A rule grid's six stored widths (-1 where nothing is stored).

@@ -131,6 +131,9 @@ private:
 
     bool createLogFolder();
     void focusMailboxField(QLineEdit *field);
+    void focusFirstEmptyMailboxField();
+    // The header rule of a new installation, once mailbox 1's user name has been saved.
+    void addFirstRunRuleOnce();
 
     GeneralSettingsModel &m_model;
     SpamSettingsModel &m_spam;
