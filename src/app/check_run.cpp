@@ -257,8 +257,9 @@ void TfrmMain::msRemotePOP1NextInfoUpdated(int index)
 void TfrmMain::msRemotePOP1InfoUpdated()
 {
     hideProgress();
+    m_listedUnencrypted = !msRemotePOP1.SessionEncrypted();
     setStatus(std::to_string(messages.count()) + " msg(s) for " + msRemotePOP1.UserName + " on " +
-              msRemotePOP1.Server + (msRemotePOP1.SessionEncrypted() ? "" : " (not encrypted)"));
+              msRemotePOP1.Server + (m_listedUnencrypted ? kUnencryptedNote : ""));
     classify(-1);
     enableAllButtons();
 }

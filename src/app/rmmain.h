@@ -39,6 +39,10 @@ namespace tw {
 class TfrmRetrieving;
 class TfrmSplash;
 
+// Added to the status line while the messages listed came over an
+// unencrypted connection.
+inline constexpr const char *kUnencryptedNote = "  (not encrypted)";
+
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -249,6 +253,7 @@ private:
     TfrmRetrieving *m_progress = nullptr;
     bool m_firstLoad = true;
     int m_loadedMailbox = 0;  // the mailbox whose account the POP3 client holds
+    bool m_listedUnencrypted = false;  // the last listing came over an unencrypted session
     QTimer m_keptSessionTimer;
 
     // deletion run bookkeeping: blocks wait until the server has confirmed
