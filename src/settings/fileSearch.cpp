@@ -187,8 +187,9 @@ void TfrmFileSearch::lblFileNameClick()
 
 void TfrmFileSearch::IteratorActivate()
 {
+    // Additions are painted together once per pass of the event loop, so
+    // thousands of found files never repaint the list one by one.
     ListBox->clear();
-    ListBox->setUpdatesEnabled(false);
     m_count = 0;
     UpdateButtons();
     Animate1->setRange(0, 0); // busy
@@ -216,7 +217,6 @@ void TfrmFileSearch::IteratorAddFile(const std::string &fileName)
 void TfrmFileSearch::IteratorTerminate()
 {
     m_searching = false;
-    ListBox->setUpdatesEnabled(true);
     UpdateButtons();
     Animate1->setRange(0, 1);
     StatusBar1->showMessage(QStringLiteral("Files found: %1").arg(m_count));
