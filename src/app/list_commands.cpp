@@ -4,7 +4,7 @@
 #include "app/rmmain.h"
 
 #include "classify/list_command_rules.h"
-#include "classify/qDelete.h"
+#include "classify/ui/qDelete.h"
 #include "platform/prompts.h"
 
 #include <QAction>

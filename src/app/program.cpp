@@ -8,9 +8,10 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/singleinstance.h"
-#include "settings/general.h"
+#include "platform/ui/desktop_services.h"
+#include "settings/ui/general.h"
 #include "settings/general_model.h"
-#include "settings/optsmain.h"
+#include "settings/ui/optsmain.h"
 #include "settings/spam_model.h"
 
 #include <QApplication>
@@ -34,6 +35,7 @@ int runProgram(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Tidewell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tidewell"));
     QApplication::setQuitOnLastWindowClosed(false); // hidden in the tray is still running
+    registerDesktopServices();
 
     loadResources();
 

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTextBrowser>
@@ -141,6 +142,8 @@ TfrmVersionCheck::TfrmVersionCheck(QWidget *parent) : QDialog(parent)
 void TfrmVersionCheck::showEvent(QShowEvent *event)
 {
     FormShow();
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     QDialog::showEvent(event);
 }
 

@@ -1,64 +1,41 @@
 #include "platform/prompts.h"
 
-#include "platform/bytes.h"
+#include "platform/service_slot.h"
 
-#include <QApplication>
-#include <QInputDialog>
-#include <QMessageBox>
+#include <cstdio>
 
 namespace tw {
 
-static Prompts *&installed()
+static ServiceSlot<Prompts> &slot()
 {
-    static Prompts *replacement = nullptr;
-    return replacement;
+    static ConsolePrompts console;
+    static ServiceSlot<Prompts> instance(console);
+    return instance;
 }
 
-Prompts &Prompts::current()
+Prompts &Prompts::current() { return slot().current(); }
+void Prompts::install(Prompts *replacement) { slot().install(replacement); }
+void Prompts::setDesktop(Prompts *desktop) { slot().setDesktop(desktop); }
+
+static void tell(const char *kind, const std::string &text)
 {
-    static WidgetPrompts real;
-    return installed() ? *installed() : real;
+    std::fprintf(stderr, "Tidewell: %s: %s\n", kind, text.c_str());
 }
 
-void Prompts::install(Prompts *replacement) { installed() = replacement; }
+void ConsolePrompts::error(const std::string &text) { tell("error", text); }
+void ConsolePrompts::warning(const std::string &text) { tell("warning", text); }
+void ConsolePrompts::information(const std::string &text) { tell("information", text); }
 
-static QWidget *promptParent() { return QApplication::activeWindow(); }
-
-static QString appTitle()
+bool ConsolePrompts::yesNo(const std::string &text)
 {
-    const QString name = QApplication::applicationDisplayName();
-    return name.isEmpty() ? QStringLiteral("Tidewell") : name;
+    tell("question answered No", text);
+    return false;
 }
 
-void WidgetPrompts::error(const std::string &text)
+bool ConsolePrompts::inputText(const std::string &caption, const std::string &prompt, std::string &)
 {
-    QMessageBox::critical(promptParent(), appTitle(), toDisplay(text));
-}
-
-void WidgetPrompts::warning(const std::string &text)
-{
-    QMessageBox::warning(promptParent(), appTitle(), toDisplay(text));
-}
-
-void WidgetPrompts::information(const std::string &text)
-{
-    QMessageBox::information(promptParent(), appTitle(), toDisplay(text));
-}
-
-bool WidgetPrompts::yesNo(const std::string &text)
-{
-    return QMessageBox::question(promptParent(), appTitle(), toDisplay(text), QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
-}
-
-bool WidgetPrompts::inputText(const std::string &caption, const std::string &prompt, std::string &value)
-{
-    bool ok = false;
-    const QString typed = QInputDialog::getText(promptParent(), toDisplay(caption), toDisplay(prompt),
-                                                QLineEdit::Normal, toDisplay(value), &ok);
-    if (ok)
-        value = fromDisplay(typed);
-    return ok;
+    tell("input cancelled", caption + " / " + prompt);
+    return false;
 }
 
 bool ScriptedPrompts::yesNo(const std::string &text)

@@ -1,7 +1,9 @@
 #pragma once
 // Every message box, question and input box of the program goes through
 // Prompts, so that tests can read what the user would have been told and
-// answer from a script. The real implementation shows QMessageBox/QInputDialog.
+// answer from a script. The desktop implementation (QMessageBox/QInputDialog)
+// lives in platform/ui and is registered by the program at start-up; until
+// then, and in programs without windows, ConsolePrompts answers.
 
 #include <deque>
 #include <memory>
@@ -22,14 +24,18 @@ public:
     // True when confirmed; Value holds the initial text on entry, the typed text on exit.
     virtual bool inputText(const std::string &caption, const std::string &prompt, std::string &value) = 0;
 
-    // The instance the program uses; the real one unless a test installed another.
+    // The instance the program uses: a test's double, else the desktop's, else the console's.
     static Prompts &current();
-    // Installs Replacement (nullptr restores the real one). Not owned.
+    // Installs a test's Replacement (nullptr removes it). Not owned.
     static void install(Prompts *replacement);
+    // Registers the desktop implementation (nullptr removes it). Not owned.
+    static void setDesktop(Prompts *desktop);
 };
 
-// The widget-based implementation.
-class WidgetPrompts : public Prompts {
+// Without windows: every text goes to standard error as "Tidewell: kind: text";
+// questions and input boxes are answered No / cancel, so nothing is ever done
+// that a user did not confirm.
+class ConsolePrompts : public Prompts {
 public:
     void error(const std::string &text) override;
     void warning(const std::string &text) override;

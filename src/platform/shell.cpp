@@ -1,46 +1,47 @@
 #include "platform/shell.h"
 
-#include <QDesktopServices>
+#include "platform/service_slot.h"
+
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
 
 namespace tw {
 
-static Shell *&installed()
+static ServiceSlot<Shell> &slot()
 {
-    static Shell *replacement = nullptr;
-    return replacement;
+    static ProcessShell process;
+    static ServiceSlot<Shell> instance(process);
+    return instance;
 }
 
-Shell &Shell::current()
+Shell &Shell::current() { return slot().current(); }
+void Shell::install(Shell *replacement) { slot().install(replacement); }
+void Shell::setDesktop(Shell *desktop) { slot().setDesktop(desktop); }
+
+QStringList toArgumentList(const std::vector<std::string> &arguments)
 {
-    static DesktopShell real;
-    return installed() ? *installed() : real;
+    QStringList list;
+    for (const std::string &a : arguments)
+        list << QString::fromLocal8Bit(a.c_str());
+    return list;
 }
 
-void Shell::install(Shell *replacement) { installed() = replacement; }
-
-bool DesktopShell::openDocument(const std::string &path)
+bool ProcessShell::openDocument(const std::string &path)
 {
     const QString file = QString::fromLocal8Bit(path.c_str());
-    if (!QFileInfo::exists(file))
-        return false;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    return QFileInfo::exists(file) && QProcess::QProcess::startDetached(QStringLiteral("xdg-open"), {file});
 }
 
-bool DesktopShell::openUrl(const std::string &url)
+bool ProcessShell::openUrl(const std::string &url)
 {
     const QUrl parsed(QString::fromLocal8Bit(url.c_str()));
-    return parsed.isValid() && QDesktopServices::openUrl(parsed);
+    return parsed.isValid() && QProcess::QProcess::startDetached(QStringLiteral("xdg-open"), {parsed.toString()});
 }
 
-bool DesktopShell::startProgram(const std::string &program, const std::vector<std::string> &arguments)
+bool ProcessShell::startProgram(const std::string &program, const std::vector<std::string> &arguments)
 {
-    QStringList args;
-    for (const std::string &a : arguments)
-        args << QString::fromLocal8Bit(a.c_str());
-    return QProcess::startDetached(QString::fromLocal8Bit(program.c_str()), args);
+    return QProcess::startDetached(QString::fromLocal8Bit(program.c_str()), toArgumentList(arguments));
 }
 
 bool RecordingShell::openDocument(const std::string &path)

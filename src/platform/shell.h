@@ -1,7 +1,10 @@
 #pragma once
 // Shell services: open a document or an address with the desktop's handler,
 // start a program with an argument list (never through a shell command line).
-// Tests install a recording double.
+// Tests install a recording double; the desktop implementation
+// (QDesktopServices) lives in platform/ui and is registered at start-up.
+
+#include <QStringList>
 
 #include <string>
 #include <vector>
@@ -17,10 +20,16 @@ public:
     virtual bool startProgram(const std::string &program, const std::vector<std::string> &arguments) = 0;
 
     static Shell &current();
-    static void install(Shell *replacement); // nullptr restores the real one; not owned
+    static void install(Shell *replacement); // a test's double; nullptr removes it; not owned
+    static void setDesktop(Shell *desktop);  // the desktop's shell; nullptr removes it; not owned
 };
 
-class DesktopShell : public Shell {
+// Arguments as the process starter takes them (local 8-bit encoding).
+QStringList toArgumentList(const std::vector<std::string> &arguments);
+
+// Without a desktop session: documents and addresses are handed to
+// xdg-open, programs are started directly; both with argument lists.
+class ProcessShell : public Shell {
 public:
     bool openDocument(const std::string &path) override;
     bool openUrl(const std::string &url) override;

@@ -1,58 +1,19 @@
 #include "platform/sound.h"
 
-#include <QApplication>
-#include <QFileInfo>
-#include <QSoundEffect>
-#include <QUrl>
+#include "platform/service_slot.h"
 
 namespace tw {
 
-static Sound *&installed()
+static ServiceSlot<Sound> &slot()
 {
-    static Sound *replacement = nullptr;
-    return replacement;
+    static SilentSound silent;
+    static ServiceSlot<Sound> instance(silent);
+    return instance;
 }
 
-Sound &Sound::current()
-{
-    static QtSound real;
-    return installed() ? *installed() : real;
-}
-
-void Sound::install(Sound *replacement) { installed() = replacement; }
-
-QtSound::QtSound() = default;
-QtSound::~QtSound() = default;
-
-bool QtSound::play(const std::string &file, bool loop)
-{
-    const QString name = QString::fromLocal8Bit(file.c_str());
-    QUrl source;
-    if (name.startsWith(QLatin1Char(':')))
-        source = QUrl(QStringLiteral("qrc") + name);
-    else if (QFileInfo::exists(name))
-        source = QUrl::fromLocalFile(name);
-    else
-        return false;
-    // Created on first use: the audio back end is only touched when a sound plays.
-    if (!m_effect)
-        m_effect = std::make_unique<QSoundEffect>();
-    m_effect->stop();
-    m_effect->setSource(source);
-    m_effect->setLoopCount(loop ? QSoundEffect::Infinite : 1);
-    m_effect->play();
-    return true;
-}
-
-void QtSound::stop()
-{
-    if (m_effect)
-        m_effect->stop();
-}
-
-bool QtSound::playing() const { return m_effect && m_effect->isPlaying(); }
-
-void QtSound::beep() { QApplication::beep(); }
+Sound &Sound::current() { return slot().current(); }
+void Sound::install(Sound *replacement) { slot().install(replacement); }
+void Sound::setDesktop(Sound *desktop) { slot().setDesktop(desktop); }
 
 bool RecordingSound::play(const std::string &file, bool loop)
 {

@@ -1,12 +1,10 @@
 #pragma once
 // Sound: play a wave file once or in a loop, stop it, the exclamation beep.
-// Tests install a recording double.
+// Tests install a recording double; the desktop implementation (Qt Multimedia)
+// lives in platform/ui and is registered by the program at start-up.
 
-#include <memory>
 #include <string>
 #include <vector>
-
-class QSoundEffect;
 
 namespace tw {
 
@@ -20,20 +18,17 @@ public:
     virtual void beep() = 0;
 
     static Sound &current();
-    static void install(Sound *replacement); // nullptr restores the real one; not owned
+    static void install(Sound *replacement); // a test's double; nullptr removes it; not owned
+    static void setDesktop(Sound *desktop);  // the desktop's player; nullptr removes it; not owned
 };
 
-class QtSound : public Sound {
+// Without a desktop: nothing can be played, and every call says so.
+class SilentSound : public Sound {
 public:
-    QtSound();
-    ~QtSound() override;
-    bool play(const std::string &file, bool loop) override;
-    void stop() override;
-    bool playing() const override;
-    void beep() override;
-
-private:
-    std::unique_ptr<QSoundEffect> m_effect;
+    bool play(const std::string &, bool) override { return false; }
+    void stop() override {}
+    bool playing() const override { return false; }
+    void beep() override {}
 };
 
 class RecordingSound : public Sound {

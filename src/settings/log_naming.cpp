@@ -1,6 +1,7 @@
 #include "settings/log_naming.h"
 
 #include "platform/clock_locale.h"
+#include "platform/text_file.h"
 
 #include <cstdio>
 
@@ -19,6 +20,14 @@ std::string applyLogNaming(const std::string &path, LogNaming naming, TDateTime 
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     return folder + name;
+}
+
+bool prepareLogFolder(const std::string &path)
+{
+    if (path.empty())
+        return true;
+    const std::string folder = folderOf(path);
+    return !folder.empty() && makeFolders(folder);
 }
 
 } // namespace tw

@@ -15,4 +15,9 @@ namespace tw {
 // Path (everything up to and including its last '/') is kept.
 std::string applyLogNaming(const std::string &path, LogNaming naming, TDateTime now);
 
+// Creates the folder of the log file Path when missing. True when there is
+// nothing to log (Path empty) or the folder exists afterwards; false for a
+// path without a folder or a folder that cannot be made.
+bool prepareLogFolder(const std::string &path);
+
 } // namespace tw

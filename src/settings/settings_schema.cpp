@@ -13,6 +13,21 @@ const char *sectionOf(RuleGrid grid)
     return "Subject";
 }
 
+RuleGrid ruleGridOf(RuleKind kind)
+{
+    switch (kind) {
+    case RuleKind::Subject:
+        return RuleGrid::Subject;
+    case RuleKind::Header:
+        return RuleGrid::Headers;
+    case RuleKind::Sender:
+        return RuleGrid::Sender;
+    case RuleKind::Exception:
+        return RuleGrid::Exceptions;
+    }
+    return RuleGrid::Subject;
+}
+
 std::array<int, kRuleGridColumns> designWidths(RuleGrid grid)
 {
     switch (grid) {

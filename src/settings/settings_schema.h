@@ -9,6 +9,7 @@
 // The forEachValue functions list each section's values in the order they
 // are written; the store (settings_store.h) reads and writes through them.
 
+#include "classify/rule_files.h"
 #include "classify/spam_test_settings.h"
 
 #include <array>
@@ -117,6 +118,8 @@ enum class RuleGrid { Subject, Headers, Sender, Exceptions };
 inline constexpr int kRuleGridColumns = 6;
 inline constexpr int kKeepDesignWidth = -1;
 const char *sectionOf(RuleGrid grid);
+// The stored grid that holds the column widths of a rule table's grid.
+RuleGrid ruleGridOf(RuleKind kind);
 std::array<int, kRuleGridColumns> designWidths(RuleGrid grid);
 
 // The main window's placement, directly in the main key.

@@ -184,14 +184,8 @@ TEST_F(AutomaticTest, TheAlarmPlaysOnceLoopsOrBeeps)
 TEST_F(AutomaticTest, TheTrayMenuFollowsTheProgramsState)
 {
     FakeTcpServer server;
-    server.sendLine("+OK ready");
-    server.expect("USER ann");
-    server.sendLine("+OK");
-    server.expect("PASS pw");
-    server.sendLine("+OK");
-    server.expect("STAT");
     server.pause(200); // the listing is under way while the server thinks
-    server.sendLine("+OK 0 0"); // one mailbox: the connection stays open
+    scriptLogin(server, "+OK 0 0"); // one mailbox: the connection stays open afterwards
     storeMailbox(1, server.hostAndPort(), "ann", "pw");
     storeGeneral([](GeneralSettings &g) { g.SysTray = true; });
     start();

@@ -3,8 +3,8 @@
 #include "dialog_driver.h"
 #include "fixtures/file_tree.h"
 #include "platform/prompts.h"
-#include "settings/fileSearch.h"
-#include "settings/mailSearch.h"
+#include "settings/ui/fileSearch.h"
+#include "settings/ui/mailSearch.h"
 
 #include <QFile>
 #include <QFileDialog>

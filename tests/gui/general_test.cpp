@@ -7,8 +7,8 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
-#include "settings/general.h"
-#include "settings/mailSearch.h"
+#include "settings/ui/general.h"
+#include "settings/ui/mailSearch.h"
 #include "settings/settings_store.h"
 
 #include <QApplication>

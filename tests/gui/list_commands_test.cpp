@@ -1,5 +1,5 @@
 #include "fixtures/dovecot_server.h"
-#include "classify/qDelete.h"
+#include "classify/ui/qDelete.h"
 #include "dialog_driver.h"
 #include "main_window_fixture.h"
 

@@ -2,23 +2,23 @@
 // their commands, OK and Cancel, the blacklist editor, counters, printing.
 
 #include "app/resources_init.h"
-#include "classify/ascii.h"
-#include "classify/header.h"
-#include "classify/import.h"
-#include "classify/internt.h"
+#include "classify/ui/ascii.h"
+#include "classify/ui/header.h"
+#include "classify/ui/import.h"
+#include "classify/ui/internt.h"
 #include "classify/known_spammers.h"
-#include "classify/optalway.h"
-#include "classify/optfrom.h"
-#include "classify/optsubj.h"
+#include "classify/ui/optalway.h"
+#include "classify/ui/optfrom.h"
+#include "classify/ui/optsubj.h"
 #include "dialog_driver.h"
 #include "fixtures/temp_home.h"
 #include "platform/prompts.h"
 #include "settings/first_run_rule.h"
-#include "settings/optsmain.h"
-#include "settings/rule_grid_view.h"
+#include "settings/ui/optsmain.h"
+#include "settings/ui/rule_grid_view.h"
 #include "settings/settings_store.h"
 
-#include "classify/dialog_parts.h"
+#include "classify/ui/dialog_parts.h"
 
 #include <QCheckBox>
 #include <QHeaderView>

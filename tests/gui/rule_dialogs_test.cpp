@@ -2,18 +2,18 @@
 // sensitivity dialogs, driven through their widgets.
 
 #include "app/resources_init.h"
-#include "classify/ascii.h"
-#include "classify/header.h"
-#include "classify/import.h"
-#include "classify/internt.h"
-#include "classify/optalway.h"
-#include "classify/optfrom.h"
-#include "classify/optsubj.h"
-#include "classify/qDelete.h"
+#include "classify/ui/ascii.h"
+#include "classify/ui/header.h"
+#include "classify/ui/import.h"
+#include "classify/ui/internt.h"
+#include "classify/ui/optalway.h"
+#include "classify/ui/optfrom.h"
+#include "classify/ui/optsubj.h"
+#include "classify/ui/qDelete.h"
 #include "dialog_driver.h"
 #include "platform/prompts.h"
 
-#include "classify/dialog_parts.h"
+#include "classify/ui/dialog_parts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -27,22 +27,6 @@ TEST(Prompts, ScriptedDoubleRecordsAndAnswers)
     EXPECT_EQ(prompts.shown[3], "input: Enter friend's e-mail address / E-mail address [<friend's e-mail>]");
 }
 
-TEST(Shell, RealShellReportsAMissingDocument)
-{
-    DesktopShell shell;
-    EXPECT_FALSE(shell.openDocument("/nonexistent/tidewell.hlp"));
-    RecordingShell recording;
-    EXPECT_TRUE(Shell::current().startProgram("/usr/bin/mailer", {"-a", "b c"}));
-    EXPECT_EQ(recording.calls.at(0), "start: /usr/bin/mailer -a b c");
-}
-
-TEST(Sound, RealSoundRefusesAMissingFile)
-{
-    QtSound sound;
-    EXPECT_FALSE(sound.play("/nonexistent/harptune.wav", true));
-    EXPECT_FALSE(sound.playing());
-}
-
 TEST(SingleInstance, SecondStartAsksTheFirstToShowItself)
 {
     const QString key = QStringLiteral("tidewell-test-%1").arg(QCoreApplication::applicationPid());
@@ -58,4 +42,14 @@ TEST(SingleInstance, SecondStartAsksTheFirstToShowItself)
     guard.start(100); // keeps the wait waking up so its bound is checked
     waitUntil([&] { return asked || clock.elapsed() > 5000; });
     EXPECT_TRUE(asked);
+}
+
+TEST(Prompts, WithoutADesktopQuestionsAreAnsweredNo)
+{
+    // A program without windows must never take silence for consent.
+    EXPECT_FALSE(Prompts::current().yesNo("Delete 3 messages?"));
+    std::string value = "typed";
+    EXPECT_FALSE(Prompts::current().inputText("Caption", "Prompt", value));
+    EXPECT_EQ(value, "typed");
+    EXPECT_FALSE(Sound::current().play("/nonexistent/harptune.wav", false));
 }

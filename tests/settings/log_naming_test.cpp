@@ -1,6 +1,9 @@
 #include "platform/clock_locale.h"
 #include "settings/log_naming.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace tw;
@@ -25,4 +28,18 @@ TEST(LogNaming, MonthlyAndQuarterlyNamesKeepTheFolder)
     };
     for (const auto &c : cases)
         EXPECT_EQ(applyLogNaming(c.path, c.naming, c.when), c.expected) << c.path;
+}
+
+TEST(LogNaming, LogFolderIsCreatedOnlyForAPathWithAFolder)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string root = dir.path().toStdString();
+    EXPECT_TRUE(prepareLogFolder(""));                          // nothing to log
+    EXPECT_FALSE(prepareLogFolder("logfile.txt"));              // no folder named
+    EXPECT_TRUE(prepareLogFolder(root + "/a/b/logfile.txt"));   // missing parents made
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(root + "/a/b")).isDir());
+    QFile blocker(QString::fromStdString(root + "/file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    EXPECT_FALSE(prepareLogFolder(root + "/file/logfile.txt")); // a file in the folder's place
 }

@@ -1,4 +1,4 @@
-#include "settings/optsmain.h"
+#include "settings/ui/optsmain.h"
 
 #include "classify/known_spammers.h"
 #include "net/errors.h"
@@ -6,7 +6,7 @@
 #include "platform/event_wait.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
-#include "settings/rule_grid_view.h"
+#include "settings/ui/rule_grid_view.h"
 #include "settings/settings_store.h"
 
 #include <QButtonGroup>
@@ -31,21 +31,6 @@
 namespace tw {
 
 namespace {
-
-RuleGrid storedGrid(RuleKind kind)
-{
-    switch (kind) {
-    case RuleKind::Subject:
-        return RuleGrid::Subject;
-    case RuleKind::Header:
-        return RuleGrid::Headers;
-    case RuleKind::Sender:
-        return RuleGrid::Sender;
-    case RuleKind::Exception:
-        return RuleGrid::Exceptions;
-    }
-    return RuleGrid::Subject;
-}
 
 QPushButton *button(const QString &text, const char *name, QWidget *parent)
 {
@@ -132,8 +117,8 @@ TfrmOptionsMain::TfrmOptionsMain(SpamSettingsModel &model, KnownSpammers &knownS
     layout->addWidget(buttons);
 
     for (RuleKind kind : {RuleKind::Subject, RuleKind::Header, RuleKind::Sender, RuleKind::Exception}) {
-        const std::array<int, kRuleGridColumns> stored = readRuleGridWidths(storedGrid(kind));
-        const std::array<int, kRuleGridColumns> design = designWidths(storedGrid(kind));
+        const std::array<int, kRuleGridColumns> stored = readRuleGridWidths(ruleGridOf(kind));
+        const std::array<int, kRuleGridColumns> design = designWidths(ruleGridOf(kind));
         const QStringList headings = headingTexts(grid(kind));
         std::vector<int> widths;
         for (size_t c = 0; c < stored.size(); ++c) {
@@ -152,7 +137,7 @@ TfrmOptionsMain::~TfrmOptionsMain()
 {
     for (RuleKind kind : {RuleKind::Subject, RuleKind::Header, RuleKind::Sender, RuleKind::Exception}) {
         try {
-            saveRuleGridWidths(storedGrid(kind), grid(kind)->visibleWidths());
+            saveRuleGridWidths(ruleGridOf(kind), grid(kind)->visibleWidths());
         } catch (const std::exception &) {
             // The widths are a convenience; an unwritable registry at exit loses only them.
         }

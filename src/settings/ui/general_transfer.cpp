@@ -1,6 +1,6 @@
 // TfrmGeneral: moving the settings between the model and the controls.
 
-#include "settings/general.h"
+#include "settings/ui/general.h"
 
 #include "platform/bytes.h"
 

@@ -1,6 +1,6 @@
-#include "classify/optalway.h"
+#include "classify/ui/optalway.h"
 
-#include "classify/dialog_parts.h"
+#include "classify/ui/dialog_parts.h"
 #include "platform/bytes.h"
 
 #include <QCheckBox>

@@ -1,18 +1,18 @@
 // The spam settings window's commands on rule rows: insert, edit, delete,
 // move, print and import.
 
-#include "settings/optsmain.h"
+#include "settings/ui/optsmain.h"
 
-#include "classify/header.h"
-#include "classify/import.h"
-#include "classify/optalway.h"
-#include "classify/optfrom.h"
-#include "classify/optsubj.h"
+#include "classify/ui/header.h"
+#include "classify/ui/import.h"
+#include "classify/ui/optalway.h"
+#include "classify/ui/optfrom.h"
+#include "classify/ui/optsubj.h"
 #include "net/errors.h"
 #include "platform/prompts.h"
 #include "settings/rule_grid_ops.h"
-#include "settings/rule_grid_print.h"
-#include "settings/rule_grid_view.h"
+#include "settings/ui/rule_grid_print.h"
+#include "settings/ui/rule_grid_view.h"
 
 #include <QPrinter>
 

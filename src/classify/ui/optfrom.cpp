@@ -1,7 +1,7 @@
-#include "classify/optfrom.h"
+#include "classify/ui/optfrom.h"
 
-#include "classify/dialog_parts.h"
-#include "classify/internt.h"
+#include "classify/ui/dialog_parts.h"
+#include "classify/ui/internt.h"
 #include "platform/bytes.h"
 
 #include <QComboBox>

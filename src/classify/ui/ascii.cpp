@@ -1,6 +1,6 @@
-#include "classify/ascii.h"
+#include "classify/ui/ascii.h"
 
-#include "classify/dialog_parts.h"
+#include "classify/ui/dialog_parts.h"
 #include "classify/non_english.h"
 
 #include <QComboBox>

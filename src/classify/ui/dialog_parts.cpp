@@ -1,4 +1,4 @@
-#include "classify/dialog_parts.h"
+#include "classify/ui/dialog_parts.h"
 
 #include "classify/rule_rows.h"
 #include "platform/prompts.h"

@@ -1,6 +1,6 @@
-#include "classify/internt.h"
+#include "classify/ui/internt.h"
 
-#include "classify/dialog_parts.h"
+#include "classify/ui/dialog_parts.h"
 #include "classify/rule_rows.h"
 #include "platform/bytes.h"
 

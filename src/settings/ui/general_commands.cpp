@@ -1,12 +1,12 @@
 // TfrmGeneral: the commands besides OK and Cancel.
 
-#include "settings/general.h"
+#include "settings/ui/general.h"
 
 #include "platform/bytes.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
-#include "settings/mailSearch.h"
+#include "settings/ui/mailSearch.h"
 
 #include <QCheckBox>
 #include <QFile>

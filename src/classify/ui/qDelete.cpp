@@ -1,6 +1,6 @@
-#include "classify/qDelete.h"
+#include "classify/ui/qDelete.h"
 
-#include "classify/dialog_parts.h"
+#include "classify/ui/dialog_parts.h"
 #include "classify/list_command_rules.h"
 #include "net/errors.h"
 #include "platform/bytes.h"

@@ -1,7 +1,7 @@
-#include "settings/mailSearch.h"
+#include "settings/ui/mailSearch.h"
 
 #include "platform/bytes.h"
-#include "settings/fileSearch.h"
+#include "settings/ui/fileSearch.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
-#include "classify/optsubj.h"
+#include "classify/ui/optsubj.h"
 
-#include "classify/dialog_parts.h"
+#include "classify/ui/dialog_parts.h"
 #include "platform/bytes.h"
 
 #include <QCheckBox>

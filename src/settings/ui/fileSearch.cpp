@@ -1,4 +1,4 @@
-#include "settings/fileSearch.h"
+#include "settings/ui/fileSearch.h"
 
 #include "platform/bytes.h"
 #include "platform/prompts.h"

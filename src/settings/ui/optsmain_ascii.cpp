@@ -1,8 +1,8 @@
 // The non-English sensitivity choice of the spam settings window.
 
-#include "settings/optsmain.h"
+#include "settings/ui/optsmain.h"
 
-#include "classify/ascii.h"
+#include "classify/ui/ascii.h"
 #include "net/errors.h"
 #include "platform/prompts.h"
 #include "settings/settings_store.h"

@@ -1,4 +1,4 @@
-#include "settings/rule_grid_view.h"
+#include "settings/ui/rule_grid_view.h"
 
 #include "platform/bytes.h"
 #include "settings/rule_grid_ops.h"

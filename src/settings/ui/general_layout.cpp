@@ -1,6 +1,6 @@
 // TfrmGeneral: building the tabs and their controls, and the edit colouring.
 
-#include "settings/general.h"
+#include "settings/ui/general.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -1,6 +1,6 @@
 // TfrmGeneral: creation, showing, OK and Cancel.
 
-#include "settings/general.h"
+#include "settings/ui/general.h"
 
 #include "platform/bytes.h"
 #include "platform/clock.h"
@@ -150,11 +150,7 @@ void TfrmGeneral::takeDefaults()
 
 bool TfrmGeneral::createLogFolder()
 {
-    const std::string path = fromDisplay(Edit1->text());
-    if (path.empty())
-        return true;
-    const size_t slash = path.find_last_of('/');
-    if (slash != std::string::npos && QDir().mkpath(toDisplay(slash == 0 ? "/" : path.substr(0, slash))))
+    if (prepareLogFolder(fromDisplay(Edit1->text())))
         return true;
     Prompts::current().error("Unable to create directory");
     PageControl1->setCurrentIndex(ActivityLog);

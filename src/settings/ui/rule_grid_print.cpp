@@ -1,4 +1,4 @@
-#include "settings/rule_grid_print.h"
+#include "settings/ui/rule_grid_print.h"
 
 #include "platform/bytes.h"
 #include "platform/clock.h"

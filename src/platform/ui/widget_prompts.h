@@ -1,0 +1,18 @@
+#pragma once
+// Prompts as the desktop shows them: QMessageBox and QInputDialog over the
+// active window, titled with the program's name.
+
+#include "platform/prompts.h"
+
+namespace tw {
+
+class WidgetPrompts : public Prompts {
+public:
+    void error(const std::string &text) override;
+    void warning(const std::string &text) override;
+    void information(const std::string &text) override;
+    bool yesNo(const std::string &text) override;
+    bool inputText(const std::string &caption, const std::string &prompt, std::string &value) override;
+};
+
+} // namespace tw
