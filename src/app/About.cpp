@@ -1,7 +1,7 @@
 #include "app/About.h"
 
+#include "app/resources_init.h"
 #include "app/version.h"
-
 #include "platform/prompts.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
@@ -41,7 +41,7 @@ TfrmAbout::TfrmAbout(Page page, QWidget *parent) : QDialog(parent)
     contact->setAlignment(Qt::AlignCenter);
     contact->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *logo = new QLabel(about);
-    logo->setPixmap(QPixmap(QStringLiteral(":/pictures/tidewell.png")));
+    logo->setPixmap(picture(QStringLiteral("tidewell")));
     logo->setAlignment(Qt::AlignCenter);
     aboutLayout->addWidget(logo);
     aboutLayout->addWidget(product);
@@ -57,7 +57,7 @@ TfrmAbout::TfrmAbout(Page page, QWidget *parent) : QDialog(parent)
     hint->setAlignment(Qt::AlignCenter);
     im1 = new QLabel(bust);
     im1->setObjectName(QStringLiteral("im1"));
-    im1->setPixmap(QPixmap(QStringLiteral(":/pictures/bust1.png")));
+    im1->setPixmap(picture(QStringLiteral("bust1")));
     im1->setAlignment(Qt::AlignCenter);
     im1->setCursor(Qt::PointingHandCursor);
     im1->installEventFilter(this);
@@ -143,11 +143,11 @@ void TfrmAbout::im1Click()
         m_points += 1;
     }
     showPoints();
-    im1->setPixmap(QPixmap(QStringLiteral(":/pictures/bust2.png")));
+    im1->setPixmap(picture(QStringLiteral("bust2")));
     m_restore.start();
 }
 
-void TfrmAbout::Timer1Timer() { im1->setPixmap(QPixmap(QStringLiteral(":/pictures/bust1.png"))); }
+void TfrmAbout::Timer1Timer() { im1->setPixmap(picture(QStringLiteral("bust1"))); }
 
 void TfrmAbout::RzLabel2DblClick()
 {

@@ -209,8 +209,10 @@ void TfrmMain::FormCreate(TfrmSplash *splash, TfrmRetrieving *progress)
         trayIcon->showProgram();
     // 20.-21.
     ListView1->setColumnWidths(readMessageListColumns().widths);
+    ListView1->fitSizeAndDate(storedMessageListColumns());
     const WindowPlacement placement = readWindowPlacement(WindowPlacement{});
     setGeometry(placement.FormLeft, placement.FormTop, placement.FormWidth, placement.FormHeight);
+    keepOnScreen();
 }
 
 } // namespace tw

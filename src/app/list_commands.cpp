@@ -1,5 +1,5 @@
 // TfrmMain: the message list's right-button menu and the commands that turn
-// selected messages into rules.
+// selected messages into rules (the inspection commands are in inspection.cpp).
 
 #include "app/rmmain.h"
 
@@ -16,17 +16,23 @@ void TfrmMain::buildPopupMenu()
 {
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    Addselectedsendersdomaintospamlist1 =
-        PopupMenu1->addAction(QStringLiteral("Add selected sender(s) domain to spam list"), this,
-                              &TfrmMain::Addselectedsendersdomaintospamlist1Click);
-    Addselectedsendersdomaintospamlist1->setObjectName(QStringLiteral("Addselectedsendersdomaintospamlist1"));
-    AddtoSPAMlist1 = PopupMenu1->addAction(QStringLiteral("Add selected message(s) to spam list"), this,
-                                           &TfrmMain::AddtoSPAMlist1Click);
-    AddtoSPAMlist1->setObjectName(QStringLiteral("AddtoSPAMlist1"));
+    const auto add = [this](const char *name, const char *caption, void (TfrmMain::*command)()) {
+        QAction *action = PopupMenu1->addAction(QString::fromLatin1(caption), this, command);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    Why1 = add("Why1", "Why was this e-mail marked?", &TfrmMain::Why1Click);
     PopupMenu1->addSeparator();
-    AddtoExceptions1 = PopupMenu1->addAction(QStringLiteral("Add selected sender(s) to exceptions list"), this,
-                                             &TfrmMain::AddtoExceptions1Click);
-    AddtoExceptions1->setObjectName(QStringLiteral("AddtoExceptions1"));
+    Addselectedsendersdomaintospamlist1 =
+        add("Addselectedsendersdomaintospamlist1", "Add selected sender(s) domain to spam list",
+            &TfrmMain::Addselectedsendersdomaintospamlist1Click);
+    AddtoSPAMlist1 = add("AddtoSPAMlist1", "Add selected message(s) to spam list", &TfrmMain::AddtoSPAMlist1Click);
+    PopupMenu1->addSeparator();
+    AddtoExceptions1 =
+        add("AddtoExceptions1", "Add selected sender(s) to exceptions list", &TfrmMain::AddtoExceptions1Click);
+    PopupMenu1->addSeparator();
+    ViewHeader1 = add("ViewHeader1", "View selected message(s) headers", &TfrmMain::ViewHeader1Click);
+    ViewMessages1 = add("ViewMessages1", "View body of one message", &TfrmMain::ViewMessages1Click);
 
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListView1, &QWidget::customContextMenuRequested, this,

@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "app/demo_tour.h"
 #include "app/help_window.h"
 #include "app/optRetrieve.h"
 #include "app/resources_init.h"
@@ -17,6 +18,8 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace tw {
 namespace {
 
@@ -31,9 +34,17 @@ void showHelpOverDialog(const std::string &topic)
 
 int runProgram(int argc, char **argv)
 {
+    // Without a display Qt would abort with advice to reinstall; say what is wrong instead.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr, "Tidewell is a desktop program and needs a graphical display: neither DISPLAY nor "
+                             "WAYLAND_DISPLAY is set.\n");
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tidewell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tidewell"));
+    QApplication::setDesktopFileName(QStringLiteral("tidewell")); // the installed tidewell.desktop
     QApplication::setQuitOnLastWindowClosed(false); // hidden in the tray is still running
     registerDesktopServices();
 
@@ -84,6 +95,7 @@ int runProgram(int argc, char **argv)
             main.trayIcon->showProgram();
     });
     main.FormCreate(splash, &progress);
+    startDemoTourWhenAsked(main);
     const int status = app.exec();
     return status;
 }

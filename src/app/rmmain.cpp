@@ -12,6 +12,7 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "settings/settings_store.h"
+#include "stats/ui/chartmain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,8 +24,11 @@
 #include <QMenu>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tw {
 
@@ -48,6 +52,7 @@ TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidg
     trayIcon = new TTrayIcon(this, trayMenu, this);
     trayIcon->OnPopup = [this] { popTrayPopup(); };
     wirePopEvents();
+    connect(&m_keptSessionTimer, &QTimer::timeout, this, &TfrmMain::endKeptSession);
     TimerPool1.OnAllTriggers = [this](TimerPool::Handle handle) { TimerPoolAllTriggers(handle); };
     qApp->installEventFilter(this);
 }
@@ -404,6 +409,7 @@ void TfrmMain::btGeneralClick()
     playAlarmSound(false);
     if (ShowGeneralSettingsWindow)
         ShowGeneralSettingsWindow();
+    followAccountChanges();
     UpdateAutomaticCaptions(m_general.general.Automatic, m_general.general.Minutes);
     currentMailbox = m_general.servers.Which;
     minutesLeft = m_general.general.Minutes;
@@ -422,8 +428,10 @@ void TfrmMain::btSpamSetupClick()
 
 void TfrmMain::btStatsClick()
 {
-    if (ShowStatisticsWindow)
-        ShowStatisticsWindow();
+    // Over the window in front (the general settings may have asked), or
+    // on its own while the program lives in the tray.
+    QWidget *front = QApplication::activeModalWidget();
+    showStatisticsLauncher(front ? front : (isVisible() ? this : nullptr));
 }
 
 void TfrmMain::Viewlogfile1Click()
@@ -493,13 +501,28 @@ void TfrmMain::showEvent(QShowEvent *event)
     pnlSettings->adjustSize();
     pnlSettings->setFixedWidth(btHelp->geometry().right() + 5);
     lblAd->setText(QString::fromLatin1(kSlogan));
-    // The statistics window is not part of every build; its commands wait for it.
-    btStats->setEnabled(bool(ShowStatisticsWindow));
-    acTrayStats->setEnabled(bool(ShowStatisticsWindow));
     QMainWindow::showEvent(event);
 }
 
 void TfrmMain::resizeEvent(QResizeEvent *event) { QMainWindow::resizeEvent(event); }
+
+void TfrmMain::keepOnScreen()
+{
+    // A placement saved on a larger screen, or at a smaller scale factor,
+    // must not leave the window or its buttons out of reach.
+    const QScreen *screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen)
+        screen = this->screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    QRect frame = geometry();
+    frame.setWidth(std::min(frame.width(), available.width()));
+    frame.setHeight(std::min(frame.height(), available.height()));
+    frame.moveLeft(std::clamp(frame.left(), available.left(), available.right() + 1 - frame.width()));
+    frame.moveTop(std::clamp(frame.top(), available.top(), available.bottom() + 1 - frame.height()));
+    setGeometry(frame);
+}
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {

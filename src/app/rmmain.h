@@ -15,6 +15,7 @@
 #include "classify/unknown_domains.h"
 #include "classify/waiting_messages.h"
 #include "net/agRasCmp.h"
+#include "net/msmsg.h"
 #include "net/msmx.h"
 #include "net/mspop3.h"
 #include "settings/Encryp.h"
@@ -23,6 +24,7 @@
 #include "stats/activity_log.h"
 
 #include <QMainWindow>
+#include <QTimer>
 #include <functional>
 #include <vector>
 
@@ -47,7 +49,6 @@ public:
     // Each shows its window modally and returns when it closes.
     std::function<void()> ShowGeneralSettingsWindow;
     std::function<void()> ShowSpamSettingsWindow;
-    std::function<void()> ShowStatisticsWindow;
     // Ends the program (the start-up code quits the event loop). Closing the
     // main window and the tray's Exit call it; unset, nothing more happens,
     // which is what tests of a window need.
@@ -66,12 +67,14 @@ public:
     QLabel *StatusPanel1, *StatusPanel2;
     QMenu *trayMenu;
     QMenu *PopupMenu1;  // the message list's right-button menu
-    QAction *AddtoSPAMlist1, *Addselectedsendersdomaintospamlist1, *AddtoExceptions1;
+    QAction *Why1, *AddtoSPAMlist1, *Addselectedsendersdomaintospamlist1, *AddtoExceptions1, *ViewHeader1,
+        *ViewMessages1;
     QAction *acTrayCheck, *acTrayLaunch, *acTrayMain, *acTraySpam, *acTrayGeneral, *acTrayViewLog, *acTrayStats,
         *acTrayEnable, *acTrayDisable, *acTrayHelp, *acTrayAbout, *acTrayExit;
 
     // --- owned parts ---
     TmsRemotePOP msRemotePOP1;
+    TmsMessage msMessage1;  // the message last downloaded for viewing
     TagRas agRas1;
     TmsMXResolver MXResolver;
     TKeyedEncryption cipher;
@@ -140,6 +143,15 @@ public:
     void AddtoExceptions1Click();
     void Show1Click();
 
+    // --- message inspection ---
+    // The header blocks of the selected rows as the listing fetched them.
+    void ViewHeader1Click();
+    // Downloads the first selected message (asking first when it is larger
+    // than 50000 bytes) into msg_<row>.eml and shows its decoded body.
+    void ViewMessages1Click();
+    // The explanation of the first selected row's mark; marks stay as they are.
+    void Why1Click();
+
     // --- check-mail run ---
     // Loads mailbox N into the POP3 client (the one-time password warning included).
     void GetRemotePOPSettings(int n);
@@ -151,6 +163,17 @@ public:
     // --- deletion run ---
     void DeleteMessages();
 
+    // --- the POP3 session (secure_session.cpp) ---
+    // A session kept open after a listing for the deletion run that follows
+    // is ended (QUIT) after this many seconds without use.
+    int keptSessionSeconds = 60;
+    // Ends a session kept open after a listing, unless a run is using it.
+    void endKeptSession();
+    // The question about a certificate that does not verify; Yes stores its
+    // fingerprint for the mailbox in use. Never asked in a hidden automatic
+    // check: the session stops with its error in the activity log instead.
+    bool trustCertificate(const TCertificateProblem &problem);
+
     // --- automatic mode ---
     void UpdateAutomaticCaptions(bool automatic, int minutes);
     void UpdateTrayIcons(bool automatic);
@@ -158,6 +181,9 @@ public:
     void playAlarmSound(bool start);
     // Removes the saved message files msg_0.eml .. msg_100.eml.
     void CleanUpEMLFiles();
+
+    // Moves and shrinks the window as far as needed to lie on its screen.
+    void keepOnScreen();
 
     // Classifies row Index (every row when negative) as the check does.
     void classify(int index);
@@ -168,6 +194,7 @@ public:
 protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -199,6 +226,13 @@ private:
     void handleUpdateError(const ETidewellError &error);
     void closeQuietly();
     void showRemoteError(const ETidewellError &error);
+    // After a listing: a session left open waits at most keptSessionSeconds.
+    void watchKeptSession();
+    // After the general settings window: a kept session whose account was
+    // changed there is ended, and the client takes the new password and
+    // security when the server and user name stayed the same.
+    void followAccountChanges();
+    bool runInProgress() const;
 
     // POP3 client events
     void msRemotePOP1Open();
@@ -207,6 +241,11 @@ private:
     void msRemotePOP1InfoUpdated();
     void msRemotePOP1Deleting(int index);
     void msRemotePOP1Error(std::string &message);
+    void msRemotePOP1Retrieving(int index);
+    void msRemotePOP1Retrieved(int index);
+    void msRemotePOP1UserMessageSave(int index, const std::string &contents);
+    // Retrieves message K into its file; false after an error (reported).
+    bool downloadMessage(int k, const std::vector<int> &selected);
 
     GeneralSettingsModel &m_general;
     SpamSettingsModel &m_spam;
@@ -216,6 +255,8 @@ private:
     TfrmSplash *m_splash = nullptr;
     TfrmRetrieving *m_progress = nullptr;
     bool m_firstLoad = true;
+    int m_loadedMailbox = 0;  // the mailbox whose account the POP3 client holds
+    QTimer m_keptSessionTimer;
 
     // deletion run bookkeeping: blocks wait until the server has confirmed
     std::vector<int> m_deletedRows;  // DELE accepted, in order

@@ -17,6 +17,7 @@
 // again: Close (harmless without a socket), then ResetState and Open.
 
 #include "net/timecounter.h"
+#include "net/tls_trust.h"
 
 #include <QHostAddress>
 #include <QHostInfo>
@@ -128,6 +129,37 @@ public:
 
     static constexpr int MaxReplyLine = 65536;
 
+    // --- TLS (agsocket_tls.cpp) -----------------------------------------------
+    // The certificate is verified against the system's trusted certificates
+    // and the host name from Server, which is also sent to the server (SNI).
+
+    // The SHA-256 fingerprint of the one certificate accepted although it
+    // does not verify; "" for none. Blanks and colons are ignored.
+    std::string TrustedFingerprint;
+    // Asked when the certificate neither verifies nor is the trusted one;
+    // true accepts it (TrustedFingerprint becomes its fingerprint). Unset:
+    // the certificate is refused.
+    TCertificateEvent OnCertificateUntrusted;
+    // Seconds the handshake may take (never more than TimeOut).
+    int HandshakeTimeOut = 10;
+
+    // True while the connection is encrypted.
+    bool IsEncrypted() const;
+    // Turns the connected socket into a TLS connection and returns once it
+    // is encrypted. A server that does not complete the handshake in time,
+    // or breaks it off, ends it with ESocketError NoAnswerText (the
+    // platform's detail added); a refused certificate with ESocketError
+    // saying why. Both close the connection; nothing has been sent through
+    // it. A cancel raises ECanceledError.
+    void StartTls(const std::string &NoAnswerText);
+    // Waits until the peer sends something or closes, at most Seconds (and
+    // never more than TimeOut). False when nothing came in time; the
+    // connection stays open for the caller to decide.
+    bool WaitForIncoming(int Seconds);
+    // The failure funnel for the program's own texts: fires OnError with
+    // Text (the handler may change it), closes, raises ESocketError.
+    [[noreturn]] void Fail(const std::string &Text);
+
 protected:
     // Fires OnError with the time-out text, closes and raises ETimedOutError.
     [[noreturn]] void raiseTimedOut();
@@ -156,6 +188,8 @@ private:
     void raiseIfCanceledOrTimedOut();
     bool peerClosedAndDrained() const;
     void recordSocketError(QAbstractSocket::SocketError error);
+    // Decides on a certificate that did not verify (agsocket_tls.cpp).
+    bool acceptCertificate(TCertificateProblem &problem);
     // Raises the 10054 error (closing the connection) for a send that failed.
     void reportConnectionReset();
 
@@ -173,6 +207,8 @@ private:
     int m_platformErrorCode = 0;
 
     // Notification flags.
+    bool m_encryptedSeen = false;
+    bool m_certificateErrorsSeen = false;
     bool m_canceled = false;
     bool m_hostLookupDone = false;
     bool m_connectSeen = false;

@@ -1,6 +1,8 @@
 #include "net/msmsgcls.h"
 
+#include "net/charset.h"
 #include "net/errors.h"
+#include "net/transfer_codings.h"
 #include "platform/bytes.h"
 
 #include <algorithm>
@@ -33,106 +35,65 @@ bool beginsWithName(std::string_view line, std::string_view name)
     return line.size() >= name.size() && sameText(line.substr(0, name.size()), name);
 }
 
-int base64Value(char c)
+// Cuts Text to the longest prefix of at most kMaxValue bytes; UTF-8 text
+// is never cut inside a character.
+std::string cutValue(std::string text)
 {
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    if (c == '=')
-        return 0; // padding: its bytes are cut off afterwards
-    throw EMessageParserError("Invalid Character");
+    if (text.size() <= kMaxValue)
+        return text;
+    size_t length = kMaxValue;
+    if (isValidUtf8(text))
+        while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
+            --length;
+    text.resize(length);
+    return text;
 }
 
-// Base64 of one encoded word. Every group of four gives three bytes; a final
-// incomplete group gives the whole bytes its bits cover. Padding bytes are
-// then removed, one per trailing "=".
-std::string decodeBase64Word(std::string_view encoded)
+// One encoded word, "=?" charset "?" kind "?" text "?=", found in a header value.
+struct EncodedWord {
+    size_t begin = 0; // the "=?"
+    size_t end = 0;   // just after the "?="
+    std::string_view charset, kind, text;
+};
+
+// The encoded word that opens at Start. The closing "?=" is looked for only
+// after the third "?", so encoded text that begins with "=" (as in
+// "?Q?=C6=FB") is not taken for the end. False when the word never closes.
+bool findEncodedWord(std::string_view s, size_t start, EncodedWord &word)
 {
-    std::string out;
-    unsigned bits = 0;
-    int bitCount = 0;
-    for (char c : encoded) {
-        bits = (bits << 6) | static_cast<unsigned>(base64Value(c));
-        bitCount += 6;
-        if (bitCount >= 8) {
-            bitCount -= 8;
-            out += static_cast<char>((bits >> bitCount) & 0xFF);
-        }
-    }
-    size_t padding = 0;
-    while (padding < encoded.size() && encoded[encoded.size() - 1 - padding] == '=')
-        ++padding;
-    out.resize(out.size() > padding ? out.size() - padding : 0);
-    return cut(out);
+    const size_t charsetEnd = s.find('?', start + 2);
+    if (charsetEnd == std::string_view::npos)
+        return false;
+    const size_t kindEnd = s.find('?', charsetEnd + 1);
+    if (kindEnd == std::string_view::npos)
+        return false;
+    const size_t close = s.find("?=", kindEnd + 1);
+    if (close == std::string_view::npos)
+        return false;
+    word.begin = start;
+    word.end = close + 2;
+    word.charset = s.substr(start + 2, charsetEnd - start - 2);
+    word.kind = s.substr(charsetEnd + 1, kindEnd - charsetEnd - 1);
+    word.text = s.substr(kindEnd + 1, close - kindEnd - 1);
+    return true;
 }
 
-int hexValue(char c)
+// The word's text decoded and converted from its character set to UTF-8.
+std::string decodeWord(const EncodedWord &word)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    std::string bytes;
+    if (sameText(word.kind, "B"))
+        bytes = decodeBase64(word.text);
+    else if (sameText(word.kind, "Q"))
+        bytes = decodeQuotedWord(word.text, true);
+    else
+        return std::string(word.text); // an unknown kind keeps its text rather than losing it
+    return charsetToUtf8(bytes, word.charset);
 }
 
-// Quoted-printable of one encoded word; the result ends at the first line
-// break it produces, since a header value is one line.
-std::string decodeQuotedWord(std::string_view encoded)
+bool onlyWhiteSpace(std::string_view text)
 {
-    std::string out;
-    for (size_t i = 0; i < encoded.size(); ++i) {
-        char c = encoded[i];
-        if (c == '=' && i + 2 < encoded.size()) {
-            const int hi = hexValue(encoded[i + 1]);
-            const int lo = hexValue(encoded[i + 2]);
-            if (hi >= 0 && lo >= 0) {
-                c = static_cast<char>(hi * 16 + lo);
-                i += 2;
-            }
-        }
-        if (c == '\r' || c == '\n')
-            break;
-        out += c;
-    }
-    return cut(out);
-}
-
-// Position of the "?=" that closes the encoded word opened at Start, skipping
-// the "?B?=" / "?Q?=" that stands where the encoded text begins with "=".
-size_t findWordEnd(const std::string &s, size_t start)
-{
-    for (size_t p = start + 2; p + 1 < s.size(); ++p) {
-        if (s[p] != '?' || s[p + 1] != '=' || p < 3)
-            continue;
-        if (s[p - 2] == '?' && (s[p - 1] == 'B' || s[p - 1] == 'Q'))
-            continue;
-        return p;
-    }
-    return std::string::npos;
-}
-
-std::string decodeWord(std::string_view inner)
-{
-    const size_t q = inner.find('?');
-    if (q == std::string_view::npos || q + 1 >= inner.size())
-        return std::string(); // no kind at all: nothing to decode
-    const char kind = inner[q + 1];
-    const std::string_view encoded = q + 3 <= inner.size() ? inner.substr(q + 3) : std::string_view();
-    if (kind == 'B' || kind == 'b')
-        return decodeBase64Word(encoded);
-    if (kind == 'Q' || kind == 'q')
-        return decodeQuotedWord(encoded);
-    // An unknown kind keeps its text as written rather than losing it.
-    return cut(encoded);
+    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; });
 }
 
 // A comma inside double quotes must not split an address list; it is
@@ -357,19 +318,29 @@ SplitAddressResult SplitAddress(std::string_view text)
 
 std::string DecodeHeaderValue(std::string_view text)
 {
-    std::string s = cut(text);
+    const std::string s = cut(text);
+    std::string out;
+    size_t position = 0;
+    bool afterWord = false;
     size_t start;
-    while ((start = s.find("=?")) != std::string::npos) {
-        const size_t end = findWordEnd(s, start);
-        if (end == std::string::npos) {
-            s.resize(start);
-            break;
+    while ((start = s.find("=?", position)) != std::string::npos) {
+        EncodedWord word;
+        if (!findEncodedWord(s, start, word)) {
+            // An unterminated word is dropped together with the rest.
+            out.append(s, position, start - position);
+            return cutValue(std::move(out));
         }
-        const std::string decoded = decodeWord(std::string_view(s).substr(start + 2, end - start - 2));
-        s = cut(s.substr(0, start) + decoded + trimmed(std::string_view(s).substr(end + 2)));
-        std::replace(s.begin(), s.end(), '_', ' ');
+        // Blanks between two encoded words separate nothing; blanks between
+        // a word and plain text are kept.
+        const std::string_view between = std::string_view(s).substr(position, start - position);
+        if (!(afterWord && onlyWhiteSpace(between)))
+            out += between;
+        out += decodeWord(word);
+        position = word.end;
+        afterWord = true;
     }
-    return s;
+    out.append(s, position, std::string::npos);
+    return cutValue(std::move(out));
 }
 
 // ---- Dates -----------------------------------------------------------------

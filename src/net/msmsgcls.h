@@ -3,7 +3,8 @@
 // lines, the per-message information a POP3 client keeps for the messages
 // waiting on a server, encoded-word decoding, address and date parsing, and
 // the small word and parameter functions the protocol clients share.
-// Everything is byte text: no character set is ever converted.
+// Everything is byte text; only the encoded words of a header value are
+// converted, from the character set they declare to UTF-8.
 
 #include "platform/datetime.h"
 
@@ -111,9 +112,13 @@ private:
 };
 
 // Decodes the B and Q encoded words of Text (at most 255 bytes of it) and
-// turns every "_" into a space once any encoded word was present. Result at
-// most 255 bytes. Raises EMessageParserError "Invalid Character" for a
-// B-encoded word with a byte outside the base64 alphabet.
+// converts each from its declared character set to UTF-8 (an unknown set
+// keeps the decoded bytes). "_" means a space only inside a Q-encoded word;
+// blanks between two adjacent encoded words are dropped, blanks between a
+// word and plain text kept; plain text stays as it is. An unterminated word
+// is dropped with the rest of the text. Result at most 255 bytes, UTF-8 never
+// cut inside a character. Raises EMessageParserError "Invalid Character" for
+// a B-encoded word with a byte outside the base64 alphabet.
 std::string DecodeHeaderValue(std::string_view text);
 
 // Fills Address from an address text: "Name <addr>", "addr (Name)" or "addr".

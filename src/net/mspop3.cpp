@@ -101,7 +101,12 @@ void TmsCustomPOP::Login()
     try {
         ResetState();
         Connect();
-        requireOk(ReadLine()); // the greeting
+        m_capabilities.clear();
+        m_sessionEncrypted = false;
+        secureFromStart();
+        readGreeting();
+        negotiateStartTls();
+        m_sessionEncrypted = IsEncrypted();
         requireOk(command("USER " + UserName));
         requireOk(command("PASS " + Password));
         Stat();
@@ -269,6 +274,11 @@ void TmsRemotePOP::SaveMessage(int Num, const std::string &Contents)
         OnUserMessageSave(this, Num, Contents);
         return;
     }
+    WriteMessageFile(Num, Contents);
+}
+
+void TmsRemotePOP::WriteMessageFile(int Num, const std::string &Contents) const
+{
     const std::string path = m_messageDirectory + "msg_" + std::to_string(Num) + ".eml";
     QSaveFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly) || file.write(Contents.data(), qint64(Contents.size())) != qint64(Contents.size()) ||

@@ -55,14 +55,16 @@ protected:
     }
 };
 
-TEST_F(ListCommandsTest, TheRightButtonMenuOffersTheThreeCommands)
+TEST_F(ListCommandsTest, TheRightButtonMenuOffersItsCommandsInOrder)
 {
     start();
     QStringList captions;
     for (QAction *action : window->PopupMenu1->actions())
         captions << action->text();
-    EXPECT_EQ(captions, QStringList({"Add selected sender(s) domain to spam list", "Add selected message(s) to spam list",
-                                     "", "Add selected sender(s) to exceptions list"}));
+    EXPECT_EQ(captions, QStringList({"Why was this e-mail marked?", "", "Add selected sender(s) domain to spam list",
+                                     "Add selected message(s) to spam list", "",
+                                     "Add selected sender(s) to exceptions list", "",
+                                     "View selected message(s) headers", "View body of one message"}));
     EXPECT_EQ(window->ListView1->contextMenuPolicy(), Qt::CustomContextMenu);
 }
 
@@ -70,9 +72,14 @@ TEST_F(ListCommandsTest, EachCommandNeedsASelection)
 {
     listMessages();
     selectRows({});
+    size_t commands = 0;
     for (QAction *action : window->PopupMenu1->actions())
-        action->trigger();
-    ASSERT_EQ(prompts.shown.size(), 3u);
+        if (!action->isSeparator()) {
+            action->trigger();
+            ++commands;
+        }
+    ASSERT_EQ(commands, 6u);
+    ASSERT_EQ(prompts.shown.size(), commands);
     for (const std::string &shown : prompts.shown)
         EXPECT_EQ(shown, "information: " + window->messages.NadaSelected());
     EXPECT_TRUE(spam.rules.sender.isEmptyTable());

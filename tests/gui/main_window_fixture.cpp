@@ -75,6 +75,8 @@ void MainWindowTest::selectRows(std::initializer_list<int> rowNumbers)
 void scriptLogin(FakeTcpServer &server, const std::string &stat)
 {
     server.sendLine("+OK ready");
+    server.expect("CAPA");
+    server.sendLine("-ERR no capabilities here");
     server.expect("USER ann");
     server.sendLine("+OK");
     server.expect("PASS pw");

@@ -45,8 +45,8 @@ protected:
     void selectRows(std::initializer_list<int> rows);
 };
 
-// The scripted server greets, accepts ann's login (password "pw") and
-// answers STAT with Stat.
+// The scripted server greets, lists no STLS (the mailbox's security is
+// Automatic), accepts ann's login (password "pw") and answers STAT with Stat.
 void scriptLogin(FakeTcpServer &server, const std::string &stat);
 
 // A plain message with these headers.

@@ -1,4 +1,5 @@
 #include "net/msmsgcls.h"
+#include "platform/bytes.h"
 #include "fixtures/raised.h"
 
 #include "net/errors.h"
@@ -59,16 +60,46 @@ TEST(HeaderText, DecodesEncodedWords)
         const char *in;
         std::string out;
     } cases[] = {
-        {"=?iso-8859-1?Q?Caf=E9_au_lait?=", "Caf\xE9 au lait"},
+        {"=?iso-8859-1?Q?Caf=E9_au_lait?=", "Caf\u00e9 au lait"},
         {"=?iso-8859-1?Q?=3D?=", "="},
         {"Re: =?x?Q?a?= =?x?Q?b?=", "Re: ab"},
         {"Hello =?broken", "Hello "},
         {"plain_with_underscores", "plain_with_underscores"},
-        {"snake_case =?x?Q?w?=", "snake case w"},
         {"=?utf-8?B?SGVsbG8gV29ybGQ=?=", "Hello World"},
-        {"=?utf-8?b?SGk=?= there", "Hithere"},
         {"=?x?q?line=0Dcut?=", "line"},
         {"=?x?Q?=ZZ?=", "=ZZ"},
+        // Underscores are spaces only inside Q-encoded words.
+        {"snake_case =?x?Q?w_x?=", "snake_case w x"},
+        {"colin_nevin@yahoo.com =?x?Q?=41?=", "colin_nevin@yahoo.com A"},
+        {"=?x?B?YV9i?=", "a_b"},
+        // Blanks between a word and plain text stay; between words they go.
+        {"=?utf-8?Q?R=C3=A9sum=C3=A9?= attached", "R\u00e9sum\u00e9 attached"},
+        {"=?utf-8?b?SGk=?= there", "Hi there"},
+        {"a =?x?Q?b?=  =?x?Q?c?=\t=?x?Q?d?= e", "a bcd e"},
+        // Encoded text that begins with "=" closes at the real "?=".
+        {"=?gb2312?q?=C6=FB=B3=B5MBA_?=", "\u6c7d\u8f66MBA "},
+        // A decoded word is not decoded a second time.
+        {"=?x?B?PT94P1E/YT89?=", "=?x?Q?a?="},
+        // An unknown character set keeps the decoded bytes.
+        {"=?x-unheard-of?Q?=E9?=", "\xE9"},
+        {"=?utf-8*en?Q?=C3=A9?=", "\u00e9"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(DecodeHeaderValue(c.in), c.out) << c.in;
+}
+
+TEST(HeaderText, EncodedWordsAreConvertedFromTheirCharacterSets)
+{
+    struct Case {
+        const char *in;
+        std::string out;
+    } cases[] = {
+        {"=?GB2312?B?1tDOxA==?=", "\u4e2d\u6587"},
+        {"=?big5?B?pKSk5Q==?=", "\u4e2d\u6587"},
+        {"=?ISO-2022-JP?B?GyRCRnxLXDhsGyhC?=", "\u65e5\u672c\u8a9e"},
+        {"=?koi8-r?Q?=F0=D2=C9=D7=C5=D4?=", "\u041f\u0440\u0438\u0432\u0435\u0442"},
+        {"=?windows-1252?Q?=80?=", "\u20ac"},
+        {"=?iso-8859-2?Q?=B1?=", "\u0105"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(DecodeHeaderValue(c.in), c.out) << c.in;
@@ -83,9 +114,14 @@ TEST(HeaderText, InvalidBase64RaisesAndReachesFieldBody)
 
 TEST(HeaderText, DecodingNeverGrowsBeyond255)
 {
-    // A decoded word that itself looks like an encoded word must still end.
-    EXPECT_EQ(DecodeHeaderValue("=?x?B?PT94P1E/YT89?="), "a");
     EXPECT_LE(DecodeHeaderValue(std::string(250, 'a') + "=?x?Q?bbbbbbbbbbbb?=").size(), 255u);
+    // Converted text is cut between characters, never inside one.
+    std::string ninetyCharacters;
+    for (int i = 0; i < 30; ++i)
+        ninetyCharacters += "1tDW0NbQ"; // three times U+4E2D in GB2312
+    const std::string cut = DecodeHeaderValue("=?gb2312?B?" + ninetyCharacters + "?=");
+    EXPECT_EQ(cut.size(), 255u);
+    EXPECT_TRUE(isValidUtf8(cut));
 }
 
 TEST(HeaderBlock, GetAddressesSplitsListsAndContinuations)

@@ -55,6 +55,8 @@ public:
     std::array<QLineEdit *, kMailboxCount> edServe{}, edName{}, edPass{};
     std::array<QRadioButton *, kMailboxCount> rb{};
     std::array<QCheckBox *, kMailboxCount> cb{};
+    // The mailbox's security: "Automatic", "TLS", "STARTTLS", "None" (Security<n>).
+    std::array<QComboBox *, kMailboxCount> cmbSecurity{};
     QComboBox *RASComboBox;
     QRadioButton *rbManual, *rbAuto;
     QWidget *pnlManual, *pnlAuto, *pnlSound;
@@ -126,6 +128,9 @@ private:
 
     bool createLogFolder();
     void focusMailboxField(QLineEdit *field);
+    void focusFirstEmptyMailboxField();
+    // The header rule of a new installation, once mailbox 1's user name has been saved.
+    void addFirstRunRuleOnce();
 
     GeneralSettingsModel &m_model;
     SpamSettingsModel &m_spam;

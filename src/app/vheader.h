@@ -1,0 +1,37 @@
+#pragma once
+// TfrmViewHeader: "View Selected Headers", the text window shared by the
+// message inspection commands: the header blocks of the selected messages,
+// the body of one message, or the explanation of a mark. A title line, a
+// read-only text area and "OK", which is both the default and the cancel
+// button. Created for one use.
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tw {
+
+class TfrmViewHeader : public QDialog {
+    Q_OBJECT
+public:
+    enum class Mode { Body, Headers, Explanation };
+
+    explicit TfrmViewHeader(Mode mode, QWidget *parent = nullptr);
+
+    // Replaces the text by Lines. Raw header lines are bytes: shown as UTF-8
+    // when valid, else as Latin-1. Text already converted to UTF-8 shows as is.
+    void setLines(const std::vector<std::string> &lines);
+
+    QLabel *lblTitle;
+    QPlainTextEdit *memoText;
+    QPushButton *btOK;
+};
+
+// Shows Lines in a new text window in Mode, modally.
+void showTextWindow(TfrmViewHeader::Mode mode, const std::vector<std::string> &lines, QWidget *parent);
+
+} // namespace tw
