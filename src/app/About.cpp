@@ -1,6 +1,7 @@
 #include "app/About.h"
 
 #include "app/resources_init.h"
+#include "app/version.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
@@ -16,12 +17,6 @@
 #include <QVBoxLayout>
 
 namespace tw {
-
-std::function<void(QWidget *)> &TfrmAbout::ShowVersionCheck()
-{
-    static std::function<void(QWidget *)> show;
-    return show;
-}
 
 TfrmAbout::TfrmAbout(Page page, QWidget *parent) : QDialog(parent)
 {
@@ -89,7 +84,6 @@ TfrmAbout::TfrmAbout(Page page, QWidget *parent) : QDialog(parent)
     checkLayout->addWidget(current, 0, Qt::AlignCenter);
     btVers = new QPushButton(QStringLiteral("Click to check your version"), check);
     btVers->setObjectName(QStringLiteral("btVers"));
-    btVers->setEnabled(bool(ShowVersionCheck()));
     checkLayout->addWidget(btVers, 0, Qt::AlignCenter);
     checkLayout->addStretch();
     pages->addTab(check, QStringLiteral("Version Check"));
@@ -215,8 +209,8 @@ void TfrmAbout::btRecommendClick()
 
 void TfrmAbout::btVersClick()
 {
-    if (ShowVersionCheck())
-        ShowVersionCheck()(this);
+    TfrmVersionCheck check(this);
+    check.exec();
 }
 
 } // namespace tw

@@ -134,6 +134,16 @@ void TfrmMain::EnableAutomatic1Click(bool enable)
     activityLog.logAutomaticMode(enable);
 }
 
+void TfrmMain::popTrayPopup() { playAlarmSound(false); }
+
+void TfrmMain::ListView1Click() { playAlarmSound(false); }
+
+void TfrmMain::ListView1KeyUp() { playAlarmSound(false); }
+
+void TfrmMain::LaunchEmailprogram1Click() { btLaunchClick(); }
+
+void TfrmMain::ShowMainScreen1Click() { trayIcon->showProgram(); }
+
 void TfrmMain::Show1Click()
 {
     trayIcon->showProgram();

@@ -50,7 +50,7 @@ TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidg
     buildTrayMenu();
     buildPopupMenu();
     trayIcon = new TTrayIcon(this, trayMenu, this);
-    trayIcon->OnPopup = [this] { playAlarmSound(false); };
+    trayIcon->OnPopup = [this] { popTrayPopup(); };
     wirePopEvents();
     connect(&m_keptSessionTimer, &QTimer::timeout, this, &TfrmMain::endKeptSession);
     TimerPool1.OnAllTriggers = [this](TimerPool::Handle handle) { TimerPoolAllTriggers(handle); };
@@ -185,7 +185,6 @@ void TfrmMain::buildControls()
     auto *contextHelp = new QShortcut(QKeySequence::HelpContents, this);
     connect(contextHelp, &QShortcut::activated, this, &TfrmMain::btHelpClick);
     connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { btMarkClick(); });
-    ListView1->viewport()->installEventFilter(this);
 
     for (QToolButton *b : {btMark, btDelete, btRemark, btResetAll, btLaunch})
         b->hide();
@@ -197,9 +196,10 @@ void TfrmMain::buildTrayMenu()
     trayMenu = new QMenu(this);
     trayMenu->setObjectName(QStringLiteral("popTray"));
     acTrayCheck = trayMenu->addAction(QStringLiteral("Check e-mail for spam"), this, &TfrmMain::Show1Click);
-    acTrayLaunch = trayMenu->addAction(QStringLiteral("Launch e-mail program"), this, &TfrmMain::btLaunchClick);
+    acTrayLaunch =
+        trayMenu->addAction(QStringLiteral("Launch e-mail program"), this, &TfrmMain::LaunchEmailprogram1Click);
     trayMenu->addSeparator();
-    acTrayMain = trayMenu->addAction(QStringLiteral("Main screen"), this, [this] { trayIcon->showProgram(); });
+    acTrayMain = trayMenu->addAction(QStringLiteral("Main screen"), this, &TfrmMain::ShowMainScreen1Click);
     QMenu *settings = trayMenu->addMenu(QStringLiteral("Settings"));
     acTraySpam = settings->addAction(QStringLiteral("Spam"), this, &TfrmMain::btSpamSetupClick);
     acTrayGeneral = settings->addAction(QStringLiteral("General"), this, &TfrmMain::btGeneralClick);
@@ -464,13 +464,14 @@ void TfrmMain::keyReleaseEvent(QKeyEvent *event) { QMainWindow::keyReleaseEvent(
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    // Key releases anywhere in this window reach the shortcuts first.
+    // Installed on the application: key releases anywhere in this window reach
+    // the shortcuts first, and presses on the list reach ListView1Click once.
     if (event->type() == QEvent::KeyRelease) {
         auto *key = static_cast<QKeyEvent *>(event);
         auto *widget = qobject_cast<QWidget *>(watched);
         if (widget && widget->window() == this && !key->isAutoRepeat()) {
             if (widget == ListView1 || ListView1->isAncestorOf(widget))
-                playAlarmSound(false);
+                ListView1KeyUp();
             const bool plain = (key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0 &&
                                QApplication::mouseButtons() == Qt::NoButton;
             if (plain) {
@@ -493,7 +494,7 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
         }
     }
     if (watched == ListView1->viewport() && event->type() == QEvent::MouseButtonPress)
-        playAlarmSound(false);
+        ListView1Click();
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -132,6 +132,13 @@ public:
     void Viewlogfile1Click();
     void EnableAutomatic1Click(bool enable);
 
+    // --- tray menu and list touches ---
+    void popTrayPopup();              // the tray menu opens: the alarm stops
+    void LaunchEmailprogram1Click();  // "Launch e-mail program"
+    void ShowMainScreen1Click();      // "Main screen"
+    void ListView1Click();            // a click on the list: the alarm stops
+    void ListView1KeyUp();            // a key released in the list: the alarm stops
+
     // --- list commands: rules from the selected messages ---
     // Each needs a selection (else the no-selection note), saves the rule
     // files and re-classifies the whole list.

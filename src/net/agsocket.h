@@ -200,7 +200,7 @@ private:
     void waitFor(const std::function<bool()> &done);
     // A new full time-out after received data, when a wait is running.
     void restartCounterWhileWaiting();
-    // The checks after a wait, in the specified order.
+    // The checks after a wait: a cancel wins over a time-out that fell due too.
     void raiseIfCanceledOrTimedOut();
     bool peerClosedAndDrained() const;
     void recordSocketError(QAbstractSocket::SocketError error);

@@ -1,3 +1,4 @@
+#include "dialog_driver.h"
 #include "fixtures/temp_home.h"
 #include "platform/clock.h"
 #include "platform/dialup_fake.h"
@@ -7,12 +8,14 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "settings/ui/general.h"
+#include "settings/ui/mailSearch.h"
 #include "settings/settings_store.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +25,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -413,6 +417,40 @@ TEST_F(GeneralWindowTest, LogCounterAlarmAndCallbackCommands)
 
     window->btOK->click();
     EXPECT_EQ(generalValue("Count"), "0");
+}
+
+TEST_F(GeneralWindowTest, TheMailProgramSearchReplacesThePathOnlyWithAChosenFile)
+{
+    createAndShow();
+    const std::string picked = desktop.path() + "/mailer";
+    desktop.write("mailer", "#!/bin/sh\n");
+    QFile::setPermissions(QString::fromStdString(picked), QFile::ReadOwner | QFile::ExeOwner);
+    const struct {
+        const char *how;
+        bool confirmSearch;
+        bool pickFile;
+        std::string expected;
+    } cases[] = {
+        {"search cancelled", false, false, "/usr/bin/mine"},
+        {"file dialog cancelled", true, false, "/usr/bin/mine"},
+        {"file picked", true, true, picked},
+    };
+    for (const auto &c : cases) {
+        window->edMail->setText(QStringLiteral("/usr/bin/mine"));
+        onNextDialog<TfrmMailProgramSearch>([&](TfrmMailProgramSearch &search) {
+            if (!c.confirmSearch)
+                return search.btCancel->click();
+            onNextDialog<QFileDialog>([&](QFileDialog &files) {
+                if (!c.pickFile)
+                    return files.reject();
+                files.selectFile(QString::fromStdString(picked));
+                static_cast<QDialog &>(files).accept();
+            });
+            search.btOK->click(); // "Other" is selected
+        });
+        window->SpeedButton2->click();
+        EXPECT_EQ(text(window->edMail), c.expected) << c.how;
+    }
 }
 
 TEST_F(GeneralWindowTest, ADialUpEntryBeyondTheListIsSavedAsNoSelection)

@@ -57,7 +57,7 @@ const std::string headerBlock2 = "Subject: second\r\n";
 
 } // namespace
 
-TEST(Pop3Dialogue, ACheckRunOfTwoMessagesGoesOverTheWireAsSpecified)
+TEST(Pop3Dialogue, ACheckRunOfTwoMessagesSendsLoginStatThenListAndTopPerMessage)
 {
     FakeTcpServer server;
     scriptLogin(server, "+OK 2 4567");

@@ -38,9 +38,6 @@ struct GeneralWindowCommands {
     std::function<void()> launchMailProgram;  // the main window's launch command
     std::function<void()> showStatistics;     // the statistics window, modally
     std::function<void()> showHelp;           // the help topic "General_Settings"
-    // The mail program search; returns the chosen path or "" when cancelled.
-    // Unset: a plain open-file dialog.
-    std::function<std::string(const std::string &current)> findMailProgram;
 };
 
 class TfrmGeneral : public QDialog {
@@ -89,7 +86,7 @@ public:
     void btHelpClick();
     void sbTestClick();
     void SpeedButton1Click();
-    void SpeedButton2Click();
+    void SpeedButton2Click();  // the mail program search; nothing chosen keeps the path
     void SpeedButton3Click();
     void cbKillClick();
     void rbManualClick();
