@@ -5,6 +5,8 @@
 // on the command line). Prints the times and the
 // process's peak memory. Goal: at most 2 s and 400 MB.
 
+#include "bench_measures.h"
+#include "generated_log.h"
 #include "platform/clock.h"
 #include "platform/clock_locale.h"
 #include "stats/daterange.h"
@@ -15,87 +17,11 @@
 #include <QCoreApplication>
 #include <QLocale>
 #include <QTemporaryDir>
-#include <chrono>
-#include <cmath>
 #include <cstdio>
-#include <random>
-#include <sys/resource.h>
 
 using namespace tw;
 
 namespace {
-
-const long kTargetLines = 1'000'000;
-
-long writeLog(const std::string &path)
-{
-    std::FILE *file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return 0;
-    const char *mailboxes[] = {"alice", "Bob", "carol", "dave", "Eve"};
-    const char *servers[] = {"pop.alpha.example", "pop.beta.example", "mail.gamma.example"};
-    std::mt19937 random(20261208);
-    const TDateTime first = encodeDate(2016, 12, 1);
-    const double tenYears = 3652.0;
-    long lines = 0;
-    auto put = [&](const std::string &line) {
-        std::fputs(line.c_str(), file);
-        std::fputs(kLogLineEnd, file);
-        ++lines;
-    };
-    // Roughly 370,000 checks, one in four finding spam that is deleted at once.
-    const long checks = 370'000;
-    std::string stamp;
-    TDateTime lastMinute = -1;
-    for (long i = 0; lines < kTargetLines; ++i) {
-        const TDateTime when = first + tenYears * double(i) / double(checks);
-        const TDateTime minute = std::floor(when * 1440.0) / 1440.0;
-        if (minute != lastMinute) {
-            stamp = logTimeStamp(minute + 1e-9);
-            lastMinute = minute;
-        }
-        const size_t box = random() % 5;
-        const int found = int(random() % 6);
-        put(mailCheckLine(found, mailboxes[box], servers[box % 3], stamp));
-        if (random() % 4 == 0 && lines + 5 <= kTargetLines) {
-            const unsigned sender = random() % 5000;
-            const DeletedMessageEntry message{
-                servers[box % 3],
-                mailboxes[box],
-                "Offer number " + std::to_string(i),
-                "user" + std::to_string(sender) + "@spam" + std::to_string(sender % 700) + ".example",
-                "Sender " + std::to_string(sender % 50),
-                std::to_string(1000 + random() % 90000),
-                "12/1/2016 10:00:00 AM"};
-            for (const std::string &line : deletionBlock(message, stamp))
-                put(line);
-        }
-    }
-    std::fclose(file);
-    return lines;
-}
-
-double secondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// Processor time of the process (user and system), which unlike the wall
-// clock does not grow when other programs share the machine.
-double cpuSeconds()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long peakMegabytes()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
 
 struct Sink {
     long long total = 0;
@@ -120,7 +46,7 @@ int main(int argc, char **argv)
     if (argc > 1) {
         path = argv[1];
     } else {
-        const long lines = writeLog(path);
+        const long lines = writeGeneratedLog(path, kGeneratedLogLines);
         std::printf("activity log: %ld lines\n", lines);
     }
     const long peakBefore = peakMegabytes();

@@ -1,5 +1,7 @@
 #include "app/About.h"
 
+#include "app/resources_init.h"
+#include "app/version.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
@@ -15,12 +17,6 @@
 #include <QVBoxLayout>
 
 namespace tw {
-
-std::function<void(QWidget *)> &TfrmAbout::ShowVersionCheck()
-{
-    static std::function<void(QWidget *)> show;
-    return show;
-}
 
 TfrmAbout::TfrmAbout(Page page, QWidget *parent) : QDialog(parent)
 {
@@ -45,7 +41,7 @@ TfrmAbout::TfrmAbout(Page page, QWidget *parent) : QDialog(parent)
     contact->setAlignment(Qt::AlignCenter);
     contact->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *logo = new QLabel(about);
-    logo->setPixmap(QPixmap(QStringLiteral(":/pictures/tidewell.png")));
+    logo->setPixmap(picture(QStringLiteral("tidewell")));
     logo->setAlignment(Qt::AlignCenter);
     aboutLayout->addWidget(logo);
     aboutLayout->addWidget(product);
@@ -61,7 +57,7 @@ TfrmAbout::TfrmAbout(Page page, QWidget *parent) : QDialog(parent)
     hint->setAlignment(Qt::AlignCenter);
     im1 = new QLabel(bust);
     im1->setObjectName(QStringLiteral("im1"));
-    im1->setPixmap(QPixmap(QStringLiteral(":/pictures/bust1.png")));
+    im1->setPixmap(picture(QStringLiteral("bust1")));
     im1->setAlignment(Qt::AlignCenter);
     im1->setCursor(Qt::PointingHandCursor);
     im1->installEventFilter(this);
@@ -88,7 +84,6 @@ TfrmAbout::TfrmAbout(Page page, QWidget *parent) : QDialog(parent)
     checkLayout->addWidget(current, 0, Qt::AlignCenter);
     btVers = new QPushButton(QStringLiteral("Click to check your version"), check);
     btVers->setObjectName(QStringLiteral("btVers"));
-    btVers->setEnabled(bool(ShowVersionCheck()));
     checkLayout->addWidget(btVers, 0, Qt::AlignCenter);
     checkLayout->addStretch();
     pages->addTab(check, QStringLiteral("Version Check"));
@@ -148,11 +143,11 @@ void TfrmAbout::im1Click()
         m_points += 1;
     }
     showPoints();
-    im1->setPixmap(QPixmap(QStringLiteral(":/pictures/bust2.png")));
+    im1->setPixmap(picture(QStringLiteral("bust2")));
     m_restore.start();
 }
 
-void TfrmAbout::Timer1Timer() { im1->setPixmap(QPixmap(QStringLiteral(":/pictures/bust1.png"))); }
+void TfrmAbout::Timer1Timer() { im1->setPixmap(picture(QStringLiteral("bust1"))); }
 
 void TfrmAbout::RzLabel2DblClick()
 {
@@ -214,8 +209,8 @@ void TfrmAbout::btRecommendClick()
 
 void TfrmAbout::btVersClick()
 {
-    if (ShowVersionCheck())
-        ShowVersionCheck()(this);
+    TfrmVersionCheck check(this);
+    check.exec();
 }
 
 } // namespace tw

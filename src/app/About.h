@@ -4,7 +4,6 @@
 
 #include <QDialog>
 #include <QTimer>
-#include <functional>
 
 class QCheckBox;
 class QLabel;
@@ -22,9 +21,6 @@ public:
     enum class Page { About, BustASpam, VersionCheck };
     explicit TfrmAbout(Page page, QWidget *parent = nullptr);
 
-    // Opens the version check window; the version button is disabled while unset.
-    static std::function<void(QWidget *)> &ShowVersionCheck();
-
     QTabWidget *pages;
     QLabel *im1;          // the picture to hit
     QLabel *RzLabel2;     // the points
@@ -37,7 +33,7 @@ public:
     void RzLabel2DblClick();
     void btWebClick();
     void btRecommendClick();
-    void btVersClick();
+    void btVersClick(); // the version check window, modally
 
 protected:
     void showEvent(QShowEvent *event) override;

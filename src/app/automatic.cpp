@@ -134,6 +134,16 @@ void TfrmMain::EnableAutomatic1Click(bool enable)
     activityLog.logAutomaticMode(enable);
 }
 
+void TfrmMain::popTrayPopup() { playAlarmSound(false); }
+
+void TfrmMain::ListView1Click() { playAlarmSound(false); }
+
+void TfrmMain::ListView1KeyUp() { playAlarmSound(false); }
+
+void TfrmMain::LaunchEmailprogram1Click() { btLaunchClick(); }
+
+void TfrmMain::ShowMainScreen1Click() { trayIcon->showProgram(); }
+
 void TfrmMain::Show1Click()
 {
     trayIcon->showProgram();
@@ -199,8 +209,10 @@ void TfrmMain::FormCreate(TfrmSplash *splash, TfrmRetrieving *progress)
         trayIcon->showProgram();
     // 20.-21.
     ListView1->setColumnWidths(readMessageListColumns().widths);
+    ListView1->fitSizeAndDate(storedMessageListColumns());
     const WindowPlacement placement = readWindowPlacement(WindowPlacement{});
     setGeometry(placement.FormLeft, placement.FormTop, placement.FormWidth, placement.FormHeight);
+    keepOnScreen();
 }
 
 } // namespace tw

@@ -30,6 +30,9 @@ void TfrmMain::GetRemotePOPSettings(int n)
             // An empty stored password empties the client's: the password of
             // the mailbox loaded before must never go to another server.
             msRemotePOP1.Password = account.password;
+            msRemotePOP1.Security = pop3SecurityFromSetting(account.security);
+            msRemotePOP1.TrustedFingerprint = account.fingerprint;
+            m_loadedMailbox = n;
         }
     } catch (const std::exception &error) {
         Prompts::current().error(error.what());
@@ -78,6 +81,9 @@ void TfrmMain::btListClick()
         synchronizeIwhich();
         GetRemotePOPSettings(currentMailbox);
     }
+    // A check always lists the mailbox as it is now: a session kept open by
+    // an earlier check shows it as it was then.
+    endKeptSession();
     // 5.-10.
     msRemotePOP1.StayConnected = OnlyOneMailbox();
     const bool minuteWasActive = TimerPool1.active(minuteTrigger);
@@ -126,6 +132,7 @@ void TfrmMain::listMailbox()
     } catch (const ETidewellError &error) {
         handleUpdateError(error);
     }
+    watchKeptSession();
 }
 
 void TfrmMain::closeQuietly()
@@ -191,6 +198,9 @@ void TfrmMain::wirePopEvents()
     msRemotePOP1.OnDeleting = [this](QObject *, int n) { msRemotePOP1Deleting(n); };
     msRemotePOP1.OnDeleted = [this](QObject *, int n) { m_deletedRows.push_back(n); };
     msRemotePOP1.OnMessageSkipped = [this](QObject *, int n) { m_skippedRows.push_back(n); };
+    msRemotePOP1.OnCertificateUntrusted = [this](QObject *, const TCertificateProblem &problem) {
+        return trustCertificate(problem);
+    };
     msRemotePOP1.OnRetrieving = [this](QObject *, int n) { msRemotePOP1Retrieving(n); };
     msRemotePOP1.OnRetrieved = [this](QObject *, int n) { msRemotePOP1Retrieved(n); };
     msRemotePOP1.OnUserMessageSave = [this](QObject *, int n, const std::string &contents) {
@@ -247,8 +257,9 @@ void TfrmMain::msRemotePOP1NextInfoUpdated(int index)
 void TfrmMain::msRemotePOP1InfoUpdated()
 {
     hideProgress();
+    m_listedUnencrypted = !msRemotePOP1.SessionEncrypted();
     setStatus(std::to_string(messages.count()) + " msg(s) for " + msRemotePOP1.UserName + " on " +
-              msRemotePOP1.Server);
+              msRemotePOP1.Server + (m_listedUnencrypted ? kUnencryptedNote : ""));
     classify(-1);
     enableAllButtons();
 }
@@ -270,6 +281,7 @@ void TfrmMain::CheckAllMailBoxes()
     }
     passRunning = true;
     TimerPool1.setActive(minuteTrigger, false);
+    endKeptSession();
     bool stoppedAtMail = false;
     for (int n = 1; n <= kMailboxCount && !stoppedAtMail; ++n) {
         if (!m_general.servers.account(n).checked)

@@ -7,6 +7,7 @@
 namespace tw {
 
 static constexpr int kWidth = 78;
+static constexpr int kMinimumWidth = 66;
 static constexpr int kGlyph = 32;
 
 TGlyphButton::TGlyphButton(QWidget *parent) : QToolButton(parent)
@@ -28,6 +29,8 @@ QSize TGlyphButton::sizeHint() const
     const QFontMetrics metrics(font());
     return QSize(kWidth, kGlyph + 12 + 3 * metrics.height());
 }
+
+QSize TGlyphButton::minimumSizeHint() const { return QSize(kMinimumWidth, sizeHint().height()); }
 
 void TGlyphButton::paintEvent(QPaintEvent *)
 {

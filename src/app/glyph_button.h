@@ -12,7 +12,9 @@ class TGlyphButton : public QToolButton {
 public:
     explicit TGlyphButton(QWidget *parent = nullptr);
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    // Narrower than the size hint, so all eight buttons fit a small screen
+    // (or a large scale factor); the captions still wrap onto three lines.
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

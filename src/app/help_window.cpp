@@ -20,9 +20,17 @@ bool showHelp(const std::string &topic, QWidget *parent)
     const QString html = QString::fromUtf8(file.readAll());
 
     // One help window at a time; a second request brings it to the topic.
+    // It belongs to the window it was asked from: a modal settings window
+    // blocks every window but its own, and one that stays on top would
+    // cover a help window that does not.
     static QPointer<QDialog> window;
+    if (window && window->parentWidget() != parent)
+        delete window;
     if (!window) {
-        window = new QDialog(parent, Qt::Window);
+        Qt::WindowFlags flags = Qt::Window;
+        if (parent && parent->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            flags |= Qt::WindowStaysOnTopHint;
+        window = new QDialog(parent, flags);
         window->setObjectName(QStringLiteral("frmHelp"));
         window->setWindowTitle(QStringLiteral("Tidewell Help"));
         window->setAttribute(Qt::WA_DeleteOnClose);
@@ -40,6 +48,7 @@ bool showHelp(const std::string &topic, QWidget *parent)
         browser->scrollToAnchor(QString::fromStdString(topic));
     window->show();
     window->raise();
+    window->activateWindow();
     return true;
 }
 

@@ -2,7 +2,9 @@
 
 #include "platform/bytes.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
 
 namespace tw {
 
@@ -102,6 +104,23 @@ void TMessageListView::setColumnWidths(const std::array<int, 5> &widths)
 {
     for (int c = 0; c < 5; ++c)
         setColumnWidth(c, widths[size_t(c)]);
+}
+
+void TMessageListView::fitSizeAndDate(const std::array<bool, 5> &stored)
+{
+    // The widest contents the two columns usually hold: a size below a
+    // megabyte and a Date header with its day, time and zone.
+    const QFontMetrics metrics(font());
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 12;
+    const struct {
+        int column;
+        QString widest;
+    } contents[] = {{3, QStringLiteral("999999")}, {4, QStringLiteral("Wed, 30 Dec 2026 23:59:59 +0000")}};
+    for (const auto &[column, widest] : contents) {
+        const int needed = metrics.horizontalAdvance(widest) + padding;
+        if (!stored[size_t(column)] && columnWidth(column) < needed)
+            setColumnWidth(column, needed);
+    }
 }
 
 } // namespace tw

@@ -31,6 +31,14 @@ public:
 
     std::array<int, 5> columnWidths() const;
     void setColumnWidths(const std::array<int, 5> &widths);
+    // Widens the Size and Date columns whose width is not Stored so that a
+    // six-digit size and a full date with time fit in the list's font.
+    void fitSizeAndDate(const std::array<bool, 5> &stored);
+
+protected:
+    // Letters are the main window's commands here: typing never moves the
+    // selection to a row that starts with the letter.
+    void keyboardSearch(const QString &) override {}
 
 private:
     std::array<QIcon, 15> m_pictures;

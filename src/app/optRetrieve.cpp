@@ -1,5 +1,6 @@
 #include "app/optRetrieve.h"
 
+#include "app/resources_init.h"
 #include "platform/bytes.h"
 
 #include <QFrame>
@@ -103,7 +104,7 @@ void TfrmRetrieving::hideEvent(QHideEvent *event)
 
 void TfrmRetrieving::nextFrame()
 {
-    imgAnimation->setPixmap(QPixmap(QStringLiteral(":/pictures/mailanim%1.png").arg(m_frame)));
+    imgAnimation->setPixmap(picture(QStringLiteral("mailanim%1").arg(m_frame)));
     m_frame = (m_frame + 1) % 10;
 }
 

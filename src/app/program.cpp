@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "app/demo_tour.h"
 #include "app/help_window.h"
 #include "app/optRetrieve.h"
 #include "app/resources_init.h"
@@ -11,11 +12,14 @@
 #include "platform/ui/desktop_services.h"
 #include "settings/ui/general.h"
 #include "settings/general_model.h"
+#include "settings/settings_store.h"
 #include "settings/ui/optsmain.h"
 #include "settings/spam_model.h"
 
 #include <QApplication>
 #include <QTimer>
+
+#include <cstdio>
 
 namespace tw {
 namespace {
@@ -31,9 +35,17 @@ void showHelpOverDialog(const std::string &topic)
 
 int runProgram(int argc, char **argv)
 {
+    // Without a display Qt would abort with advice to reinstall; say what is wrong instead.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr, "Tidewell is a desktop program and needs a graphical display: neither DISPLAY nor "
+                             "WAYLAND_DISPLAY is set.\n");
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tidewell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tidewell"));
+    QApplication::setDesktopFileName(QStringLiteral("tidewell")); // the installed tidewell.desktop
     QApplication::setQuitOnLastWindowClosed(false); // hidden in the tray is still running
     registerDesktopServices();
 
@@ -45,6 +57,8 @@ int runProgram(int argc, char **argv)
 
     if (!prepareProgramFolder(":/data"))
         Prompts::current().error("Unable to create the program folder " + programFolder() + ".");
+    for (const std::string &text : unreadableSettingsFiles())
+        Prompts::current().error(text);
 
     auto *splash = new TfrmSplash;
     splash->show();
@@ -84,6 +98,7 @@ int runProgram(int argc, char **argv)
             main.trayIcon->showProgram();
     });
     main.FormCreate(splash, &progress);
+    startDemoTourWhenAsked(main);
     const int status = app.exec();
     return status;
 }

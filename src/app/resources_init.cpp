@@ -1,5 +1,7 @@
 #include "app/resources_init.h"
 
+#include <QIcon>
+#include <QImageReader>
 #include <QtGlobal>
 
 static void registerResources() { Q_INIT_RESOURCE(resources); }
@@ -10,6 +12,13 @@ void loadResources()
 {
     static const bool done = (registerResources(), true);
     (void)done;
+}
+
+QPixmap picture(const QString &name)
+{
+    // QIcon picks the "@2x" file for the screen's scale; a plain QPixmap would not.
+    const QString path = QStringLiteral(":/pictures/") + name + QStringLiteral(".png");
+    return QIcon(path).pixmap(QImageReader(path).size());
 }
 
 } // namespace tw

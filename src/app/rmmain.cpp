@@ -12,6 +12,7 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "settings/settings_store.h"
+#include "stats/ui/chartmain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,8 +24,11 @@
 #include <QMenu>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tw {
 
@@ -46,8 +50,9 @@ TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidg
     buildTrayMenu();
     buildPopupMenu();
     trayIcon = new TTrayIcon(this, trayMenu, this);
-    trayIcon->OnPopup = [this] { playAlarmSound(false); };
+    trayIcon->OnPopup = [this] { popTrayPopup(); };
     wirePopEvents();
+    connect(&m_keptSessionTimer, &QTimer::timeout, this, &TfrmMain::endKeptSession);
     TimerPool1.OnAllTriggers = [this](TimerPool::Handle handle) { TimerPoolAllTriggers(handle); };
     qApp->installEventFilter(this);
 }
@@ -180,7 +185,6 @@ void TfrmMain::buildControls()
     auto *contextHelp = new QShortcut(QKeySequence::HelpContents, this);
     connect(contextHelp, &QShortcut::activated, this, &TfrmMain::btHelpClick);
     connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { btMarkClick(); });
-    ListView1->viewport()->installEventFilter(this);
 
     for (QToolButton *b : {btMark, btDelete, btRemark, btResetAll, btLaunch})
         b->hide();
@@ -192,9 +196,10 @@ void TfrmMain::buildTrayMenu()
     trayMenu = new QMenu(this);
     trayMenu->setObjectName(QStringLiteral("popTray"));
     acTrayCheck = trayMenu->addAction(QStringLiteral("Check e-mail for spam"), this, &TfrmMain::Show1Click);
-    acTrayLaunch = trayMenu->addAction(QStringLiteral("Launch e-mail program"), this, &TfrmMain::btLaunchClick);
+    acTrayLaunch =
+        trayMenu->addAction(QStringLiteral("Launch e-mail program"), this, &TfrmMain::LaunchEmailprogram1Click);
     trayMenu->addSeparator();
-    acTrayMain = trayMenu->addAction(QStringLiteral("Main screen"), this, [this] { trayIcon->showProgram(); });
+    acTrayMain = trayMenu->addAction(QStringLiteral("Main screen"), this, &TfrmMain::ShowMainScreen1Click);
     QMenu *settings = trayMenu->addMenu(QStringLiteral("Settings"));
     acTraySpam = settings->addAction(QStringLiteral("Spam"), this, &TfrmMain::btSpamSetupClick);
     acTrayGeneral = settings->addAction(QStringLiteral("General"), this, &TfrmMain::btGeneralClick);
@@ -266,7 +271,10 @@ void TfrmMain::setStatus(const std::string &text) { StatusPanel2->setText(toDisp
 
 std::string TfrmMain::status() const { return fromDisplay(StatusPanel2->text()); }
 
-void TfrmMain::ShowTotalCount() { setStatus(messages.ShowTotalCount()); }
+void TfrmMain::ShowTotalCount()
+{
+    setStatus(messages.ShowTotalCount() + (m_listedUnencrypted ? kUnencryptedNote : ""));
+}
 
 void TfrmMain::NadaSelected() { Prompts::current().information(messages.NadaSelected()); }
 
@@ -404,6 +412,7 @@ void TfrmMain::btGeneralClick()
     playAlarmSound(false);
     if (ShowGeneralSettingsWindow)
         ShowGeneralSettingsWindow();
+    followAccountChanges();
     UpdateAutomaticCaptions(m_general.general.Automatic, m_general.general.Minutes);
     currentMailbox = m_general.servers.Which;
     minutesLeft = m_general.general.Minutes;
@@ -422,8 +431,10 @@ void TfrmMain::btSpamSetupClick()
 
 void TfrmMain::btStatsClick()
 {
-    if (ShowStatisticsWindow)
-        ShowStatisticsWindow();
+    // Over the window in front (the general settings may have asked), or
+    // on its own while the program lives in the tray.
+    QWidget *front = QApplication::activeModalWidget();
+    showStatisticsLauncher(front ? front : (isVisible() ? this : nullptr));
 }
 
 void TfrmMain::Viewlogfile1Click()
@@ -453,13 +464,14 @@ void TfrmMain::keyReleaseEvent(QKeyEvent *event) { QMainWindow::keyReleaseEvent(
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    // Key releases anywhere in this window reach the shortcuts first.
+    // Installed on the application: key releases anywhere in this window reach
+    // the shortcuts first, and presses on the list reach ListView1Click once.
     if (event->type() == QEvent::KeyRelease) {
         auto *key = static_cast<QKeyEvent *>(event);
         auto *widget = qobject_cast<QWidget *>(watched);
         if (widget && widget->window() == this && !key->isAutoRepeat()) {
             if (widget == ListView1 || ListView1->isAncestorOf(widget))
-                playAlarmSound(false);
+                ListView1KeyUp();
             const bool plain = (key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0 &&
                                QApplication::mouseButtons() == Qt::NoButton;
             if (plain) {
@@ -482,7 +494,7 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
         }
     }
     if (watched == ListView1->viewport() && event->type() == QEvent::MouseButtonPress)
-        playAlarmSound(false);
+        ListView1Click();
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -492,13 +504,28 @@ void TfrmMain::showEvent(QShowEvent *event)
     pnlSettings->adjustSize();
     pnlSettings->setFixedWidth(btHelp->geometry().right() + 5);
     lblAd->setText(QString::fromLatin1(kSlogan));
-    // The statistics window is not part of every build; its commands wait for it.
-    btStats->setEnabled(bool(ShowStatisticsWindow));
-    acTrayStats->setEnabled(bool(ShowStatisticsWindow));
     QMainWindow::showEvent(event);
 }
 
 void TfrmMain::resizeEvent(QResizeEvent *event) { QMainWindow::resizeEvent(event); }
+
+void TfrmMain::keepOnScreen()
+{
+    // A placement saved on a larger screen, or at a smaller scale factor,
+    // must not leave the window or its buttons out of reach.
+    const QScreen *screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen)
+        screen = this->screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    QRect frame = geometry();
+    frame.setWidth(std::min(frame.width(), available.width()));
+    frame.setHeight(std::min(frame.height(), available.height()));
+    frame.moveLeft(std::clamp(frame.left(), available.left(), available.right() + 1 - frame.width()));
+    frame.moveTop(std::clamp(frame.top(), available.top(), available.bottom() + 1 - frame.height()));
+    setGeometry(frame);
+}
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {

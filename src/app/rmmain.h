@@ -24,6 +24,7 @@
 #include "stats/activity_log.h"
 
 #include <QMainWindow>
+#include <QTimer>
 #include <functional>
 #include <vector>
 
@@ -38,6 +39,10 @@ namespace tw {
 class TfrmRetrieving;
 class TfrmSplash;
 
+// Added to the status line while the messages listed came over an
+// unencrypted connection.
+inline constexpr const char *kUnencryptedNote = "  (not encrypted)";
+
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -48,7 +53,6 @@ public:
     // Each shows its window modally and returns when it closes.
     std::function<void()> ShowGeneralSettingsWindow;
     std::function<void()> ShowSpamSettingsWindow;
-    std::function<void()> ShowStatisticsWindow;
     // Ends the program (the start-up code quits the event loop). Closing the
     // main window and the tray's Exit call it; unset, nothing more happens,
     // which is what tests of a window need.
@@ -128,6 +132,13 @@ public:
     void Viewlogfile1Click();
     void EnableAutomatic1Click(bool enable);
 
+    // --- tray menu and list touches ---
+    void popTrayPopup();              // the tray menu opens: the alarm stops
+    void LaunchEmailprogram1Click();  // "Launch e-mail program"
+    void ShowMainScreen1Click();      // "Main screen"
+    void ListView1Click();            // a click on the list: the alarm stops
+    void ListView1KeyUp();            // a key released in the list: the alarm stops
+
     // --- list commands: rules from the selected messages ---
     // Each needs a selection (else the no-selection note), saves the rule
     // files and re-classifies the whole list.
@@ -156,6 +167,17 @@ public:
     // --- deletion run ---
     void DeleteMessages();
 
+    // --- the POP3 session (secure_session.cpp) ---
+    // A session kept open after a listing for the deletion run that follows
+    // is ended (QUIT) after this many seconds without use.
+    int keptSessionSeconds = 60;
+    // Ends a session kept open after a listing, unless a run is using it.
+    void endKeptSession();
+    // The question about a certificate that does not verify; Yes stores its
+    // fingerprint for the mailbox in use. Never asked in a hidden automatic
+    // check: the session stops with its error in the activity log instead.
+    bool trustCertificate(const TCertificateProblem &problem);
+
     // --- automatic mode ---
     void UpdateAutomaticCaptions(bool automatic, int minutes);
     void UpdateTrayIcons(bool automatic);
@@ -163,6 +185,9 @@ public:
     void playAlarmSound(bool start);
     // Removes the saved message files msg_0.eml .. msg_100.eml.
     void CleanUpEMLFiles();
+
+    // Moves and shrinks the window as far as needed to lie on its screen.
+    void keepOnScreen();
 
     // Classifies row Index (every row when negative) as the check does.
     void classify(int index);
@@ -173,6 +198,7 @@ public:
 protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -204,6 +230,13 @@ private:
     void handleUpdateError(const ETidewellError &error);
     void closeQuietly();
     void showRemoteError(const ETidewellError &error);
+    // After a listing: a session left open waits at most keptSessionSeconds.
+    void watchKeptSession();
+    // After the general settings window: a kept session whose account was
+    // changed there is ended, and the client takes the new password and
+    // security when the server and user name stayed the same.
+    void followAccountChanges();
+    bool runInProgress() const;
 
     // POP3 client events
     void msRemotePOP1Open();
@@ -230,6 +263,9 @@ private:
     TfrmSplash *m_splash = nullptr;
     TfrmRetrieving *m_progress = nullptr;
     bool m_firstLoad = true;
+    int m_loadedMailbox = 0;  // the mailbox whose account the POP3 client holds
+    bool m_listedUnencrypted = false;  // the last listing came over an unencrypted session
+    QTimer m_keptSessionTimer;
 
     // deletion run bookkeeping: blocks wait until the server has confirmed
     std::vector<int> m_deletedRows;  // DELE accepted, in order

@@ -1,5 +1,7 @@
 #include "app/splash.h"
 
+#include "app/resources_init.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -27,11 +29,11 @@ TfrmSplash::TfrmSplash(QWidget *parent)
 
     m_picture1 = new QLabel(this);
     m_picture1->setObjectName(QStringLiteral("Image1"));
-    m_picture1->setPixmap(QPixmap(QStringLiteral(":/pictures/splash1.png")));
+    m_picture1->setPixmap(picture(QStringLiteral("splash1")));
     m_picture1->setAlignment(Qt::AlignCenter);
     m_picture2 = new QLabel(this);
     m_picture2->setObjectName(QStringLiteral("Image2"));
-    m_picture2->setPixmap(QPixmap(QStringLiteral(":/pictures/splash2.png")));
+    m_picture2->setPixmap(picture(QStringLiteral("splash2")));
     m_picture2->setAlignment(Qt::AlignCenter);
     m_picture2->hide();
 

@@ -334,6 +334,10 @@ bool Classifier::qMarkThisHeader(Context &message, bool &check)
             if (mailbox < 0 || mailbox != m_mailboxNumber)
                 break;
             const std::string address = rule.text.substr(0, marker);
+            // Without an address every To header would "not contain" it and
+            // all mail would be condemned; such a rule says nothing.
+            if (isBlank(address))
+                break;
             const std::string &to = view.field("To");
             matched = !to.empty() && !containsText(to, address, false);
             if (matched)

@@ -4,7 +4,9 @@
 #include "platform/bytes.h"
 #include "platform/text_file.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 
 namespace tw {
 
@@ -51,25 +53,39 @@ bool readIntPair(std::string_view text, int &first, int &second)
     return true;
 }
 
-void readCellLine(RuleTable &table, const std::string &line)
+struct CellLine {
+    int column = 0;
+    int row = 0;
+    std::string text;
+};
+
+// A "<col>,<row>,<text>" line; nullopt for anything else.
+std::optional<CellLine> readCellLine(const std::string &line)
 {
     const size_t first = line.find(',');
     if (first == std::string::npos)
-        return;
+        return std::nullopt;
     const size_t second = line.find(',', first + 1);
     if (second == std::string::npos)
-        return;
-    int column = 0;
-    int row = 0;
-    if (!readIntPair(std::string_view(line).substr(0, second), column, row))
-        return;
-    table.setCell(column, row, decodeCell(line.substr(second + 1)));
+        return std::nullopt;
+    CellLine cell;
+    if (!readIntPair(std::string_view(line).substr(0, second), cell.column, cell.row))
+        return std::nullopt;
+    cell.text = decodeCell(line.substr(second + 1));
+    return cell;
 }
 
 // Limits a huge size line so that a corrupt file cannot make us allocate
 // without bound; no real rule table comes near it.
 constexpr int kMaxRows = 1'000'000;
 constexpr int kMaxColumns = 64;
+// The size line alone never makes us allocate: the table grows as cell lines
+// are read, and empty rows (between cells or after the last one, as the size
+// line declares them) are kept only up to this many in a row. A table saved
+// by the program never has such a run; a file that jumps further is corrupt.
+constexpr int kMaxBlankRows = 1000;
+
+int columnsOfKind(RuleKind kind) { return kind == RuleKind::Exception ? kExceptionColumns : kRuleColumns; }
 
 void fitColumns(RuleKind kind, RuleTable &table)
 {
@@ -156,21 +172,19 @@ void loadRuleFile(RuleKind kind, RuleTable &table, const std::string &path)
     const std::string corrupt = "File contains no data or corrupt file " + path;
     if (lines.empty())
         throw ERuleFileError(corrupt);
+    int columns = table.ColCount();
+    int rows = table.RowCount();
     if (!lines.front().empty()) {
-        int columns = 0;
-        int rows = 0;
         if (!readIntPair(lines.front(), columns, rows) || columns > kMaxColumns || rows > kMaxRows)
             throw ERuleFileError(corrupt);
-        table.setColCount(std::max(columns, 0));
-        table.setRowCount(std::max(rows, 0));
     }
-    if (table.ColCount() <= 0 || table.RowCount() <= 0)
+    if (columns <= 0 || rows <= 0)
         throw ERuleFileError(corrupt);
+    // Columns past the kind's own are dropped when the table is fitted below,
+    // so they are never filled.
+    table.setColCount(std::min(columns, columnsOfKind(kind)));
     // The file's cells replace everything; cells it does not name are empty.
-    const int columns = table.ColCount();
-    const int rows = table.RowCount();
     table.setRowCount(0);
-    table.setRowCount(rows);
     for (size_t i = 1; i < lines.size(); ++i) {
         const std::string &line = lines[i];
         if (startsWith(line, "cw")) {
@@ -178,10 +192,19 @@ void loadRuleFile(RuleKind kind, RuleTable &table, const std::string &path)
             int width = 0;
             if (readIntPair(std::string_view(line).substr(2), column, width) && column < columns)
                 table.setColWidth(column, width);
-        } else {
-            readCellLine(table, line);
+            continue;
         }
+        std::optional<CellLine> cell = readCellLine(line);
+        if (!cell || cell->row < 0 || cell->row >= rows)
+            continue;
+        if (cell->row >= table.RowCount()) {
+            if (cell->row - table.RowCount() >= kMaxBlankRows)
+                throw ERuleFileError(corrupt);
+            table.setRowCount(cell->row + 1);
+        }
+        table.setCell(cell->column, cell->row, std::move(cell->text));
     }
+    table.setRowCount(std::min(rows, table.RowCount() + kMaxBlankRows));
     fitColumns(kind, table);
 }
 

@@ -30,7 +30,7 @@ void TagRas::readEntries()
         m_entries.clear();
 }
 
-void TagRas::setService(const std::string &name)
+void TagRas::setService(std::string name)
 {
     if (name.empty()) {
         m_serviceName.clear();
@@ -46,7 +46,7 @@ void TagRas::setService(const std::string &name)
         return;
     }
     const bool listed = std::find(m_entries.begin(), m_entries.end(), name) != m_entries.end();
-    m_serviceName = listed ? name : std::string();
+    m_serviceName = listed ? std::move(name) : std::string();
 }
 
 void TagRas::raiseRasError(int error)

@@ -33,8 +33,9 @@ public:
     // An empty Name clears it. Otherwise re-reads the entry list; with no
     // entries, or while a connection is up, shows an error box and changes
     // nothing; else Service becomes Name when it is a listed entry, and
-    // empty when it is not.
-    void setService(const std::string &name);
+    // empty when it is not. Name is taken by value: a caller may pass one of
+    // Entries(), which the re-reading replaces.
+    void setService(std::string name);
 
     bool ForceService = true;       // only a connection of Service counts as up
     bool MinimizeAtConnect = false; // minimise the progress window once connected

@@ -7,7 +7,9 @@
 #include "platform/bytes.h"
 #include "platform/event_wait.h"
 
+#include <QDeadlineTimer>
 #include <QHostInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -25,6 +27,7 @@ constexpr int TextServiceNameRequired = 57005;
 constexpr int TextConnectFirst = 57008;
 constexpr int TextReplyLineTooLong = 57030;
 constexpr int TextClosedBeforeDataComplete = 57031;
+constexpr int TextDataBlockTooLarge = 57032;
 
 // Splits Server into its host and port parts. "[v6]:port" and a bare IPv6
 // address (more than one colon) are recognised; otherwise the host ends at
@@ -50,13 +53,6 @@ void splitServer(const std::string &server, std::string &host, std::string &port
     port = server.substr(colon + 1);
 }
 
-// Percentage of Position in Total, rounded to the nearest integer with halves
-// to even.
-int percentOf(long long position, long long total)
-{
-    return int(std::nearbyint(double(position) * 100.0 / double(total)));
-}
-
 bool endsWithTerminator(const std::string &stream, size_t blockStart)
 {
     static const std::string terminator = "\r\n.\r\n";
@@ -70,6 +66,14 @@ bool endsWithTerminator(const std::string &stream, size_t blockStart)
 } // namespace
 
 TagSocket::TagSocket(QObject *parent) : QObject(parent) {}
+
+int TagSocket::ProgressPercent(long long Position, long long Total)
+{
+    if (Total <= 0)
+        return 0;
+    // Clamped before the conversion: a double beyond the int range has no int.
+    return int(std::clamp(std::nearbyint(double(Position) * 100.0 / double(Total)), 0.0, 100.0));
+}
 
 TagSocket::~TagSocket()
 {
@@ -389,6 +393,7 @@ int TagSocket::ReadLine()
     std::string line;
     bool complete = false;
     bool tooLong = false;
+    bool started = false;
 
     // The wait's test takes what the socket holds, never beyond the first
     // line feed, so the next reply stays in the socket for the next read.
@@ -405,7 +410,11 @@ int TagSocket::ReadLine()
                 tooLong = true;
                 break;
             }
-            restartCounterWhileWaiting(); // every received piece restarts the time-out
+            // The line gets one new full time-out when it starts, not one per
+            // piece: a server sending a byte at a time must not hold us forever.
+            if (!started)
+                restartCounterWhileWaiting();
+            started = true;
         }
         return complete || tooLong || peerClosedAndDrained() || !m_socket;
     });
@@ -432,15 +441,20 @@ int TagSocket::ReadLine()
     return -1; // the peer closed before the line was complete
 }
 
-void TagSocket::ReadData(std::string &Stream, int ExpectedSize)
+void TagSocket::ReadData(std::string &Stream, int ExpectedSize, const TDataBlockLimits &Limits)
 {
     requireConnected();
     const size_t blockStart = Stream.size();
     bool complete = false;
+    bool tooLarge = false;
+    bool tooSlow = false;
+    QDeadlineTimer deadline(QDeadlineTimer::Forever);
+    if (Limits.MaxSeconds > 0)
+        deadline.setRemainingTime(qint64(Limits.MaxSeconds) * 1000);
 
     waitFor([&] {
         const long long position = (long long)(Stream.size() - blockStart);
-        fireProgress(ExpectedSize > 0 ? percentOf(position, ExpectedSize) : -1, int(position));
+        fireProgress(ExpectedSize > 0 ? ProgressPercent(position, ExpectedSize) : -1, int(position));
         bool received = false;
         // Line by line, so nothing after the terminating dot line is taken.
         while (m_socket && m_socket->bytesAvailable() > 0) {
@@ -451,18 +465,30 @@ void TagSocket::ReadData(std::string &Stream, int ExpectedSize)
                 complete = true;
                 break;
             }
+            if ((long long)(Stream.size() - blockStart) > Limits.MaxBytes) {
+                tooLarge = true;
+                break;
+            }
         }
         if (received) {
             m_readSeen = false;
             if (!complete)
                 restartCounterWhileWaiting(); // a new full time-out after every received chunk
         }
-        return complete || peerClosedAndDrained() || !m_socket;
+        tooSlow = !complete && deadline.hasExpired();
+        return complete || tooLarge || tooSlow || peerClosedAndDrained() || !m_socket;
     });
 
     raiseIfCanceledOrTimedOut();
     if (complete)
         return;
+    if (tooLarge) {
+        // The rest of the block is still coming; the connection is of no more use.
+        Close();
+        ReportError(TextDataBlockTooLarge);
+    }
+    if (tooSlow)
+        raiseTimedOut();
     if (m_errorSeen)
         ReportError(m_errorCode);
     // The server closed the connection in the middle of the block.
@@ -484,7 +510,7 @@ void TagSocket::ReadToEnd(std::string &Stream, int Count)
             const QByteArray part = m_socket->read(wanted);
             Stream.append(part.constData(), size_t(part.size()));
             total += part.size();
-            fireProgress(Count < 1 ? -1 : percentOf(total, Count), int(total));
+            fireProgress(Count < 1 ? -1 : ProgressPercent(total, Count), int(total));
             m_readSeen = false;
             restartCounterWhileWaiting();
         }

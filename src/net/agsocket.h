@@ -17,6 +17,7 @@
 // again: Close (harmless without a socket), then ResetState and Open.
 
 #include "net/timecounter.h"
+#include "net/tls_trust.h"
 
 #include <QHostAddress>
 #include <QHostInfo>
@@ -39,6 +40,12 @@ using TNotifyEvent = std::function<void(QObject *Sender)>;
 using TmsProgressEvent = std::function<void(QObject *Sender, int Perc, int Transferred)>;
 // Msg may be changed by the handler; the raised error then carries the new text.
 using TmsErrorEvent = std::function<void(QObject *Sender, std::string &Msg)>;
+
+// What one data block may hold and how long it may take in all.
+struct TDataBlockLimits {
+    long long MaxBytes = 256LL << 20;
+    int MaxSeconds = 0; // 0: only the time-out between received chunks
+};
 
 class TagSocket : public QObject {
     Q_OBJECT
@@ -101,14 +108,19 @@ public:
     // returns ReplyCode of it, or -1 (LastReply empty) when the peer closed
     // before a line was complete. Bytes after the line feed stay for the next
     // read. A line longer than MaxReplyLine bytes closes the connection and
-    // raises ESocketError (57030). Also raises as SendLine does.
+    // raises ESocketError (57030). The time-out runs once until the line
+    // starts and once more for the whole line, so a line trickling in a byte
+    // at a time still ends with the time-out. Also raises as SendLine does.
     int ReadLine();
     // Appends a data block up to and including its terminating dot line to
     // Stream, exactly as sent (dot-stuffing kept). ExpectedSize (or -1) drives
     // the progress percentages. Nothing after the dot line is taken from the
     // connection. A peer that closes before the block is complete raises
-    // ESocketError (57031) instead of waiting for the time-out.
-    void ReadData(std::string &Stream, int ExpectedSize);
+    // ESocketError (57031) instead of waiting for the time-out. Each received
+    // chunk restarts the time-out; beyond that the block must keep within
+    // Limits: past MaxBytes it closes and raises ESocketError (57032), past
+    // MaxSeconds in all it ends with the time-out error.
+    void ReadData(std::string &Stream, int ExpectedSize, const TDataBlockLimits &Limits = {});
     // Appends received bytes to Stream until the peer closes, or until Count
     // bytes have arrived when Count >= 0. Fires OnClosed when complete.
     void ReadToEnd(std::string &Stream, int Count);
@@ -127,6 +139,42 @@ public:
     void ReportError(int Code);
 
     static constexpr int MaxReplyLine = 65536;
+
+    // The progress percentage of Position in Total, rounded to the nearest
+    // integer with halves to even, and never beyond 0..100 (a block may
+    // arrive larger than announced).
+    static int ProgressPercent(long long Position, long long Total);
+
+    // --- TLS (agsocket_tls.cpp) -----------------------------------------------
+    // The certificate is verified against the system's trusted certificates
+    // and the host name from Server, which is also sent to the server (SNI).
+
+    // The SHA-256 fingerprint of the one certificate accepted although it
+    // does not verify; "" for none. Blanks and colons are ignored.
+    std::string TrustedFingerprint;
+    // Asked when the certificate neither verifies nor is the trusted one;
+    // true accepts it (TrustedFingerprint becomes its fingerprint). Unset:
+    // the certificate is refused.
+    TCertificateEvent OnCertificateUntrusted;
+    // Seconds the handshake may take (never more than TimeOut).
+    int HandshakeTimeOut = 10;
+
+    // True while the connection is encrypted.
+    bool IsEncrypted() const;
+    // Turns the connected socket into a TLS connection and returns once it
+    // is encrypted. A server that does not complete the handshake in time,
+    // or breaks it off, ends it with ESocketError NoAnswerText (the
+    // platform's detail added); a refused certificate with ESocketError
+    // saying why. Both close the connection; nothing has been sent through
+    // it. A cancel raises ECanceledError.
+    void StartTls(const std::string &NoAnswerText);
+    // Waits until the peer sends something or closes, at most Seconds (and
+    // never more than TimeOut). False when nothing came in time; the
+    // connection stays open for the caller to decide.
+    bool WaitForIncoming(int Seconds);
+    // The failure funnel for the program's own texts: fires OnError with
+    // Text (the handler may change it), closes, raises ESocketError.
+    [[noreturn]] void Fail(const std::string &Text);
 
 protected:
     // Fires OnError with the time-out text, closes and raises ETimedOutError.
@@ -152,10 +200,12 @@ private:
     void waitFor(const std::function<bool()> &done);
     // A new full time-out after received data, when a wait is running.
     void restartCounterWhileWaiting();
-    // The checks after a wait, in the specified order.
+    // The checks after a wait: a cancel wins over a time-out that fell due too.
     void raiseIfCanceledOrTimedOut();
     bool peerClosedAndDrained() const;
     void recordSocketError(QAbstractSocket::SocketError error);
+    // Decides on a certificate that did not verify (agsocket_tls.cpp).
+    bool acceptCertificate(TCertificateProblem &problem);
     // Raises the 10054 error (closing the connection) for a send that failed.
     void reportConnectionReset();
 
@@ -173,6 +223,8 @@ private:
     int m_platformErrorCode = 0;
 
     // Notification flags.
+    bool m_encryptedSeen = false;
+    bool m_certificateErrorsSeen = false;
     bool m_canceled = false;
     bool m_hostLookupDone = false;
     bool m_connectSeen = false;

@@ -2,7 +2,7 @@
 // TagWinsock: the process-wide binding to the platform's socket service. On
 // this platform the service is Qt Network, linked into the program, so Load
 // cannot fail; the binding keeps the loaded state that the transport and the
-// resolver check, and raises the specified errors when used unloaded.
+// resolver check, and raises EWinsockDLLError (57011) when used unloaded.
 
 namespace tw {
 

@@ -4,6 +4,7 @@
 #include "platform/bytes.h"
 
 #include <QSaveFile>
+#include <algorithm>
 #include <climits>
 
 namespace tw {
@@ -101,7 +102,12 @@ void TmsCustomPOP::Login()
     try {
         ResetState();
         Connect();
-        requireOk(ReadLine()); // the greeting
+        m_capabilities.clear();
+        m_sessionEncrypted = false;
+        secureFromStart();
+        readGreeting();
+        negotiateStartTls();
+        m_sessionEncrypted = IsEncrypted();
         requireOk(command("USER " + UserName));
         requireOk(command("PASS " + Password));
         Stat();
@@ -131,11 +137,32 @@ void TmsCustomPOP::Stat()
     m_mailboxSize = size;
 }
 
-int TmsCustomPOP::sizeFromListReply() const
+int TmsCustomPOP::sizeFromListReply(int Index) const
 {
     const std::string rest = afterStatus(LastReply());
     const size_t space = rest.find(' ');
-    return toIntDef(space == std::string::npos ? rest : rest.substr(space + 1), 0);
+    if (space == std::string::npos)
+        return toIntDef(rest, 0);
+    // "+OK n size": a reply about another message contradicts the listing.
+    long long number = 0;
+    if (parseInt(rest.substr(0, space), number) && number != Index + 1)
+        throw ETidewellError("The server's LIST reply does not describe message " + std::to_string(Index + 1));
+    return toIntDef(rest.substr(space + 1), 0);
+}
+
+TDataBlockLimits TmsCustomPOP::headerBlockLimits() const
+{
+    return {pop3::kMaxHeaderBlockBytes, pop3::kHeaderBlockTimeOuts * TimeOut()};
+}
+
+TDataBlockLimits TmsCustomPOP::messageLimits(int ListedSize) const
+{
+    TDataBlockLimits limits;
+    limits.MaxBytes = pop3::kMaxMessageBytes;
+    if (ListedSize > 0)
+        limits.MaxBytes = std::min(limits.MaxBytes, 2LL * ListedSize + pop3::kListedSizeSlack);
+    limits.MaxSeconds = int(std::min<long long>(INT_MAX, TimeOut() + limits.MaxBytes / pop3::kSlowestBytesPerSecond));
+    return limits;
 }
 
 void TmsCustomPOP::ReadInfo(int Index, TmsRemoteInfoItem &Item, bool WithUID, bool WithInfo)
@@ -148,10 +175,10 @@ void TmsCustomPOP::ReadInfo(int Index, TmsRemoteInfoItem &Item, bool WithUID, bo
     }
     if (WithInfo) {
         requireOk(command("LIST " + number));
-        Item.Size = sizeFromListReply();
+        Item.Size = sizeFromListReply(Index);
         requireOk(command("TOP " + number + " 1"));
         std::string block;
-        ReadData(block, -1);
+        ReadData(block, -1, headerBlockLimits());
         Item.Headers.SetText(block);
         Item.Headers.CutAtBody();
     }
@@ -161,12 +188,12 @@ void TmsCustomPOP::Retrieve(int Index)
 {
     const std::string number = std::to_string(Index + 1);
     requireOk(command("LIST " + number));
-    const int expectedSize = sizeFromListReply();
+    const int expectedSize = sizeFromListReply(Index);
     if (OnRetrieving)
         OnRetrieving(this, Index);
     requireOk(command("RETR " + number));
     std::string message;
-    ReadData(message, expectedSize);
+    ReadData(message, expectedSize, messageLimits(expectedSize));
     SaveMessage(Index, message);
     if (OnRetrieved)
         OnRetrieved(this, Index);
@@ -208,13 +235,19 @@ void TmsRemotePOP::UpdateInfo()
     OpenMailbox();
     fire(OnUpdatingInfo);
     m_remoteInfo.Clear();
-    for (int index = 0; index < MessageCount(); ++index) {
+    const int listed = std::min(MessageCount(), MaxListedMessages);
+    for (int index = 0; index < listed; ++index) {
         TmsRemoteInfoItem item;
         ReadInfo(index, item, false, true); // an error leaves the item out
         m_remoteInfo.Add() = std::move(item);
         if (OnNextInfoUpdated)
             OnNextInfoUpdated(this, m_remoteInfo.Count() - 1);
     }
+    // A count no real mailbox reaches: what was listed stays, the rest is
+    // reported instead of being followed one message at a time for days.
+    if (MessageCount() > listed)
+        throw ETidewellError("The mailbox holds " + std::to_string(MessageCount()) + " messages; only the first " +
+                             std::to_string(listed) + " were listed");
     if (!StayConnected)
         CloseMailbox();
     fire(OnInfoUpdated);

@@ -19,6 +19,8 @@
 
 #include "net/agsocket.h"
 #include "net/msmsgcls.h"
+#include "net/pop3_capabilities.h"
+#include "net/pop3_limits.h"
 
 #include <functional>
 #include <string>
@@ -29,6 +31,18 @@ namespace tw {
 using TmsNumNotifyEvent = std::function<void(QObject *Sender, int Num)>;
 // Contents: the retrieved message exactly as the server sent it.
 using TmsUserMsgSaveEvent = std::function<void(QObject *Sender, int Num, const std::string &Contents)>;
+
+// How a POP3 session is protected. The numbers are the stored setting's.
+//  - TLS: the connection is TLS from the start (POP3S, port 995).
+//  - STARTTLS: after the greeting, CAPA must list STLS; STLS and the
+//    handshake come before USER and PASS, and CAPA is read again inside TLS.
+//  - Automatic: TLS on port 995 (the pop3s service), otherwise STARTTLS when
+//    the server offers STLS, otherwise unencrypted.
+//  - None: unencrypted.
+enum class TPop3Security { Automatic = 0, TLS = 1, STARTTLS = 2, None = 3 };
+
+// The security of a stored setting; anything unknown is Automatic.
+TPop3Security pop3SecurityFromSetting(int value);
 
 class TmsMailBase : public TagSocket {
     Q_OBJECT
@@ -54,6 +68,12 @@ public:
 
     std::string UserName;
     std::string Password;
+    // How the session is protected (mspop3_security.cpp). None sends what
+    // the plain protocol always sent.
+    TPop3Security Security = TPop3Security::None;
+    // Seconds an unencrypted connection may stay silent before its
+    // greeting: a TLS port says nothing until spoken to in TLS.
+    int GreetingTimeOut = 10;
 
     TmsNumNotifyEvent OnRetrieving, OnRetrieved, OnDeleting;
     // Fired after the server accepted the DELE of message Num (it is removed
@@ -63,6 +83,14 @@ public:
     // From the last STAT; -1 until the first one.
     int MessageCount() const { return m_messageCount; }
     int MailboxSize() const { return m_mailboxSize; }
+    // What the server listed in answer to the session's last CAPA (empty when
+    // it was not asked or did not answer).
+    const TPop3Capabilities &Capabilities() const { return m_capabilities; }
+    // Whether the last login took place over an encrypted connection.
+    bool SessionEncrypted() const { return m_sessionEncrypted; }
+
+    // CAPA: fills Capabilities; a negative reply leaves them empty.
+    void ReadCapabilities();
 
     // 1 for a line beginning with "+", -1 for "-", 0 otherwise.
     int ReplyCode(const std::string &Line) override;
@@ -70,9 +98,11 @@ public:
     // CheckProperties, ResetState, then the transport's Open.
     void Open() override;
 
-    // Connect, read the greeting, USER, PASS, STAT; each must be answered
-    // positively (else EServerError with the reply). An ESocketError closes
-    // the connection before it goes on.
+    // Connect, secure the connection as Security says, read the greeting,
+    // USER, PASS, STAT; each must be answered positively (else EServerError
+    // with the reply). No password is sent before TLS when Security asks for
+    // it; a connection that cannot be secured ends with ESocketError saying
+    // why. An ESocketError closes the connection before it goes on.
     void Login() override;
     // If connected: QUIT, which must be answered positively.
     void Logout() override;
@@ -100,10 +130,23 @@ protected:
     // reply leaves UID empty), with WithInfo its size (LIST) and header block
     // (TOP n 1, cut at the body).
     void ReadInfo(int Index, TmsRemoteInfoItem &Item, bool WithUID, bool WithInfo);
-    // The size in a LIST reply; 0 when it cannot be read.
-    int sizeFromListReply() const;
+    // The size in the LIST reply for message Index; 0 when it cannot be read.
+    // A reply that names another message raises ETidewellError.
+    int sizeFromListReply(int Index) const;
+    // What the reply to TOP n 1, and to RETR of a message listed with
+    // ListedSize bytes, may hold and take (see pop3_limits.h).
+    TDataBlockLimits headerBlockLimits() const;
+    TDataBlockLimits messageLimits(int ListedSize) const;
 
 private:
+    // The login steps before USER (mspop3_security.cpp).
+    bool implicitTls() const;
+    void secureFromStart();
+    void readGreeting();
+    void negotiateStartTls();
+
+    TPop3Capabilities m_capabilities;
+    bool m_sessionEncrypted = false;
     int m_messageCount = -1;
     int m_mailboxSize = -1;
 };
@@ -120,6 +163,9 @@ public:
     // When true, UpdateInfo leaves the connection logged in for the next
     // TransferData.
     bool StayConnected = false;
+    // The most messages UpdateInfo lists; a larger STAT count ends the
+    // listing there with an error (pop3_limits.h gives the reason).
+    int MaxListedMessages = pop3::kMaxListedMessages;
 
     TNotifyEvent OnUpdatingInfo, OnInfoUpdated, OnTransferringData, OnDataTransfered;
     // Fired after item Num has been added to RemoteInfo.
@@ -136,6 +182,8 @@ public:
     // Logs in if needed, then LIST n and TOP n 1 for every message of STAT,
     // filling RemoteInfo in order; quits unless StayConnected. The items read
     // before an error stay in the list; the caller closes the connection.
+    // A STAT count above MaxListedMessages is listed up to there and then
+    // raises ETidewellError saying how many messages were left out.
     void UpdateInfo();
     // Logs in if needed, retrieves then deletes the flagged messages that
     // VerifyMessage confirms, and quits (the server removes the deleted ones

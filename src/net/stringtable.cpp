@@ -28,6 +28,7 @@ static const std::map<int, const char *> &table()
         {57021, "Domain server refused to return the information"},
         {57030, "Server reply line is too long"},
         {57031, "Connection closed by the server before the data was complete"},
+        {57032, "Server reply is larger than allowed"},
         {57100, "The address of sender is required"},
         {57101, "At least one Recipient, CC or BCC must be entered"},
         {57103, "UserName property is required"},

@@ -38,7 +38,7 @@ bool endsWith(std::string_view text, std::string_view suffix);
 // Decimal conversions that never throw: parseInt gives false for anything that
 // is not an optionally signed decimal number fitting in 64 bits.
 bool parseInt(std::string_view text, long long &value);
-// Like a Pascal StrToIntDef: Fallback when Text is no 32-bit decimal number.
+// The value of Text as a 32-bit decimal number, or Fallback when it is none.
 int toIntDef(std::string_view text, int fallback);
 
 // Two upper-case hexadecimal digits for the low byte of Value.

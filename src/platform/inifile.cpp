@@ -65,8 +65,11 @@ IniFile::IniFile(std::string path) : m_path(std::move(path)) { reload(); }
 
 void IniFile::reload()
 {
-    const std::optional<std::string> text = readWholeFile(m_path);
-    m_lines = text ? splitLines(*text) : std::vector<std::string>{};
+    const FileContents contents = readFileContents(m_path);
+    m_readError.clear();
+    if (contents.state == FileContents::State::Unreadable)
+        m_readError = unreadableStoreText(m_path, contents.reason);
+    m_lines = contents.state == FileContents::State::Read ? splitLines(contents.bytes) : std::vector<std::string>{};
 }
 
 long IniFile::findSection(std::string_view section) const
@@ -135,6 +138,9 @@ bool IniFile::readBool(std::string_view section, std::string_view key, bool fall
 void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value)
 {
     reload();
+    // A file that is there but cannot be read is never replaced.
+    if (!m_readError.empty())
+        throw EStoreError(m_readError, "the file cannot be read");
     std::string flat(value);
     for (char &c : flat)
         if (c == '\r' || c == '\n')

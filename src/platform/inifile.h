@@ -7,7 +7,8 @@
 // An IniFile object reads the file when it is made. Each write re-reads the
 // file, changes one key (keeping every other line, comments included) and
 // replaces the file atomically with CR LF line ends. Files with CR LF, LF or
-// CR line ends are read.
+// CR line ends are read. A file that exists but cannot be read reads as empty
+// and is never written over (readError() tells why; writes raise it).
 
 #include <optional>
 #include <string>
@@ -29,6 +30,8 @@ public:
 
     explicit IniFile(std::string path);
     const std::string &path() const { return m_path; }
+    // Empty when the file was read or does not exist; otherwise the text to show.
+    const std::string &readError() const { return m_readError; }
 
     bool sectionExists(std::string_view section) const;
     bool valueExists(std::string_view section, std::string_view key) const;
@@ -43,7 +46,8 @@ public:
     // Writes one key (creating the file and section when needed). Line breaks
     // inside Value cannot live in an ini line and are written as blanks.
     // Raises EStoreError "Unable to write to <path>" when the file cannot be
-    // replaced; the file then stays as it was.
+    // replaced, or readError() when the existing file cannot be read; the
+    // file then stays as it was.
     void writeString(std::string_view section, std::string_view key, std::string_view value);
     void writeInteger(std::string_view section, std::string_view key, int value);
     void writeBool(std::string_view section, std::string_view key, bool value);
@@ -57,6 +61,7 @@ private:
 
     std::string m_path;
     std::vector<std::string> m_lines;
+    std::string m_readError;
 };
 
 } // namespace tw

@@ -121,9 +121,68 @@ std::string Registry::unescapeValue(std::string_view text)
     return out;
 }
 
-std::vector<Registry::Key> Registry::parse(const std::string &text)
+// --- The key tree -------------------------------------------------------------
+
+const Registry::Value *Registry::Key::find(std::string_view name) const
 {
-    std::vector<Key> keys;
+    const auto at = valueIndex.find(lowerCase(name));
+    return at == valueIndex.end() ? nullptr : &values[at->second];
+}
+
+bool Registry::Key::add(std::string name, std::string data)
+{
+    const auto [at, added] = valueIndex.emplace(lowerCase(name), values.size());
+    if (added)
+        values.push_back(Value{std::move(name), std::move(data)});
+    return added;
+}
+
+void Registry::Key::set(std::string_view name, std::string data)
+{
+    const auto at = valueIndex.find(lowerCase(name));
+    if (at != valueIndex.end())
+        values[at->second].data = std::move(data);
+    else
+        add(std::string(name), std::move(data));
+}
+
+bool Registry::Key::erase(std::string_view name)
+{
+    const auto at = valueIndex.find(lowerCase(name));
+    if (at == valueIndex.end())
+        return false;
+    values.erase(values.begin() + long(at->second));
+    valueIndex.clear();
+    for (size_t i = 0; i < values.size(); ++i)
+        valueIndex.emplace(lowerCase(values[i].name), i);
+    return true;
+}
+
+const Registry::Key *Registry::Tree::find(std::string_view path) const
+{
+    const auto at = keyIndex.find(lowerCase(path));
+    return at == keyIndex.end() ? nullptr : &keys[at->second];
+}
+
+Registry::Key *Registry::Tree::find(std::string_view path)
+{
+    const auto at = keyIndex.find(lowerCase(path));
+    return at == keyIndex.end() ? nullptr : &keys[at->second];
+}
+
+Registry::Key &Registry::Tree::add(std::string path)
+{
+    const auto [at, added] = keyIndex.emplace(lowerCase(path), keys.size());
+    if (added)
+        keys.push_back(Key{std::move(path), {}, {}});
+    return keys[at->second];
+}
+
+// --- The file ---------------------------------------------------------------------
+
+Registry::Tree Registry::parse(const std::string &text)
+{
+    Tree tree;
     Key *current = nullptr;
     for (const std::string &line : splitLines(text)) {
         if (line.empty() || line[0] == ';' || line[0] == '#')
@@ -133,31 +192,24 @@ std::vector<Registry::Key> Registry::parse(const std::string &text)
             current = nullptr;
             if (close == std::string::npos || close < 2)
                 continue; // damaged header: its values are skipped until the next good one
-            const std::string path = cleanKey(std::string_view(line).substr(1, close - 1));
-            current = findKey(keys, path);
-            if (!current) {
-                keys.push_back(Key{path, {}});
-                current = &keys.back();
-            }
+            // A key met again gathers its values in its first place.
+            current = &tree.add(cleanKey(std::string_view(line).substr(1, close - 1)));
             continue;
         }
         const size_t eq = line.find('=');
         if (!current || eq == std::string::npos || eq == 0)
             continue;
-        std::string name = unescapeName(std::string_view(line).substr(0, eq));
-        bool seen = false;
-        for (const Value &v : current->values)
-            seen = seen || sameText(v.name, name);
-        if (!seen) // the first of two equal names wins, as in an ini file
-            current->values.push_back(Value{std::move(name), unescapeValue(std::string_view(line).substr(eq + 1))});
+        // The first of two equal names wins, as in an ini file.
+        current->add(unescapeName(std::string_view(line).substr(0, eq)),
+                     unescapeValue(std::string_view(line).substr(eq + 1)));
     }
-    return keys;
+    return tree;
 }
 
-std::string Registry::serialize(const std::vector<Key> &keys)
+std::string Registry::serialize(const Tree &tree)
 {
     std::string out;
-    for (const Key &key : keys) {
+    for (const Key &key : tree.keys) {
         if (!out.empty())
             out += '\n';
         out += '[' + key.path + "]\n";
@@ -176,117 +228,94 @@ std::string Registry::fullPath(Hive hive, std::string_view key)
     return path;
 }
 
-const Registry::Key *Registry::findKey(const std::vector<Key> &keys, std::string_view path)
-{
-    for (const Key &k : keys)
-        if (sameText(k.path, path))
-            return &k;
-    return nullptr;
-}
-
-Registry::Key *Registry::findKey(std::vector<Key> &keys, std::string_view path)
-{
-    for (Key &k : keys)
-        if (sameText(k.path, path))
-            return &k;
-    return nullptr;
-}
-
 void Registry::reload()
 {
-    const std::optional<std::string> text = readWholeFile(m_path);
-    m_keys = text ? parse(*text) : std::vector<Key>{};
+    FileContents contents = readFileContents(m_path);
+    m_readError.clear();
+    if (contents.state == FileContents::State::Unreadable)
+        m_readError = unreadableStoreText(m_path, contents.reason);
+    m_tree = contents.state == FileContents::State::Read ? parse(contents.bytes) : Tree{};
 }
 
-bool Registry::keyExists(Hive hive, std::string_view key) const
-{
-    return findKey(m_keys, fullPath(hive, key)) != nullptr;
-}
+bool Registry::keyExists(Hive hive, std::string_view key) const { return m_tree.find(fullPath(hive, key)) != nullptr; }
 
 std::optional<std::string> Registry::readString(Hive hive, std::string_view key, std::string_view name) const
 {
-    const Key *k = findKey(m_keys, fullPath(hive, key));
-    if (!k)
+    const Key *k = m_tree.find(fullPath(hive, key));
+    const Value *v = k ? k->find(name) : nullptr;
+    if (!v)
         return std::nullopt;
-    for (const Value &v : k->values)
-        if (sameText(v.name, name))
-            return v.data;
-    return std::nullopt;
+    return v->data;
 }
 
 std::vector<std::string> Registry::valueNames(Hive hive, std::string_view key) const
 {
     std::vector<std::string> names;
-    if (const Key *k = findKey(m_keys, fullPath(hive, key)))
+    if (const Key *k = m_tree.find(fullPath(hive, key)))
         for (const Value &v : k->values)
             names.push_back(v.name);
     return names;
 }
 
-void Registry::store(std::vector<Key> keys, bool keyIsNew, std::string_view key, std::string_view name)
+void Registry::store(Tree tree, bool keyIsNew, std::string_view key, std::string_view name)
 {
     const std::string shownKey = cleanKey(key);
     std::string why;
     bool ok = makeFolders(folderOf(m_path));
     if (!ok)
         why = "cannot create the folder of " + m_path;
-    ok = ok && writeFileAtomically(m_path, serialize(keys), kFileMode, &why);
+    ok = ok && writeFileAtomically(m_path, serialize(tree), kFileMode, &why);
     if (!ok) {
         if (keyIsNew)
             throw EStoreError("Failed to create key " + shownKey, why);
         throw EStoreError("Failed to set data for '" + std::string(name) + "'", why);
     }
-    m_keys = std::move(keys);
+    m_tree = std::move(tree);
+}
+
+// Every write starts from the file as it is now; a file that is there but
+// cannot be read holds settings we do not know, so it is never replaced.
+void Registry::reloadForWrite()
+{
+    reload();
+    if (!m_readError.empty())
+        throw EStoreError(m_readError, "the file cannot be read");
 }
 
 void Registry::createKey(std::string_view key)
 {
-    reload();
+    reloadForWrite();
     const std::string path = fullPath(Hive::CurrentUser, key);
-    if (findKey(m_keys, path))
+    if (m_tree.find(path))
         return;
     if (!isStorableKey(path))
         throw EStoreError("Failed to create key " + cleanKey(key), "a key name may not hold control characters");
-    std::vector<Key> keys = m_keys;
-    keys.push_back(Key{path, {}});
-    store(std::move(keys), true, key, {});
+    Tree tree = m_tree;
+    tree.add(path);
+    store(std::move(tree), true, key, {});
 }
 
 void Registry::writeString(std::string_view key, std::string_view name, std::string_view value)
 {
-    reload();
+    reloadForWrite();
     const std::string path = fullPath(Hive::CurrentUser, key);
-    std::vector<Key> keys = m_keys;
-    Key *k = findKey(keys, path);
-    const bool keyIsNew = k == nullptr;
-    if (keyIsNew) {
-        if (!isStorableKey(path))
-            throw EStoreError("Failed to create key " + cleanKey(key), "a key name may not hold control characters");
-        keys.push_back(Key{path, {}});
-        k = &keys.back();
-    }
-    Value *existing = nullptr;
-    for (Value &v : k->values)
-        if (sameText(v.name, name))
-            existing = &v;
-    if (existing)
-        existing->data = std::string(value);
-    else
-        k->values.push_back(Value{std::string(name), std::string(value)});
-    store(std::move(keys), keyIsNew, key, name);
+    const bool keyIsNew = m_tree.find(path) == nullptr;
+    if (keyIsNew && !isStorableKey(path))
+        throw EStoreError("Failed to create key " + cleanKey(key), "a key name may not hold control characters");
+    Tree tree = m_tree;
+    tree.add(path).set(name, std::string(value));
+    store(std::move(tree), keyIsNew, key, name);
 }
 
 void Registry::deleteValue(std::string_view key, std::string_view name)
 {
-    reload();
-    std::vector<Key> keys = m_keys;
-    Key *k = findKey(keys, fullPath(Hive::CurrentUser, key));
-    if (!k)
+    reloadForWrite();
+    const std::string path = fullPath(Hive::CurrentUser, key);
+    if (!m_tree.find(path))
         return;
-    const auto before = k->values.size();
-    std::erase_if(k->values, [&](const Value &v) { return sameText(v.name, name); });
-    if (k->values.size() != before)
-        store(std::move(keys), false, key, name);
+    Tree tree = m_tree;
+    if (tree.find(path)->erase(name))
+        store(std::move(tree), false, key, name);
 }
 
 } // namespace tw

@@ -18,10 +18,16 @@
 // changes the one value and replaces the file atomically, so two open objects
 // never undo each other's writes and a failed write leaves the file as it was.
 // HKEY_LOCAL_MACHINE keys (other programs' settings) can be read, not written.
+//
+// A file that exists but cannot be read (no permission, an I/O error, a
+// folder in its place) reads as empty and is never written over: readError()
+// tells why, and every write raises EStoreError with that text. Reading and
+// writing take time in proportion to the file's size.
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tw {
@@ -34,6 +40,9 @@ public:
     explicit Registry(std::string filePath = std::string());
 
     const std::string &filePath() const { return m_path; }
+    // Empty when the file was read or does not exist; otherwise the text to
+    // show ("Cannot read the settings file <path> (<reason>). ...").
+    const std::string &readError() const { return m_readError; }
 
     // Key paths are given without the hive, parts separated by '\'
     // (for example "Software\Quillmarsh\Tidewell\10\General").
@@ -46,8 +55,9 @@ public:
 
     // The writes below change the current user's tree and reach the disk
     // before they return. They raise EStoreError with "Failed to create key
-    // <key>" when the key is new and cannot be stored, and "Failed to set data
-    // for '<name>'" when the value of an existing key cannot be stored.
+    // <key>" when the key is new and cannot be stored, "Failed to set data
+    // for '<name>'" when the value of an existing key cannot be stored, and
+    // readError() when the existing file cannot be read.
     void createKey(std::string_view key);
     void writeString(std::string_view key, std::string_view name, std::string_view value);
     void deleteValue(std::string_view key, std::string_view name);
@@ -64,19 +74,35 @@ private:
     struct Key {
         std::string path;  // hive name, '\', key path
         std::vector<Value> values;
+        std::unordered_map<std::string, size_t> valueIndex;  // lower-case name -> position in values
+
+        const Value *find(std::string_view name) const;
+        // Adds the value unless one of that name exists; true when added.
+        bool add(std::string name, std::string data);
+        void set(std::string_view name, std::string data);
+        bool erase(std::string_view name);
+    };
+    // The keys in file order, with an index by lower-case path.
+    struct Tree {
+        std::vector<Key> keys;
+        std::unordered_map<std::string, size_t> keyIndex;
+
+        const Key *find(std::string_view path) const;
+        Key *find(std::string_view path);
+        Key &add(std::string path);
     };
 
-    static std::vector<Key> parse(const std::string &text);
-    static std::string serialize(const std::vector<Key> &keys);
+    static Tree parse(const std::string &text);
+    static std::string serialize(const Tree &tree);
     static std::string fullPath(Hive hive, std::string_view key);
-    static const Key *findKey(const std::vector<Key> &keys, std::string_view path);
-    static Key *findKey(std::vector<Key> &keys, std::string_view path);
 
     void reload();
-    void store(std::vector<Key> keys, bool keyIsNew, std::string_view key, std::string_view name);
+    void reloadForWrite();
+    void store(Tree tree, bool keyIsNew, std::string_view key, std::string_view name);
 
     std::string m_path;
-    std::vector<Key> m_keys;
+    Tree m_tree;
+    std::string m_readError;
 };
 
 } // namespace tw

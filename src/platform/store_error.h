@@ -19,4 +19,12 @@ private:
     std::string m_reason;
 };
 
+// The text for a settings file that exists but cannot be read (Reason is the
+// system's): it is shown at start-up and raised by every write to that file.
+inline std::string unreadableStoreText(const std::string &path, const std::string &reason)
+{
+    return "Cannot read the settings file " + path + " (" + reason +
+           "). It has been left as it is, and no setting is saved to it until it can be read.";
+}
+
 } // namespace tw

@@ -1,6 +1,7 @@
 #include "platform/text_file.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,27 +12,48 @@
 
 namespace tw {
 
-std::optional<std::string> readWholeFile(const std::string &path)
+static std::string systemReason() { return std::strerror(errno); }
+
+FileContents readFileContents(const std::string &path)
 {
+    FileContents contents;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    std::string bytes;
+    if (fd < 0) {
+        // A path that names nothing (or runs through a file) is a missing
+        // file; anything else means a file is there that we cannot read.
+        const bool missing = errno == ENOENT || errno == ENOTDIR;
+        contents.state = missing ? FileContents::State::Missing : FileContents::State::Unreadable;
+        if (!missing)
+            contents.reason = systemReason();
+        return contents;
+    }
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
+            contents.state = FileContents::State::Unreadable;
+            contents.reason = systemReason();
+            contents.bytes.clear();
             ::close(fd);
-            return std::nullopt;
+            return contents;
         }
         if (got == 0)
             break;
-        bytes.append(buffer, size_t(got));
+        contents.bytes.append(buffer, size_t(got));
     }
     ::close(fd);
-    return bytes;
+    contents.state = FileContents::State::Read;
+    return contents;
+}
+
+std::optional<std::string> readWholeFile(const std::string &path)
+{
+    FileContents contents = readFileContents(path);
+    if (contents.state != FileContents::State::Read)
+        return std::nullopt;
+    return std::move(contents.bytes);
 }
 
 std::vector<std::string> splitLines(const std::string &text)
@@ -52,8 +74,6 @@ std::vector<std::string> splitLines(const std::string &text)
     return lines;
 }
 
-static std::string systemReason() { return std::strerror(errno); }
-
 static bool writeAll(int fd, const std::string &bytes)
 {
     size_t done = 0;
@@ -69,8 +89,23 @@ static bool writeAll(int fd, const std::string &bytes)
     return true;
 }
 
+// A write past the file-size limit raises SIGXFSZ, whose default action ends
+// the program in the middle of a save and leaves the temporary file behind.
+// Ignored, the write fails with EFBIG like any full disk. Checked on every
+// save, as another part of the program may have changed the action.
+static void ignoreFileSizeSignal()
+{
+    struct sigaction current {};
+    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGXFSZ, &ignore, nullptr);
+    }
+}
+
 bool writeFileAtomically(const std::string &path, const std::string &bytes, unsigned mode, std::string *why)
 {
+    ignoreFileSizeSignal();
     std::string temp = path + ".tmp-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {

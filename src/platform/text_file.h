@@ -10,6 +10,17 @@
 
 namespace tw {
 
+// What reading a whole file found.
+struct FileContents {
+    enum class State { Missing, Read, Unreadable };
+    State state = State::Missing;
+    std::string bytes;   // when Read
+    std::string reason;  // when Unreadable: the system's text (no permission, I/O error, a folder)
+};
+// Reads the file at Path, telling a file that does not exist apart from one
+// that exists but cannot be read.
+FileContents readFileContents(const std::string &path);
+
 // The file's bytes, or nullopt when it does not exist or cannot be read.
 std::optional<std::string> readWholeFile(const std::string &path);
 
@@ -19,7 +30,9 @@ std::vector<std::string> splitLines(const std::string &text);
 
 // Replaces Path with Bytes atomically; the new file gets Mode (for example
 // 0600). Missing parent folders are NOT created. On failure returns false,
-// leaves the old file untouched and puts the system's reason into *Why.
+// leaves the old file untouched, removes its temporary file and puts the
+// system's reason into *Why. A write past the process's file-size limit
+// fails this way too (the signal that would end the program is ignored).
 bool writeFileAtomically(const std::string &path, const std::string &bytes, unsigned mode,
                          std::string *why = nullptr);
 

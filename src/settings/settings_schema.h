@@ -89,6 +89,14 @@ struct MailboxAccount {
     std::string userName;  // "Mailbox<n>"
     std::string password;  // "Passwd<n>", stored enciphered; plain here
     bool checked = true;   // "Check<n>"
+    // "Security<n>": 0 Automatic, 1 TLS, 2 STARTTLS, 3 None (TPop3Security);
+    // settings written before it existed read as Automatic.
+    int security = 0;
+    // "Fingerprint<n>": SHA-256 of the one certificate the user chose to
+    // trust for this mailbox although it does not verify; 64 upper-case
+    // hexadecimal digits, "" for none. (The "{}" lets the accounts be
+    // written as {server, user, password, checked} without a warning.)
+    std::string fingerprint{};
 
     // A slot is configured when its server is not empty (blanks count as text).
     bool configured() const { return !server.empty(); }
@@ -102,6 +110,7 @@ struct ServerSettings {
     bool operator==(const ServerSettings &) const = default;
 };
 inline constexpr const char *kServerSection = "Server";
+inline constexpr int kSecurityChoices = 4; // Security<n> runs from 0 to 3
 inline constexpr const char *kVersionMarkerName = "Version161";
 inline constexpr const char *kVersionMarker = "161";
 

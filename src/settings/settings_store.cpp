@@ -1,5 +1,6 @@
 #include "settings/settings_store.h"
 
+#include "net/tls_trust.h"
 #include "platform/inifile.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
@@ -62,6 +63,18 @@ std::string numbered(const char *name, int n) { return name + std::to_string(n);
 
 std::string iniPath() { return programFile(kIniFileName); }
 
+// Security<n> and Fingerprint<n> as the program uses them: an unknown
+// security is Automatic, a fingerprint is kept in its canonical form (one
+// that is no fingerprint at all trusts nothing).
+void readSecurityValues(const KeyReader &read, int n, int &security, std::string &fingerprint)
+{
+    read(numbered("Security", n), security);
+    if (security < 0 || security >= kSecurityChoices)
+        security = 0;
+    read(numbered("Fingerprint", n), fingerprint);
+    fingerprint = normalizedFingerprint(fingerprint);
+}
+
 } // namespace
 
 GeneralSettings readGeneralSettings()
@@ -121,6 +134,7 @@ ServerSettings readServerSettings(TKeyedEncryption &cipher)
         read(numbered("Server", n), account.server);
         read(numbered("Mailbox", n), account.userName);
         read(numbered("Check", n), account.checked);
+        readSecurityValues(read, n, account.security, account.fingerprint);
         std::string stored;
         read(numbered("Passwd", n), stored);
         account.password = stored.empty() ? std::string() : cipher.decrypt(stored);
@@ -139,6 +153,8 @@ std::optional<MailboxProblem> saveServerSettings(const ServerSettings &settings,
         write(numbered("Mailbox", n), account.userName);
         write(numbered("Check", n), account.checked);
         write(numbered("Passwd", n), account.password.empty() ? std::string() : cipher.encrypt(account.password));
+        write(numbered("Security", n), account.security);
+        write(numbered("Fingerprint", n), account.fingerprint);
 
         // Emptiness is exact here: a field of blanks counts as filled.
         const bool hasServer = !account.server.empty();
@@ -177,6 +193,7 @@ RemotePOPAccount readMailboxForRemotePOP(int n, TKeyedEncryption &cipher, const 
         read(numbered("Passwd", n), stored);
         if (!stored.empty())
             result.password = cipher.decrypt(stored);
+        readSecurityValues(read, n, result.security, result.fingerprint);
         result.loaded = true;
         return result;
     }
@@ -189,6 +206,12 @@ RemotePOPAccount readMailboxForRemotePOP(int n, TKeyedEncryption &cipher, const 
     return result;
 }
 
+void saveMailboxFingerprint(int n, const std::string &fingerprint)
+{
+    Registry registry;
+    KeyWriter(registry, sectionKey(kServerSection))(numbered("Fingerprint", n), fingerprint);
+}
+
 MessageListColumns readMessageListColumns()
 {
     MessageListColumns columns;
@@ -197,6 +220,16 @@ MessageListColumns readMessageListColumns()
     for (size_t i = 0; i < columns.widths.size(); ++i)
         read(numbered("col", int(i) + 1), columns.widths[i]);
     return columns;
+}
+
+std::array<bool, 5> storedMessageListColumns()
+{
+    std::array<bool, 5> stored{};
+    const Registry registry;
+    for (size_t i = 0; i < stored.size(); ++i)
+        stored[i] = registry.readString(Hive::CurrentUser, sectionKey(kColumnSection), numbered("col", int(i) + 1))
+                        .has_value();
+    return stored;
 }
 
 void saveMessageListColumns(const MessageListColumns &columns)
@@ -314,6 +347,15 @@ void saveAsciiRange(int range)
 {
     IniFile ini(iniPath());
     ini.writeInteger(kAsciiSection, kRangeKey, range);
+}
+
+std::vector<std::string> unreadableSettingsFiles()
+{
+    std::vector<std::string> texts;
+    for (const std::string &text : {Registry().readError(), IniFile(iniPath()).readError()})
+        if (!text.empty())
+            texts.push_back(text);
+    return texts;
 }
 
 } // namespace tw

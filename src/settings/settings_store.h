@@ -20,6 +20,12 @@
 
 namespace tw {
 
+// The texts to show for settings files that exist but cannot be read
+// (registry.ini, tidewell.ini); empty when both could be read or are absent.
+// Such a file reads as defaults and every write to it fails, so the user must
+// hear of it before changing anything.
+std::vector<std::string> unreadableSettingsFiles();
+
 // Section General (all values but Points) and the log naming mode.
 GeneralSettings readGeneralSettings();
 LogNaming readLogNaming();
@@ -55,6 +61,8 @@ struct RemotePOPAccount {
     std::string server;
     std::string userName;
     std::string password;  // deciphered
+    int security = 0;      // Security<N>
+    std::string fingerprint; // Fingerprint<N>
 };
 // The settings side of loading mailbox N into the POP3 client: reads the old
 // Passwd<N>, reads and then always writes the Version161 marker. With the
@@ -63,11 +71,16 @@ struct RemotePOPAccount {
 // twelve stored passwords are cleared; nothing is loaded then.
 RemotePOPAccount readMailboxForRemotePOP(int n, TKeyedEncryption &cipher,
                                          const std::function<void()> &passwordsLost);
+// Fingerprint<N> alone: the certificate the user just chose to trust for
+// mailbox N. Raises EStoreError.
+void saveMailboxFingerprint(int n, const std::string &fingerprint);
 inline constexpr const char *kPasswordsLostWarning =
     "Warning: You will have to re-enter your passwords for all of your mailboxes!  Sorry for the inconvenience.";
 
 // Section Column: the main list's five column widths.
 MessageListColumns readMessageListColumns();
+// Which of the five widths are stored (false: the default is in use).
+std::array<bool, 5> storedMessageListColumns();
 void saveMessageListColumns(const MessageListColumns &columns);
 
 // A rule grid's six stored widths (-1 where nothing is stored).

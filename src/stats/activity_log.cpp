@@ -15,18 +15,18 @@ namespace tw {
 
 ActivityLog::~ActivityLog() { CloseLogFile(); }
 
-std::string ActivityLog::resolvedPath() const
+std::string resolveLogPath(const std::string &path)
 {
-    if (!m_path.empty() && m_path.front() == '/')
-        return m_path;
-    return programFile(m_path);
+    if (!path.empty() && path.front() == '/')
+        return path;
+    return programFile(path);
 }
 
 void ActivityLog::OpenLogFile()
 {
     if (isOpen() || isBlank(m_path))
         return;
-    const std::string path = resolvedPath();
+    const std::string path = resolveLogPath(m_path);
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         const std::string folder = folderOf(path);

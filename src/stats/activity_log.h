@@ -11,6 +11,10 @@
 
 namespace tw {
 
+// The file a log path names: a relative path is taken relative to the
+// program folder (the writer and the statistics read the same file).
+std::string resolveLogPath(const std::string &path);
+
 class ActivityLog {
 public:
     ActivityLog() = default;
@@ -46,7 +50,6 @@ public:
 
 private:
     void writeEntry(const std::string &line);
-    std::string resolvedPath() const;
 
     std::string m_path;
     int m_fd = -1;

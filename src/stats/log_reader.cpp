@@ -215,7 +215,7 @@ private:
 } // namespace
 
 std::optional<ActivityLogData> readInLogFile(const std::string &path, std::string &errorText,
-                                             const LogReadProgress &progress)
+                                             const LogReadProgress &progress, const LogReadCancelled &cancelled)
 {
     struct stat st {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -232,25 +232,32 @@ std::optional<ActivityLogData> readInLogFile(const std::string &path, std::strin
     const long long progressStep = std::max(1LL, fileSize / 200);
     long long reported = -progressStep;
     long long linesRead = 0;
+    bool stopped = false;
     auto report = [&] {
         const long long position = std::min(fileSize, 60 * (linesRead + 1));
         if (progress && position - reported >= progressStep) {
             progress(position, fileSize);
             reported = position;
         }
+        // The estimate stops at the file size long before the end of a log
+        // of long lines, so cancelling is asked by lines read instead.
+        if (cancelled && linesRead % 4096 == 0)
+            stopped = cancelled();
     };
 
     ActivityLogData data;
     LogParser parser(data);
     LineWalker walker(*text);
     std::string_view line;
-    for (report(); walker.next(line); report()) {
+    for (report(); !stopped && walker.next(line); report()) {
         ++linesRead;
         if (line.find(kMailCheckMarker) != std::string_view::npos)
             parser.mailCheck(line);
         else if (line.find(kDeleteSpamMarker) != std::string_view::npos)
             parser.deletion(line, walker, linesRead);
     }
+    if (stopped)
+        return std::nullopt;
     if (progress)
         progress(fileSize, fileSize);
     return data;

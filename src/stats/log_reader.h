@@ -55,9 +55,14 @@ inline constexpr const char *kLogUnreadableError = "Could not open Activity log 
 // moved by at least a two-hundredth of the file, and at the end.
 using LogReadProgress = std::function<void(long long position, long long fileSize)>;
 
+// Asked every few thousand lines; true ends the reading early.
+using LogReadCancelled = std::function<bool()>;
+
 // Reads the log at Path. On failure returns nullopt and puts the error text
-// to show (kLogMissingError or kLogUnreadableError) into ErrorText.
+// to show (kLogMissingError or kLogUnreadableError) into ErrorText; when
+// Cancelled ended the reading, returns nullopt with ErrorText empty.
 std::optional<ActivityLogData> readInLogFile(const std::string &path, std::string &errorText,
-                                             const LogReadProgress &progress = {});
+                                             const LogReadProgress &progress = {},
+                                             const LogReadCancelled &cancelled = {});
 
 } // namespace tw

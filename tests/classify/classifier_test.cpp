@@ -173,6 +173,8 @@ TEST(Classifier, HeaderRuleKinds)
         {base, "To does not contain", "OTHER@home.org - MailBox #1", 1, false},
         {"From: sam@spam.example\r\nSubject: s\r\n", "To does not contain", "me@home.org - MailBox #1", 1, false},
         {base, "To does not contain", "me@home.org - MailBox #", 0, false},
+        {base, "To does not contain", " - MailBox #1", 1, false},   // no address: the rule never applies
+        {base, "To does not contain", "   - MailBox #1", 1, false},
         {base, "Sender", "does not match Reply-to", 1, false},
         {base + "Reply-to: sam@spam.example\r\nX: last", "Sender", "does not match Reply-to", 1, false},
         {base + "Reply-to: collect@elsewhere.example\r\nX: last", "Sender", "does not match Reply-to", 1, true},

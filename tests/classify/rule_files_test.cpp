@@ -90,6 +90,28 @@ TEST(RuleFiles, MissingFileGivesEmptyTableAndCorruptFileRaises)
     }
 }
 
+TEST(RuleFiles, TableGrowsWithTheRowsReadNotWithTheSizeLine)
+{
+    test::TempHome home;
+    RuleTable table = emptyRuleTable(RuleKind::Subject);
+
+    // A size line alone must not allocate a million rows of 64 columns.
+    home.write("subj.lst", "64,1000000");
+    loadRuleFile(RuleKind::Subject, table, home.file("subj.lst"));
+    EXPECT_LE(table.RowCount(), 1001);
+    EXPECT_EQ(table.ColCount(), 6);
+
+    // Declared empty rows after the last cell are kept, as a saved table has them.
+    home.write("subj.lst", "6,5\r\n1,1,Contains\r\n2,1,x\r\n");
+    loadRuleFile(RuleKind::Subject, table, home.file("subj.lst"));
+    EXPECT_EQ(table.RowCount(), 5);
+    EXPECT_EQ(table.cell(2, 1), "x");
+
+    // One cell far beyond every row read is no table the program wrote.
+    home.write("subj.lst", "6,1000000\r\n1,999999,far away\r\n");
+    EXPECT_THROW(loadRuleFile(RuleKind::Subject, table, home.file("subj.lst")), ERuleFileError);
+}
+
 TEST(RuleFiles, OldExceptionFileGetsPictureAndImageColumns)
 {
     test::TempHome home;

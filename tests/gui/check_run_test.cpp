@@ -24,18 +24,6 @@ namespace {
 
 class CheckRunTest : public MainWindowTest {};
 
-// The scripted server greets, accepts ann's login and answers STAT with Stat.
-void scriptLogin(FakeTcpServer &server, const std::string &stat)
-{
-    server.sendLine("+OK ready");
-    server.expect("USER ann");
-    server.sendLine("+OK");
-    server.expect("PASS pw");
-    server.sendLine("+OK");
-    server.expect("STAT");
-    server.sendLine(stat);
-}
-
 TEST_F(CheckRunTest, ListsClassifiesAndLogsAMailbox)
 {
     DovecotServer server({message("Lunch on Friday", "Ann Smith <ann@example.org>"),

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QWidget>
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+#include "dialog_driver.h"
 #include "fixtures/temp_home.h"
 #include "platform/clock.h"
 #include "platform/dialup_fake.h"
@@ -7,12 +8,14 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "settings/ui/general.h"
+#include "settings/ui/mailSearch.h"
 #include "settings/settings_store.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +25,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -144,7 +148,7 @@ protected:
     std::string text(QLineEdit *field) const { return field->text().toStdString(); }
 };
 
-TEST_F(GeneralWindowTest, FirstStartFillsDefaultsAndAddsTheHeaderRuleOnce)
+TEST_F(GeneralWindowTest, FirstStartFillsDefaultsAndTypingGoesToTheFirstMailbox)
 {
     createAndShow();
 
@@ -156,20 +160,41 @@ TEST_F(GeneralWindowTest, FirstStartFillsDefaultsAndAddsTheHeaderRuleOnce)
     EXPECT_EQ(window->RASComboBox->currentText(), "None");
     EXPECT_TRUE(window->rb[0]->isChecked());
     EXPECT_EQ(window->edPass[0]->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(window->focusWidget(), window->edServe[0]);
+    // Showing adds no rule: there is no user name to put in it yet.
+    EXPECT_TRUE(spam.rules.header.isEmptyTable());
+    EXPECT_TRUE(prompts.shown.empty());
+}
 
+TEST_F(GeneralWindowTest, TheFirstRunHeaderRuleComesWithTheFirstSavedUserName)
+{
+    createAndShow();
+    type(window->edName[0], "ann");
+    window->btCancel->click();
+    window->show();
+    window->btOK->click(); // saved, but mailbox 1 is still empty
+    EXPECT_TRUE(spam.rules.header.isEmptyTable());
+
+    window->show();
+    typeMailbox(1, "pop.example.org", "ann", "pw");
+    window->btOK->click();
     SpamSettingsModel saved;
     saved.readSettings();
     for (const RuleTable *table : {&spam.rules.header, &saved.rules.header}) {
         ASSERT_EQ(table->RowCount(), 2);
         EXPECT_EQ(table->cell(col::What, 1), "To does not contain");
-        EXPECT_EQ(table->cell(col::Matches, 1), " - MailBox #1");
+        EXPECT_EQ(table->cell(col::Matches, 1), "ann - MailBox #1");
         EXPECT_EQ(table->cell(col::Case, 1), "No");
         EXPECT_EQ(table->cell(col::Delete, 1), "Yes");
+        EXPECT_EQ(table->cell(col::Hits, 1), "0");
     }
 
-    window->hide();
+    // Only once: a later change of the user name adds nothing.
     window->show();
+    type(window->edName[0], "bob");
+    window->btOK->click();
     EXPECT_EQ(spam.rules.header.RowCount(), 2);
+    EXPECT_EQ(spam.rules.header.cell(col::Matches, 1), "ann - MailBox #1");
     EXPECT_TRUE(prompts.shown.empty());
 }
 
@@ -394,6 +419,40 @@ TEST_F(GeneralWindowTest, LogCounterAlarmAndCallbackCommands)
     EXPECT_EQ(generalValue("Count"), "0");
 }
 
+TEST_F(GeneralWindowTest, TheMailProgramSearchReplacesThePathOnlyWithAChosenFile)
+{
+    createAndShow();
+    const std::string picked = desktop.path() + "/mailer";
+    desktop.write("mailer", "#!/bin/sh\n");
+    QFile::setPermissions(QString::fromStdString(picked), QFile::ReadOwner | QFile::ExeOwner);
+    const struct {
+        const char *how;
+        bool confirmSearch;
+        bool pickFile;
+        std::string expected;
+    } cases[] = {
+        {"search cancelled", false, false, "/usr/bin/mine"},
+        {"file dialog cancelled", true, false, "/usr/bin/mine"},
+        {"file picked", true, true, picked},
+    };
+    for (const auto &c : cases) {
+        window->edMail->setText(QStringLiteral("/usr/bin/mine"));
+        onNextDialog<TfrmMailProgramSearch>([&](TfrmMailProgramSearch &search) {
+            if (!c.confirmSearch)
+                return search.btCancel->click();
+            onNextDialog<QFileDialog>([&](QFileDialog &files) {
+                if (!c.pickFile)
+                    return files.reject();
+                files.selectFile(QString::fromStdString(picked));
+                static_cast<QDialog &>(files).accept();
+            });
+            search.btOK->click(); // "Other" is selected
+        });
+        window->SpeedButton2->click();
+        EXPECT_EQ(text(window->edMail), c.expected) << c.how;
+    }
+}
+
 TEST_F(GeneralWindowTest, ADialUpEntryBeyondTheListIsSavedAsNoSelection)
 {
     GeneralSettings stored;
@@ -459,6 +518,9 @@ TEST_F(GeneralWindowTest, OtherMailProgramsFillTheFirstMailbox)
     EXPECT_EQ(text(window->edServe[0]), "pop.win98.example");
     EXPECT_EQ(text(window->edName[0]), "winnie");
     EXPECT_EQ(text(window->edMail), "C:\\Mail\\mailer.exe");
+    EXPECT_EQ(window->focusWidget(), window->edPass[0]); // what is still missing
+    type(window->edPass[0], "pw");
+    window->btOK->click();
     EXPECT_EQ(spam.rules.header.cell(col::Matches, 1), "winnie - MailBox #1");
 }
 

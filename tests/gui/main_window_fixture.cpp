@@ -72,6 +72,19 @@ void MainWindowTest::selectRows(std::initializer_list<int> rowNumbers)
         window->ListView1->topLevelItem(row)->setSelected(true);
 }
 
+void scriptLogin(FakeTcpServer &server, const std::string &stat)
+{
+    server.sendLine("+OK ready");
+    server.expect("CAPA");
+    server.sendLine("-ERR no capabilities here");
+    server.expect("USER ann");
+    server.sendLine("+OK");
+    server.expect("PASS pw");
+    server.sendLine("+OK");
+    server.expect("STAT");
+    server.sendLine(stat);
+}
+
 std::string message(const std::string &subject, const std::string &from, const std::string &body)
 {
     return "From: " + from + "\r\nTo: tester@example.org\r\nSubject: " + subject +

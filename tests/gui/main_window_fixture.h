@@ -4,6 +4,7 @@
 
 #include "app/optRetrieve.h"
 #include "app/rmmain.h"
+#include "fixtures/fake_tcp_server.h"
 #include "fixtures/temp_home.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
@@ -43,6 +44,10 @@ protected:
     int rows() const { return window->ListView1->topLevelItemCount(); }
     void selectRows(std::initializer_list<int> rows);
 };
+
+// The scripted server greets, lists no STLS (the mailbox's security is
+// Automatic), accepts ann's login (password "pw") and answers STAT with Stat.
+void scriptLogin(FakeTcpServer &server, const std::string &stat);
 
 // A plain message with these headers.
 std::string message(const std::string &subject, const std::string &from, const std::string &body = "Hello.\r\n");

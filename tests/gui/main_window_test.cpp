@@ -1,6 +1,10 @@
+#include "app/help_window.h"
 #include "main_window_fixture.h"
 #include "settings/settings_store.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
@@ -166,6 +170,61 @@ TEST_F(MainWindowCommandsTest, HelpOpensTheHelpFileOrSaysItCannot)
     home.write("tidewell.hlp", "<html><body><a name=\"General_Settings\">x</a></body></html>");
     window->btHelpClick();
     EXPECT_EQ(prompts.shown.size(), 1u);
+}
+
+TEST_F(MainWindowCommandsTest, TypingALetterNeverMovesTheSelection)
+{
+    storeGeneral();
+    start();
+    for (const char *subject : {"Meeting", "Mortgage rates", "Minutes"}) {
+        window->messages.add({subject, "s@example.org", "S", "10", "", mark::None, false});
+        window->ListView1->appendRow(window->messages.row(window->messages.count() - 1));
+    }
+    window->enableAllButtons();
+    QTreeWidgetItem *second = window->ListView1->topLevelItem(1);
+    window->ListView1->setCurrentItem(second);
+
+    QTest::keyClick(window->ListView1, Qt::Key_M); // the M command, not a search for "m"
+    EXPECT_EQ(window->ListView1->currentItem(), second);
+    EXPECT_EQ(window->ListView1->selectedItems(), QList<QTreeWidgetItem *>{second});
+    EXPECT_EQ(window->messages.row(0).mark, mark::None);
+    EXPECT_EQ(window->messages.row(1).mark, mark::CheckMark);
+    EXPECT_EQ(window->messages.row(2).mark, mark::None);
+}
+
+TEST_F(MainWindowCommandsTest, SizeAndDateFitTheirContentUnlessWidthsAreStored)
+{
+    storeGeneral();
+    start();
+    const QFontMetrics metrics(window->ListView1->font());
+    EXPECT_GT(window->ListView1->columnWidth(3), metrics.horizontalAdvance("999999"));
+    EXPECT_GT(window->ListView1->columnWidth(4), metrics.horizontalAdvance("Wed, 30 Dec 2026 23:59:59 +0000"));
+    EXPECT_EQ(window->ListView1->columnWidth(0), 220);
+
+    saveMessageListColumns({{200, 150, 100, 50, 120}});
+    progress.reset();
+    window.reset();
+    start();
+    EXPECT_EQ(window->ListView1->columnWidths(), (std::array<int, 5>{200, 150, 100, 50, 120}));
+}
+
+TEST_F(MainWindowCommandsTest, HelpAskedFromAModalWindowOpensInFrontOfIt)
+{
+    storeGeneral();
+    start();
+    home.write("tidewell.hlp", "<html><body><a name=\"General_Settings\">x</a></body></html>");
+    window->btHelpClick(); // the help window exists already, owned by the main window
+
+    QDialog settings(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint);
+    settings.setWindowModality(Qt::ApplicationModal);
+    settings.show();
+    ASSERT_TRUE(showHelp("General_Settings", QApplication::activeModalWidget()));
+    // A modal window never blocks its own windows; this one also stays on top like its owner.
+    auto *help = settings.findChild<QDialog *>(QStringLiteral("frmHelp"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(help->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(window->findChild<QDialog *>(QStringLiteral("frmHelp")), nullptr);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The HTTP client against a scripted server: the request it sends and the
 // three ways a body can end.
 #include "fixtures/fake_tcp_server.h"
+#include "fixtures/http_script.h"
 #include "net/aghttp.h"
 #include "net/errors.h"
 
@@ -8,21 +9,10 @@
 #include <gtest/gtest.h>
 
 using namespace tw;
+using tw::test::expectHttpGet;
 using tw::test::FakeTcpServer;
 
 namespace {
-
-// The server side of the request for Path.
-void expectRequest(FakeTcpServer &server, const std::string &path, const std::string &userAgent = "")
-{
-    server.expect("GET " + path + " HTTP/1.0");
-    server.expect("Host: " + server.hostAndPort());
-    server.expect("Accept: */*");
-    if (!userAgent.empty())
-        server.expect("User-Agent: " + userAgent);
-    server.expect("Connection: close");
-    server.expect("");
-}
 
 struct Client {
     explicit Client(FakeTcpServer &server, const std::string &path = "/ver.txt")
@@ -38,7 +28,7 @@ struct Client {
 TEST(TagHTTP, AChunkedBodyOfSizes1AAnd5Has31Bytes)
 {
     FakeTcpServer server;
-    expectRequest(server, "/ver.txt");
+    expectHttpGet(server, "/ver.txt");
     server.send("HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked\r\n\r\n");
     server.send("1A\r\nabcdefghijklmnopqrstuvwxyz\r\n");
     server.pause(20);
@@ -54,7 +44,7 @@ TEST(TagHTTP, AChunkedBodyOfSizes1AAnd5Has31Bytes)
 TEST(TagHTTP, ABodyWithoutLengthIsReadUntilTheServerCloses)
 {
     FakeTcpServer server;
-    expectRequest(server, "/ver.txt", "Tidewell");
+    expectHttpGet(server, "/ver.txt", "Tidewell");
     server.send("HTTP/1.0 404 Not Found\r\nContent-Type: text/plain\r\n\r\nmissing,");
     server.pause(30);
     server.send(" really");
@@ -68,7 +58,7 @@ TEST(TagHTTP, ABodyWithoutLengthIsReadUntilTheServerCloses)
 TEST(TagHTTP, ContentLengthLimitsTheBodyAndDrivesTheProgress)
 {
     FakeTcpServer server;
-    expectRequest(server, "/");
+    expectHttpGet(server, "/");
     server.send("HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\n1.9.");
     server.pause(30);
     server.send("1");
@@ -87,7 +77,7 @@ TEST(TagHTTP, ContentLengthLimitsTheBodyAndDrivesTheProgress)
 TEST(TagHTTP, ABodyCutShortOfItsLengthIsAnError)
 {
     FakeTcpServer server;
-    expectRequest(server, "/ver.txt");
+    expectHttpGet(server, "/ver.txt");
     server.send("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nonly this");
     server.close();
     Client c(server);
@@ -98,7 +88,7 @@ TEST(TagHTTP, ABodyCutShortOfItsLengthIsAnError)
 TEST(TagHTTP, NoStatusLineGivesMinusOne)
 {
     FakeTcpServer server;
-    expectRequest(server, "/ver.txt");
+    expectHttpGet(server, "/ver.txt");
     server.close();
     Client c(server);
     EXPECT_EQ(c.http.Get(), -1);

@@ -212,3 +212,15 @@ TEST_F(DialUpFixture, ErrorNoticeOnAnUpConnectionIsRecordedNotThrown)
     ras->HangUp(); // still ours: hung up
     EXPECT_EQ(service.log.back(), "hangup " + std::to_string(handle));
 }
+
+// The caller may pass one of the link's own entries; the entry list is read
+// again inside, so the name must be taken before that (the general settings
+// window does exactly this when it shows the stored choice).
+TEST_F(DialUpFixture, ServiceNamedByOneOfTheLinksOwnEntriesSurvivesTheirRereading)
+{
+    TagRas ras(service);
+    ASSERT_EQ(ras.Entries(), (std::vector<std::string>{"Office", "Home"}));
+    service.entries = {"Home", "Office"}; // the system's list changed meanwhile
+    ras.setService(ras.Entries()[0]);
+    EXPECT_EQ(ras.Service(), "Office");
+}

@@ -159,6 +159,26 @@ TEST(TagSocketData, ProgressReportsPercentagesOfTheExpectedSize)
     EXPECT_EQ(progress.back(), std::make_pair(50, 10)); // 10 of 20 bytes before the last chunk
 }
 
+TEST(TagSocketData, ProgressStaysWithinAHundredPercentWhenTheBlockOutgrowsItsSize)
+{
+    FakeTcpServer server;
+    std::string block;
+    const std::string line = std::string(1022, 'x') + "\r\n";
+    while (block.size() < (24u << 20)) // a percentage of 1 byte above the int range
+        block += line;
+    server.send(block);
+    server.pause(100); // the dot line comes in a pass of its own, after all of that
+    server.send(".\r\n");
+    Connected c(server);
+    std::vector<int> percents;
+    c.socket.OnProgress = [&](QObject *, int perc, int) { percents.push_back(perc); };
+    std::string stream;
+    c.socket.ReadData(stream, 1);
+    ASSERT_FALSE(percents.empty());
+    EXPECT_TRUE(std::all_of(percents.begin(), percents.end(), [](int p) { return p >= 0 && p <= 100; }))
+        << "last: " << percents.back();
+}
+
 TEST(TagSocketData, AServerClosingInTheMiddleOfABlockFailsAtOnce)
 {
     FakeTcpServer server;

@@ -77,12 +77,12 @@ TEST(MXList, SortsByPreferenceWithoutSwappingEquals)
     list.Sort();
     EXPECT_EQ(exchangesOf(list), (std::vector<std::string>{"5 d.", "10 c.", "10 b.", "20 a."}));
 
-    TMXList specExample;
-    specExample.Add(20, "a.");
-    specExample.Add(10, "b.");
-    specExample.Add(10, "c.");
-    specExample.Sort();
-    EXPECT_EQ(exchangesOf(specExample), (std::vector<std::string>{"10 b.", "10 c.", "20 a."}));
+    TMXList twoEqualAfterAHigher;
+    twoEqualAfterAHigher.Add(20, "a.");
+    twoEqualAfterAHigher.Add(10, "b.");
+    twoEqualAfterAHigher.Add(10, "c.");
+    twoEqualAfterAHigher.Sort();
+    EXPECT_EQ(exchangesOf(twoEqualAfterAHigher), (std::vector<std::string>{"10 b.", "10 c.", "20 a."}));
 }
 
 TEST(QuerySpec, FieldsOfTheFlagsWord)

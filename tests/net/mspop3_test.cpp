@@ -6,6 +6,9 @@
 #include "net/mspop3.h"
 
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace tw;
@@ -54,7 +57,7 @@ const std::string headerBlock2 = "Subject: second\r\n";
 
 } // namespace
 
-TEST(Pop3Dialogue, ACheckRunOfTwoMessagesGoesOverTheWireAsSpecified)
+TEST(Pop3Dialogue, ACheckRunOfTwoMessagesSendsLoginStatThenListAndTopPerMessage)
 {
     FakeTcpServer server;
     scriptLogin(server, "+OK 2 4567");
@@ -405,4 +408,229 @@ TEST(Pop3Client, MessageDirectoryGetsAFinalSeparator)
     EXPECT_EQ(pop.MessageDirectory(), "/tmp/mail/");
     pop.SetMessageDirectory("");
     EXPECT_EQ(pop.MessageDirectory(), "");
+}
+
+// --- Hostile servers ----------------------------------------------------------
+
+namespace {
+
+// The error an action ends with, as "<kind>: <text>" ("none" when it returns).
+template <class Action> std::string outcome(Action &&action)
+{
+    try {
+        action();
+    } catch (const ETimedOutError &e) {
+        return std::string("time-out: ") + e.what();
+    } catch (const ESocketError &e) {
+        return std::string("socket: ") + e.what();
+    } catch (const EServerError &e) {
+        return std::string("server: ") + e.what();
+    } catch (const ETidewellError &e) {
+        return std::string("error: ") + e.what();
+    }
+    return "none";
+}
+
+// LIST 1 and TOP 1 1 of a small message (UIDL 1 first when verifying).
+void scriptMessage1(FakeTcpServer &server, bool withUid = false)
+{
+    if (withUid) {
+        server.expect("UIDL 1");
+        server.sendLine("+OK 1 u1");
+    }
+    server.expect("LIST 1");
+    server.sendLine("+OK 1 10");
+    server.expect("TOP 1 1");
+    server.send("+OK\r\nSubject: x\r\n\r\n.\r\n");
+}
+
+// A listing of one message that ends with an accepted QUIT, then the second
+// connection of a deletion run up to its DELE 1.
+void scriptDeletionUpToDele(FakeTcpServer &server)
+{
+    scriptLogin(server, "+OK 1 10");
+    scriptMessage1(server);
+    server.expect("QUIT");
+    server.sendLine("+OK bye");
+    server.expectClose();
+    server.accept();
+    scriptLogin(server, "+OK 1 10");
+    scriptMessage1(server, true);
+    server.expect("DELE 1");
+}
+
+std::string headerLines(size_t bytes)
+{
+    std::string lines;
+    while (lines.size() < bytes)
+        lines += "X-Filler: " + std::string(100, 'f') + "\r\n";
+    return lines;
+}
+
+enum class Run { Listing, Deletion, Retrieval };
+
+struct HostileCase {
+    const char *what;
+    Run run;
+    std::function<void(FakeTcpServer &)> script;
+    std::string expected;      // outcome()
+    int listedAfter = -1;      // RemoteInfo().Count() afterwards, when >= 0
+    int maxListed = 0;         // a lower listing limit for the case, when > 0
+};
+
+} // namespace
+
+TEST(Pop3Hostile, EveryHostileServerEndsTheRunWithAClearErrorAndNothingWrongDone)
+{
+    const std::vector<HostileCase> cases = {
+        {"header block without its end", Run::Listing,
+         [](FakeTcpServer &s) {
+             scriptLogin(s, "+OK 1 10");
+             s.expect("LIST 1");
+             s.sendLine("+OK 1 10");
+             s.expect("TOP 1 1");
+             s.send("+OK\r\n" + headerLines(2 << 20));
+             s.expectClose();
+         },
+         "socket: Server reply is larger than allowed", 0},
+        {"message far above its listed size", Run::Retrieval,
+         [](FakeTcpServer &s) {
+             scriptLogin(s, "+OK 1 100");
+             s.expect("LIST 1");
+             s.sendLine("+OK 1 100");
+             s.expect("RETR 1");
+             s.send("+OK\r\n" + headerLines(512 << 10));
+             s.expectClose();
+         },
+         "socket: Server reply is larger than allowed"},
+        {"reply line one byte at a time", Run::Listing,
+         [](FakeTcpServer &s) {
+             scriptLogin(s, "+OK 1 10");
+             s.expect("LIST 1");
+             s.drip("+OK 1 10 and then some more text, very slowly\r\n", 150);
+             s.expectClose();
+         },
+         "time-out: Operation timed out", 0},
+        {"header block a line at a time, never idle long", Run::Listing,
+         [](FakeTcpServer &s) {
+             scriptLogin(s, "+OK 1 10");
+             s.expect("LIST 1");
+             s.sendLine("+OK 1 10");
+             s.expect("TOP 1 1");
+             s.sendLine("+OK");
+             for (int i = 0; i < 20; ++i) {
+                 s.sendLine("X-Slow: " + std::to_string(i));
+                 s.pause(300);
+             }
+             s.send("\r\n.\r\n");
+             s.expectClose();
+         },
+         "time-out: Operation timed out", 0},
+        {"message count beyond the listing limit", Run::Listing,
+         [](FakeTcpServer &s) {
+             scriptLogin(s, "+OK 1000000000 10");
+             for (int n = 1; n <= 2; ++n) {
+                 s.expect("LIST " + std::to_string(n));
+                 s.sendLine("+OK " + std::to_string(n) + " 10");
+                 s.expect("TOP " + std::to_string(n) + " 1");
+                 s.send("+OK\r\nSubject: x\r\n\r\n.\r\n");
+             }
+             s.expectClose();
+         },
+         "error: The mailbox holds 1000000000 messages; only the first 2 were listed", 2, 2},
+        {"LIST answers for another message", Run::Listing,
+         [](FakeTcpServer &s) {
+             scriptLogin(s, "+OK 2 20");
+             scriptMessage1(s);
+             s.expect("LIST 2");
+             s.sendLine("+OK 7 10");
+             s.expectClose();
+         },
+         "error: The server's LIST reply does not describe message 2", 1},
+        {"endless reply line", Run::Listing,
+         [](FakeTcpServer &s) {
+             s.send("+OK " + std::string(TagSocket::MaxReplyLine + 10, 'g'));
+             s.expectClose();
+         },
+         "socket: Server reply line is too long", 0},
+        {"NUL bytes and bare line feeds", Run::Listing,
+         [](FakeTcpServer &s) {
+             s.send(std::string("+OK re\0ady\n", 11));
+             s.expect("USER ann");
+             s.send("+OK\n");
+             s.expect("PASS pw");
+             s.send(std::string("+OK\0-ERR\n", 9));
+             s.expect("STAT");
+             s.send("+OK 0 0\n");
+             s.expect("QUIT");
+             s.send("+OK\n");
+             s.expectClose();
+         },
+         "none", 0},
+        {"bare carriage returns never end a line", Run::Listing,
+         [](FakeTcpServer &s) {
+             s.send("+OK ready\r");
+             s.pause(100);
+             s.send("+OK more\r");
+             s.expectClose();
+         },
+         "time-out: Operation timed out", 0},
+        {"connection dropped during DELE", Run::Deletion,
+         [](FakeTcpServer &s) {
+             scriptDeletionUpToDele(s);
+             s.close();
+         },
+         "socket: " + std::string(std::strerror(ECONNRESET))},
+        {"connection dropped during QUIT", Run::Deletion,
+         [](FakeTcpServer &s) {
+             scriptDeletionUpToDele(s);
+             s.sendLine("+OK deleted");
+             s.expect("QUIT");
+             s.close();
+         },
+         "server: "},
+        {"QUIT refused", Run::Deletion,
+         [](FakeTcpServer &s) {
+             scriptDeletionUpToDele(s);
+             s.sendLine("+OK deleted");
+             s.expect("QUIT");
+             s.sendLine("-ERR cannot quit");
+             s.expectClose();
+         },
+         "server: -ERR cannot quit"},
+    };
+    for (const HostileCase &hostile : cases) {
+        SCOPED_TRACE(hostile.what);
+        FakeTcpServer server;
+        hostile.script(server);
+        Client c(server, 1);
+        if (hostile.maxListed > 0)
+            c.pop.MaxListedMessages = hostile.maxListed;
+        std::vector<int> deleted;
+        c.pop.OnDeleted = [&](QObject *, int n) { deleted.push_back(n); };
+        const std::string result = outcome([&] {
+            if (hostile.run == Run::Retrieval) {
+                c.pop.OnUserMessageSave = [](QObject *, int, const std::string &) {
+                    ADD_FAILURE() << "a cut message must not be saved";
+                };
+                c.pop.OpenMailbox();
+                c.pop.Retrieve(0);
+                return;
+            }
+            c.pop.UpdateInfo();
+            if (hostile.run == Run::Deletion) {
+                c.pop.FlagForDeletion(0);
+                c.pop.TransferData();
+            }
+        });
+        EXPECT_EQ(result, hostile.expected);
+        if (hostile.listedAfter >= 0) {
+            EXPECT_EQ(c.pop.RemoteInfo().Count(), hostile.listedAfter);
+        }
+        if (hostile.run == Run::Deletion && hostile.expected.rfind("socket", 0) == 0) {
+            EXPECT_TRUE(deleted.empty()); // a DELE without its reply is not reported done
+        }
+        c.pop.Close();
+        server.verify();
+    }
 }

@@ -1,3 +1,4 @@
+#include "fixtures/file_faults.h"
 #include "fixtures/temp_home.h"
 #include "platform/inifile.h"
 #include "platform/store_error.h"
@@ -68,4 +69,19 @@ TEST(IniFile, NewFileAndFailedWrite)
     } catch (const EStoreError &e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + home.file("missing-folder/x.ini"));
     }
+}
+
+// An ini file that exists but cannot be read keeps every line it has: a
+// write fails instead of replacing it with the one key written.
+TEST(IniFile, ExistingFileThatCannotBeReadIsNeverWrittenOver)
+{
+    test::TempHome home;
+    const std::string stored = "[Smaller]\r\nNum=100\r\n[Larger]\r\nNum=5000\r\n";
+    home.write("tidewell.ini", stored);
+    {
+        test::WithoutReadAccess locked(home.file("tidewell.ini"));
+        IniFile ini(home.file("tidewell.ini"));
+        EXPECT_THROW(ini.writeInteger("Smaller", "Num", 1), EStoreError);
+    }
+    EXPECT_EQ(home.read("tidewell.ini"), stored);
 }

@@ -1,10 +1,10 @@
+#include "fixtures/file_faults.h"
 #include "fixtures/temp_home.h"
 #include "platform/registry.h"
 #include "platform/store_error.h"
 
 #include <gtest/gtest.h>
-#include <csignal>
-#include <sys/resource.h>
+#include <cstdlib>
 #include <sys/stat.h>
 
 using namespace tw;
@@ -126,28 +126,6 @@ TEST(Registry, DamagedLinesKeepEveryReadableValue)
               "mailer.exe /m %1");
 }
 
-// A file-size limit makes the disk "full" for this process, root or not.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        ::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_saved {};
-    sighandler_t m_oldHandler;
-};
-
 TEST(Registry, FailedWritesReportTheirTextsAndLeaveTheFileAlone)
 {
     test::TempHome home;
@@ -155,7 +133,7 @@ TEST(Registry, FailedWritesReportTheirTextsAndLeaveTheFileAlone)
     reg.writeString(kGeneral, "Minutes", "10");
     const std::string before = home.read("registry.ini");
     {
-        FileSizeLimit full(1024);
+        test::FileSizeLimit full(1024);
         try {
             reg.writeString(kGeneral, "Mailer", std::string(4096, 'm'));
             ADD_FAILURE() << "write should fail";
@@ -177,4 +155,78 @@ TEST(Registry, FailedWritesReportTheirTextsAndLeaveTheFileAlone)
     home.write("blocker", "a file where a folder should be");
     Registry blocked(home.file("blocker/registry.ini"));
     EXPECT_THROW(blocked.writeString(kGeneral, "Minutes", "1"), EStoreError);
+}
+
+TEST(Registry, SaveStoppedByTheFileSizeLimitFailsAndLeavesNoTemporaryFile)
+{
+    test::TempHome home;
+    Registry reg;
+    reg.writeString(kGeneral, "Minutes", "10");
+    const std::string before = home.read("registry.ini");
+    // The kernel's signal for a write past the limit kills a process that
+    // has not set it aside; the save must fail with an error instead.
+    EXPECT_EXIT(
+        {
+            test::FileSizeLimit full(1024, test::FileSizeLimit::SignalDefault);
+            try {
+                reg.writeString(kGeneral, "Mailer", std::string(4096, 'm'));
+            } catch (const EStoreError &) {
+                std::_Exit(0);
+            }
+            std::_Exit(1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(test::countFilesStartingWith(home.path(), "registry.ini."), 0);
+    EXPECT_EQ(home.read("registry.ini"), before);
+}
+
+// A file that exists but cannot be read holds settings we do not know: a
+// write must fail and leave it as it is, never replace it with one value.
+TEST(Registry, ExistingFileThatCannotBeReadIsNeverWrittenOver)
+{
+    const std::string stored = "[HKEY_CURRENT_USER\\Software\\Quillmarsh\\Tidewell\\10\\Server]\nServer1=pop.example\n";
+    {
+        test::TempHome home;
+        home.write("registry.ini", stored);
+        {
+            test::WithoutReadAccess locked(home.file("registry.ini"));
+            Registry reg;
+            EXPECT_THROW(reg.writeString(kGeneral, "Minutes", "5"), EStoreError);
+            EXPECT_THROW(reg.createKey("Software\\Other"), EStoreError);
+        }
+        EXPECT_EQ(home.read("registry.ini"), stored);
+    }
+    {
+        test::TempHome home;
+        ::mkdir(home.file("registry.ini").c_str(), 0700); // a folder where the file should be
+        home.write("registry.ini/inside", stored);
+        Registry reg;
+        EXPECT_THROW(reg.writeString(kGeneral, "Minutes", "5"), EStoreError);
+        EXPECT_EQ(home.read("registry.ini/inside"), stored);
+    }
+}
+
+// Reading and writing take time in proportion to the file's size, so a
+// store of a hundred thousand values opens and saves at once.
+TEST(Registry, LargeFileReadsAndWritesWholly)
+{
+    test::TempHome home;
+    std::string text = "[HKEY_CURRENT_USER\\Big]\n";
+    for (int i = 0; i < 100000; ++i)
+        text += "V" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    for (int i = 0; i < 20000; ++i)
+        text += "[HKEY_CURRENT_USER\\Keys\\" + std::to_string(i) + "]\nA=" + std::to_string(i) + "\n";
+    home.write("registry.ini", text);
+
+    Registry reg;
+    EXPECT_EQ(reg.valueNames(Hive::CurrentUser, "Big").size(), 100000u);
+    EXPECT_EQ(reg.readString(Hive::CurrentUser, "big", "v99999"), "99999");
+    EXPECT_EQ(reg.readString(Hive::CurrentUser, "KEYS\\19999", "a"), "19999");
+    reg.writeString("Big", "V0", "changed");
+    reg.writeString("Keys\\20000", "A", "new");
+    Registry reread;
+    EXPECT_EQ(reread.readString(Hive::CurrentUser, "Big", "V0"), "changed");
+    EXPECT_EQ(reread.readString(Hive::CurrentUser, "Big", "V99999"), "99999");
+    EXPECT_EQ(reread.readString(Hive::CurrentUser, "Keys\\20000", "A"), "new");
+    EXPECT_EQ(reread.valueNames(Hive::CurrentUser, "Big").size(), 100000u);
 }

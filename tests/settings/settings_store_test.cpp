@@ -1,3 +1,4 @@
+#include "fixtures/file_faults.h"
 #include "fixtures/temp_home.h"
 #include "platform/registry.h"
 #include "platform/store_error.h"
@@ -104,7 +105,8 @@ TEST(SettingsStore, EveryRegistryValueRoundTrips)
     server.Which = 12;
     for (int n = 1; n <= kMailboxCount; ++n) {
         server.account(n) = {"pop" + std::to_string(n) + ".example", "user" + std::to_string(n),
-                             "pw\xE9" + std::to_string(n), n % 2 == 0};
+                             "pw\xE9" + std::to_string(n), n % 2 == 0, n % kSecurityChoices,
+                             n == 5 ? std::string(64, 'C') : std::string()};
     }
     EXPECT_EQ(saveServerSettings(server, cipher), std::nullopt);
     EXPECT_EQ(readServerSettings(cipher), server);
@@ -297,4 +299,66 @@ TEST(SettingsStore, PasswordMarkerAndOneTimeWarning)
         EXPECT_EQ(warnings, 0);
         EXPECT_EQ(stored(kServerKey, "Version161"), "161");
     }
+}
+
+TEST(SettingsStore, UnreadableSettingsFilesAreNamedAndKeptWhole)
+{
+    test::TempHome home;
+    EXPECT_TRUE(unreadableSettingsFiles().empty()); // absent files are no fault
+    saveAsciiRange(40);
+    saveAutomatic(true);
+    const std::string registryBefore = home.read("registry.ini");
+    const std::string iniBefore = home.read("tidewell.ini");
+    {
+        test::WithoutReadAccess locked({home.file("registry.ini"), home.file("tidewell.ini")});
+        const std::vector<std::string> texts = unreadableSettingsFiles();
+        ASSERT_EQ(texts.size(), 2u);
+        EXPECT_NE(texts[0].find("Cannot read the settings file " + home.file("registry.ini")), std::string::npos);
+        EXPECT_NE(texts[1].find("Cannot read the settings file " + home.file("tidewell.ini")), std::string::npos);
+        EXPECT_THROW(saveAutomatic(false), EStoreError);
+        EXPECT_THROW(saveAsciiRange(10), EStoreError);
+    }
+    EXPECT_EQ(home.read("registry.ini"), registryBefore);
+    EXPECT_EQ(home.read("tidewell.ini"), iniBefore);
+}
+
+TEST(SettingsStore, MailboxSecurityAndTrustedCertificateReadAsTheProgramUsesThem)
+{
+    const std::string digits = "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF";
+    struct Case {
+        std::optional<std::string> security, fingerprint; // as stored; nullopt: absent (older settings)
+        int readSecurity;
+        std::string readFingerprint;
+    } cases[] = {
+        {std::nullopt, std::nullopt, 0, ""},
+        {"1", digits, 1, digits},
+        {"3", "01:23 45:67:89:ab:cd:ef" + digits.substr(16), 3, digits}, // pasted with colons and blanks
+        {"4", "not a fingerprint", 0, ""},
+        {"-1", digits.substr(1), 0, ""},
+        {"STARTTLS", "", 0, ""},
+    };
+    TKeyedEncryption cipher = passwordCipher();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.security.value_or("<absent>"));
+        test::TempHome home;
+        Registry reg;
+        reg.writeString(kServerKey, "Version161", "161");
+        reg.writeString(kServerKey, "Server2", "pop.example");
+        if (c.security)
+            reg.writeString(kServerKey, "Security2", *c.security);
+        if (c.fingerprint)
+            reg.writeString(kServerKey, "Fingerprint2", *c.fingerprint);
+
+        const MailboxAccount account = readServerSettings(cipher).account(2);
+        EXPECT_EQ(account.security, c.readSecurity);
+        EXPECT_EQ(account.fingerprint, c.readFingerprint);
+        const RemotePOPAccount loaded = readMailboxForRemotePOP(2, cipher, {});
+        EXPECT_EQ(loaded.security, c.readSecurity);
+        EXPECT_EQ(loaded.fingerprint, c.readFingerprint);
+    }
+
+    test::TempHome home;
+    saveMailboxFingerprint(7, digits);
+    EXPECT_EQ(stored(kServerKey, "Fingerprint7"), digits);
+    EXPECT_EQ(readServerSettings(cipher).account(7).fingerprint, digits);
 }

@@ -185,3 +185,18 @@ TEST_F(LogReader, WhatTheWriterWritesReadsBack)
         EXPECT_EQ(chart.topDomains, (std::vector<TopEntry>{{"spam.example junk sender", 2}}));
     }
 }
+
+TEST_F(LogReader, CancellingEndsTheReadingWithoutAnError)
+{
+    test::TempHome home;
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += "MAIL CHECK 1 msg(s) for \"a\" on server s at Tue 12/8/2026 9:34 PM\r\n";
+    home.write("log.txt", text);
+    std::string error;
+    int asked = 0;
+    EXPECT_FALSE(readInLogFile(home.file("log.txt"), error, {}, [&] { return ++asked == 2; }));
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(readInLogFile(home.file("log.txt"), error, {}, [] { return false; }));
+}

@@ -1,3 +1,4 @@
+#include "stats/day_axis.h"
 #include "stats/daterange.h"
 #include "stats/statistics.h"
 #include "stats/table_sort.h"
@@ -226,4 +227,28 @@ TEST_F(Statistics, TablesSortDatesAndNumbersByValue)
     EXPECT_EQ(tables.spam[0]->mailbox, "a");
     sortSpam(tables.spam, SpamColumn::Sender, true);
     EXPECT_EQ(tables.spam[0]->mailbox, "b");
+}
+
+TEST_F(Statistics, DayAxisTicksAreWholeWeeksThatFit)
+{
+    const TDateTime first = encodeDate(2026, 3, 1) + 0.4;
+    const struct {
+        double span;
+        int maxTicks;
+        int stepDays;
+        int count;
+    } cases[] = {
+        {0, 10, 7, 2},        // one day still gets one week
+        {20, 10, 7, 4},       // three weeks, a tick a week
+        {3650, 12, 336, 12},  // ten years: 48-week steps to stay within 12 ticks
+        {70, 3, 42, 3},       // eleven weeks in two steps
+    };
+    for (const auto &c : cases) {
+        const DayAxisTicks ticks = dayAxisTicks(first, first + c.span, c.maxTicks);
+        EXPECT_EQ(ticks.start, encodeDate(2026, 3, 1)) << c.span;
+        EXPECT_EQ(ticks.stepDays, c.stepDays) << c.span;
+        EXPECT_EQ(ticks.count, c.count) << c.span;
+        EXPECT_EQ(ticks.end, ticks.start + (c.count - 1) * c.stepDays) << c.span;
+        EXPECT_GE(ticks.end, first + c.span) << c.span;
+    }
 }

@@ -15,6 +15,7 @@
 #include "platform/registry.h"
 #include "settings/dns_setting.h"
 #include "settings/settings_schema.h"
+#include "settings/settings_store.h"
 #include "settings/spam_model.h"
 
 #include <QCoreApplication>
@@ -63,6 +64,10 @@ int main(int argc, char *argv[])
         std::cerr << "tidewell-why: cannot read " << options->file << "\n";
         return kBadUsage;
     }
+
+    // The explanation goes on from defaults, but the user must know why.
+    for (const std::string &text : unreadableSettingsFiles())
+        std::cerr << "tidewell-why: " << text << "\n";
 
     SpamSettingsModel spam;
     try {

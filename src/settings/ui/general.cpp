@@ -99,17 +99,38 @@ void TfrmGeneral::FormShow()
     m_sysTrayWhenShown = cbSysTray->isChecked();
     showPanels();
 
-    if (m_firstRun) {
-        m_firstRun = false;
-        try {
-            AddMyselfFromPopToHeader(m_spam, fromDisplay(edName[0]->text()));
-        } catch (const std::exception &error) {
-            Prompts::current().error(error.what());
-        }
-    }
-
     const LogNaming naming = m_model.naming;
     Edit1->setText(toDisplay(applyLogNaming(fromDisplay(Edit1->text()), naming, Clock::now())));
+    focusFirstEmptyMailboxField();
+}
+
+void TfrmGeneral::focusFirstEmptyMailboxField()
+{
+    // Typing goes where mailbox 1 still needs something, else to its server.
+    QLineEdit *field = edServe[0];
+    for (QLineEdit *candidate : {edServe[0], edName[0], edPass[0]}) {
+        if (candidate->text().isEmpty()) {
+            field = candidate;
+            break;
+        }
+    }
+    PageControl1->setCurrentIndex(Mailboxes);
+    field->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmGeneral::addFirstRunRuleOnce()
+{
+    // Only a saved, non-blank user name makes a useful rule: with an empty
+    // address the rule would condemn every message that has a To header.
+    const std::string userName = m_model.servers.account(1).userName;
+    if (!m_firstRun || isBlank(userName))
+        return;
+    m_firstRun = false;
+    try {
+        AddMyselfFromPopToHeader(m_spam, userName);
+    } catch (const std::exception &error) {
+        Prompts::current().error(error.what());
+    }
 }
 
 void TfrmGeneral::takeOtherMailProgramMailbox()
@@ -202,6 +223,7 @@ void TfrmGeneral::btOKClick()
     }
     m_killWhenShown = cbKill->isChecked();
     m_sysTrayWhenShown = cbSysTray->isChecked();
+    addFirstRunRuleOnce();
     accept();
 }
 

@@ -38,9 +38,6 @@ struct GeneralWindowCommands {
     std::function<void()> launchMailProgram;  // the main window's launch command
     std::function<void()> showStatistics;     // the statistics window, modally
     std::function<void()> showHelp;           // the help topic "General_Settings"
-    // The mail program search; returns the chosen path or "" when cancelled.
-    // Unset: a plain open-file dialog.
-    std::function<std::string(const std::string &current)> findMailProgram;
 };
 
 class TfrmGeneral : public QDialog {
@@ -58,6 +55,8 @@ public:
     std::array<QLineEdit *, kMailboxCount> edServe{}, edName{}, edPass{};
     std::array<QRadioButton *, kMailboxCount> rb{};
     std::array<QCheckBox *, kMailboxCount> cb{};
+    // The mailbox's security: "Automatic", "TLS", "STARTTLS", "None" (Security<n>).
+    std::array<QComboBox *, kMailboxCount> cmbSecurity{};
     QComboBox *RASComboBox;
     QRadioButton *rbManual, *rbAuto;
     QWidget *pnlManual, *pnlAuto, *pnlSound;
@@ -87,7 +86,7 @@ public:
     void btHelpClick();
     void sbTestClick();
     void SpeedButton1Click();
-    void SpeedButton2Click();
+    void SpeedButton2Click();  // the mail program search; nothing chosen keeps the path
     void SpeedButton3Click();
     void cbKillClick();
     void rbManualClick();
@@ -129,6 +128,9 @@ private:
 
     bool createLogFolder();
     void focusMailboxField(QLineEdit *field);
+    void focusFirstEmptyMailboxField();
+    // The header rule of a new installation, once mailbox 1's user name has been saved.
+    void addFirstRunRuleOnce();
 
     GeneralSettingsModel &m_model;
     SpamSettingsModel &m_spam;

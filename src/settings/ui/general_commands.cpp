@@ -6,6 +6,7 @@
 #include "platform/prompts.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "settings/ui/mailSearch.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -107,13 +108,9 @@ void TfrmGeneral::SpeedButton1Click()
 
 void TfrmGeneral::SpeedButton2Click()
 {
-    const std::string current = fromDisplay(edMail->text());
-    const std::string chosen = m_commands.findMailProgram
-                                   ? m_commands.findMailProgram(current)
-                                   : chooseFile(this, QFileDialog::AcceptOpen, QStringLiteral("All files (*)"), {},
-                                                current);
-    if (!chosen.empty())
-        edMail->setText(toDisplay(chosen));
+    TfrmMailProgramSearch search(this);
+    if (search.exec() == QDialog::Accepted && !search.Result().empty())
+        edMail->setText(toDisplay(search.Result()));
 }
 
 void TfrmGeneral::SpeedButton3Click()

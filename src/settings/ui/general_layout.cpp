@@ -84,7 +84,7 @@ void TfrmGeneral::buildControls()
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
     layout->addLayout(buttons);
-    setFixedSize(640, 520);
+    setFixedSize(740, 520);
 }
 
 QWidget *TfrmGeneral::buildMailboxesTab()
@@ -97,8 +97,8 @@ QWidget *TfrmGeneral::buildMailboxesTab()
 
     auto *rows = new QWidget;
     auto *grid = new QGridLayout(rows);
-    const char *headings[] = {"POP Server", "User Name/Mailbox", "Password", "Preferred", "Check?"};
-    for (int column = 0; column < 5; ++column)
+    const char *headings[] = {"POP Server", "User Name/Mailbox", "Password", "Security", "Preferred", "Check?"};
+    for (int column = 0; column < 6; ++column)
         grid->addWidget(new QLabel(QString::fromLatin1(headings[column])), 0, column);
     m_preferredGroup = new QButtonGroup(this);
     for (int n = 1; n <= kMailboxCount; ++n) {
@@ -109,14 +109,24 @@ QWidget *TfrmGeneral::buildMailboxesTab()
         edPass[i] = named(new QLineEdit, QStringLiteral("edPass") + number);
         edPass[i]->setEchoMode(QLineEdit::Password);
         edPass[i]->setStyleSheet(QStringLiteral("lineedit-password-character: 42")); // masked with '*'
+        cmbSecurity[i] = named(new QComboBox, QStringLiteral("cmbSecurity") + number);
+        // In the order of the stored numbers 0..3.
+        cmbSecurity[i]->addItems({QStringLiteral("Automatic"), QStringLiteral("TLS"), QStringLiteral("STARTTLS"),
+                                  QStringLiteral("None")});
+        cmbSecurity[i]->setToolTip(QStringLiteral(
+            "Automatic: TLS on port 995, otherwise STARTTLS when the server offers it, otherwise unencrypted.\n"
+            "TLS: encrypted from the start (usually port 995).\n"
+            "STARTTLS: the server must switch to encryption before the password is sent (usually port 110).\n"
+            "None: unencrypted."));
         rb[i] = named(new QRadioButton(QStringLiteral("Mailbox ") + number), QStringLiteral("rb") + number);
         cb[i] = named(new QCheckBox(QStringLiteral("?")), QStringLiteral("cb") + number);
         m_preferredGroup->addButton(rb[i], n);
         grid->addWidget(edServe[i], n, 0);
         grid->addWidget(edName[i], n, 1);
         grid->addWidget(edPass[i], n, 2);
-        grid->addWidget(rb[i], n, 3);
-        grid->addWidget(cb[i], n, 4);
+        grid->addWidget(cmbSecurity[i], n, 3);
+        grid->addWidget(rb[i], n, 4);
+        grid->addWidget(cb[i], n, 5);
     }
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 3);

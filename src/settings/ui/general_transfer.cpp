@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <algorithm>
 
 namespace tw {
 
@@ -62,6 +63,7 @@ void TfrmGeneral::loadServers()
         edName[i]->setText(toDisplay(account.userName));
         edPass[i]->setText(toDisplay(account.password));
         cb[i]->setChecked(account.checked);
+        cmbSecurity[i]->setCurrentIndex(account.security);
     }
 }
 
@@ -111,6 +113,7 @@ void TfrmGeneral::storeControls()
         account.userName = fromDisplay(edName[i]->text());
         account.password = fromDisplay(edPass[i]->text());
         account.checked = cb[i]->isChecked();
+        account.security = std::max(0, cmbSecurity[i]->currentIndex());
     }
 }
 

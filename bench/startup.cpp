@@ -1,0 +1,118 @@
+// Starts the real program, as a user would, on a temporary program folder
+// whose mailbox 1 is a Dovecot mailbox of 2,000 messages, and lets it check
+// that mailbox (the demo tour: offscreen, the check, a picture, the end).
+// Prints the time from starting the process to its main window being shown
+// (median and slowest of several starts) and the program's peak memory,
+// reached after listing and classifying the 2,000 messages.
+#include "demo-pop3/demo_home.h"
+#include "fixtures/dovecot_server.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+constexpr int MessageCount = 2000;
+constexpr int Rounds = 5;
+
+std::string generatedMessage(int n)
+{
+    const std::string number = std::to_string(n);
+    return "Return-Path: <sender" + number + "@example.org>\r\n"
+           "From: \"Sender " + number + "\" <sender" + number + "@example.org>\r\n"
+           "To: tester@example.net\r\n"
+           "Subject: Generated message number " + number + "\r\n"
+           "Date: Tue, 5 Dec 2000 14:03:22 +0000\r\n"
+           "Message-ID: <" + number + "@example.org>\r\n"
+           "\r\n"
+           "A short body.\r\n";
+}
+
+struct Run {
+    double shownSeconds = -1;
+    std::string listed;  // the program's line about the check
+    bool finished = false;
+    QByteArray output;
+};
+
+Run startProgram(const QString &home)
+{
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TIDEWELL_HOME"), home);
+    environment.insert(QStringLiteral("TIDEWELL_DEMO_TOUR"), home + QStringLiteral("/main-window.png"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+
+    Run run;
+    QElapsedTimer clock;
+    clock.start();
+    program.start(QStringLiteral(TIDEWELL_PROGRAM), {});
+    QByteArray output;
+    while (program.state() != QProcess::NotRunning && clock.elapsed() < 120000) {
+        program.waitForReadyRead(100);
+        output += program.readAllStandardOutput();
+        if (run.shownSeconds < 0 && output.contains("Main window shown"))
+            run.shownSeconds = clock.nsecsElapsed() / 1e9;
+    }
+    if (program.state() != QProcess::NotRunning && !program.waitForFinished(1000))
+        program.kill();
+    run.finished = program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0;
+    output += program.readAllStandardOutput();
+    run.output = output;
+    const qsizetype at = output.indexOf("Listed ");
+    if (at >= 0)
+        run.listed = output.mid(at, output.indexOf('\n', at) - at).toStdString();
+    return run;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    std::vector<std::string> messages;
+    for (int n = 1; n <= MessageCount; ++n)
+        messages.push_back(generatedMessage(n));
+    tw::test::DovecotServer server(messages);
+    if (!server.started()) {
+        std::fprintf(stderr, "Dovecot did not start: %s\n", server.failure().c_str());
+        return 1;
+    }
+
+    std::vector<double> shown;
+    std::string listed;
+    for (int round = 0; round < Rounds; ++round) {
+        QTemporaryDir home;
+        qputenv("TIDEWELL_HOME", home.path().toLocal8Bit());
+        tw::demo::storeTryOutMailbox(server.hostAndPort(), tw::test::DovecotServer::UserName,
+                                     tw::test::DovecotServer::Password);
+        const Run run = startProgram(home.path());
+        if (!run.finished || run.shownSeconds < 0) {
+            std::fprintf(stderr, "the program did not show its window and finish its check; it printed:\n%s\n",
+                         run.output.constData());
+            return 1;
+        }
+        shown.push_back(run.shownSeconds);
+        listed = run.listed;
+    }
+    std::sort(shown.begin(), shown.end());
+    rusage children{};
+    getrusage(RUSAGE_CHILDREN, &children); // the largest finished child: a run of the program
+
+    std::printf("Start to main window shown: median %.3f s, slowest %.3f s (%d starts; target under 0.5 s)\n",
+                shown[shown.size() / 2], shown.back(), Rounds);
+    std::printf("%s\n", listed.c_str());
+    std::printf("Peak memory of the program after listing %d messages: %.1f MB (target under 150 MB)\n",
+                MessageCount, double(children.ru_maxrss) / 1024.0);
+    return 0;
+}

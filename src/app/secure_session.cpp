@@ -1,0 +1,104 @@
+// The main window's side of the POP3 session: the question about a server
+// certificate that does not verify, and the rule that a session kept open
+// after a listing never outlives its purpose. A POP3 session shows the
+// mailbox as it was at login and locks it against the user's own mail
+// program, so a kept session ends after a minute without use, when the
+// window is hidden, when an automatic pass or a new check starts, and when
+// its account is changed.
+
+#include "app/rmmain.h"
+#include "net/tls_trust.h"
+#include "platform/prompts.h"
+#include "settings/settings_store.h"
+
+#include <QHideEvent>
+
+namespace tw {
+
+namespace {
+
+std::string certificateQuestion(const TCertificateProblem &problem, int mailbox, const std::string &userName)
+{
+    const std::string account = "mailbox " + std::to_string(mailbox) + " (" + userName + ")";
+    std::string text =
+        problem.changed
+            ? "The certificate of " + problem.host + " has CHANGED since you chose to trust it for " + account +
+                  ". A provider may replace its certificate, but an attacker listening in on the connection would "
+                  "do the same. The new certificate could not be verified: " + problem.reason + "."
+            : "The certificate of " + problem.host + " for " + account + " could not be verified: " + problem.reason +
+                  ".";
+    text += "\n\nSubject: " + problem.subject + "\nIssuer: " + problem.issuer + "\nValid from " + problem.validFrom +
+            " to " + problem.validTo + "\nSHA-256 fingerprint: " + groupedFingerprint(problem.fingerprint) +
+            "\n\nTrust this certificate for this mailbox from now on?  Answer Yes only if you know it is your "
+            "provider's; otherwise nothing is sent to the server.";
+    return text;
+}
+
+} // namespace
+
+bool TfrmMain::trustCertificate(const TCertificateProblem &problem)
+{
+    if (!visibleOrManual() || m_loadedMailbox < 1)
+        return false;
+    if (!Prompts::current().yesNo(certificateQuestion(problem, m_loadedMailbox, msRemotePOP1.UserName)))
+        return false;
+    m_general.servers.account(m_loadedMailbox).fingerprint = problem.fingerprint;
+    try {
+        saveMailboxFingerprint(m_loadedMailbox, problem.fingerprint);
+    } catch (const std::exception &error) {
+        // This session goes on; the next one asks again.
+        Prompts::current().error(error.what());
+    }
+    return true;
+}
+
+bool TfrmMain::runInProgress() const { return checkInProgress || deleteBusy || runningState(); }
+
+void TfrmMain::endKeptSession()
+{
+    m_keptSessionTimer.stop();
+    if (!msRemotePOP1.IsConnected() || runInProgress())
+        return;
+    // Nothing is flagged in a kept session (a deletion run ends its own with
+    // QUIT), so quitting loses nothing.
+    try {
+        msRemotePOP1.CloseMailbox();
+    } catch (const std::exception &) {
+        // The server may have dropped the session already; it is closed now.
+    }
+}
+
+void TfrmMain::watchKeptSession()
+{
+    if (!msRemotePOP1.IsConnected()) {
+        m_keptSessionTimer.stop();
+        return;
+    }
+    m_keptSessionTimer.setSingleShot(true);
+    m_keptSessionTimer.start(keptSessionSeconds * 1000);
+}
+
+void TfrmMain::followAccountChanges()
+{
+    if (m_loadedMailbox < 1)
+        return;
+    const MailboxAccount &account = m_general.servers.account(m_loadedMailbox);
+    const TPop3Security security = pop3SecurityFromSetting(account.security);
+    const bool sameAccount = account.server == msRemotePOP1.Server && account.userName == msRemotePOP1.UserName;
+    if (sameAccount && account.password == msRemotePOP1.Password && security == msRemotePOP1.Security)
+        return;
+    endKeptSession();
+    if (!sameAccount)
+        return; // the listed rows belong to the account the client still holds
+    msRemotePOP1.Password = account.password;
+    msRemotePOP1.Security = security;
+    msRemotePOP1.TrustedFingerprint = account.fingerprint;
+}
+
+void TfrmMain::hideEvent(QHideEvent *event)
+{
+    endKeptSession();
+    QMainWindow::hideEvent(event);
+}
+
+} // namespace tw

@@ -1,0 +1,26 @@
+#pragma once
+// What the POP3 client accepts from a server before it stops trusting it.
+// A server that goes past one of these is broken or hostile: the run ends
+// with an error and the connection is closed, instead of memory or time
+// growing without bound. Every figure is far above what a real mailbox sends.
+
+namespace tw::pop3 {
+
+// The header block of one message (the reply to TOP n 1).
+inline constexpr long long kMaxHeaderBlockBytes = 1LL << 20;
+// One retrieved message, whatever its listed size says.
+inline constexpr long long kMaxMessageBytes = 256LL << 20;
+// A message may arrive somewhat larger than LIST said (line ends, dot-
+// stuffing, a server that counts loosely), never more than twice that plus this.
+inline constexpr long long kListedSizeSlack = 64LL << 10;
+// The messages one listing reads; a mailbox reporting more is listed up to
+// here and the run ends with a message saying so.
+inline constexpr int kMaxListedMessages = 100000;
+// A whole header block must arrive within this many time-outs, however
+// steadily its lines trickle in.
+inline constexpr int kHeaderBlockTimeOuts = 3;
+// A retrieved message may take the time-out plus one second for every this
+// many bytes of its listed size (a slow dial-up line moves several times that).
+inline constexpr long long kSlowestBytesPerSecond = 1024;
+
+} // namespace tw::pop3

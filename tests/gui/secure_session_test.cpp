@@ -1,0 +1,172 @@
+// The main window's POP3 sessions: every check logs in afresh, a session
+// kept for the deletion run does not outlive its use, and a certificate
+// that does not verify is asked about once per mailbox and remembered.
+#include "fixtures/dovecot_server.h"
+#include "fixtures/test_certificates.h"
+#include "main_window_fixture.h"
+#include "platform/registry.h"
+#include "settings/settings_store.h"
+
+#include <QTest>
+#include <QToolButton>
+#include <algorithm>
+
+using namespace tw;
+using namespace tw::test;
+
+namespace {
+
+const std::string kServerKey = std::string(kMainKey) + "\\Server";
+
+class SecureSessionTest : public MainWindowTest {
+protected:
+    void storeSecurity(int n, int security)
+    {
+        Registry().writeString(kServerKey, "Security" + std::to_string(n), std::to_string(security));
+    }
+    int questions() const
+    {
+        return int(std::count_if(prompts.shown.begin(), prompts.shown.end(),
+                                 [](const std::string &line) { return line.rfind("yesno: ", 0) == 0; }));
+    }
+    std::string lastShown() const { return prompts.shown.empty() ? "" : prompts.shown.back(); }
+};
+
+TEST_F(SecureSessionTest, EveryCheckLogsInAfreshAndSeesNewMailAndANewPassword)
+{
+    DovecotServer server({message("First", "a@example.org")});
+    ASSERT_TRUE(server.started()) << server.failure();
+    storeMailbox(1, server.hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+    storeGeneral();
+    start();
+
+    window->btList->click();
+    ASSERT_EQ(rows(), 1);
+    EXPECT_TRUE(window->msRemotePOP1.IsConnected()); // kept for a deletion run
+    EXPECT_NE(window->status().find("(not encrypted)"), std::string::npos) << window->status();
+
+    server.addMessage(message("Second", "b@example.org"));
+    window->btList->click();
+    EXPECT_EQ(rows(), 2);
+
+    storeMailbox(1, server.hostAndPort(), DovecotServer::UserName, "changed");
+    window->btList->click();
+    EXPECT_EQ(rows(), 0);
+    ASSERT_FALSE(prompts.shown.empty());
+    EXPECT_NE(lastShown().find("Either your UserName/Mailbox or Password is incorrect"), std::string::npos)
+        << lastShown();
+}
+
+TEST_F(SecureSessionTest, AKeptSessionEndsWhenIdleHiddenOrItsAccountChanges)
+{
+    DovecotServer server({message("First", "a@example.org")});
+    ASSERT_TRUE(server.started()) << server.failure();
+    storeMailbox(1, server.hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+    storeGeneral();
+    start();
+    TmsRemotePOP &pop = window->msRemotePOP1;
+
+    window->keptSessionSeconds = 1;
+    window->btList->click();
+    ASSERT_TRUE(pop.IsConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(!pop.IsConnected(), 10000);
+
+    window->keptSessionSeconds = 60;
+    window->btList->click();
+    ASSERT_TRUE(pop.IsConnected());
+    window->hide();
+    EXPECT_FALSE(pop.IsConnected());
+
+    window->show();
+    window->btList->click();
+    ASSERT_TRUE(pop.IsConnected());
+    window->ShowGeneralSettingsWindow = [&] { // the user picks "None" and confirms with OK
+        general.servers.account(1).security = 3;
+        ASSERT_FALSE(saveServerSettings(general.servers, general.cipher).has_value());
+    };
+    window->btGeneralClick();
+    EXPECT_FALSE(pop.IsConnected());
+    EXPECT_EQ(pop.Security, TPop3Security::None);
+
+    window->btList->click();
+    ASSERT_TRUE(pop.IsConnected());
+    window->ShowGeneralSettingsWindow = [] {}; // nothing changed: the session stays for the deletion
+    window->btGeneralClick();
+    EXPECT_TRUE(pop.IsConnected());
+}
+
+class CertificateTrustTest : public SecureSessionTest {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(certificates.ok()) << certificates.failure();
+        first = certificates.make("first", {"127.0.0.1"}, TestCertificates::Signer::Self);
+        second = certificates.make("second", {"127.0.0.1"}, TestCertificates::Signer::Self);
+        ASSERT_TRUE(first.ok() && second.ok()) << certificates.failure();
+        server = std::make_unique<DovecotServer>(std::vector<std::string>{message("Over TLS", "a@example.org")}, first);
+        ASSERT_TRUE(server->started()) << server->failure();
+        storeMailbox(1, server->tlsHostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+        storeSecurity(1, 1); // TLS
+        storeGeneral();
+    }
+    std::string storedFingerprint() const
+    {
+        return Registry().readString(Hive::CurrentUser, kServerKey, "Fingerprint1").value_or("");
+    }
+
+    TestCertificates certificates;
+    CertificateFiles first, second;
+    std::unique_ptr<DovecotServer> server;
+};
+
+TEST_F(CertificateTrustTest, IsAskedOnceTrustedForTheMailboxAndAskedAgainWhenItChanges)
+{
+    start();
+    prompts.yesNoAnswers = {true};
+    window->btList->click();
+    ASSERT_EQ(rows(), 1);
+    ASSERT_EQ(questions(), 1);
+    const std::string question = lastShown();
+    for (const char *part : {"could not be verified", "mailbox 1 (tester)", "Subject: ", "CN=127.0.0.1",
+                             "O=Tidewell Tests", "Valid from ", "SHA-256 fingerprint: "})
+        EXPECT_NE(question.find(part), std::string::npos) << part << " in " << question;
+    const std::string fingerprint = storedFingerprint();
+    EXPECT_EQ(fingerprint.size(), 64u);
+    EXPECT_NE(question.find(groupedFingerprint(fingerprint)), std::string::npos);
+    EXPECT_EQ(window->status().find("(not encrypted)"), std::string::npos) << window->status();
+
+    window->btList->click();
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(questions(), 1); // the stored fingerprint answers
+
+    ASSERT_TRUE(server->useCertificate(second)) << server->failure();
+    prompts.yesNoAnswers = {false};
+    window->btList->click();
+    EXPECT_EQ(rows(), 0);
+    ASSERT_EQ(questions(), 2);
+    EXPECT_NE(prompts.shown[prompts.shown.size() - 2].find("has CHANGED since you chose to trust it"), std::string::npos);
+    EXPECT_NE(lastShown().find("has changed since it was trusted for this mailbox"), std::string::npos) << lastShown();
+    EXPECT_EQ(storedFingerprint(), fingerprint);
+    EXPECT_EQ(logCount("ERROR"), 1);
+}
+
+TEST_F(CertificateTrustTest, AHiddenAutomaticCheckLogsTheErrorInsteadOfAsking)
+{
+    storeGeneral([](GeneralSettings &settings) { settings.Automatic = true; });
+    start();
+    QCoreApplication::processEvents(); // start-up's queued showing comes first
+    window->hide();
+    ASSERT_FALSE(window->isVisible());
+    window->automaticRun = true;
+    window->minutesLeft = 0;
+
+    window->CheckAllMailBoxes();
+
+    EXPECT_EQ(questions(), 0);
+    EXPECT_EQ(rows(), 0);
+    EXPECT_EQ(storedFingerprint(), "");
+    EXPECT_EQ(logCount("ERROR"), 1);
+    EXPECT_EQ(logCount("was not accepted"), 1);
+}
+
+} // namespace

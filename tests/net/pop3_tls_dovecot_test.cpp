@@ -1,0 +1,179 @@
+// The POP3 client's security choices against a real server: Dovecot with a
+// certificate from a throwaway authority, implicit TLS on one port and STLS
+// on the other.
+#include "fixtures/dovecot_server.h"
+#include "fixtures/raised.h"
+#include "fixtures/test_certificates.h"
+#include "net/errors.h"
+#include "net/mspop3.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace tw;
+using namespace tw::test;
+
+namespace {
+
+const std::string kMessage = "From: a@example.org\r\nSubject: over TLS\r\n\r\nBody\r\n";
+const std::string kNoGreeting = "The server sent no greeting - is this port for POP3 over TLS (usually port 995)? "
+                                "Choose \"TLS\" as this mailbox's security.";
+const std::string kNoHandshake = "The server did not answer the TLS handshake - is this port for unencrypted POP3?";
+
+class Pop3TlsDovecot : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        certificates = new TestCertificates;
+        local = certificates->make("local", {"127.0.0.1", "localhost"});
+        otherHost = certificates->make("other", {"mail.example.org"});
+        selfSigned = certificates->make("self", {"127.0.0.1"}, TestCertificates::Signer::Self);
+        renewed = certificates->make("renewed", {"127.0.0.1"}, TestCertificates::Signer::Self);
+        certificates->trustAuthority();
+    }
+    static void TearDownTestSuite() { delete certificates; }
+
+    void startServer(const CertificateFiles &certificate)
+    {
+        ASSERT_TRUE(certificates->ok() && certificate.ok()) << certificates->failure();
+        server = std::make_unique<DovecotServer>(std::vector<std::string>{kMessage}, certificate);
+        ASSERT_TRUE(server->started()) << server->failure();
+    }
+    // A client as the program configures it, with the mailbox's security.
+    std::unique_ptr<TmsRemotePOP> client(const std::string &hostAndPort, TPop3Security security)
+    {
+        auto pop = std::make_unique<TmsRemotePOP>();
+        pop->Server = hostAndPort;
+        pop->UserName = DovecotServer::UserName;
+        pop->Password = DovecotServer::Password;
+        pop->Security = security;
+        pop->SetTimeOut(120);
+        pop->GreetingTimeOut = 3;
+        pop->HandshakeTimeOut = 3;
+        return pop;
+    }
+    // The error text of a listing, "" when it listed the one message.
+    static std::string listing(TmsRemotePOP &pop)
+    {
+        try {
+            pop.UpdateInfo();
+        } catch (const ETidewellError &error) {
+            return error.what();
+        }
+        return pop.RemoteInfo().Count() == 1 ? "" : "listed " + std::to_string(pop.RemoteInfo().Count());
+    }
+
+    static inline TestCertificates *certificates = nullptr;
+    static inline CertificateFiles local, otherHost, selfSigned, renewed;
+    std::unique_ptr<DovecotServer> server;
+};
+
+TEST_F(Pop3TlsDovecot, EachSecurityAgainstEachPort)
+{
+    startServer(local);
+    struct Case {
+        TPop3Security security;
+        bool tlsPort;
+        const char *host;
+        bool encrypted;      // when it lists
+        std::string error;   // the start of the error text, "" when it lists
+    } cases[] = {
+        {TPop3Security::TLS, true, "127.0.0.1", true, ""},
+        {TPop3Security::TLS, true, "localhost", true, ""},
+        {TPop3Security::STARTTLS, false, "127.0.0.1", true, ""},
+        {TPop3Security::STARTTLS, false, "localhost", true, ""},
+        {TPop3Security::Automatic, false, "127.0.0.1", true, ""},
+        {TPop3Security::None, false, "127.0.0.1", false, ""},
+        // A port of the other kind: a clear text, not the two-minute time-out.
+        {TPop3Security::TLS, false, "127.0.0.1", false, kNoHandshake},
+        {TPop3Security::STARTTLS, true, "127.0.0.1", false, kNoGreeting},
+        {TPop3Security::Automatic, true, "127.0.0.1", false, kNoGreeting}, // not port 995: plain first
+        {TPop3Security::None, true, "127.0.0.1", false, kNoGreeting},
+    };
+    for (const Case &c : cases) {
+        const std::string where = c.tlsPort ? server->tlsHostAndPort(c.host) : server->hostAndPort(c.host);
+        SCOPED_TRACE("security " + std::to_string(int(c.security)) + " to " + where);
+        auto pop = client(where, c.security);
+        QElapsedTimer clock;
+        clock.start();
+        const std::string result = listing(*pop);
+        EXPECT_EQ(result.substr(0, c.error.size()), c.error) << result;
+        if (c.error.empty()) {
+            EXPECT_EQ(pop->SessionEncrypted(), c.encrypted);
+        }
+        EXPECT_LT(clock.elapsed(), 30000); // far below the time-out of 120 seconds
+        EXPECT_FALSE(pop->IsConnected());
+    }
+}
+
+TEST_F(Pop3TlsDovecot, ASilentTlsPortIsNamedWithinSecondsAtTheProgramsSettings)
+{
+    startServer(local);
+    TmsRemotePOP pop;
+    pop.Server = server->tlsHostAndPort();
+    pop.UserName = DovecotServer::UserName;
+    pop.Password = DovecotServer::Password;
+    pop.SetTimeOut(120);
+    pop.Security = TPop3Security::None;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(raisedText<ESocketError>([&] { pop.UpdateInfo(); }), kNoGreeting);
+    EXPECT_LT(clock.elapsed(), 30000);
+}
+
+TEST_F(Pop3TlsDovecot, ACertificateForAnotherHostIsNotAcceptedSilently)
+{
+    startServer(otherHost);
+    for (const TPop3Security security : {TPop3Security::TLS, TPop3Security::STARTTLS}) {
+        auto pop = client(security == TPop3Security::TLS ? server->tlsHostAndPort() : server->hostAndPort(), security);
+        std::string reason;
+        pop->OnCertificateUntrusted = [&](QObject *, const TCertificateProblem &problem) {
+            reason = problem.reason;
+            return false;
+        };
+        const std::string error = listing(*pop);
+        EXPECT_NE(error.find("The certificate of 127.0.0.1 was not accepted"), std::string::npos) << error;
+        EXPECT_NE(reason.find("host name"), std::string::npos) << reason;
+        EXPECT_FALSE(pop->SessionEncrypted());
+    }
+}
+
+TEST_F(Pop3TlsDovecot, ASelfSignedCertificateIsAskedAboutTrustedAndRefusedOnceItChanges)
+{
+    startServer(selfSigned);
+    std::vector<TCertificateProblem> asked;
+    bool answer = true;
+    const auto check = [&](const std::string &fingerprint) {
+        auto pop = client(server->hostAndPort(), TPop3Security::STARTTLS);
+        pop->TrustedFingerprint = fingerprint;
+        pop->OnCertificateUntrusted = [&](QObject *, const TCertificateProblem &problem) {
+            asked.push_back(problem);
+            return answer;
+        };
+        const std::string error = listing(*pop);
+        return std::make_pair(error, pop->TrustedFingerprint);
+    };
+
+    const auto [firstError, trusted] = check("");
+    ASSERT_EQ(firstError, "");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_FALSE(asked[0].changed);
+    EXPECT_EQ(trusted, asked[0].fingerprint);
+
+    // Stored with colons and blanks, as a user may paste it.
+    EXPECT_EQ(check(" " + groupedFingerprint(trusted) + " ").first, "");
+    EXPECT_EQ(asked.size(), 1u) << "asked again about the trusted certificate";
+
+    ASSERT_TRUE(server->useCertificate(renewed)) << server->failure();
+    answer = false;
+    const std::string changedError = check(trusted).first;
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(asked[1].changed);
+    EXPECT_NE(asked[1].fingerprint, trusted);
+    EXPECT_NE(changedError.find("has changed since it was trusted for this mailbox"), std::string::npos)
+        << changedError;
+    EXPECT_EQ(server->messagesLeft().size(), 1u);
+}
+
+} // namespace

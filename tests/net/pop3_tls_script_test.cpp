@@ -1,0 +1,238 @@
+// How the POP3 client secures a session, against scripted servers that can
+// turn TLS on at any point of their dialogue: the password never goes out
+// before TLS when the mailbox's security asks for it, and a refused
+// certificate ends the connection with nothing sent through it.
+#include "fixtures/fake_tcp_server.h"
+#include "fixtures/raised.h"
+#include "fixtures/test_certificates.h"
+#include "net/errors.h"
+#include "net/mspop3.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+using namespace tw;
+using namespace tw::test;
+
+namespace {
+
+class Pop3TlsScript : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        certificates = new TestCertificates;
+        local = certificates->make("local", {"127.0.0.1", "localhost"});
+        selfSigned = certificates->make("self", {"127.0.0.1"}, TestCertificates::Signer::Self);
+        certificates->trustAuthority();
+    }
+    static void TearDownTestSuite() { delete certificates; }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(certificates->ok()) << certificates->failure();
+        ASSERT_TRUE(local.ok() && selfSigned.ok()) << certificates->failure();
+        pop.UserName = "ann";
+        pop.Password = "pw";
+        pop.SetTimeOut(5);
+    }
+    void connectTo(FakeTcpServer &server, const CertificateFiles &certificate)
+    {
+        ASSERT_TRUE(server.useCertificate(certificate));
+        pop.Server = server.hostAndPort();
+    }
+    static void scriptCredentials(FakeTcpServer &server)
+    {
+        server.expect("USER ann");
+        server.sendLine("+OK");
+        server.expect("PASS pw");
+        server.sendLine("+OK");
+        server.expect("STAT");
+        server.sendLine("+OK 0 0");
+        server.expect("QUIT");
+        server.sendLine("+OK bye");
+    }
+    static bool sent(const FakeTcpServer &server, const std::string &prefix)
+    {
+        return std::any_of(server.received().begin(), server.received().end(),
+                           [&](const std::string &line) { return line.rfind(prefix, 0) == 0; });
+    }
+
+    static inline TestCertificates *certificates = nullptr;
+    static inline CertificateFiles local, selfSigned;
+    TmsRemotePOP pop;
+};
+
+TEST_F(Pop3TlsScript, StartTlsComesBeforeTheCredentialsAndCapabilitiesAreReadAgainInsideTls)
+{
+    FakeTcpServer server;
+    connectTo(server, local);
+    server.sendLine("+OK ready");
+    server.expect("CAPA");
+    server.send("+OK\r\nTOP\r\nSTLS\r\n.\r\n");
+    server.expect("STLS");
+    server.sendLine("+OK begin TLS");
+    server.startTls();
+    server.expect("CAPA");
+    server.send("+OK\r\nTOP\r\nPIPELINING\r\nUIDL\r\n.\r\n");
+    scriptCredentials(server);
+    pop.Security = TPop3Security::STARTTLS;
+
+    pop.UpdateInfo();
+
+    EXPECT_TRUE(pop.SessionEncrypted());
+    EXPECT_TRUE(pop.Capabilities().has("pipelining"));
+    EXPECT_FALSE(pop.Capabilities().has("STLS")); // the list from inside TLS
+}
+
+TEST_F(Pop3TlsScript, ImplicitTlsSpeaksOnlyThroughTheHandshake)
+{
+    FakeTcpServer server;
+    connectTo(server, local);
+    server.startTls();
+    server.sendLine("+OK ready");
+    scriptCredentials(server);
+    pop.Security = TPop3Security::TLS;
+
+    pop.UpdateInfo();
+
+    EXPECT_TRUE(pop.SessionEncrypted());
+}
+
+TEST_F(Pop3TlsScript, AutomaticWithoutStlsIsAnUnencryptedSession)
+{
+    FakeTcpServer server;
+    connectTo(server, local);
+    server.sendLine("+OK ready");
+    server.expect("CAPA");
+    server.sendLine("-ERR what?");
+    scriptCredentials(server);
+    pop.Security = TPop3Security::Automatic;
+
+    pop.UpdateInfo();
+
+    EXPECT_FALSE(pop.SessionEncrypted());
+    EXPECT_TRUE(pop.Capabilities().empty());
+}
+
+TEST_F(Pop3TlsScript, StartTlsThatCannotHappenEndsBeforeThePassword)
+{
+    struct Case {
+        const char *name;
+        const char *capaReply;  // the whole answer to CAPA
+        const char *stlsReply;  // nullptr: STLS is not sent
+        const char *error;
+    } cases[] = {
+        {"not offered", "+OK\r\nTOP\r\nUIDL\r\n.\r\n", nullptr,
+         "The server does not offer STARTTLS (STLS), so the connection cannot be encrypted; the password was not "
+         "sent. Choose another security for this mailbox or ask your provider which port to use."},
+        {"no CAPA", "-ERR unknown command\r\n", nullptr,
+         "The server does not offer STARTTLS (STLS), so the connection cannot be encrypted; the password was not "
+         "sent. Choose another security for this mailbox or ask your provider which port to use."},
+        {"refused", "+OK\r\nSTLS\r\n.\r\n", "-ERR TLS is broken today",
+         "The server refused STARTTLS: \"-ERR TLS is broken today\". The password was not sent."},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeTcpServer server;
+        connectTo(server, local);
+        server.sendLine("+OK ready");
+        server.expect("CAPA");
+        server.send(c.capaReply);
+        if (c.stlsReply) {
+            server.expect("STLS");
+            server.sendLine(c.stlsReply);
+        }
+        server.expectClose();
+        std::vector<std::string> errors;
+        pop.OnError = [&](QObject *, std::string &text) { errors.push_back(text); };
+        pop.Security = TPop3Security::STARTTLS;
+
+        EXPECT_EQ(raisedText<ESocketError>([&] { pop.UpdateInfo(); }), c.error);
+        EXPECT_EQ(errors, std::vector<std::string>{c.error}); // reported once, for the log
+        EXPECT_FALSE(pop.IsConnected());
+        server.verify();
+        EXPECT_FALSE(sent(server, "USER") || sent(server, "PASS"));
+    }
+}
+
+TEST_F(Pop3TlsScript, ARefusedCertificateSendsNothingAfterTheHandshake)
+{
+    for (const bool trustedBefore : {false, true}) {
+        SCOPED_TRACE(trustedBefore ? "another certificate was trusted" : "nothing was trusted");
+        FakeTcpServer server;
+        connectTo(server, selfSigned);
+        server.startTls();
+        server.expectClose();
+        pop.Security = TPop3Security::TLS;
+        pop.TrustedFingerprint = trustedBefore ? std::string(64, 'A') : std::string();
+        std::vector<TCertificateProblem> asked;
+        pop.OnCertificateUntrusted = [&](QObject *, const TCertificateProblem &problem) {
+            asked.push_back(problem);
+            return false;
+        };
+
+        const std::string error = raisedText<ESocketError>([&] { pop.UpdateInfo(); });
+
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].changed, trustedBefore);
+        EXPECT_EQ(asked[0].host, "127.0.0.1");
+        EXPECT_NE(asked[0].subject.find("CN=127.0.0.1"), std::string::npos) << asked[0].subject;
+        EXPECT_EQ(asked[0].subject, asked[0].issuer); // self-signed
+        EXPECT_EQ(normalizedFingerprint(asked[0].fingerprint), asked[0].fingerprint);
+        EXPECT_FALSE(asked[0].reason.empty());
+        EXPECT_NE(error.find(trustedBefore ? "has changed since it was trusted" : "was not accepted ("),
+                  std::string::npos)
+            << error;
+        EXPECT_NE(error.find("Nothing was sent to the server."), std::string::npos) << error;
+        server.verify();
+        EXPECT_TRUE(server.received().empty());
+    }
+}
+
+TEST_F(Pop3TlsScript, AnAcceptedCertificateIsTrustedByItsFingerprint)
+{
+    FakeTcpServer server;
+    connectTo(server, selfSigned);
+    server.startTls();
+    server.sendLine("+OK ready");
+    scriptCredentials(server);
+    server.accept();
+    server.startTls();
+    server.sendLine("+OK ready");
+    scriptCredentials(server);
+    pop.Security = TPop3Security::TLS;
+    int asked = 0;
+    pop.OnCertificateUntrusted = [&](QObject *, const TCertificateProblem &) { return ++asked == 1; };
+
+    pop.UpdateInfo();
+    const std::string trusted = pop.TrustedFingerprint;
+    pop.UpdateInfo(); // the same certificate again: no question
+
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(trusted.size(), 64u);
+    EXPECT_EQ(pop.TrustedFingerprint, trusted);
+}
+
+TEST(Pop3Capabilities, ReadsNamesWithoutRegardToCaseAndKeepsTheirArguments)
+{
+    const TPop3Capabilities capabilities =
+        TPop3Capabilities::fromCapaBlock("TOP\r\nsasl PLAIN LOGIN\r\n..odd\r\nSTLS\n.\r\nAFTER\r\n");
+    EXPECT_TRUE(capabilities.has("Stls"));
+    EXPECT_EQ(capabilities.arguments("SASL"), "PLAIN LOGIN");
+    EXPECT_TRUE(capabilities.has(".ODD"));
+    EXPECT_FALSE(capabilities.has("AFTER")); // beyond the terminating line
+    EXPECT_FALSE(capabilities.has("PIPELINING"));
+    EXPECT_TRUE(TPop3Capabilities::fromCapaBlock(".\r\n").empty());
+}
+
+TEST(Pop3Capabilities, FingerprintsIgnoreBlanksAndColons)
+{
+    const std::string digits = "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF";
+    EXPECT_EQ(normalizedFingerprint(groupedFingerprint(digits)), digits);
+    EXPECT_EQ(normalizedFingerprint(" 01 23:45 67 89 ab cd ef" + digits.substr(16)), digits);
+    EXPECT_EQ(normalizedFingerprint(digits.substr(2)), "");    // too short
+    EXPECT_EQ(normalizedFingerprint(digits + "00"), "");       // too long
+    EXPECT_EQ(normalizedFingerprint("G" + digits.substr(1)), ""); // not hexadecimal
+}
+
+} // namespace
