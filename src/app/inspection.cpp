@@ -18,7 +18,7 @@ const char *const kOnlyOneMessage = "You have selected more than one message to 
 
 } // namespace
 
-void TfrmMain::ViewHeader1Click()
+std::vector<int> TfrmMain::beginInspection(bool oneOnly)
 {
     TimerPool1.setActive(minuteTrigger, false);
     playAlarmSound(false);
@@ -26,8 +26,17 @@ void TfrmMain::ViewHeader1Click()
     if (rows.empty()) {
         NadaSelected();
         afterDialog();
-        return;
+    } else if (oneOnly && rows.size() > 1) {
+        Prompts::current().information(kOnlyOneMessage);
     }
+    return rows;
+}
+
+void TfrmMain::ViewHeader1Click()
+{
+    const std::vector<int> rows = beginInspection(false);
+    if (rows.empty())
+        return;
     const std::string frame(38, '*');
     std::vector<std::string> lines;
     for (int row : rows) {
@@ -45,16 +54,9 @@ void TfrmMain::ViewHeader1Click()
 
 void TfrmMain::ViewMessages1Click()
 {
-    TimerPool1.setActive(minuteTrigger, false);
-    playAlarmSound(false);
-    const std::vector<int> rows = selectedRows();
-    if (rows.empty()) {
-        NadaSelected();
-        afterDialog();
+    const std::vector<int> rows = beginInspection(true);
+    if (rows.empty())
         return;
-    }
-    if (rows.size() > 1)
-        Prompts::current().information(kOnlyOneMessage);
     const int k = rows.front();
     if (k >= msRemotePOP1.RemoteInfo().Count()) {
         afterDialog();
@@ -111,16 +113,9 @@ bool TfrmMain::downloadMessage(int k, const std::vector<int> &selected)
 
 void TfrmMain::Why1Click()
 {
-    TimerPool1.setActive(minuteTrigger, false);
-    playAlarmSound(false);
-    const std::vector<int> rows = selectedRows();
-    if (rows.empty()) {
-        NadaSelected();
-        afterDialog();
+    const std::vector<int> rows = beginInspection(true);
+    if (rows.empty())
         return;
-    }
-    if (rows.size() > 1)
-        Prompts::current().information(kOnlyOneMessage);
     std::vector<std::string> lines;
     try {
         lines = explain(rows.front());

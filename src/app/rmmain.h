@@ -248,6 +248,10 @@ private:
     void msRemotePOP1Retrieving(int index);
     void msRemotePOP1Retrieved(int index);
     void msRemotePOP1UserMessageSave(int index, const std::string &contents);
+    // Pauses the minute trigger and the alarm and gives the selected rows;
+    // none: the no-selection note, the trigger back on, and nothing to do.
+    // With OneOnly, several rows are met with the note that only the first is shown.
+    std::vector<int> beginInspection(bool oneOnly);
     // Retrieves message K into its file; false after an error (reported).
     bool downloadMessage(int k, const std::vector<int> &selected);
 

@@ -83,6 +83,13 @@ template <typename Work> void guardAttachment(Work work)
     }
 }
 
+// Quoted-printable text, also where a relay converted the part to it.
+bool isQuotedPrintable(const TmsHeaders &headers)
+{
+    return sameText(headers.GetFieldBody("Content-Transfer-Encoding"), "quoted-printable") ||
+           findText(headers.GetFieldBody("X-MIME-Autoconverted"), "quoted-printable") != std::string::npos;
+}
+
 std::string numbered(const char *prefix, int count) { return prefix + std::to_string(count); }
 
 } // namespace
@@ -188,17 +195,23 @@ void TmsCustomDecoder::setBodyFrom(const std::string &bytes)
     m_message.Body = splitLines(bytes);
 }
 
+void TmsCustomDecoder::decodeBodyAsQuotedPrintable()
+{
+    QuotedPrintableDecoder decoder;
+    std::string bytes;
+    for (const std::string &line : m_message.Body)
+        decoder.addLine(line, bytes);
+    setBodyFrom(bytes);
+}
+
 void TmsCustomDecoder::decodeSingleTextBody(const std::string &contentType)
 {
     const std::string mainType = lowerCase(GetMainValue(contentType));
     if (mainType == "text/html" || mainType == "text/rtf")
         m_message.SetContentType(mainType);
     noteCharset(contentType);
-    const std::string transfer = lowerCase(m_messageHeaders.GetFieldBody("Content-Transfer-Encoding"));
-    const bool qp = transfer == "quoted-printable" ||
-                    findText(m_messageHeaders.GetFieldBody("X-MIME-Autoconverted"), "quoted-printable") !=
-                        std::string::npos;
-    const bool b64 = transfer == "base64";
+    const bool qp = isQuotedPrintable(m_messageHeaders);
+    const bool b64 = sameText(m_messageHeaders.GetFieldBody("Content-Transfer-Encoding"), "base64");
     if (qp)
         m_message.CharSet = TCharSet::csISO8859;
     std::string line;
@@ -220,13 +233,8 @@ void TmsCustomDecoder::decodeSingleTextBody(const std::string &contentType)
             return;
         }
     }
-    if (qp) {
-        QuotedPrintableDecoder decoder;
-        std::string bytes;
-        for (const std::string &body : m_message.Body)
-            decoder.addLine(body, bytes);
-        setBodyFrom(bytes);
-    }
+    if (qp)
+        decodeBodyAsQuotedPrintable();
 }
 
 void TmsCustomDecoder::restartAsPlainText()
@@ -317,9 +325,7 @@ bool TmsCustomDecoder::decodeFirstPart()
         return true; // read as the first of the other parts, Body staying empty
 
     m_message.Body.clear();
-    const bool qp = transfer == "quoted-printable" ||
-                    findText(m_partHeaders.GetFieldBody("X-MIME-Autoconverted"), "quoted-printable") !=
-                        std::string::npos;
+    const bool qp = isQuotedPrintable(m_partHeaders);
     if (qp)
         m_message.CharSet = TCharSet::csISO8859;
     std::string line;
@@ -347,13 +353,8 @@ bool TmsCustomDecoder::decodeFirstPart()
         }
         if (m_message.Body.empty())
             m_message.Body.emplace_back();
-        if (qp) {
-            QuotedPrintableDecoder decoder;
-            std::string bytes;
-            for (const std::string &body : m_message.Body)
-                decoder.addLine(body, bytes);
-            setBodyFrom(bytes);
-        }
+        if (qp)
+            decodeBodyAsQuotedPrintable();
     }
     if (!ended)
         parserError(kNoBoundary);

@@ -78,6 +78,7 @@ private:
     bool isClosingBoundary(const std::string &line) const;
     void noteCharset(const std::string &contentType);
     void setBodyFrom(const std::string &bytes);
+    void decodeBodyAsQuotedPrintable();
     void report(const std::string &error);
 };
 
