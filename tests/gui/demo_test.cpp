@@ -20,7 +20,7 @@ namespace {
 // What the demo's rules make of each message of the demo mailbox.
 const std::map<std::string, int> kDemoMarks = {
     {"Lunch on Thursday?", mark::None},
-    {"Angebot f\xFCr die Reparatur", mark::None},                 // encoded word, ISO-8859-1: kept as its bytes
+    {"Angebot f\xC3\xBCr die Reparatur", mark::None},             // encoded word, ISO-8859-1: shown as UTF-8
     {"December newsletter: new arrivals and a reading night", 5}, // the exception
     {"Scheduled maintenance Saturday 22:00", mark::None},
     {"Caf\xC3\xA9 photos \xE2\x80\x94 from the trip", mark::None}, // encoded word, UTF-8
