@@ -116,8 +116,11 @@ void TfrmMain::btListClick()
         else
             close();
     }
-    // 17.-18.
+    // 17.-18. The last word of a check says whether it came over an
+    // unencrypted connection.
     ShowTotalCount();
+    if (m_listedUnencrypted)
+        setStatus(status() + kUnencryptedNote);
     try {
         m_spam.Savesettings();
     } catch (const std::exception &error) {

@@ -271,10 +271,7 @@ void TfrmMain::setStatus(const std::string &text) { StatusPanel2->setText(toDisp
 
 std::string TfrmMain::status() const { return fromDisplay(StatusPanel2->text()); }
 
-void TfrmMain::ShowTotalCount()
-{
-    setStatus(messages.ShowTotalCount() + (m_listedUnencrypted ? kUnencryptedNote : ""));
-}
+void TfrmMain::ShowTotalCount() { setStatus(messages.ShowTotalCount()); }
 
 void TfrmMain::NadaSelected() { Prompts::current().information(messages.NadaSelected()); }
 

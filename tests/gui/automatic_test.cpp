@@ -186,6 +186,8 @@ TEST_F(AutomaticTest, TheTrayMenuFollowsTheProgramsState)
     FakeTcpServer server;
     server.pause(200); // the listing is under way while the server thinks
     scriptLogin(server, "+OK 0 0"); // one mailbox: the connection stays open afterwards
+    server.expect("QUIT");          // until the program is hidden to the tray below
+    server.sendLine("+OK bye");
     storeMailbox(1, server.hostAndPort(), "ann", "pw");
     storeGeneral([](GeneralSettings &g) { g.SysTray = true; });
     start();
