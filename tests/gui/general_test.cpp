@@ -27,7 +27,10 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <memory>
 #include <sys/stat.h>
 
 using namespace tw;
@@ -443,8 +446,26 @@ TEST_F(GeneralWindowTest, TheMailProgramSearchReplacesThePathOnlyWithAChosenFile
             onNextDialog<QFileDialog>([&](QFileDialog &files) {
                 if (!c.pickFile)
                     return files.reject();
-                files.selectFile(QString::fromStdString(picked));
-                static_cast<QDialog &>(files).accept();
+                // The dialog lists its folder in the background: accept only
+                // once the choice has reached it, or it reports the file as
+                // missing in a box of its own.
+                const QString wanted = QString::fromStdString(picked);
+                files.selectFile(wanted);
+                auto *settle = new QTimer(&files);
+                auto waited = std::make_shared<int>(0);
+                QObject::connect(settle, &QTimer::timeout, &files, [&files, settle, waited, wanted] {
+                    if (files.selectedFiles().value(0) == wanted) {
+                        settle->stop();
+                        static_cast<QDialog &>(files).accept();
+                    } else if (++*waited > 1000) {
+                        settle->stop();
+                        ADD_FAILURE() << "the file dialog never took the chosen file";
+                        files.reject();
+                    } else {
+                        files.selectFile(wanted);
+                    }
+                });
+                settle->start(10);
             });
             search.btOK->click(); // "Other" is selected
         });

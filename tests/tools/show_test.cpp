@@ -1,32 +1,15 @@
 #include "fixtures/temp_home.h"
+#include "fixtures/tool_run.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 using namespace tw;
 
 namespace {
 
-struct ShowRun {
-    int status = -1;
-    std::string out, err;
-};
-
-ShowRun runShow(const QStringList &arguments, const QByteArray &input = {})
+ToolRun runShow(const QStringList &arguments, const QByteArray &input = {})
 {
-    QProcess process;
-    process.start(QStringLiteral(TIDEWELL_SHOW_PATH), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    ShowRun run;
-    if (!process.waitForFinished(20000)) {
-        process.kill();
-        return run;
-    }
-    run.status = process.exitCode();
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
+    return runTool(QStringLiteral(TIDEWELL_SHOW_PATH), arguments, input);
 }
 
 // A message as the program saves it: an alternative with a Latin-1 plain
@@ -61,14 +44,14 @@ TEST(ShowTool, PrintsTheBodyAndTheAttachmentsOfASavedMessage)
 {
     test::TempHome home;
     home.write("msg_3.eml", kSaved.toStdString());
-    const ShowRun fromFile = runShow({QString::fromStdString(home.file("msg_3.eml"))});
+    const ToolRun fromFile = runShow({QString::fromStdString(home.file("msg_3.eml"))});
     ASSERT_EQ(fromFile.status, 0) << fromFile.err;
     EXPECT_EQ(fromFile.out, "Caf\u00e9 today.\n"
                             "Attachments: 2\n"
                             "_alt.0\ttext/html\t7 bit\t20\n"
                             "menu.pdf\tapplication/pdf\tBase64\t13\n");
 
-    const ShowRun fromInput = runShow({"--headers", "-"}, kSaved);
+    const ToolRun fromInput = runShow({"--headers", "-"}, kSaved);
     ASSERT_EQ(fromInput.status, 0) << fromInput.err;
     EXPECT_EQ(fromInput.out.substr(0, fromInput.out.find("Caf")),
               "From: Ann <ann@friends.example>\n"
@@ -91,7 +74,7 @@ TEST(ShowTool, MistakesEndWithStatus2AndAReason)
         {{"/nonexistent/msg_0.eml"}, "/nonexistent/msg_0.eml"},
     };
     for (const auto &c : cases) {
-        const ShowRun run = runShow(c.arguments);
+        const ToolRun run = runShow(c.arguments);
         EXPECT_EQ(run.status, 2) << c.reason;
         EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");

@@ -1,34 +1,17 @@
 #include "fixtures/temp_home.h"
+#include "fixtures/tool_run.h"
 #include "settings/settings_store.h"
 #include "settings/spam_model.h"
 
-#include <QProcess>
 #include <gtest/gtest.h>
 
 using namespace tw;
 
 namespace {
 
-struct WhyRun {
-    int status = -1;
-    std::string out, err;
-};
-
-WhyRun runWhy(const QStringList &arguments, const QByteArray &input = {})
+ToolRun runWhy(const QStringList &arguments, const QByteArray &input = {})
 {
-    QProcess process;
-    process.start(QStringLiteral(TIDEWELL_WHY_PATH), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    WhyRun run;
-    if (!process.waitForFinished(20000)) {
-        process.kill();
-        return run;
-    }
-    run.status = process.exitCode();
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
+    return runTool(QStringLiteral(TIDEWELL_WHY_PATH), arguments, input);
 }
 
 class WhyToolTest : public ::testing::Test {
@@ -54,7 +37,7 @@ const QByteArray kSpam = "From: \"Spam King\" <king@spam.example>\r\nSubject: Ch
 TEST_F(WhyToolTest, ExplainsAMarkFromStandardInputAndChangesNoFile)
 {
     const std::string before = home.read("subj.lst");
-    const WhyRun run = runWhy({"--size", "500", "-"}, kSpam);
+    const ToolRun run = runWhy({"--size", "500", "-"}, kSpam);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Message from king@spam.example"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Delete   :  Subject Contains \"viagra\" "), std::string::npos) << run.out;
@@ -65,7 +48,7 @@ TEST_F(WhyToolTest, ExplainsAMarkFromStandardInputAndChangesNoFile)
 TEST_F(WhyToolTest, AnOrdinaryMessageHasNoMark)
 {
     home.write("mail.txt", "From: ann@example.org\nSubject: Lunch\n\n");
-    const WhyRun run = runWhy({QString::fromStdString(home.file("mail.txt"))});
+    const ToolRun run = runWhy({QString::fromStdString(home.file("mail.txt"))});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Mark: -1"), std::string::npos) << run.out;
 }
@@ -74,7 +57,7 @@ TEST_F(WhyToolTest, BadArgumentsAndMissingFilesExitWithTwo)
 {
     for (const QStringList &arguments : {QStringList{"--size", "x", "-"}, QStringList{},
                                          QStringList{"/nonexistent/header.txt"}, QStringList{"--mark", "15", "-"}}) {
-        const WhyRun run = runWhy(arguments);
+        const ToolRun run = runWhy(arguments);
         EXPECT_EQ(run.status, 2) << arguments.join(' ').toStdString();
         EXPECT_FALSE(run.err.empty());
     }
