@@ -74,6 +74,10 @@ public:
     // Seconds an unencrypted connection may stay silent before its
     // greeting: a TLS port says nothing until spoken to in TLS.
     int GreetingTimeOut = 10;
+    // Whether commands for many messages may be sent in windows, without
+    // waiting for each reply, when the server lists PIPELINING in its
+    // capabilities. False keeps to one command at a time.
+    bool Pipelining = true;
 
     TmsNumNotifyEvent OnRetrieving, OnRetrieved, OnDeleting;
     // Fired after the server accepted the DELE of message Num (it is removed
