@@ -56,6 +56,62 @@ def header_blocks(corpus):
     return blocks[:HEADER_SEEDS]
 
 
+MIME_SEEDS = 80
+MAX_MIME_MESSAGE = 16384
+
+
+def whole_messages(corpus):
+    """Small whole messages that exercise the decoder (multipart, base64,
+    quoted-printable, uuencoded files), as a server sends them: CR LF line
+    ends, dot-stuffed, with the final "." line; in a fixed order."""
+    chosen = []
+    for group in sorted(os.listdir(corpus)):
+        folder = os.path.join(corpus, group)
+        if not os.path.isdir(folder):
+            continue
+        for name in sorted(os.listdir(folder)):
+            if not name.endswith(".json"):
+                continue
+            with open(os.path.join(folder, name), encoding="utf-8") as f:
+                text = json.load(f)["text"]
+            lines = text.replace("\r\n", "\n").split("\n")
+            if lines and lines[0].startswith("From "):
+                lines = lines[1:]
+            lower = text.lower()
+            if not any(k in lower for k in ("multipart/", "base64", "quoted-printable", "\nbegin 6")):
+                continue
+            try:
+                raw = ("\r\n".join(lines) + "\r\n").encode("latin-1")
+            except UnicodeEncodeError:
+                raw = ("\r\n".join(lines) + "\r\n").encode("utf-8")
+            raw = dot_stuffed(raw) + b".\r\n"
+            if len(raw) <= MAX_MIME_MESSAGE:
+                chosen.append(raw)
+    random.Random(11).shuffle(chosen)
+    return chosen[:MIME_SEEDS]
+
+
+def mime_seeds():
+    write("mime", "nested-alternative",
+          "From: a@example.org\r\nSubject: nested\r\nMIME-Version: 1.0\r\n"
+          "Content-Type: multipart/mixed; boundary=\"outer\"\r\n\r\n"
+          "--outer\r\nContent-Type: multipart/alternative; boundary=\"inner\"\r\n\r\n"
+          "--inner\r\nContent-Type: text/plain; charset=iso-8859-1\r\n"
+          "Content-Transfer-Encoding: quoted-printable\r\n\r\nCaf=E9 =\r\nsoft\r\n"
+          "--inner\r\nContent-Type: text/html\r\n\r\n<p>x</p>\r\n--inner--\r\n"
+          "--outer\r\nContent-Type: application/octet-stream; name=\"a.bin\"\r\n"
+          "Content-Transfer-Encoding: base64\r\n\r\nAAECAwQ=\r\n--outer--\r\n.\r\n")
+    write("mime", "unclosed-boundary",
+          "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\nno end\r\n.\r\n")
+    write("mime", "x-uue",
+          "Content-Type: application/octet-stream; name=f\r\nContent-Transfer-Encoding: x-uue\r\n\r\n"
+          "begin 644 f\r\n#86)C\r\n`\r\nend\r\n.\r\n")
+    write("mime", "plain-uuencoded",
+          "Subject: file\r\n\r\ntext first\r\nbegin 600 x.txt\r\n#86)C\r\n`\r\nend\r\nafter\r\n.\r\n")
+    write("mime", "bad-base64",
+          "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: base64\r\n\r\n@@@=\r\n=QQ\r\n.\r\n")
+
+
 def dot_stuffed(block):
     return b"".join((b"." + line if line.startswith(b".") else line) + b"\r\n"
                     for line in block.split(b"\r\n")[:-1])
@@ -135,6 +191,9 @@ def main():
         write("pop3_replies", "mailbox-%02d" % i, pop3_transcript(blocks[i:i + 3]))
     write("pop3_replies", "empty-mailbox", b"+OK ready\r\n+OK\r\n+OK\r\n+OK 0 0\r\n+OK bye\r\n")
     write("pop3_replies", "refusals", b"+OK ready\r\n+OK\r\n+OK\r\n+OK 2 20\r\n-ERR no such message\r\n")
+    for message in whole_messages(sys.argv[1]):
+        write("mime", hashlib.sha1(message).hexdigest()[:16], message)
+    mime_seeds()
     dns_seeds()
     settings_seeds()
     log_seeds()
