@@ -29,9 +29,8 @@ def write(target, name, data):
         f.write(data)
 
 
-def header_blocks(corpus):
-    """Small header blocks (CR LF line ends, no mbox From_ line), in a fixed order."""
-    blocks = []
+def corpus_messages(corpus):
+    """Every message of the corpus as lines (no mbox From_ line), in a fixed order."""
     for group in sorted(os.listdir(corpus)):
         folder = os.path.join(corpus, group)
         if not os.path.isdir(folder):
@@ -40,18 +39,28 @@ def header_blocks(corpus):
             if not name.endswith(".json"):
                 continue
             with open(os.path.join(folder, name), encoding="utf-8") as f:
-                text = json.load(f)["text"]
-            head = text.replace("\r\n", "\n").split("\n\n", 1)[0]
-            lines = head.split("\n")
+                lines = json.load(f)["text"].replace("\r\n", "\n").split("\n")
             if lines and lines[0].startswith("From "):
                 lines = lines[1:]
-            block = "\r\n".join(lines) + "\r\n"
-            try:
-                raw = block.encode("latin-1")
-            except UnicodeEncodeError:
-                raw = block.encode("utf-8")
-            if len(raw) <= MAX_HEADER_BLOCK:
-                blocks.append(raw)
+            yield lines
+
+
+def crlf_bytes(lines):
+    text = "\r\n".join(lines) + "\r\n"
+    try:
+        return text.encode("latin-1")
+    except UnicodeEncodeError:
+        return text.encode("utf-8")
+
+
+def header_blocks(corpus):
+    """Small header blocks with CR LF line ends."""
+    blocks = []
+    for lines in corpus_messages(corpus):
+        head = lines[:lines.index("")] if "" in lines else lines
+        raw = crlf_bytes(head)
+        if len(raw) <= MAX_HEADER_BLOCK:
+            blocks.append(raw)
     random.Random(10).shuffle(blocks)
     return blocks[:HEADER_SEEDS]
 
@@ -63,30 +72,15 @@ MAX_MIME_MESSAGE = 16384
 def whole_messages(corpus):
     """Small whole messages that exercise the decoder (multipart, base64,
     quoted-printable, uuencoded files), as a server sends them: CR LF line
-    ends, dot-stuffed, with the final "." line; in a fixed order."""
+    ends, dot-stuffed, with the final "." line."""
     chosen = []
-    for group in sorted(os.listdir(corpus)):
-        folder = os.path.join(corpus, group)
-        if not os.path.isdir(folder):
+    for lines in corpus_messages(corpus):
+        lower = "\n".join(lines).lower()
+        if not any(k in lower for k in ("multipart/", "base64", "quoted-printable", "\nbegin 6")):
             continue
-        for name in sorted(os.listdir(folder)):
-            if not name.endswith(".json"):
-                continue
-            with open(os.path.join(folder, name), encoding="utf-8") as f:
-                text = json.load(f)["text"]
-            lines = text.replace("\r\n", "\n").split("\n")
-            if lines and lines[0].startswith("From "):
-                lines = lines[1:]
-            lower = text.lower()
-            if not any(k in lower for k in ("multipart/", "base64", "quoted-printable", "\nbegin 6")):
-                continue
-            try:
-                raw = ("\r\n".join(lines) + "\r\n").encode("latin-1")
-            except UnicodeEncodeError:
-                raw = ("\r\n".join(lines) + "\r\n").encode("utf-8")
-            raw = dot_stuffed(raw) + b".\r\n"
-            if len(raw) <= MAX_MIME_MESSAGE:
-                chosen.append(raw)
+        raw = dot_stuffed(crlf_bytes(lines)) + b".\r\n"
+        if len(raw) <= MAX_MIME_MESSAGE:
+            chosen.append(raw)
     random.Random(11).shuffle(chosen)
     return chosen[:MIME_SEEDS]
 
