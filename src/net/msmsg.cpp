@@ -45,7 +45,13 @@ const char *attEncodingName(TAttEncoding encoding)
 
 void TmsAttItem::SetFileName(std::string_view name)
 {
+    // Control characters have no place in a file name, and NUL bytes in a
+    // name crash the platform's file type lookup: a message that names its
+    // attachment so gets underscores in their place.
     m_fileName = cut(name);
+    for (char &c : m_fileName)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '_';
     SetContentType(contentTypeForName(m_fileName));
     const std::string type = upperCase(m_contentType);
     if (type == "TEXT/PLAIN" || type == "TEXT/RTF" || type == "TEXT/HTML")

@@ -26,7 +26,8 @@ public:
     std::string Contents; // the decoded bytes
 
     const std::string &FileName() const { return m_fileName; }
-    // Sets the file name (at most 255 bytes) and, from the file-type table,
+    // Sets the file name (at most 255 bytes, control characters made "_")
+    // and, from the file-type table,
     // the content type it implies ("application/octet-stream" when the
     // extension is unknown) and the encoding that content type travels in.
     void SetFileName(std::string_view name);

@@ -297,4 +297,21 @@ TEST(MessageObject, AttachmentTypeAndEncodingFollowTheFileName)
     }
 }
 
+TEST(MessageObject, ControlCharactersInAnAttachmentNameBecomeUnderscores)
+{
+    // A hostile message names its file with NUL bytes; the platform's file
+    // type table crashed on such names.
+    TmsAttItem item;
+    item.SetFileName(std::string("ab\0\0.txt\x01", 9));
+    EXPECT_EQ(item.FileName(), "ab__.txt_");
+    EXPECT_EQ(item.ContentType(), "application/octet-stream");
+
+    TmsMessage message;
+    const char sent[] = "Subject: file\r\n\r\nbegin 644 Pa\0\0.t\r\n#86)C\r\n`\r\nend\r\n.\r\n";
+    message.LoadFromStream(std::string(sent, sizeof sent - 1));
+    ASSERT_EQ(message.Attachments.Count(), 1);
+    EXPECT_EQ(message.Attachments.Items(0).FileName(), "Pa__.t");
+    EXPECT_EQ(message.Attachments.Items(0).Contents, "abc");
+}
+
 } // namespace
