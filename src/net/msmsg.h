@@ -27,9 +27,9 @@ public:
 
     const std::string &FileName() const { return m_fileName; }
     // Sets the file name (at most 255 bytes, control characters made "_")
-    // and, from the file-type table,
-    // the content type it implies ("application/octet-stream" when the
-    // extension is unknown) and the encoding that content type travels in.
+    // and, from the file-type table, the content type it implies
+    // ("application/octet-stream" when the extension is unknown) and the
+    // encoding that content type travels in.
     void SetFileName(std::string_view name);
 
     const std::string &ContentType() const { return m_contentType; }
