@@ -20,7 +20,7 @@ public:
     // Records the byte pairs of Text (added to those recorded before).
     void add(std::string_view text);
 
-    // The probes for Pattern: a few of its byte pairs, spread over it. A
+    // The probes for Pattern: up to eight of its byte pairs, spread over it. A
     // pattern shorter than two bytes has none and always passes.
     static std::vector<std::uint16_t> probesFor(std::string_view pattern);
 
@@ -34,6 +34,7 @@ public:
     }
 
 private:
+    static constexpr size_t kMaxProbes = 8;
     static std::uint16_t pairKey(unsigned char first, unsigned char second)
     {
         return static_cast<std::uint16_t>((first * 131u + second) & 4095u);

@@ -246,11 +246,10 @@ bool Classifier::qIsInException(Context &message, int &image)
         default: {
             if (!textOp)
                 break;
-            const std::string &value = view.field(rule.fieldKey, rule.what);
-            matched = rule.matches(value, view.foldedField(rule.fieldKey, rule.what),
-                                   view.fieldFilter(rule.fieldKey, rule.what));
+            const MessageView::FieldValue &value = view.fieldValue(rule.fieldKey, rule.what);
+            matched = rule.matches(value.text, value.folded, value.filter);
             if (matched)
-                m_why.whyExcept(rule.what + " " + value, rule.opName, rule.text, rule.caseSensitive);
+                m_why.whyExcept(rule.what + " " + value.text, rule.opName, rule.text, rule.caseSensitive);
             break;
         }
         }

@@ -45,12 +45,12 @@ std::string MessageView::fieldKey(const std::string &name)
     return key;
 }
 
-const MessageView::Value &MessageView::lookUp(const std::string &key, const std::string &name)
+const MessageView::FieldValue &MessageView::lookUp(const std::string &key, const std::string &name)
 {
     auto found = m_fields.find(key);
     if (found != m_fields.end())
         return found->second;
-    Value value;
+    FieldValue value;
     try {
         value.text = m_headers.GetFieldBody(name);
     } catch (const ETidewellError &) {

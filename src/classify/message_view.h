@@ -36,10 +36,14 @@ public:
     const std::string &field(const std::string &name);
     // The same value upper-cased.
     const std::string &foldedField(const std::string &name);
-    // Both forms, for a caller that already holds the name's fieldKey.
-    const std::string &field(const std::string &key, const std::string &name) { return lookUp(key, name).text; }
-    const std::string &foldedField(const std::string &key, const std::string &name) { return lookUp(key, name).folded; }
-    const BigramFilter &fieldFilter(const std::string &key, const std::string &name) { return lookUp(key, name).filter; }
+    // A header's value in the forms the rules compare, looked up once.
+    struct FieldValue {
+        std::string text;
+        std::string folded;  // upper-cased
+        BigramFilter filter; // over Folded
+    };
+    // For a caller that already holds the name's fieldKey.
+    const FieldValue &fieldValue(const std::string &key, const std::string &name) { return lookUp(key, name); }
     // The address part of header Name's value.
     std::string address(const std::string &name);
 
@@ -50,14 +54,9 @@ private:
     bool m_joinedDone[2] = {false, false};
     BigramFilter m_lineFilter;
     bool m_lineFilterDone = false;
-    struct Value {
-        std::string text;
-        std::string folded;
-        BigramFilter filter; // over Folded
-    };
-    const Value &lookUp(const std::string &key, const std::string &name);
+    const FieldValue &lookUp(const std::string &key, const std::string &name);
 
-    std::map<std::string, Value> m_fields;
+    std::map<std::string, FieldValue> m_fields;
 };
 
 } // namespace tw
