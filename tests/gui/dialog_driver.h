@@ -5,6 +5,8 @@
 // (longer where the dialog follows a download).
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTimer>
 #include <QWidget>
 
@@ -34,6 +36,21 @@ template <typename Dialog> void onNextDialog(std::function<void(Dialog &)> act, 
         }
     });
     poll->start();
+}
+
+// Accepts a file dialog with Path typed into its name field. The dialog
+// lists its folders in the background, so a file picked from the listing may
+// not be there yet; an absolute path typed into the name field is taken as it
+// stands. A dialog without that field fails the test and is cancelled.
+inline void acceptFileDialogWith(QFileDialog &dialog, const QString &path)
+{
+    auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    if (!name) {
+        ADD_FAILURE() << "the file dialog has no name field";
+        return dialog.reject();
+    }
+    name->setText(path);
+    static_cast<QDialog &>(dialog).accept();
 }
 
 } // namespace tw::test

@@ -446,16 +446,7 @@ TEST_F(GeneralWindowTest, TheMailProgramSearchReplacesThePathOnlyWithAChosenFile
             onNextDialog<QFileDialog>([&](QFileDialog &files) {
                 if (!c.pickFile)
                     return files.reject();
-                // The dialog lists its folders in the background, so a file
-                // picked from the listing may not be there yet; an absolute
-                // path typed into the name field is taken as it stands.
-                auto *name = files.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-                if (!name) {
-                    ADD_FAILURE() << "the file dialog has no name field";
-                    return files.reject();
-                }
-                name->setText(QString::fromStdString(picked));
-                static_cast<QDialog &>(files).accept();
+                acceptFileDialogWith(files, QString::fromStdString(picked));
             });
             search.btOK->click(); // "Other" is selected
         });
