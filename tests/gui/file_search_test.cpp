@@ -221,8 +221,7 @@ TEST_F(FileSearchTest, OtherOpensAFileDialogForPrograms)
             EXPECT_EQ(files.nameFilters(), (QStringList{"Programs (*)", "All files (*)"}));
             if (!pick)
                 return files.reject();
-            files.selectFile(QString::fromStdString(program));
-            static_cast<QDialog &>(files).accept();
+            acceptFileDialogWith(files, QString::fromStdString(program));
         });
         dialog.btOK->click();
         EXPECT_EQ(dialog.result(), QDialog::Accepted);

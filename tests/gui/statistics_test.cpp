@@ -214,8 +214,7 @@ TEST_F(StatisticsWindows, LauncherShowsTheStoredLogAndBrowsesForAnother)
         EXPECT_EQ(dialog.windowTitle(), "Location of Tidewell activity log file");
         EXPECT_EQ(dialog.directory().absolutePath(), toDisplay(home.path()));
         EXPECT_EQ(dialog.nameFilters().front(), "Activity log files (*.txt)");
-        dialog.selectFile(toDisplay(home.file("other.txt")));
-        QMetaObject::invokeMethod(&dialog, "accept");
+        acceptFileDialogWith(dialog, toDisplay(home.file("other.txt")));
     });
     launcher.btBrowse->click();
     EXPECT_EQ(launcher.edLogFile->text(), toDisplay(home.file("other.txt")));
