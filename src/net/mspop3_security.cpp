@@ -67,6 +67,7 @@ void TmsCustomPOP::readGreeting()
 void TmsCustomPOP::ReadCapabilities()
 {
     m_capabilities.clear();
+    m_capabilitiesAsked = true;
     if (command("CAPA") != 1)
         return; // a server without CAPA lists nothing
     std::string block;
