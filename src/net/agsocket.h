@@ -113,16 +113,18 @@ public:
     // Receives one reply line into LastReply (without its line end) and
     // returns ReplyCode of it, or -1 (LastReply empty) when the peer closed
     // before a line was complete. Bytes after the line feed stay for the next
-    // read, and a reply already received is returned without waiting. A line longer than MaxReplyLine bytes closes the connection and
-    // raises ESocketError (57030). The time-out runs once until the line
-    // starts and once more for the whole line, so a line trickling in a byte
-    // at a time still ends with the time-out. Also raises as SendLine does.
+    // read, and a reply already received is returned without waiting. A line
+    // longer than MaxReplyLine bytes closes the connection and raises
+    // ESocketError (57030). The time-out runs once until the line starts and
+    // once more for the whole line, so a line trickling in a byte at a time
+    // still ends with the time-out. Also raises as SendLine does.
     int ReadLine();
     // Appends a data block up to and including its terminating dot line to
-    // Stream, exactly as sent (dot-stuffing kept). ExpectedSize (or -1) drives
-    // the progress percentages. What follows the dot line (the replies to
-    // later commands) stays for the next read. A peer that closes before the block is complete raises
-    // ESocketError (57031) instead of waiting for the time-out. Each received
+    // Stream, exactly as sent (dot-stuffing kept), reading straight into it.
+    // ExpectedSize (or -1) drives the progress percentages. What follows the
+    // dot line (the replies to later commands) stays for the next read. A
+    // peer that closes before the block is complete raises ESocketError
+    // (57031) instead of waiting for the time-out. Each received
     // chunk restarts the time-out; beyond that the block must keep within
     // Limits: past MaxBytes it closes and raises ESocketError (57032), past
     // MaxSeconds in all it ends with the time-out error.
@@ -178,12 +180,14 @@ public:
     // True while the connection is encrypted.
     bool IsEncrypted() const;
     // Turns the connected socket into a TLS connection and returns once it
-    // is encrypted. A server that does not complete the handshake in time,
-    // or breaks it off, ends it with ESocketError NoAnswerText (the
-    // platform's detail added); a refused certificate with ESocketError
-    // saying why. Both close the connection; nothing has been sent through
-    // it. A cancel raises ECanceledError.
-    void StartTls(const std::string &NoAnswerText);
+    // is encrypted. Received bytes not yet read (sent in clear before the
+    // handshake) end it at once with ESocketError UnexpectedDataText. A
+    // server that does not complete the handshake in time, or breaks it off,
+    // ends it with ESocketError NoAnswerText (the platform's detail added);
+    // a refused certificate with ESocketError saying why. All three close
+    // the connection; nothing has been sent through it. A cancel raises
+    // ECanceledError.
+    void StartTls(const std::string &NoAnswerText, const std::string &UnexpectedDataText);
     // Waits until the peer sends something or closes, at most Seconds (and
     // never more than TimeOut). False when nothing came in time; the
     // connection stays open for the caller to decide.

@@ -128,7 +128,7 @@ bool TagSocket::acceptCertificate(TCertificateProblem &problem)
     return true;
 }
 
-void TagSocket::StartTls(const std::string &NoAnswerText)
+void TagSocket::StartTls(const std::string &NoAnswerText, const std::string &UnexpectedDataText)
 {
     requireConnected();
     if (m_socket->isEncrypted())
@@ -136,7 +136,7 @@ void TagSocket::StartTls(const std::string &NoAnswerText)
     // Bytes that came after the reply that opened the way to TLS would be
     // read as if they had come through it.
     if (hasIncoming())
-        Fail(NoAnswerText + " (the server sent more before the handshake than its answer)");
+        Fail(UnexpectedDataText);
     m_encryptedSeen = false;
     m_certificateErrorsSeen = false;
     connect(m_socket, &QSslSocket::encrypted, this, [this] { m_encryptedSeen = true; });

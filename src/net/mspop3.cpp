@@ -207,7 +207,7 @@ void TmsCustomPOP::readWindow(TPop3CommandWindow &Window, const std::function<vo
 {
     try {
         Read();
-    } catch (const ETidewellError &) {
+    } catch (...) {
         if (Window.awaitingReplies())
             Close();
         throw;
