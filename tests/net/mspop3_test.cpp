@@ -1,6 +1,7 @@
 // The POP3 client against scripted servers: the exact dialogues of a check
 // and a deletion run, and the failures a real server will not produce.
 #include "fixtures/fake_tcp_server.h"
+#include "fixtures/pop3_script.h"
 #include "fixtures/raised.h"
 #include "net/errors.h"
 #include "net/mspop3.h"
@@ -48,17 +49,7 @@ std::string capaAfterStat;
 // the run sends no window (a retrieval).
 void scriptLogin(FakeTcpServer &server, const std::string &statReply, bool windowFollows = true)
 {
-    server.sendLine("+OK ready");
-    server.expect("USER ann");
-    server.sendLine("+OK");
-    server.expect("PASS pw");
-    server.sendLine("+OK logged in");
-    server.expect("STAT");
-    server.sendLine(statReply);
-    if (!capaAfterStat.empty() && windowFollows) {
-        server.expect("CAPA");
-        server.send(capaAfterStat);
-    }
+    test::scriptPop3Login(server, statReply, windowFollows ? capaAfterStat : "");
 }
 
 const std::string headerBlock1 = "Subject: first\r\n"

@@ -3,6 +3,7 @@
 // was taken, and a refusal, a drop or replies cut at any byte end the run as
 // they would without windows.
 #include "fixtures/fake_tcp_server.h"
+#include "fixtures/pop3_script.h"
 #include "fixtures/raised.h"
 #include "net/errors.h"
 #include "net/mspop3.h"
@@ -78,23 +79,6 @@ int mostUnanswered(const std::vector<std::string> &wire)
     return most;
 }
 
-// A login whose CAPA (asked before the first message command) gets
-// CapaReply; no CAPA when CapaReply is empty.
-void scriptLogin(FakeTcpServer &server, const std::string &stat, const std::string &capaReply)
-{
-    server.sendLine("+OK ready");
-    server.expect("USER ann");
-    server.sendLine("+OK");
-    server.expect("PASS pw");
-    server.sendLine("+OK");
-    server.expect("STAT");
-    server.sendLine(stat);
-    if (!capaReply.empty()) {
-        server.expect("CAPA");
-        server.send(capaReply);
-    }
-}
-
 std::string topReply(int n) { return "+OK\r\nSubject: message " + std::to_string(n) + "\r\n\r\nbody\r\n.\r\n"; }
 
 void scriptListing(FakeTcpServer &server, int count)
@@ -133,7 +117,7 @@ TEST(Pop3Pipelining, ListingAndDeletionGiveTheSameResultsInEveryModeAndWindowsOn
     for (const Mode &mode : kModes) {
         SCOPED_TRACE(mode.name);
         FakeTcpServer server;
-        scriptLogin(server, "+OK 3 300", mode.capaReply);
+        test::scriptPop3Login(server, "+OK 3 300", mode.capaReply);
         scriptListing(server, 3);
         for (int n = 1; n <= 3; ++n) {
             server.expect("UIDL " + std::to_string(n));
@@ -213,7 +197,7 @@ TEST(Pop3Pipelining, ARefusalOrADropInTheMiddleOfAWindowEndsTheListingAsWithoutW
         for (const bool pipelined : {false, true}) {
             SCOPED_TRACE(std::string(failure.what) + (pipelined ? ", pipelined" : ""));
             FakeTcpServer server;
-            scriptLogin(server, "+OK 4 400", pipelined ? kPipeliningListed : "");
+            test::scriptPop3Login(server, "+OK 4 400", pipelined ? kPipeliningListed : "");
             scriptListing(server, 1);
             failure.afterMessage1(server);
             if (pipelined) { // the rest of the window was on its way already
@@ -235,7 +219,7 @@ TEST(Pop3Pipelining, ARefusalOrADropInTheMiddleOfAWindowEndsTheListingAsWithoutW
 TEST(Pop3Pipelining, AWindowOfRepliesArrivingOneByteAtATimeListsAsAWhole)
 {
     FakeTcpServer server;
-    scriptLogin(server, "+OK 3 300", kPipeliningListed);
+    test::scriptPop3Login(server, "+OK 3 300", kPipeliningListed);
     std::string replies;
     for (int n = 1; n <= 3; ++n) {
         server.expect("LIST " + std::to_string(n));
