@@ -165,8 +165,13 @@ void TagSocket::raiseCanceled()
 
 void TagSocket::requireConnected()
 {
-    if (!IsConnected())
-        ReportError(TextConnectFirst);
+    if (IsConnected())
+        return;
+    // A cancel closes the connection, also one given in an event handler
+    // between two operations: the next operation reports the cancel.
+    if (m_canceled)
+        raiseCanceled();
+    ReportError(TextConnectFirst);
 }
 
 void TagSocket::raiseIfCanceledOrTimedOut()

@@ -105,7 +105,8 @@ public:
     // Raises ESocketError, ETimedOutError, ECanceledError.
     void Connect();
     // Sends Text + CR LF. Raises ESocketError (57008 when not connected),
-    // ETimedOutError, ECanceledError.
+    // ETimedOutError, ECanceledError (also when a cancel came since the last
+    // operation).
     void SendLine(const std::string &Text);
     // Sends every line of Lines, each followed by CR LF, in one write: the
     // commands of a window reach the server together. Raises as SendLine.
@@ -201,7 +202,8 @@ protected:
     [[noreturn]] void raiseTimedOut();
     // Fires OnError with the cancel text and raises ECanceledError.
     [[noreturn]] void raiseCanceled();
-    // Raises ESocketError 57008 (through ReportError) when not connected.
+    // Raises ESocketError 57008 (through ReportError) when not connected;
+    // ECanceledError instead when a cancel closed the connection.
     void requireConnected();
     void fireProgress(int perc, int transferred);
     void fire(const TNotifyEvent &event);

@@ -238,3 +238,23 @@ TEST(Pop3Pipelining, AWindowOfRepliesArrivingOneByteAtATimeListsAsAWhole)
     EXPECT_EQ(outcome, (Outcome{{"row 0", "row 1", "row 2"}, {"message 1", "message 2", "message 3"}}));
     EXPECT_EQ(c.pop.RemoteInfo().Items(2).Size, 100);
 }
+
+TEST(Pop3Pipelining, ACancelStopsAtOnceAlthoughTheRestOfTheWindowHasArrived)
+{
+    for (const bool pipelined : {false, true}) {
+        SCOPED_TRACE(pipelined ? "pipelined" : "one command at a time");
+        FakeTcpServer server;
+        test::scriptPop3Login(server, "+OK 3 300", pipelined ? kPipeliningListed : "");
+        scriptListing(server, pipelined ? 3 : 1); // the window's replies are all sent
+        server.expectClose();                     // no QUIT
+
+        Client c(server, pipelined);
+        c.pop.OnNextInfoUpdated = [&](QObject *, int n) {
+            c.outcome.events.push_back("row " + std::to_string(n));
+            c.pop.Cancel(); // the user's cancel, handled while the first row is shown
+        };
+        EXPECT_EQ(c.run([&] { c.pop.UpdateInfo(); }),
+                  (Outcome{{"row 0", "error event Operation has been canceled"}, {"message 1"}, "Operation has been canceled"}));
+        server.verify();
+    }
+}
