@@ -43,13 +43,15 @@ void TPop3CommandWindow::sendWhatFits()
 
 int TPop3CommandWindow::readReply()
 {
+    // Replies that are already here need no wait, in which the program's
+    // events would otherwise be handled: a cancel must not wait for them.
+    m_socket.HandlePendingEvents();
     // A new batch once half of the window has been answered keeps the
     // server busy while the replies already here are read.
     if (m_sent == 0 || m_sent <= m_maxCommands / 2)
         sendWhatFits();
     if (m_sent == 0)
         throw std::logic_error("a reply was read for no command");
-    m_socket.HandlePendingEvents();
     const Command answered = std::move(m_commands.front());
     m_commands.pop_front();
     --m_sent;

@@ -258,3 +258,18 @@ TEST(Pop3Pipelining, ACancelStopsAtOnceAlthoughTheRestOfTheWindowHasArrived)
         server.verify();
     }
 }
+
+TEST(Pop3Pipelining, AWindowNeverHoldsMoreThanItsCommandsUnanswered)
+{
+    FakeTcpServer server;
+    test::scriptPop3Login(server, "+OK 130 13000", kPipeliningListed);
+    scriptListing(server, 130);
+    server.expect("QUIT");
+    server.sendLine("+OK bye");
+    server.expectClose();
+
+    Client c(server, true);
+    EXPECT_EQ(c.run([&] { c.pop.UpdateInfo(); }).subjects.size(), 130u);
+    server.verify();
+    EXPECT_EQ(mostUnanswered(server.wire()), pop3::kMaxWindowCommands);
+}
