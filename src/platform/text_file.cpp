@@ -1,5 +1,7 @@
 #include "platform/text_file.h"
 
+#include "platform/large_pages.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -27,6 +29,12 @@ FileContents readFileContents(const std::string &path)
             contents.reason = systemReason();
         return contents;
     }
+    // Room for the whole file at once: growing a string of many megabytes
+    // step by step copies it again at every step.
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        contents.bytes.reserve(size_t(st.st_size));
+    adviseLargePages(contents.bytes);
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);

@@ -3,6 +3,7 @@
 #include "platform/bytes.h"
 #include "platform/clock.h"
 #include "platform/clock_locale.h"
+#include "platform/large_pages.h"
 #include "platform/text_file.h"
 #include "stats/log_format.h"
 
@@ -137,6 +138,15 @@ size_t positionAfter(std::string_view line, std::string_view needle, size_t offs
     return at == std::string_view::npos ? 0 : at + 1 + offset;
 }
 
+// How often Needle occurs in Text: at least as many records as will be read.
+size_t occurrences(std::string_view text, std::string_view needle)
+{
+    size_t count = 0;
+    for (size_t at = text.find(needle); at != std::string_view::npos; at = text.find(needle, at + needle.size()))
+        ++count;
+    return count;
+}
+
 // A deletion block's detail lines are indented; a line that is not starts a
 // new entry (a block cut short by a crash must not swallow it).
 bool isBlockLine(std::string_view line) { return line.empty() || line.front() == ' '; }
@@ -147,7 +157,8 @@ public:
 
     void mailCheck(std::string_view line)
     {
-        CheckRecord r;
+        // Filled where it will stay: moving a record copies its short texts.
+        CheckRecord &r = m_data.checks.emplace_back();
         r.count = trimmed(getUntilCh(line, 12, ' '));
         if (const size_t p = positionAfter(line, "for \"", 5))
             r.mailbox = trimmed(getUntilCh(line, p, '"'));
@@ -161,18 +172,19 @@ public:
         if (at != std::string_view::npos)
             m_stamps.split(line, at + 8, r.date, r.time);
         addMailbox(r.mailbox);
-        if (r.count.empty())
+        if (r.count.empty()) {
+            m_data.checks.pop_back();
             return;
+        }
         r.countValue = toIntDef(r.count, 0);
         r.dateValue = m_stamps.dateValue(r.date);
         r.timeValue = m_stamps.timeValue(r.time);
-        m_data.checks.push_back(std::move(r));
     }
 
     // Line is the "DELETE SPAM" line; its detail lines come from Walker.
     void deletion(std::string_view line, LineWalker &walker, long long &linesRead)
     {
-        DeletionRecord r;
+        DeletionRecord &r = m_data.deletions.emplace_back();
         // The date begins at position 20, after "DELETE SPAM on " and the day name.
         m_stamps.split(line, 19, r.date, r.time);
         std::string_view detail;
@@ -197,7 +209,6 @@ public:
             r.domain = trimmed(std::string_view(r.sender).substr(atSign + 1));
         r.dateValue = m_stamps.dateValue(r.date);
         r.timeValue = m_stamps.timeValue(r.time);
-        m_data.deletions.push_back(std::move(r));
     }
 
 private:
@@ -246,6 +257,12 @@ std::optional<ActivityLogData> readInLogFile(const std::string &path, std::strin
     };
 
     ActivityLogData data;
+    // Records are large; growing the lists step by step would copy every
+    // record already read again and again on a long log.
+    data.checks.reserve(occurrences(*text, kMailCheckMarker));
+    data.deletions.reserve(occurrences(*text, kDeleteSpamMarker));
+    adviseLargePages(data.checks);
+    adviseLargePages(data.deletions);
     LogParser parser(data);
     LineWalker walker(*text);
     std::string_view line;

@@ -18,6 +18,7 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 namespace tw {
 
@@ -40,14 +41,28 @@ QBarSet *barSet(const QString &name, const QColor &colour)
     return set;
 }
 
-qint64 msecsOf(TDateTime date) { return toQDateTime(date).toMSecsSinceEpoch(); }
+// The three day series share their days, and each local-time conversion
+// consults the time zone anew, so every day is converted once.
+class DayMoments {
+public:
+    qint64 msecsOf(TDateTime date)
+    {
+        auto it = m_known.find(date);
+        if (it == m_known.end())
+            it = m_known.emplace(date, toQDateTime(date).toMSecsSinceEpoch()).first;
+        return it->second;
+    }
 
-QList<QPointF> dayPoints(const std::vector<DayPoint> &points)
+private:
+    std::unordered_map<TDateTime, qint64> m_known;
+};
+
+QList<QPointF> dayPoints(const std::vector<DayPoint> &points, DayMoments &moments)
 {
     QList<QPointF> out;
     out.reserve(qsizetype(points.size()));
     for (const DayPoint &p : points)
-        out.append(QPointF(double(msecsOf(p.date)), p.value));
+        out.append(QPointF(double(moments.msecsOf(p.date)), p.value));
     return out;
 }
 
@@ -142,7 +157,9 @@ DayChartView::DayChartView(QWidget *parent) : LineChartView(new QDateTimeAxis, p
 
 void DayChartView::show(const ChartData &data)
 {
-    setPoints(dayPoints(data.dayFound), dayPoints(data.dayDeleted), dayPoints(data.dayChecks));
+    DayMoments moments;
+    setPoints(dayPoints(data.dayFound, moments), dayPoints(data.dayDeleted, moments),
+              dayPoints(data.dayChecks, moments));
     TDateTime first = 0, last = 0;
     bool any = false;
     for (const auto *series : {&data.dayFound, &data.dayDeleted, &data.dayChecks})
