@@ -333,7 +333,7 @@ bool TmsRemotePOP::verifyReplies(TPop3CommandWindow &Window, int Index)
     return same;
 }
 
-void TmsRemotePOP::deleteConfirmed(const std::vector<int> &Indexes)
+void TmsRemotePOP::deleteUnchanged(const std::vector<int> &Indexes)
 {
     if (Indexes.empty())
         return;
@@ -381,7 +381,7 @@ void TmsRemotePOP::TransferData()
         if (item.DeleteFlag() && !skipped)
             toDelete.push_back(index);
     }
-    deleteConfirmed(toDelete);
+    deleteUnchanged(toDelete);
     fire(OnDataTransfered);
     // The QUIT makes the deletions final: a cancel given before it must
     // still keep every message.

@@ -209,8 +209,9 @@ public:
     // Logs in if needed, then LIST n and TOP n 1 for every message of STAT
     // (in windows when the session pipelines), filling RemoteInfo in order
     // and firing OnNextInfoUpdated as each item is added; quits unless
-    // StayConnected. The items read
-    // before an error stay in the list; the caller closes the connection.
+    // StayConnected. The items read before an error stay in the list; the
+    // caller closes the connection (already closed when the error left
+    // replies of a window unread).
     // A STAT count above MaxListedMessages is listed up to there and then
     // raises ETidewellError saying how many messages were left out.
     void UpdateInfo();
@@ -245,7 +246,7 @@ private:
     // UIDL, LIST and TOP from Window and compares.
     bool verifyReplies(TPop3CommandWindow &Window, int Index);
     // Re-reads the messages of Indexes and deletes the ones still as listed.
-    void deleteConfirmed(const std::vector<int> &Indexes);
+    void deleteUnchanged(const std::vector<int> &Indexes);
 
     std::string m_messageDirectory;
     TmsRemoteInfo m_remoteInfo;
