@@ -4,10 +4,11 @@
 // they would without windows.
 #include "fixtures/fake_tcp_server.h"
 #include "fixtures/pop3_script.h"
-#include "fixtures/raised.h"
 #include "net/errors.h"
 #include "net/mspop3.h"
 
+#include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace tw;
