@@ -29,9 +29,8 @@ def write(target, name, data):
         f.write(data)
 
 
-def header_blocks(corpus):
-    """Small header blocks (CR LF line ends, no mbox From_ line), in a fixed order."""
-    blocks = []
+def corpus_messages(corpus):
+    """Every message of the corpus as lines (no mbox From_ line), in a fixed order."""
     for group in sorted(os.listdir(corpus)):
         folder = os.path.join(corpus, group)
         if not os.path.isdir(folder):
@@ -40,20 +39,71 @@ def header_blocks(corpus):
             if not name.endswith(".json"):
                 continue
             with open(os.path.join(folder, name), encoding="utf-8") as f:
-                text = json.load(f)["text"]
-            head = text.replace("\r\n", "\n").split("\n\n", 1)[0]
-            lines = head.split("\n")
+                lines = json.load(f)["text"].replace("\r\n", "\n").split("\n")
             if lines and lines[0].startswith("From "):
                 lines = lines[1:]
-            block = "\r\n".join(lines) + "\r\n"
-            try:
-                raw = block.encode("latin-1")
-            except UnicodeEncodeError:
-                raw = block.encode("utf-8")
-            if len(raw) <= MAX_HEADER_BLOCK:
-                blocks.append(raw)
+            yield lines
+
+
+def crlf_bytes(lines):
+    text = "\r\n".join(lines) + "\r\n"
+    try:
+        return text.encode("latin-1")
+    except UnicodeEncodeError:
+        return text.encode("utf-8")
+
+
+def header_blocks(corpus):
+    """Small header blocks with CR LF line ends."""
+    blocks = []
+    for lines in corpus_messages(corpus):
+        head = lines[:lines.index("")] if "" in lines else lines
+        raw = crlf_bytes(head)
+        if len(raw) <= MAX_HEADER_BLOCK:
+            blocks.append(raw)
     random.Random(10).shuffle(blocks)
     return blocks[:HEADER_SEEDS]
+
+
+MIME_SEEDS = 80
+MAX_MIME_MESSAGE = 16384
+
+
+def whole_messages(corpus):
+    """Small whole messages that exercise the decoder (multipart, base64,
+    quoted-printable, uuencoded files), as a server sends them: CR LF line
+    ends, dot-stuffed, with the final "." line."""
+    chosen = []
+    for lines in corpus_messages(corpus):
+        lower = "\n".join(lines).lower()
+        if not any(k in lower for k in ("multipart/", "base64", "quoted-printable", "\nbegin 6")):
+            continue
+        raw = dot_stuffed(crlf_bytes(lines)) + b".\r\n"
+        if len(raw) <= MAX_MIME_MESSAGE:
+            chosen.append(raw)
+    random.Random(11).shuffle(chosen)
+    return chosen[:MIME_SEEDS]
+
+
+def mime_seeds():
+    write("mime", "nested-alternative",
+          "From: a@example.org\r\nSubject: nested\r\nMIME-Version: 1.0\r\n"
+          "Content-Type: multipart/mixed; boundary=\"outer\"\r\n\r\n"
+          "--outer\r\nContent-Type: multipart/alternative; boundary=\"inner\"\r\n\r\n"
+          "--inner\r\nContent-Type: text/plain; charset=iso-8859-1\r\n"
+          "Content-Transfer-Encoding: quoted-printable\r\n\r\nCaf=E9 =\r\nsoft\r\n"
+          "--inner\r\nContent-Type: text/html\r\n\r\n<p>x</p>\r\n--inner--\r\n"
+          "--outer\r\nContent-Type: application/octet-stream; name=\"a.bin\"\r\n"
+          "Content-Transfer-Encoding: base64\r\n\r\nAAECAwQ=\r\n--outer--\r\n.\r\n")
+    write("mime", "unclosed-boundary",
+          "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\nno end\r\n.\r\n")
+    write("mime", "x-uue",
+          "Content-Type: application/octet-stream; name=f\r\nContent-Transfer-Encoding: x-uue\r\n\r\n"
+          "begin 644 f\r\n#86)C\r\n`\r\nend\r\n.\r\n")
+    write("mime", "plain-uuencoded",
+          "Subject: file\r\n\r\ntext first\r\nbegin 600 x.txt\r\n#86)C\r\n`\r\nend\r\nafter\r\n.\r\n")
+    write("mime", "bad-base64",
+          "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: base64\r\n\r\n@@@=\r\n=QQ\r\n.\r\n")
 
 
 def dot_stuffed(block):
@@ -135,6 +185,9 @@ def main():
         write("pop3_replies", "mailbox-%02d" % i, pop3_transcript(blocks[i:i + 3]))
     write("pop3_replies", "empty-mailbox", b"+OK ready\r\n+OK\r\n+OK\r\n+OK 0 0\r\n+OK bye\r\n")
     write("pop3_replies", "refusals", b"+OK ready\r\n+OK\r\n+OK\r\n+OK 2 20\r\n-ERR no such message\r\n")
+    for message in whole_messages(sys.argv[1]):
+        write("mime", hashlib.sha1(message).hexdigest()[:16], message)
+    mime_seeds()
     dns_seeds()
     settings_seeds()
     log_seeds()

@@ -30,6 +30,8 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPieSeries>
+#include <QPrinter>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -42,6 +44,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QCheckBox>
+#include <filesystem>
 
 using namespace tw;
 using namespace tw::test;
@@ -450,6 +453,54 @@ TEST_F(StatisticsWindows, LineChartControlsAndPictures)
     }));
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].rfind("error: Unable to write to ", 0), 0u);
+}
+
+TEST_F(StatisticsWindows, PrintsTablesPageByPageAndChartsAsDrawn)
+{
+    // Enough checks for the traffic table to need a second page.
+    std::vector<Check> checks;
+    for (int i = 0; i < 120; ++i)
+        checks.push_back({i, i % 2 ? "Alice" : "bob", at(2026, 12, 1 + i % 7, i % 24, 0)});
+    const std::string path = writeLog(logOf(checks, {{"Alice", "win@prize.example Winner", at(2026, 12, 8, 0, 31)}}));
+    const std::string pdf = home.file("printed.pdf");
+    auto printedText = [&] {
+        QProcess text;
+        text.start("pdftotext", {toDisplay(pdf), "-"});
+        EXPECT_TRUE(text.waitForFinished(20000));
+        return QString::fromUtf8(text.readAllStandardOutput());
+    };
+    ASSERT_TRUE(view(path, [&](TfrmChart &chart) {
+        bool accept = false;
+        chart.SetUpPrinter = [&](QPrinter &printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(toDisplay(pdf));
+            return accept;
+        };
+        // Cancelled: nothing is printed.
+        chart.PageControl1->setCurrentWidget(chart.gridTraffic);
+        chart.btPrint->click();
+        EXPECT_FALSE(std::filesystem::exists(pdf));
+
+        // A table: its title and headings on every page, every row, page numbers.
+        accept = true;
+        chart.btPrint->click();
+        ASSERT_TRUE(std::filesystem::exists(pdf));
+        QString printed = printedText();
+        // (the PDF's text may join "ffi" into one ligature)
+        EXPECT_GE(printed.count("E-mail tra"), 2) << printed.toStdString();
+        EXPECT_GE(printed.count("Mailbox"), 2);
+        EXPECT_TRUE(printed.contains("Page 1"));
+        EXPECT_TRUE(printed.contains("Page 2"));
+        EXPECT_EQ(printed.count("pop.example"), 120);
+
+        // A chart: drawn as on the screen, its title and bars' labels as text.
+        std::filesystem::remove(pdf);
+        chart.PageControl1->setCurrentWidget(chart.chartTopSpammers);
+        chart.btPrint->click();
+        printed = printedText();
+        EXPECT_TRUE(printed.contains("Top 10 Spammers")) << printed.toStdString();
+        EXPECT_TRUE(printed.contains("win@prize.example"));
+    }));
 }
 
 TEST_F(StatisticsWindows, ClosingTheLauncherWhileReadingAbandonsTheReading)

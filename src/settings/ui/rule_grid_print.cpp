@@ -1,9 +1,8 @@
 #include "settings/ui/rule_grid_print.h"
 
 #include "platform/bytes.h"
-#include "platform/clock.h"
+#include "platform/ui/printed_pages.h"
 
-#include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 
@@ -48,13 +47,9 @@ void printRuleTable(QPrinter &printer, RuleKind kind, const RuleTable &table)
     QPainter painter(&printer);
     if (!painter.isActive())
         return;
-    const QRect page = painter.viewport();
-    const QDateTime now = Clock::nowQt();
-    const QLocale locale;
-    const QString date = locale.toString(now.date(), QLocale::ShortFormat);
-    const QString time = locale.toString(now.time(), QLocale::ShortFormat);
-    const int line = painter.fontMetrics().height() * 3 / 2;
-    const int margin = line;
+    PrintedPages pages(painter, printer, toDisplay(printTitle(kind)));
+    const int line = pages.lineHeight();
+    const QRect &body = pages.body();
     const std::vector<int> columns = printedColumns(kind, table);
     // Every column gets its share of the width by its longest text, so the
     // patterns get the room they need and the short Yes/No columns stay narrow.
@@ -65,36 +60,16 @@ void printRuleTable(QPrinter &printer, RuleKind kind, const RuleTable &table)
     int total = 0;
     for (int w : widest)
         total += w + line;
-    const int usable = page.width() - 2 * margin;
-    const double scale = total > usable ? double(usable) / total : 1.0;
+    const double scale = total > body.width() ? double(body.width()) / total : 1.0;
     const int tableWidth = int(total * scale);
-    const int left = page.left() + (page.width() - tableWidth) / 2; // centred
+    const int left = body.left() + (body.width() - tableWidth) / 2; // centred
 
-    int pageNumber = 1;
-    auto pageFrame = [&] {
-        painter.drawText(QRect(page.left() + margin, page.top() + margin, usable, line), Qt::AlignLeft, date);
-        painter.drawText(QRect(page.left() + margin, page.top() + margin, usable, line), Qt::AlignRight, time);
-        QFont titleFont = painter.font();
-        titleFont.setBold(true);
-        painter.save();
-        painter.setFont(titleFont);
-        painter.drawText(QRect(page.left() + margin, page.top() + margin, usable, line), Qt::AlignHCenter,
-                         toDisplay(printTitle(kind)));
-        painter.restore();
-        painter.drawText(QRect(page.left() + margin, page.bottom() - margin - line, usable, line), Qt::AlignRight,
-                         QStringLiteral("Page %1").arg(pageNumber));
-    };
-    pageFrame();
-    int y = page.top() + margin + 2 * line;
+    int y = pages.startPage();
     for (int r = 0; r < table.RowCount(); ++r) {
         if (r > 0 && table.cell(col::What, r).empty() && table.cell(0, r).empty())
             continue;
-        if (y + line > page.bottom() - margin - 2 * line) {
-            printer.newPage();
-            ++pageNumber;
-            pageFrame();
-            y = page.top() + margin + 2 * line;
-        }
+        if (pages.full(y))
+            y = pages.startPage();
         int x = left;
         painter.save();
         if (r == 0) {

@@ -312,19 +312,30 @@ void TfrmChart::btPrintClick()
 {
     QWidget *view = currentPageView();
     QPrinter printer(QPrinter::HighResolution);
-    if (view == gridTraffic || view == gridSpam) {
-        QPrintDialog dialog(&printer, this);
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        printTable(printer, view == gridTraffic ? QStringLiteral("E-mail traffic") : QStringLiteral("Deleted Spam"),
-                   *static_cast<QTableView *>(view)->model());
+    auto *table = qobject_cast<QTableView *>(view);
+    auto print = [&](QPrinter &target) {
+        if (table)
+            printTable(target, table == gridTraffic ? QStringLiteral("E-mail traffic") : QStringLiteral("Deleted Spam"),
+                       *table->model());
+        else
+            printChart(target, *static_cast<QGraphicsView *>(view));
+    };
+    if (!table)
+        printer.setPageOrientation(QPageLayout::Landscape);
+    if (SetUpPrinter) {
+        if (SetUpPrinter(printer))
+            print(printer);
         return;
     }
-    printer.setPageOrientation(QPageLayout::Landscape);
+    if (table) {
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() == QDialog::Accepted)
+            print(printer);
+        return;
+    }
     QPrintPreviewDialog preview(&printer, this);
     preview.setWindowTitle(QStringLiteral("Tidewell"));
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [view](QPrinter *target) { printChart(*target, *static_cast<QGraphicsView *>(view)); });
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&print](QPrinter *target) { print(*target); });
     preview.exec();
 }
 

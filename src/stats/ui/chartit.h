@@ -11,11 +11,13 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QPrinter;
 class QPushButton;
 class QScrollBar;
 class QTabWidget;
@@ -62,6 +64,11 @@ public:
     QFrame *pnlHints;
     QPushButton *btHintOK;
     TfrmSelectDateRange *frmSelectDateRange;
+
+    // When assigned, takes the place of the print dialog (for a table) and
+    // the print preview (for a chart): it sets up the printer, and false
+    // cancels. Unassigned, the user chooses in those dialogs.
+    std::function<bool(QPrinter &)> SetUpPrinter;
 
     // --- commands ---
     void btPlotClick();       // "Redraw"

@@ -25,11 +25,19 @@ namespace tw {
 namespace {
 
 // A value axis from 0 that fits Top with round steps and whole-number labels.
+// The values are counts, so a step is never below one: a step of 0.2 would
+// label the ticks "0 0 0 0 0 1".
 void fitValueAxis(QValueAxis *axis, double top)
 {
+    top = std::max(1.0, top);
+    double step = 1;
+    for (int i = 0; top / step > 6; ++i)
+        step *= i % 3 == 1 ? 2.5 : 2; // 1, 2, 5, 10, 20, 50, ...
     axis->setLabelFormat(QStringLiteral("%d"));
-    axis->setRange(0, std::max(1.0, top));
-    axis->applyNiceNumbers();
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(step);
+    axis->setRange(0, std::ceil(top / step) * step);
 }
 
 QBarSet *barSet(const QString &name, const QColor &colour)
