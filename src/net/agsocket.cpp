@@ -7,7 +7,6 @@
 #include "platform/bytes.h"
 #include "platform/event_wait.h"
 
-#include <QDeadlineTimer>
 #include <QHostInfo>
 #include <algorithm>
 #include <cerrno>
@@ -25,9 +24,6 @@ constexpr int TextInvalidWinsockVersion = 57003;
 constexpr int TextErrorResolvingHost = 57004;
 constexpr int TextServiceNameRequired = 57005;
 constexpr int TextConnectFirst = 57008;
-constexpr int TextReplyLineTooLong = 57030;
-constexpr int TextClosedBeforeDataComplete = 57031;
-constexpr int TextDataBlockTooLarge = 57032;
 
 // Splits Server into its host and port parts. "[v6]:port" and a bare IPv6
 // address (more than one colon) are recognised; otherwise the host ends at
@@ -51,16 +47,6 @@ void splitServer(const std::string &server, std::string &host, std::string &port
     }
     host = server.substr(0, colon);
     port = server.substr(colon + 1);
-}
-
-bool endsWithTerminator(const std::string &stream, size_t blockStart)
-{
-    static const std::string terminator = "\r\n.\r\n";
-    const size_t length = stream.size() - blockStart;
-    if (length == 3)
-        return stream.compare(blockStart, 3, ".\r\n") == 0;
-    return length >= terminator.size() &&
-           stream.compare(stream.size() - terminator.size(), terminator.size(), terminator) == 0;
 }
 
 } // namespace
@@ -179,8 +165,13 @@ void TagSocket::raiseCanceled()
 
 void TagSocket::requireConnected()
 {
-    if (!IsConnected())
-        ReportError(TextConnectFirst);
+    if (IsConnected())
+        return;
+    // A cancel closes the connection, also one given in an event handler
+    // between two operations: the next operation reports the cancel.
+    if (m_canceled)
+        raiseCanceled();
+    ReportError(TextConnectFirst);
 }
 
 void TagSocket::raiseIfCanceledOrTimedOut()
@@ -203,6 +194,17 @@ void TagSocket::waitFor(const std::function<bool()> &done)
     m_counter.Start();
     waitUntil(ended);
     m_counter.Stop();
+    m_sinceEvents.start();
+}
+
+void TagSocket::HandlePendingEvents(bool Always)
+{
+    if (Always || !m_sinceEvents.isValid() || m_sinceEvents.hasExpired(ResponsiveMilliseconds)) {
+        processPendingEvents();
+        m_sinceEvents.start();
+    }
+    if (m_canceled)
+        raiseCanceled();
 }
 
 void TagSocket::restartCounterWhileWaiting()
@@ -215,6 +217,8 @@ bool TagSocket::peerClosedAndDrained() const
 {
     return m_socket && m_closeSeen && m_socket->bytesAvailable() == 0;
 }
+
+bool TagSocket::hasIncoming() const { return m_input.size() > 0 || (m_socket && m_socket->bytesAvailable() > 0); }
 
 void TagSocket::recordSocketError(QAbstractSocket::SocketError error)
 {
@@ -329,6 +333,9 @@ void TagSocket::createSocket()
 {
     dropSocket();
     m_socket = new QSslSocket(this);
+    // What the server sends while the program is busy elsewhere waits in the
+    // network's own buffers beyond this, instead of in memory.
+    m_socket->setReadBufferSize(MaxBufferedInput);
     connect(m_socket, &QAbstractSocket::connected, this, [this] { m_connectSeen = true; });
     connect(m_socket, &QIODevice::readyRead, this, [this] { m_readSeen = true; });
     connect(m_socket, &QAbstractSocket::disconnected, this, [this] { m_closeSeen = true; });
@@ -358,6 +365,14 @@ void TagSocket::Connect()
 
 void TagSocket::SendLine(const std::string &Text) { SendStream(Text + "\r\n"); }
 
+void TagSocket::SendLines(const std::vector<std::string> &Lines)
+{
+    std::string data;
+    for (const std::string &line : Lines)
+        data.append(line).append("\r\n");
+    SendStream(data);
+}
+
 void TagSocket::SendStream(const std::string &Stream)
 {
     requireConnected();
@@ -384,149 +399,6 @@ void TagSocket::reportConnectionReset()
     ReportError(WSAECONNRESET);
 }
 
-// --- Receiving --------------------------------------------------------------
-
-int TagSocket::ReadLine()
-{
-    requireConnected();
-    m_lastReply.clear();
-    std::string line;
-    bool complete = false;
-    bool tooLong = false;
-    bool started = false;
-
-    // The wait's test takes what the socket holds, never beyond the first
-    // line feed, so the next reply stays in the socket for the next read.
-    waitFor([&] {
-        while (m_socket && m_socket->bytesAvailable() > 0) {
-            const QByteArray part = m_socket->canReadLine() ? m_socket->readLine() : m_socket->readAll();
-            line.append(part.constData(), size_t(part.size()));
-            m_readSeen = false;
-            if (!line.empty() && line.back() == '\n') {
-                complete = true;
-                break;
-            }
-            if (line.size() > size_t(MaxReplyLine)) {
-                tooLong = true;
-                break;
-            }
-            // The line gets one new full time-out when it starts, not one per
-            // piece: a server sending a byte at a time must not hold us forever.
-            if (!started)
-                restartCounterWhileWaiting();
-            started = true;
-        }
-        return complete || tooLong || peerClosedAndDrained() || !m_socket;
-    });
-
-    if (m_canceled)
-        raiseCanceled();
-    if (complete) {
-        line = line.substr(0, line.find('\0'));
-        while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
-            line.pop_back();
-        m_lastReply = line;
-        return ReplyCode(m_lastReply);
-    }
-    if (tooLong) {
-        // The rest of the line is still on its way; the connection cannot be
-        // read in step with the server any more.
-        Close();
-        ReportError(TextReplyLineTooLong);
-    }
-    if (m_counter.TimedOut())
-        raiseTimedOut();
-    if (m_errorSeen)
-        ReportError(m_errorCode);
-    return -1; // the peer closed before the line was complete
-}
-
-void TagSocket::ReadData(std::string &Stream, int ExpectedSize, const TDataBlockLimits &Limits)
-{
-    requireConnected();
-    const size_t blockStart = Stream.size();
-    bool complete = false;
-    bool tooLarge = false;
-    bool tooSlow = false;
-    QDeadlineTimer deadline(QDeadlineTimer::Forever);
-    if (Limits.MaxSeconds > 0)
-        deadline.setRemainingTime(qint64(Limits.MaxSeconds) * 1000);
-
-    waitFor([&] {
-        const long long position = (long long)(Stream.size() - blockStart);
-        fireProgress(ExpectedSize > 0 ? ProgressPercent(position, ExpectedSize) : -1, int(position));
-        bool received = false;
-        // Line by line, so nothing after the terminating dot line is taken.
-        while (m_socket && m_socket->bytesAvailable() > 0) {
-            const QByteArray part = m_socket->canReadLine() ? m_socket->readLine() : m_socket->readAll();
-            Stream.append(part.constData(), size_t(part.size()));
-            received = true;
-            if (part.endsWith('\n') && endsWithTerminator(Stream, blockStart)) {
-                complete = true;
-                break;
-            }
-            if ((long long)(Stream.size() - blockStart) > Limits.MaxBytes) {
-                tooLarge = true;
-                break;
-            }
-        }
-        if (received) {
-            m_readSeen = false;
-            if (!complete)
-                restartCounterWhileWaiting(); // a new full time-out after every received chunk
-        }
-        tooSlow = !complete && deadline.hasExpired();
-        return complete || tooLarge || tooSlow || peerClosedAndDrained() || !m_socket;
-    });
-
-    raiseIfCanceledOrTimedOut();
-    if (complete)
-        return;
-    if (tooLarge) {
-        // The rest of the block is still coming; the connection is of no more use.
-        Close();
-        ReportError(TextDataBlockTooLarge);
-    }
-    if (tooSlow)
-        raiseTimedOut();
-    if (m_errorSeen)
-        ReportError(m_errorCode);
-    // The server closed the connection in the middle of the block.
-    Close();
-    ReportError(TextClosedBeforeDataComplete);
-}
-
-void TagSocket::ReadToEnd(std::string &Stream, int Count)
-{
-    requireConnected();
-    fireProgress(0, 0);
-    long long total = 0;
-    const auto done = [&] { return (Count >= 0 && total >= Count) || peerClosedAndDrained(); };
-
-    waitFor([&] {
-        while (m_socket && m_socket->bytesAvailable() > 0 && !(Count >= 0 && total >= Count)) {
-            const qint64 wanted = Count >= 0 ? std::min<qint64>(Count - total, m_socket->bytesAvailable())
-                                             : m_socket->bytesAvailable();
-            const QByteArray part = m_socket->read(wanted);
-            Stream.append(part.constData(), size_t(part.size()));
-            total += part.size();
-            fireProgress(Count < 1 ? -1 : ProgressPercent(total, Count), int(total));
-            m_readSeen = false;
-            restartCounterWhileWaiting();
-        }
-        return done() || !m_socket;
-    });
-
-    if (m_socket && done()) {
-        fire(OnClosed); // the socket itself stays open until Close
-        return;
-    }
-    raiseIfCanceledOrTimedOut();
-    if (m_errorSeen)
-        ReportError(m_errorCode);
-    requireConnected(); // a handler closed the connection during the wait
-}
-
 // --- Closing ------------------------------------------------------------------
 
 void TagSocket::dropSocket()
@@ -535,6 +407,7 @@ void TagSocket::dropSocket()
         return;
     QSslSocket *socket = m_socket;
     m_socket = nullptr;
+    m_input.clear(); // what the old connection sent is no reply on a new one
     disconnect(socket, nullptr, this, nullptr);
     socket->abort();
     // The socket may be the sender of an event that is being delivered

@@ -16,9 +16,11 @@
 // of the component's own waits. After any error the component is usable
 // again: Close (harmless without a socket), then ResetState and Open.
 
+#include "net/input_buffer.h"
 #include "net/timecounter.h"
 #include "net/tls_trust.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QObject>
@@ -28,6 +30,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tw {
 
@@ -102,21 +105,27 @@ public:
     // Raises ESocketError, ETimedOutError, ECanceledError.
     void Connect();
     // Sends Text + CR LF. Raises ESocketError (57008 when not connected),
-    // ETimedOutError, ECanceledError.
+    // ETimedOutError, ECanceledError (also when a cancel came since the last
+    // operation).
     void SendLine(const std::string &Text);
+    // Sends every line of Lines, each followed by CR LF, in one write: the
+    // commands of a window reach the server together. Raises as SendLine.
+    void SendLines(const std::vector<std::string> &Lines);
     // Receives one reply line into LastReply (without its line end) and
     // returns ReplyCode of it, or -1 (LastReply empty) when the peer closed
     // before a line was complete. Bytes after the line feed stay for the next
-    // read. A line longer than MaxReplyLine bytes closes the connection and
-    // raises ESocketError (57030). The time-out runs once until the line
-    // starts and once more for the whole line, so a line trickling in a byte
-    // at a time still ends with the time-out. Also raises as SendLine does.
+    // read, and a reply already received is returned without waiting. A line
+    // longer than MaxReplyLine bytes closes the connection and raises
+    // ESocketError (57030). The time-out runs once until the line starts and
+    // once more for the whole line, so a line trickling in a byte at a time
+    // still ends with the time-out. Also raises as SendLine does.
     int ReadLine();
     // Appends a data block up to and including its terminating dot line to
-    // Stream, exactly as sent (dot-stuffing kept). ExpectedSize (or -1) drives
-    // the progress percentages. Nothing after the dot line is taken from the
-    // connection. A peer that closes before the block is complete raises
-    // ESocketError (57031) instead of waiting for the time-out. Each received
+    // Stream, exactly as sent (dot-stuffing kept), reading straight into it.
+    // ExpectedSize (or -1) drives the progress percentages. What follows the
+    // dot line (the replies to later commands) stays for the next read. A
+    // peer that closes before the block is complete raises ESocketError
+    // (57031) instead of waiting for the time-out. Each received
     // chunk restarts the time-out; beyond that the block must keep within
     // Limits: past MaxBytes it closes and raises ESocketError (57032), past
     // MaxSeconds in all it ends with the time-out error.
@@ -127,6 +136,12 @@ public:
     // Sends the whole of Stream; OnProgress reports it done, then 0 and 0.
     // A peer that has closed fails the send with 10054, which closes.
     void SendStream(const std::string &Stream);
+    // For reads that find their data already received and so never wait:
+    // handles the program's pending events (input, timers, a cancel) when
+    // none were handled for ResponsiveMilliseconds, or at once with Always,
+    // and raises ECanceledError when a cancel has come.
+    void HandlePendingEvents(bool Always = false);
+    static constexpr int ResponsiveMilliseconds = 20;
     // Closes the connection if there is one (OnClosing, OnClosed), then hangs
     // up the dial-up link if one is set. Never raises for a missing socket.
     virtual void Close();
@@ -139,6 +154,10 @@ public:
     void ReportError(int Code);
 
     static constexpr int MaxReplyLine = 65536;
+    // The most bytes the connection holds in memory that no read has asked
+    // for yet (replies to commands sent ahead); beyond that the server's
+    // sending waits in the network's own buffers.
+    static constexpr qint64 MaxBufferedInput = 1 << 20;
 
     // The progress percentage of Position in Total, rounded to the nearest
     // integer with halves to even, and never beyond 0..100 (a block may
@@ -162,12 +181,14 @@ public:
     // True while the connection is encrypted.
     bool IsEncrypted() const;
     // Turns the connected socket into a TLS connection and returns once it
-    // is encrypted. A server that does not complete the handshake in time,
-    // or breaks it off, ends it with ESocketError NoAnswerText (the
-    // platform's detail added); a refused certificate with ESocketError
-    // saying why. Both close the connection; nothing has been sent through
-    // it. A cancel raises ECanceledError.
-    void StartTls(const std::string &NoAnswerText);
+    // is encrypted. Received bytes not yet read (sent in clear before the
+    // handshake) end it at once with ESocketError UnexpectedDataText. A
+    // server that does not complete the handshake in time, or breaks it off,
+    // ends it with ESocketError NoAnswerText (the platform's detail added);
+    // a refused certificate with ESocketError saying why. All three close
+    // the connection; nothing has been sent through it. A cancel raises
+    // ECanceledError.
+    void StartTls(const std::string &NoAnswerText, const std::string &UnexpectedDataText);
     // Waits until the peer sends something or closes, at most Seconds (and
     // never more than TimeOut). False when nothing came in time; the
     // connection stays open for the caller to decide.
@@ -181,7 +202,8 @@ protected:
     [[noreturn]] void raiseTimedOut();
     // Fires OnError with the cancel text and raises ECanceledError.
     [[noreturn]] void raiseCanceled();
-    // Raises ESocketError 57008 (through ReportError) when not connected.
+    // Raises ESocketError 57008 (through ReportError) when not connected;
+    // ECanceledError instead when a cancel closed the connection.
     void requireConnected();
     void fireProgress(int perc, int transferred);
     void fire(const TNotifyEvent &event);
@@ -203,6 +225,10 @@ private:
     // The checks after a wait: a cancel wins over a time-out that fell due too.
     void raiseIfCanceledOrTimedOut();
     bool peerClosedAndDrained() const;
+    // Whether received bytes wait to be read, in the input buffer or the socket.
+    bool hasIncoming() const;
+    // Moves what the socket holds into the input buffer; false when it held nothing.
+    bool takeIncoming();
     void recordSocketError(QAbstractSocket::SocketError error);
     // Decides on a certificate that did not verify (agsocket_tls.cpp).
     bool acceptCertificate(TCertificateProblem &problem);
@@ -210,12 +236,15 @@ private:
     void reportConnectionReset();
 
     TTimeCounter m_counter;
+    QElapsedTimer m_sinceEvents; // since the program's events were last handled
     QSslSocket *m_socket = nullptr;
     QHostAddress m_address;
     std::string m_hostName; // the name asked for: the peer name a TLS connection will verify
     QHostInfo m_lookupResult;
     uint16_t m_port = 0;
     std::string m_lastReply;
+    // Bytes received and not yet handed out: what followed the last reply read.
+    TInputBuffer m_input;
     int m_lookupId = -1;
     int m_startups = 0;
     // The platform's text for the last socket error recorded, and its number.

@@ -95,11 +95,11 @@ bool TagSocket::WaitForIncoming(int Seconds)
     requireConnected();
     {
         ShorterTimeOut limit(m_counter, Seconds);
-        waitFor([this] { return !m_socket || m_socket->bytesAvailable() > 0 || m_closeSeen; });
+        waitFor([this] { return !m_socket || hasIncoming() || m_closeSeen; });
     }
     if (m_canceled)
         raiseCanceled();
-    if (m_socket && m_socket->bytesAvailable() > 0)
+    if (m_socket && hasIncoming())
         return true;
     if (m_counter.TimedOut()) {
         m_counter.ResetTimedOut(); // the short wait is the caller's to report
@@ -128,11 +128,15 @@ bool TagSocket::acceptCertificate(TCertificateProblem &problem)
     return true;
 }
 
-void TagSocket::StartTls(const std::string &NoAnswerText)
+void TagSocket::StartTls(const std::string &NoAnswerText, const std::string &UnexpectedDataText)
 {
     requireConnected();
     if (m_socket->isEncrypted())
         return;
+    // Bytes that came after the reply that opened the way to TLS would be
+    // read as if they had come through it.
+    if (hasIncoming())
+        Fail(UnexpectedDataText);
     m_encryptedSeen = false;
     m_certificateErrorsSeen = false;
     connect(m_socket, &QSslSocket::encrypted, this, [this] { m_encryptedSeen = true; });

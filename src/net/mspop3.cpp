@@ -103,6 +103,7 @@ void TmsCustomPOP::Login()
         ResetState();
         Connect();
         m_capabilities.clear();
+        m_capabilitiesAsked = false;
         m_sessionEncrypted = false;
         secureFromStart();
         readGreeting();
@@ -167,21 +168,59 @@ TDataBlockLimits TmsCustomPOP::messageLimits(int ListedSize) const
 
 void TmsCustomPOP::ReadInfo(int Index, TmsRemoteInfoItem &Item, bool WithUID, bool WithInfo)
 {
+    TPop3CommandWindow window(*this, false);
+    queueInfoCommands(window, Index, WithUID, WithInfo);
+    readInfoReplies(window, Index, Item, WithUID, WithInfo);
+}
+
+void TmsCustomPOP::queueInfoCommands(TPop3CommandWindow &Window, int Index, bool WithUID, bool WithInfo)
+{
     const std::string number = std::to_string(Index + 1);
+    if (WithUID)
+        Window.queue(Index, "UIDL " + number);
+    if (WithInfo) {
+        Window.queue(Index, "LIST " + number);
+        Window.queue(Index, "TOP " + number + " 1", true);
+    }
+}
+
+void TmsCustomPOP::readInfoReplies(TPop3CommandWindow &Window, int Index, TmsRemoteInfoItem &Item, bool WithUID,
+                                   bool WithInfo)
+{
     if (WithUID) {
         Item.UID.clear();
-        if (command("UIDL " + number) == 1)
+        if (Window.readReply() == 1)
             Item.UID = GetWord(LastReply(), 2, true);
     }
     if (WithInfo) {
-        requireOk(command("LIST " + number));
+        requireOk(Window.readReply());
         Item.Size = sizeFromListReply(Index);
-        requireOk(command("TOP " + number + " 1"));
+        requireOk(Window.readReply());
         std::string block;
         ReadData(block, -1, headerBlockLimits());
         Item.Headers.SetText(block);
         Item.Headers.CutAtBody();
     }
+}
+
+void TmsCustomPOP::readWindow(TPop3CommandWindow &Window, const std::function<void()> &Read)
+{
+    try {
+        Read();
+    } catch (...) {
+        if (Window.awaitingReplies())
+            Close();
+        throw;
+    }
+}
+
+bool TmsCustomPOP::PipeliningInSession()
+{
+    if (!Pipelining)
+        return false;
+    if (!m_capabilitiesAsked)
+        ReadCapabilities();
+    return m_capabilities.has("PIPELINING");
 }
 
 void TmsCustomPOP::Retrieve(int Index)
@@ -236,12 +275,25 @@ void TmsRemotePOP::UpdateInfo()
     fire(OnUpdatingInfo);
     m_remoteInfo.Clear();
     const int listed = std::min(MessageCount(), MaxListedMessages);
-    for (int index = 0; index < listed; ++index) {
-        TmsRemoteInfoItem item;
-        ReadInfo(index, item, false, true); // an error leaves the item out
-        m_remoteInfo.Add() = std::move(item);
-        if (OnNextInfoUpdated)
-            OnNextInfoUpdated(this, m_remoteInfo.Count() - 1);
+    if (listed > 0) {
+        TPop3CommandWindow window(*this, PipeliningInSession());
+        int queued = 0;
+        window.QueueMore = [&] {
+            if (queued == listed)
+                return false;
+            queueInfoCommands(window, queued++, false, true);
+            return true;
+        };
+        readWindow(window, [&] {
+            for (int index = 0; index < listed; ++index) {
+                TmsRemoteInfoItem item;
+                readInfoReplies(window, index, item, false, true); // an error leaves the item out
+                m_remoteInfo.Add() = std::move(item);
+                if (OnNextInfoUpdated)
+                    OnNextInfoUpdated(this, m_remoteInfo.Count() - 1);
+            }
+        });
+        HandlePendingEvents(true); // a cancel given meanwhile ends the listing as a cancel
     }
     // A count no real mailbox reaches: what was listed stays, the rest is
     // reported instead of being followed one message at a time for days.
@@ -255,11 +307,18 @@ void TmsRemotePOP::UpdateInfo()
 
 bool TmsRemotePOP::VerifyMessage(int Index)
 {
+    TPop3CommandWindow window(*this, false);
+    queueInfoCommands(window, Index, true, true);
+    return verifyReplies(window, Index);
+}
+
+bool TmsRemotePOP::verifyReplies(TPop3CommandWindow &Window, int Index)
+{
     const TmsRemoteInfoItem &listed = m_remoteInfo.Items(Index);
     TmsRemoteInfoItem current;
     bool same = false;
     try {
-        ReadInfo(Index, current, true, true);
+        readInfoReplies(Window, Index, current, true, true);
         same = current.Size == listed.Size && current.Headers.Lines() == listed.Headers.Lines() &&
                (listed.UID.empty() || current.UID == listed.UID);
     } catch (const EServerError &) {
@@ -267,10 +326,42 @@ bool TmsRemotePOP::VerifyMessage(int Index)
         // holds a message with this number. A lost connection goes on.
         if (LastReply().empty() || !IsConnected())
             throw;
+        Window.skipRestOf(Index, headerBlockLimits());
     }
     if (!same && OnMessageSkipped)
         OnMessageSkipped(this, Index);
     return same;
+}
+
+void TmsRemotePOP::deleteUnchanged(const std::vector<int> &Indexes)
+{
+    if (Indexes.empty())
+        return;
+    TPop3CommandWindow window(*this, PipeliningInSession());
+    size_t queued = 0;
+    window.QueueMore = [&] {
+        if (queued == Indexes.size())
+            return false;
+        queueInfoCommands(window, Indexes[queued++], true, true);
+        return true;
+    };
+    readWindow(window, [&] {
+        std::vector<int> confirmed;
+        for (int index : Indexes)
+            if (verifyReplies(window, index))
+                confirmed.push_back(index);
+        // Only now, with every flagged message compared, do DELE commands go out.
+        window.QueueMore = nullptr;
+        for (int index : confirmed)
+            window.queue(index, "DELE " + std::to_string(index + 1));
+        for (int index : confirmed) {
+            if (OnDeleting)
+                OnDeleting(this, index);
+            // A refusal is not an error; only an accepted DELE is reported as deleted.
+            if (window.readReply() > 0 && OnDeleted)
+                OnDeleted(this, index);
+        }
+    });
 }
 
 void TmsRemotePOP::TransferData()
@@ -279,20 +370,22 @@ void TmsRemotePOP::TransferData()
         return;
     OpenMailbox();
     fire(OnTransferringData);
+    // A message found changed is neither retrieved nor deleted, and is
+    // reported once.
+    std::vector<int> toDelete;
     for (int index = 0; index < m_remoteInfo.Count(); ++index) {
         const TmsRemoteInfoItem &item = m_remoteInfo.Items(index);
-        bool skipped = false;
-        if (item.RetrieveFlag()) {
-            skipped = !VerifyMessage(index);
-            if (!skipped)
-                Retrieve(index);
-        }
-        // A message found changed is neither retrieved nor deleted, and is
-        // reported once.
-        if (item.DeleteFlag() && !skipped && VerifyMessage(index))
-            Delete(index);
+        const bool skipped = item.RetrieveFlag() && !VerifyMessage(index);
+        if (item.RetrieveFlag() && !skipped)
+            Retrieve(index);
+        if (item.DeleteFlag() && !skipped)
+            toDelete.push_back(index);
     }
+    deleteUnchanged(toDelete);
     fire(OnDataTransfered);
+    // The QUIT makes the deletions final: a cancel given before it must
+    // still keep every message.
+    HandlePendingEvents(true);
     CloseMailbox();
 }
 

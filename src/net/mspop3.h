@@ -14,16 +14,24 @@
 // message TransferData re-reads it and acts only when it is still the message
 // that was listed; otherwise it leaves it alone and fires OnMessageSkipped.
 //
+// A server that lists PIPELINING in answer to CAPA (asked once per session,
+// when there is a first message to list or delete) gets the commands of the
+// listing and of the deletion in windows (pop3_command_window.h) instead of
+// one at a time; the events still fire per message, in order, as each
+// message's replies arrive, and the results are the same either way.
+//
 // Errors: EServerError carries the server's negative reply line; transport
 // failures, time-outs and cancels are those of TagSocket.
 
 #include "net/agsocket.h"
 #include "net/msmsgcls.h"
 #include "net/pop3_capabilities.h"
+#include "net/pop3_command_window.h"
 #include "net/pop3_limits.h"
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tw {
 
@@ -95,6 +103,10 @@ public:
 
     // CAPA: fills Capabilities; a negative reply leaves them empty.
     void ReadCapabilities();
+    // Whether this session sends commands in windows: Pipelining is set and
+    // the server lists PIPELINING (CAPA is asked first when this session has
+    // not asked it yet).
+    bool PipeliningInSession();
 
     // 1 for a line beginning with "+", -1 for "-", 0 otherwise.
     int ReplyCode(const std::string &Line) override;
@@ -134,6 +146,16 @@ protected:
     // reply leaves UID empty), with WithInfo its size (LIST) and header block
     // (TOP n 1, cut at the body).
     void ReadInfo(int Index, TmsRemoteInfoItem &Item, bool WithUID, bool WithInfo);
+    // ReadInfo in two halves for a window: the commands, and later their
+    // replies. A refused LIST or TOP raises EServerError with the rest of the
+    // message's replies still to come (TPop3CommandWindow::skipRestOf).
+    void queueInfoCommands(TPop3CommandWindow &Window, int Index, bool WithUID, bool WithInfo);
+    void readInfoReplies(TPop3CommandWindow &Window, int Index, TmsRemoteInfoItem &Item, bool WithUID,
+                         bool WithInfo);
+    // Runs Read, which takes replies from Window. An error that leaves
+    // replies in flight closes the connection before it goes on: the
+    // replies would no longer match the commands sent after it.
+    void readWindow(TPop3CommandWindow &Window, const std::function<void()> &Read);
     // The size in the LIST reply for message Index; 0 when it cannot be read.
     // A reply that names another message raises ETidewellError.
     int sizeFromListReply(int Index) const;
@@ -150,6 +172,7 @@ private:
     void negotiateStartTls();
 
     TPop3Capabilities m_capabilities;
+    bool m_capabilitiesAsked = false; // CAPA was sent in this session
     bool m_sessionEncrypted = false;
     int m_messageCount = -1;
     int m_mailboxSize = -1;
@@ -183,15 +206,22 @@ public:
     TmsRemoteInfo &RemoteInfo() { return m_remoteInfo; }
     const TmsRemoteInfo &RemoteInfo() const { return m_remoteInfo; }
 
-    // Logs in if needed, then LIST n and TOP n 1 for every message of STAT,
-    // filling RemoteInfo in order; quits unless StayConnected. The items read
-    // before an error stay in the list; the caller closes the connection.
+    // Logs in if needed, then LIST n and TOP n 1 for every message of STAT
+    // (in windows when the session pipelines), filling RemoteInfo in order
+    // and firing OnNextInfoUpdated as each item is added; quits unless
+    // StayConnected. The items read before an error stay in the list; the
+    // caller closes the connection (already closed when the error left
+    // replies of a window unread).
     // A STAT count above MaxListedMessages is listed up to there and then
     // raises ETidewellError saying how many messages were left out.
     void UpdateInfo();
-    // Logs in if needed, retrieves then deletes the flagged messages that
-    // VerifyMessage confirms, and quits (the server removes the deleted ones
-    // only then). Does nothing when RemoteInfo is empty.
+    // Logs in if needed, retrieves (one at a time) then deletes the flagged
+    // messages that a re-read confirms, and quits (the server removes the
+    // deleted ones only then). The deletion re-reads every flagged message
+    // (UIDL, LIST, TOP) and then sends DELE for the confirmed ones, in
+    // windows when the session pipelines; OnDeleting fires before each
+    // message's DELE is answered, OnDeleted when the server accepted it.
+    // Does nothing when RemoteInfo is empty.
     void TransferData();
     // Re-reads message Index (UIDL, LIST, TOP) and tells whether it is still
     // the listed one: same size and header block, and the same unique id when
@@ -212,6 +242,12 @@ public:
     void WriteMessageFile(int Num, const std::string &Contents) const;
 
 private:
+    // The second half of VerifyMessage: reads message Index's replies to
+    // UIDL, LIST and TOP from Window and compares.
+    bool verifyReplies(TPop3CommandWindow &Window, int Index);
+    // Re-reads the messages of Indexes and deletes the ones still as listed.
+    void deleteUnchanged(const std::vector<int> &Indexes);
+
     std::string m_messageDirectory;
     TmsRemoteInfo m_remoteInfo;
 };

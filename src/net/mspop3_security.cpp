@@ -31,6 +31,9 @@ bool isPop3sPort(uint16_t port)
 
 const char *const kTlsNoAnswerText =
     "The server did not answer the TLS handshake - is this port for unencrypted POP3?";
+const char *const kDataBeforeTlsText =
+    "The server sent more than its answer to STLS before the TLS handshake, so the connection cannot be trusted. "
+    "The password was not sent.";
 
 } // namespace
 
@@ -52,7 +55,7 @@ bool TmsCustomPOP::implicitTls() const
 void TmsCustomPOP::secureFromStart()
 {
     if (implicitTls())
-        StartTls(kTlsNoAnswerText);
+        StartTls(kTlsNoAnswerText, kTlsNoAnswerText); // a greeting in clear: a plain POP3 port
 }
 
 void TmsCustomPOP::readGreeting()
@@ -67,6 +70,7 @@ void TmsCustomPOP::readGreeting()
 void TmsCustomPOP::ReadCapabilities()
 {
     m_capabilities.clear();
+    m_capabilitiesAsked = true;
     if (command("CAPA") != 1)
         return; // a server without CAPA lists nothing
     std::string block;
@@ -86,7 +90,7 @@ void TmsCustomPOP::negotiateStartTls()
     }
     if (command("STLS") != 1)
         Fail("The server refused STARTTLS: \"" + LastReply() + "\". The password was not sent.");
-    StartTls(kTlsNoAnswerText);
+    StartTls(kTlsNoAnswerText, kDataBeforeTlsText);
     // What was listed before TLS cannot be trusted; ask again inside it.
     ReadCapabilities();
 }

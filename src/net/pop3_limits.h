@@ -23,4 +23,12 @@ inline constexpr int kHeaderBlockTimeOuts = 3;
 // many bytes of its listed size (a slow dial-up line moves several times that).
 inline constexpr long long kSlowestBytesPerSecond = 1024;
 
+// Commands sent ahead of their replies to a server that allows it: at most
+// this many unanswered, and at most this much command text, which fits in the
+// network's buffers even when the server is slow to read, so a write never
+// waits for replies that nobody is reading. Each reply is still read alone,
+// within the limits above.
+inline constexpr int kMaxWindowCommands = 100;
+inline constexpr long long kMaxWindowBytes = 64LL << 10;
+
 } // namespace tw::pop3

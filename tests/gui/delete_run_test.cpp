@@ -15,7 +15,9 @@ protected:
     std::unique_ptr<DovecotServer> server;
 
     // Three messages, the second and third of them spam; listed and classified.
-    void listThree(const std::function<void(GeneralSettings &)> &edit = {})
+    // Dovecot lists PIPELINING, so commands go out in windows unless the
+    // client's switch is off.
+    void listThree(const std::function<void(GeneralSettings &)> &edit = {}, bool pipelining = true)
     {
         server = std::make_unique<DovecotServer>(std::vector<std::string>{
             message("Minutes of the meeting", "ann@example.org"), message("Win a VIAGRA cruise", "king@spam.example"),
@@ -25,15 +27,17 @@ protected:
         storeGeneral(edit);
         addSubjectRule("viagra");
         start();
+        window->msRemotePOP1.Pipelining = pipelining;
         window->btListClick();
         ASSERT_EQ(rows(), 3);
         ASSERT_EQ(window->messages.markedCount(), 2);
     }
+    void deletesTheMarkedMessagesLogsCountsAndListsAgain(bool pipelining);
 };
 
-TEST_F(DeleteRunTest, DeletesTheMarkedMessagesLogsCountsAndListsAgain)
+void DeleteRunTest::deletesTheMarkedMessagesLogsCountsAndListsAgain(bool pipelining)
 {
-    listThree();
+    listThree({}, pipelining);
     prompts.yesNoAnswers = {true};
 
     window->btDelete->click();
@@ -50,6 +54,16 @@ TEST_F(DeleteRunTest, DeletesTheMarkedMessagesLogsCountsAndListsAgain)
     EXPECT_EQ(window->status(), "There were 2 messages deleted");
     EXPECT_EQ(window->btExit->text(), "E&xit");
     EXPECT_TRUE(shell.calls.empty());
+}
+
+TEST_F(DeleteRunTest, DeletesTheMarkedMessagesLogsCountsAndListsAgain)
+{
+    deletesTheMarkedMessagesLogsCountsAndListsAgain(true);
+}
+
+TEST_F(DeleteRunTest, OneCommandAtATimeDeletesLogsCountsAndListsAlike)
+{
+    deletesTheMarkedMessagesLogsCountsAndListsAgain(false);
 }
 
 TEST_F(DeleteRunTest, AnsweringNoOrHavingNothingMarkedDeletesNothing)

@@ -7,6 +7,7 @@
 #include "platform/paths.h"
 
 #include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace tw;
@@ -179,4 +180,48 @@ TEST_F(Pop3Dovecot, ACancelDuringTheDeletionRunRemovesNothing)
     EXPECT_THROW(pop.TransferData(), ECanceledError);
     EXPECT_FALSE(pop.IsConnected());
     EXPECT_EQ(server->messagesLeft().size(), 3u); // no QUIT: the server keeps them all
+}
+
+TEST(Pop3DovecotWindows, WindowsAndOneCommandAtATimeListAndDeleteAlike)
+{
+    // More messages than one window holds, and a deletion run after another
+    // program took message 50: every flagged message from there on is found
+    // changed (the last one gone), the ones before are deleted.
+    std::vector<std::vector<std::string>> outcomes;
+    for (const bool pipelining : {true, false}) {
+        SCOPED_TRACE(pipelining ? "pipelining" : "one command at a time");
+        DovecotServer server(messages(120));
+        ASSERT_TRUE(server.started()) << server.failure();
+        TmsRemotePOP pop;
+        pop.Server = server.hostAndPort();
+        pop.UserName = DovecotServer::UserName;
+        pop.Password = DovecotServer::Password;
+        pop.SetTimeOut(10);
+        pop.Pipelining = pipelining;
+        std::vector<std::string> outcome;
+        pop.OnNextInfoUpdated = [&](QObject *, int n) {
+            const TmsRemoteInfoItem &item = pop.RemoteInfo().Items(n);
+            outcome.push_back("row " + std::to_string(n) + " " + item.Headers.GetFieldBody("Subject") + " " +
+                              std::to_string(item.Size));
+        };
+        pop.OnMessageSkipped = [&](QObject *, int n) { outcome.push_back("skipped " + std::to_string(n)); };
+        pop.OnDeleting = [&](QObject *, int n) { outcome.push_back("deleting " + std::to_string(n)); };
+        pop.OnDeleted = [&](QObject *, int n) { outcome.push_back("deleted " + std::to_string(n)); };
+
+        pop.UpdateInfo();
+        EXPECT_EQ(pop.Capabilities().has("PIPELINING"), pipelining); // asked only when it may be used
+        ASSERT_TRUE(server.removeMessage(50));
+        for (int i = 0; i < pop.RemoteInfo().Count(); i += 3)
+            pop.FlagForDeletion(i);
+        pop.FlagForDeletion(119); // the server has no number 120 any more
+        pop.TransferData();
+        for (const std::string &left : server.messagesLeft())
+            outcome.push_back("left " + left.substr(0, left.find("\r\n")));
+        outcomes.push_back(outcome);
+    }
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes[0], outcomes[1]);
+    EXPECT_EQ(std::count(outcomes[0].begin(), outcomes[0].end(), "deleted 48"), 1);
+    EXPECT_EQ(std::count(outcomes[0].begin(), outcomes[0].end(), "skipped 51"), 1);
+    EXPECT_EQ(std::count(outcomes[0].begin(), outcomes[0].end(), "skipped 119"), 1);
 }

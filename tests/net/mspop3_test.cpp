@@ -1,6 +1,7 @@
 // The POP3 client against scripted servers: the exact dialogues of a check
 // and a deletion run, and the failures a real server will not produce.
 #include "fixtures/fake_tcp_server.h"
+#include "fixtures/pop3_script.h"
 #include "fixtures/raised.h"
 #include "net/errors.h"
 #include "net/mspop3.h"
@@ -17,8 +18,11 @@ using tw::test::FakeTcpServer;
 namespace {
 
 struct Client {
-    explicit Client(FakeTcpServer &server, int timeOut = 5)
+    // The dialogues here are those of a client sending one command at a
+    // time; pipelined ones are in pop3_pipelining_test.cpp.
+    explicit Client(FakeTcpServer &server, int timeOut = 5, bool pipelining = false)
     {
+        pop.Pipelining = pipelining;
         pop.Server = server.hostAndPort();
         pop.UserName = "ann";
         pop.Password = "pw";
@@ -37,16 +41,15 @@ struct Client {
     std::vector<std::string> events;
 };
 
-// The server side of a login up to the STAT reply.
-void scriptLogin(FakeTcpServer &server, const std::string &statReply)
+// The answer to the CAPA that a pipelining client asks before its first
+// message command; empty for a client that sends one command at a time.
+std::string capaAfterStat;
+
+// The server side of a login up to the STAT reply, and the CAPA above unless
+// the run sends no window (a retrieval).
+void scriptLogin(FakeTcpServer &server, const std::string &statReply, bool windowFollows = true)
 {
-    server.sendLine("+OK ready");
-    server.expect("USER ann");
-    server.sendLine("+OK");
-    server.expect("PASS pw");
-    server.sendLine("+OK logged in");
-    server.expect("STAT");
-    server.sendLine(statReply);
+    test::scriptPop3Login(server, statReply, windowFollows ? capaAfterStat : "");
 }
 
 const std::string headerBlock1 = "Subject: first\r\n"
@@ -495,7 +498,7 @@ TEST(Pop3Hostile, EveryHostileServerEndsTheRunWithAClearErrorAndNothingWrongDone
          "socket: Server reply is larger than allowed", 0},
         {"message far above its listed size", Run::Retrieval,
          [](FakeTcpServer &s) {
-             scriptLogin(s, "+OK 1 100");
+             scriptLogin(s, "+OK 1 100", false);
              s.expect("LIST 1");
              s.sendLine("+OK 1 100");
              s.expect("RETR 1");
@@ -507,6 +510,8 @@ TEST(Pop3Hostile, EveryHostileServerEndsTheRunWithAClearErrorAndNothingWrongDone
          [](FakeTcpServer &s) {
              scriptLogin(s, "+OK 1 10");
              s.expect("LIST 1");
+             if (!capaAfterStat.empty())
+                 s.expect("TOP 1 1"); // sent in the same window
              s.drip("+OK 1 10 and then some more text, very slowly\r\n", 150);
              s.expectClose();
          },
@@ -543,6 +548,8 @@ TEST(Pop3Hostile, EveryHostileServerEndsTheRunWithAClearErrorAndNothingWrongDone
              scriptLogin(s, "+OK 2 20");
              scriptMessage1(s);
              s.expect("LIST 2");
+             if (!capaAfterStat.empty())
+                 s.expect("TOP 2 1"); // sent in the same window
              s.sendLine("+OK 7 10");
              s.expectClose();
          },
@@ -599,11 +606,14 @@ TEST(Pop3Hostile, EveryHostileServerEndsTheRunWithAClearErrorAndNothingWrongDone
          },
          "server: -ERR cannot quit"},
     };
+    // Every case one command at a time, and with commands sent in windows.
+    for (const bool pipelining : {false, true})
     for (const HostileCase &hostile : cases) {
-        SCOPED_TRACE(hostile.what);
+        SCOPED_TRACE(std::string(hostile.what) + (pipelining ? ", pipelined" : ""));
+        capaAfterStat = pipelining ? "+OK\r\nPIPELINING\r\n.\r\n" : "";
         FakeTcpServer server;
         hostile.script(server);
-        Client c(server, 1);
+        Client c(server, 1, pipelining);
         if (hostile.maxListed > 0)
             c.pop.MaxListedMessages = hostile.maxListed;
         std::vector<int> deleted;
@@ -633,4 +643,5 @@ TEST(Pop3Hostile, EveryHostileServerEndsTheRunWithAClearErrorAndNothingWrongDone
         c.pop.Close();
         server.verify();
     }
+    capaAfterStat.clear();
 }

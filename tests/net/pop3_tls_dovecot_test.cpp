@@ -177,3 +177,28 @@ TEST_F(Pop3TlsDovecot, ASelfSignedCertificateIsAskedAboutTrustedAndRefusedOnceIt
 }
 
 } // namespace
+
+TEST_F(Pop3TlsDovecot, AMessageLargerThanTheReceiveBufferArrivesWholeWithAndWithoutTls)
+{
+    // The connection holds at most TagSocket::MaxBufferedInput unread bytes;
+    // the rest must keep flowing as it is read, through TLS too.
+    startServer(local);
+    std::string big = "Subject: big\r\n\r\n";
+    while (big.size() < 3 * size_t(TagSocket::MaxBufferedInput))
+        big += std::string(998, 'x') + "\r\n";
+    server->addMessage(big);
+    for (const bool tls : {false, true}) {
+        SCOPED_TRACE(tls ? "TLS" : "unencrypted");
+        auto pop = client(tls ? server->tlsHostAndPort() : server->hostAndPort(),
+                          tls ? TPop3Security::TLS : TPop3Security::None);
+        std::string saved;
+        pop->OnUserMessageSave = [&](QObject *, int, const std::string &contents) { saved = contents; };
+        pop->StayConnected = true;
+        pop->UpdateInfo();
+        ASSERT_EQ(pop->RemoteInfo().Count(), 2);
+        pop->FlagForRetrieval(1);
+        pop->TransferData();
+        EXPECT_EQ(saved.size(), big.size() + 3);
+        EXPECT_EQ(saved == big + ".\r\n", true);
+    }
+}

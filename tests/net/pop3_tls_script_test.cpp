@@ -130,6 +130,9 @@ TEST_F(Pop3TlsScript, StartTlsThatCannotHappenEndsBeforeThePassword)
          "sent. Choose another security for this mailbox or ask your provider which port to use."},
         {"refused", "+OK\r\nSTLS\r\n.\r\n", "-ERR TLS is broken today",
          "The server refused STARTTLS: \"-ERR TLS is broken today\". The password was not sent."},
+        {"answered with more than its answer", "+OK\r\nSTLS\r\n.\r\n", "+OK begin TLS\r\n+OK injected",
+         "The server sent more than its answer to STLS before the TLS handshake, so the connection cannot be "
+         "trusted. The password was not sent."},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
