@@ -1,34 +1,36 @@
-// Lists a Dovecot mailbox of 2,000 generated messages (STAT, then LIST n and
-// TOP n 1 for each) with TmsRemotePOP and with Python's poplib sending the
-// same commands to the same server, and prints wall and CPU time of both.
-// Then measures the CPU the client uses while it waits for a silent server.
+// Lists Dovecot mailboxes of 200 and 2,000 generated messages (STAT, then
+// LIST n and TOP n 1 for each) through a relay that delays every byte by 0
+// or 25 ms each way, with TmsRemotePOP one command at a time, TmsRemotePOP
+// sending its commands in windows, and Python's poplib sending the same
+// commands, in alternating rounds; prints the medians beside the floor that
+// no client can beat on that link. Then measures the CPU the client uses
+// while it waits for a silent server.
+//
+//   bench_pop3 [rounds]          (3 by default)
+//   TIDEWELL_BENCH_QUICK=1       skips the one-command-at-a-time clients on
+//                                2,000 messages at 25 ms (about 200 s each)
+#include "bench_measures.h"
+#include "delay_proxy.h"
 #include "fixtures/dovecot_server.h"
 #include "net/errors.h"
 #include "net/mspop3.h"
+#include "net/pop3_limits.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTcpServer>
+#include <QThread>
 #include <QTcpSocket>
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <cstdio>
-#include <sys/resource.h>
+#include <map>
 
 using namespace tw;
 
 namespace {
-
-constexpr int MessageCount = 2000;
-constexpr int Rounds = 5;
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 std::string generatedMessage(int n)
 {
@@ -52,20 +54,29 @@ struct Figures {
     double wall = 0, cpu = 0;
 };
 
-Figures listWithTidewell(const std::string &server)
+// The part of a message that a listing transfers: the header block, its
+// empty line and the first body line (TOP n 1).
+std::string listedPart(const std::string &message)
+{
+    const size_t body = message.find("\r\n\r\n") + 4;
+    return message.substr(0, message.find("\r\n", body) + 2);
+}
+
+Figures listWithTidewell(quint16 port, int expected, bool pipelined)
 {
     TmsRemotePOP pop;
-    pop.Server = server;
+    pop.Server = "127.0.0.1:" + std::to_string(port);
     pop.UserName = test::DovecotServer::UserName;
     pop.Password = test::DovecotServer::Password;
+    pop.Pipelining = pipelined;
     pop.SetTimeOut(60);
     QElapsedTimer clock;
     const double cpuBefore = cpuSeconds();
     clock.start();
     pop.UpdateInfo();
     Figures figures{clock.nsecsElapsed() / 1e9, cpuSeconds() - cpuBefore};
-    if (pop.RemoteInfo().Count() != MessageCount)
-        std::fprintf(stderr, "listed %d messages instead of %d\n", pop.RemoteInfo().Count(), MessageCount);
+    if (pop.RemoteInfo().Count() != expected)
+        std::fprintf(stderr, "listed %d messages instead of %d\n", pop.RemoteInfo().Count(), expected);
     return figures;
 }
 
@@ -85,27 +96,21 @@ pop.quit()
 print(time.perf_counter() - wall0, time.process_time() - cpu0, count)
 )";
 
-Figures listWithPoplib(int port)
+Figures listWithPoplib(quint16 port, int expected)
 {
     QProcess python;
     python.start("python3", {"-c", ReferenceScript, "127.0.0.1", QString::number(port),
                              test::DovecotServer::UserName, test::DovecotServer::Password});
-    if (!python.waitForFinished(120000) || python.exitCode() != 0) {
+    if (!python.waitForFinished(900000) || python.exitCode() != 0) {
         std::fprintf(stderr, "reference client failed: %s\n", python.readAllStandardError().constData());
         return {};
     }
     Figures figures;
     int count = 0;
     std::sscanf(python.readAllStandardOutput().constData(), "%lf %lf %d", &figures.wall, &figures.cpu, &count);
-    if (count != MessageCount)
+    if (count != expected)
         std::fprintf(stderr, "reference listed %d messages\n", count);
     return figures;
-}
-
-void printRow(int round, const char *client, const Figures &figures)
-{
-    std::printf("%-10s %-22s %10.3f %10.3f %7.1f%%\n", round ? std::to_string(round).c_str() : "", client,
-                figures.wall, figures.cpu, 100.0 * figures.cpu / figures.wall);
 }
 
 // The round with the median wall time.
@@ -113,6 +118,82 @@ Figures median(std::vector<Figures> rounds)
 {
     std::sort(rounds.begin(), rounds.end(), [](const Figures &a, const Figures &b) { return a.wall < b.wall; });
     return rounds[rounds.size() / 2];
+}
+
+// Sends Line (nothing when empty) and waits for one whole reply line; the
+// seconds it took, or a negative number when no reply came.
+double exchange(QTcpSocket &socket, const char *line)
+{
+    QElapsedTimer clock;
+    clock.start();
+    if (*line)
+        socket.write(QByteArray(line) + "\r\n");
+    while (!socket.canReadLine())
+        if (!socket.waitForReadyRead(5000))
+            return -1;
+    socket.readLine();
+    return clock.nsecsElapsed() / 1e9;
+}
+
+// The median of a few NOOP round trips through the relay, logged in, in
+// seconds (0 when the server did not answer).
+double measuredRoundTrip(quint16 port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(5000) || exchange(socket, "") < 0)
+        return 0;
+    exchange(socket, (std::string("USER ") + test::DovecotServer::UserName).c_str());
+    exchange(socket, (std::string("PASS ") + test::DovecotServer::Password).c_str());
+    std::vector<double> trips;
+    for (int i = 0; i < 7; ++i)
+        trips.push_back(exchange(socket, "NOOP"));
+    exchange(socket, "QUIT");
+    std::sort(trips.begin(), trips.end());
+    return std::max(0.0, trips[trips.size() / 2]);
+}
+
+// Bytes per second one loopback connection carries: 64 MB into a reader
+// that throws them away, in a thread of its own.
+double loopbackBytesPerSecond()
+{
+    constexpr qint64 total = 64LL << 20;
+    std::atomic<qint64> received{0};
+    QThread thread;
+    thread.start();
+    QObject context;
+    context.moveToThread(&thread);
+    QTcpServer *sink = nullptr;
+    QMetaObject::invokeMethod(&context, [&] {
+        sink = new QTcpServer;
+        sink->listen(QHostAddress::LocalHost, 0);
+        QObject::connect(sink, &QTcpServer::newConnection, sink, [&] {
+            QTcpSocket *reader = sink->nextPendingConnection();
+            QObject::connect(reader, &QTcpSocket::readyRead, reader, [&, reader] { received += reader->readAll().size(); });
+        });
+    }, Qt::BlockingQueuedConnection);
+    QTcpSocket writer;
+    writer.connectToHost(QHostAddress::LocalHost, sink->serverPort());
+    writer.waitForConnected(5000);
+    const QByteArray block(1 << 20, 'x');
+    QElapsedTimer clock;
+    clock.start();
+    for (qint64 sent = 0; sent < total; sent += block.size()) {
+        writer.write(block);
+        writer.waitForBytesWritten(5000);
+    }
+    while (received < total && clock.elapsed() < 30000)
+        QThread::usleep(100);
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    QMetaObject::invokeMethod(&context, [&] { delete sink; }, Qt::BlockingQueuedConnection);
+    thread.quit();
+    thread.wait();
+    return double(total) / seconds;
+}
+
+void printRow(const char *client, int messages, int delayMs, const Figures &figures, const char *note = "")
+{
+    std::printf("%-22s %8d %6d ms %10.3f %10.3f %s\n", client, messages, delayMs, figures.wall, figures.cpu, note);
 }
 
 // CPU used while ReadLine waits Seconds for a server that never answers.
@@ -139,36 +220,71 @@ double cpuWhileWaitingForSilence(int seconds)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    std::vector<std::string> messages;
-    for (int n = 1; n <= MessageCount; ++n)
-        messages.push_back(generatedMessage(n));
-    test::DovecotServer server(messages);
-    if (!server.started()) {
-        std::fprintf(stderr, "Dovecot did not start: %s\n", server.failure().c_str());
-        return 1;
-    }
-    const int port = std::stoi(server.hostAndPort().substr(server.hostAndPort().rfind(':') + 1));
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const bool quick = qEnvironmentVariableIntValue("TIDEWELL_BENCH_QUICK") != 0;
+    const double rate = loopbackBytesPerSecond();
+    std::printf("loopback transfer rate: %.0f MB/s\n", rate / 1e6);
+    std::printf("floor = (round trips of the login and QUIT + windows of %d commands) x RTT + bytes / rate\n",
+                pop3::kMaxWindowCommands);
+    std::printf("%-22s %8s %9s %10s %10s\n", "client", "messages", "delay", "wall s", "cpu s");
 
-    listWithTidewell(server.hostAndPort()); // the server indexes the new mailbox once
-    std::printf("Listing %d messages (LIST n and TOP n 1 each), %d rounds\n", MessageCount, Rounds);
-    std::printf("%-10s %-22s %10s %10s %8s\n", "round", "client", "wall s", "cpu s", "cpu %");
-    std::vector<Figures> ours, reference;
-    for (int round = 1; round <= Rounds; ++round) {
-        // Alternate who goes first, so neither profits from the order.
-        if (round % 2) {
-            ours.push_back(listWithTidewell(server.hostAndPort()));
-            reference.push_back(listWithPoplib(port));
-        } else {
-            reference.push_back(listWithPoplib(port));
-            ours.push_back(listWithTidewell(server.hostAndPort()));
+    for (const int count : {200, 2000}) {
+        std::vector<std::string> messages;
+        long long listedBytes = 0;
+        for (int n = 1; n <= count; ++n) {
+            messages.push_back(generatedMessage(n));
+            listedBytes += qint64(listedPart(messages.back()).size()) + 40; // the replies' status lines, the dot
         }
-        printRow(round, "TmsRemotePOP", ours.back());
-        printRow(round, "python3 poplib", reference.back());
+        test::DovecotServer server(messages);
+        if (!server.started()) {
+            std::fprintf(stderr, "Dovecot did not start: %s\n", server.failure().c_str());
+            return 1;
+        }
+        const quint16 dovecotPort = quint16(std::stoi(server.hostAndPort().substr(server.hostAndPort().rfind(':') + 1)));
+        bench::DelayProxy relay(dovecotPort, 0);
+        listWithTidewell(relay.port(), count, true); // the server indexes the new mailbox once
+
+        for (const int delayMs : {0, 25}) {
+            relay.setDelay(delayMs);
+            const double rtt = measuredRoundTrip(relay.port());
+            // Greeting, USER, PASS, STAT, CAPA and QUIT, plus the connection itself.
+            const int loginTrips = 7;
+            const int windows = int(std::ceil(2.0 * count / pop3::kMaxWindowCommands));
+            const double floor = (loginTrips + windows) * rtt + double(listedBytes) / rate;
+            const bool slowOnce = delayMs > 0 && count >= 2000;
+            std::map<std::string, std::vector<Figures>> taken;
+            for (int round = 1; round <= rounds; ++round) {
+                // Alternate who goes first, so no client profits from the order.
+                std::vector<std::string> order{"pipelined", "one at a time", "poplib"};
+                std::rotate(order.begin(), order.begin() + (round - 1) % 3, order.end());
+                for (const std::string &client : order) {
+                    if (client == "pipelined")
+                        taken[client].push_back(listWithTidewell(relay.port(), count, true));
+                    else if (slowOnce && (quick || round > 1))
+                        continue;
+                    else if (client == "one at a time")
+                        taken[client].push_back(listWithTidewell(relay.port(), count, false));
+                    else
+                        taken[client].push_back(listWithPoplib(relay.port(), count));
+                }
+            }
+            const Figures pipelined = median(taken["pipelined"]);
+            printRow("TmsRemotePOP windows", count, delayMs, pipelined);
+            for (const char *client : {"one at a time", "poplib"}) {
+                if (taken[client].empty())
+                    continue;
+                const char *note = slowOnce ? "(one round)" : "";
+                printRow(client == std::string("poplib") ? "python3 poplib" : "TmsRemotePOP one by one", count,
+                         delayMs, median(taken[client]), note);
+            }
+            std::printf("%-22s %8d %6d ms %10.3f            (RTT %.2f ms, %d windows, %lld bytes)\n", "floor", count,
+                        delayMs, floor, rtt * 1000, windows, listedBytes);
+            std::printf("%-22s %8d %6d ms %10.2f x floor\n", "windows / floor", count, delayMs, pipelined.wall / floor);
+            if (!taken["poplib"].empty())
+                std::printf("%-22s %8d %6d ms %10.2f\n", "windows / poplib", count, delayMs,
+                            pipelined.wall / median(taken["poplib"]).wall);
+        }
     }
-    const Figures oursMedian = median(ours), referenceMedian = median(reference);
-    printRow(0, "TmsRemotePOP median", oursMedian);
-    printRow(0, "poplib median", referenceMedian);
-    std::printf("median wall time, ours / reference: %.2f\n", oursMedian.wall / referenceMedian.wall);
 
     const int silence = 3;
     std::printf("CPU while waiting %d s for a silent server: %.3f s\n", silence, cpuWhileWaitingForSilence(silence));
