@@ -195,7 +195,11 @@ void loadRuleFile(RuleKind kind, RuleTable &table, const std::string &path)
             continue;
         }
         std::optional<CellLine> cell = readCellLine(line);
-        if (!cell || cell->row < 0 || cell->row >= rows)
+        // A cell that would fill nothing (outside the table, or empty like
+        // every unnamed cell) must not stretch the table either: saving
+        // leaves it out, and the file would then read back shorter.
+        if (!cell || cell->row < 0 || cell->row >= rows || cell->column < 0 || cell->column >= table.ColCount() ||
+            cell->text.empty())
             continue;
         if (cell->row >= table.RowCount()) {
             if (cell->row - table.RowCount() >= kMaxBlankRows)

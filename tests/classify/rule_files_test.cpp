@@ -112,6 +112,34 @@ TEST(RuleFiles, TableGrowsWithTheRowsReadNotWithTheSizeLine)
     EXPECT_THROW(loadRuleFile(RuleKind::Subject, table, home.file("subj.lst")), ERuleFileError);
 }
 
+// Cells that fill nothing (a column the table does not have, an empty text)
+// must not stretch the table either, or the saved table reads back shorter.
+TEST(RuleFiles, ATableReadsBackAsItWasSaved)
+{
+    struct Case {
+        const char *what;
+        const char *file;
+        int rows;
+    };
+    const Case cases[] = {
+        {"cell in a column the table lacks", "64,44444\r\n6,1,9\r\n", 1000},
+        {"empty cell far down", "6,5000\r\n1,1,Contains\r\n1,900,\r\n", 1002},
+        {"cells in any order", "6,3000\r\n1,999,c\r\n1,1,a\r\n1,1500,b\r\n", 2501},
+    };
+    test::TempHome home;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        RuleTable table = emptyRuleTable(RuleKind::Subject);
+        home.write("subj.lst", c.file);
+        loadRuleFile(RuleKind::Subject, table, home.file("subj.lst"));
+        EXPECT_EQ(table.RowCount(), c.rows);
+        saveRuleFile(table, home.file("subj.lst"));
+        RuleTable reread = emptyRuleTable(RuleKind::Subject);
+        loadRuleFile(RuleKind::Subject, reread, home.file("subj.lst"));
+        EXPECT_EQ(ruleFileText(reread), ruleFileText(table));
+    }
+}
+
 TEST(RuleFiles, OldExceptionFileGetsPictureAndImageColumns)
 {
     test::TempHome home;
