@@ -130,7 +130,9 @@ void TfrmGeneral::addFirstRunRuleOnce()
         AddMyselfFromPopToHeader(m_spam, userName);
     } catch (const std::exception &error) {
         Prompts::current().error(error.what());
+        return;
     }
+    Prompts::current().information(firstRunRuleNote(userName));
 }
 
 void TfrmGeneral::takeOtherMailProgramMailbox()
