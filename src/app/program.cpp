@@ -51,9 +51,14 @@ int runProgram(int argc, char **argv)
 
     loadResources();
 
-    TFirstInstance firstInstance;
-    if (firstInstance.anotherInstanceRunning())
-        return 0;
+    // One program per program folder: a second start brings the first one
+    // forward and says so, rather than working on the same mailboxes.
+    TFirstInstance firstInstance(programFolder());
+    if (firstInstance.claim() == TFirstInstance::Claim::OwnedElsewhere) {
+        const bool broughtForward = firstInstance.askOwnerToShow();
+        std::fprintf(stderr, "%s\n", firstInstance.alreadyRunningText(broughtForward).c_str());
+        return 1;
+    }
 
     if (!prepareProgramFolder(":/data"))
         Prompts::current().error("Unable to create the program folder " + programFolder() + ".");

@@ -26,6 +26,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <functional>
+#include <set>
 #include <vector>
 
 class QAction;
@@ -183,6 +184,8 @@ public:
     void UpdateTrayIcons(bool automatic);
     void tmCheckForMailTimer();
     void playAlarmSound(bool start);
+    // The alarm file once (never looped), or the beep without one.
+    void playAlarmOnce();
     // Removes the saved message files msg_0.eml .. msg_100.eml.
     void CleanUpEMLFiles();
 
@@ -213,6 +216,9 @@ private:
     void wirePopEvents();
     QToolButton *bigButton(const char *name, const QString &caption, const QString &glyph);
     QToolButton *panelButton(const char *name, const QString &caption);
+    void playAlarmFile(bool loop);
+    // Starts the mail program of the general settings; the error box when it cannot.
+    bool startMailProgram();
     void afterDialog();  // makes the minute trigger active again if automatic checking is on
     void TimerPoolAllTriggers(TimerPool::Handle handle);
     void timSplashTimer();
@@ -225,8 +231,15 @@ private:
     void setCaption(const std::string &caption);  // window caption, title label and tray hint
 
     // check-mail run pieces
-    void listMailbox();
+    // UpdateInfo with its failures handled; true when the listing completed.
+    bool listMailbox();
     void addRow(int index);
+    // Keeps Error as the last failure and writes its ERROR line, unless the
+    // POP3 client's OnError has written it already.
+    void logFailure(const ETidewellError &error);
+    // After a check of the loaded mailbox: a failure is kept for the tray
+    // tip until that mailbox's next check lists it.
+    void noteCheckResult(bool listed);
     void handleUpdateError(const ETidewellError &error);
     void closeQuietly();
     void showRemoteError(const ETidewellError &error);
@@ -265,7 +278,13 @@ private:
     bool m_firstLoad = true;
     int m_loadedMailbox = 0;  // the mailbox whose account the POP3 client holds
     bool m_listedUnencrypted = false;  // the last listing came over an unencrypted session
+    bool m_errorLogged = false;        // the running listing or deletion has logged its ERROR line
+    std::string m_lastFailure;         // the text of the last failed listing or deletion
+    // Mailboxes whose last check failed, with what the tray tip says, oldest first.
+    std::vector<std::pair<int, std::string>> m_failedChecks;
     QTimer m_keptSessionTimer;
+    // Fingerprints of changed certificates that a hidden check has sounded the alarm for.
+    std::set<std::string> m_alarmedCertificates;
 
     // deletion run bookkeeping: blocks wait until the server has confirmed
     std::vector<int> m_deletedRows;  // DELE accepted, in order

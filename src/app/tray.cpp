@@ -49,9 +49,25 @@ void TTrayIcon::remove()
 void TTrayIcon::setHint(const std::string &hint)
 {
     m_hint = hint.substr(0, 63);
-    if (m_icon)
-        m_icon->setToolTip(toDisplay(m_hint));
+    applyToolTip();
 }
+
+void TTrayIcon::setProblem(const std::string &problem)
+{
+    m_problem = problem.substr(0, 300);
+    applyToolTip();
+}
+
+void TTrayIcon::applyToolTip()
+{
+    // The problem line holds a server's words: shown as they are, never as markup.
+    if (m_icon)
+        m_icon->setToolTip(QStringLiteral("<qt>") +
+                           toDisplay(toolTip()).toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
+                           QStringLiteral("</qt>"));
+}
+
+std::string TTrayIcon::toolTip() const { return m_problem.empty() ? m_hint : m_hint + "\n" + m_problem; }
 
 void TTrayIcon::setState(State state)
 {

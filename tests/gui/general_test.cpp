@@ -158,6 +158,9 @@ TEST_F(GeneralWindowTest, FirstStartFillsDefaultsAndTypingGoesToTheFirstMailbox)
     EXPECT_TRUE(text(window->edServe[0]).empty());
     EXPECT_EQ(text(window->edAlarm), programFile("harptune.wav"));
     EXPECT_EQ(text(window->Edit1), programFile("logfile.txt"));
+    // No mail program was found: a new user is not offered one to launch.
+    EXPECT_TRUE(text(window->edMail).empty());
+    EXPECT_FALSE(window->cbLaunch->isChecked());
     EXPECT_EQ(window->PageControl1->currentIndex(), TfrmGeneral::Mailboxes);
     EXPECT_EQ(window->RASComboBox->count(), 1);
     EXPECT_EQ(window->RASComboBox->currentText(), "None");
@@ -221,7 +224,9 @@ TEST_F(GeneralWindowTest, TwoMailboxesAreSavedWithTheirPasswordsEnciphered)
     window->btOK->click();
 
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.front();
+    // Only the note about the first-run header rule.
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].rfind("information: Tidewell has added a header rule", 0), 0u) << prompts.shown[0];
     EXPECT_EQ(serverValue("Which"), "2");
     EXPECT_EQ(serverValue("Server1"), "pop.example.org");
     EXPECT_EQ(serverValue("Mailbox1"), "ann");
@@ -298,7 +303,7 @@ TEST_F(GeneralWindowTest, WarningsInformButDoNotStopTheSave)
 
     window->btOK->click();
 
-    ASSERT_EQ(prompts.shown.size(), 4u);
+    ASSERT_EQ(prompts.shown.size(), 5u); // the last one tells of the first-run header rule
     EXPECT_EQ(prompts.shown[0], "warning: Just a warning that you selected to automatically delete marked messages "
                                 "without confirmation.  It is possible to OVER delete by using this setting.");
     EXPECT_EQ(prompts.shown[1], "information: Exit and restart for the Start Up changes to take effect.");
@@ -553,6 +558,7 @@ TEST_F(GeneralWindowTest, ThunderbirdAndTheMailtoHandlerFillAnEmptyConfiguration
     EXPECT_EQ(text(window->edServe[0]), "pop.bird.example:1110");
     EXPECT_EQ(text(window->edName[0]), "robin");
     EXPECT_EQ(text(window->edMail), "/opt/bird mail/bird");
+    EXPECT_TRUE(window->cbLaunch->isChecked());
 }
 
 TEST_F(GeneralWindowTest, StoredSettingsAreNotOverwrittenByDetection)

@@ -133,7 +133,7 @@ TEST_F(Pop3TlsDovecot, ACertificateForAnotherHostIsNotAcceptedSilently)
             return false;
         };
         const std::string error = listing(*pop);
-        EXPECT_NE(error.find("The certificate of 127.0.0.1 was not accepted"), std::string::npos) << error;
+        EXPECT_NE(error.find("the certificate of 127.0.0.1 was not trusted"), std::string::npos) << error;
         EXPECT_NE(reason.find("host name"), std::string::npos) << reason;
         EXPECT_FALSE(pop->SessionEncrypted());
     }
