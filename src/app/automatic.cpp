@@ -196,7 +196,8 @@ void TfrmMain::FormCreate(TfrmSplash *splash, TfrmRetrieving *progress)
     const DnsServer dns = configuredDnsServer();
     MXResolver.DNSAddress = dns.address;
     MXResolver.Port = dns.port;
-    MXResolver.setTimeOut(60);
+    MXQueries.DNSAddress = dns.address;
+    MXQueries.Port = dns.port;
     // 5.
     msRemotePOP1.RAS = m_general.general.RAS > 0 ? &agRas1 : nullptr;
     automaticRun = false;

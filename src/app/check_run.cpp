@@ -84,6 +84,8 @@ void TfrmMain::btListClick()
     // A check always lists the mailbox as it is now: a session kept open by
     // an earlier check shows it as it was then.
     endKeptSession();
+    m_domains.beginCheck();
+    m_dnsNote.clear();
     // 5.-10.
     msRemotePOP1.StayConnected = OnlyOneMailbox();
     const bool minuteWasActive = TimerPool1.active(minuteTrigger);
@@ -126,6 +128,8 @@ void TfrmMain::btListClick()
         ShowTotalCount();
         if (m_listedUnencrypted)
             setStatus(status() + kUnencryptedNote);
+        if (!m_dnsNote.empty())
+            setStatus(status() + kDnsSkippedNote);
     } else {
         setStatus(m_lastFailure);
     }
@@ -141,6 +145,8 @@ bool TfrmMain::listMailbox()
     // Only a listing that completes tells how this session was protected.
     m_listedUnencrypted = false;
     m_errorLogged = false;
+    m_classifier.forgetWaitingRows();
+    m_domains.setAsker(&m_mxAsker);
     bool listed = true;
     try {
         msRemotePOP1.UpdateInfo();
@@ -148,6 +154,7 @@ bool TfrmMain::listMailbox()
         listed = false;
         handleUpdateError(error);
     }
+    m_domains.stopAsking();
     watchKeptSession();
     return listed;
 }
@@ -309,6 +316,7 @@ void TfrmMain::msRemotePOP1InfoUpdated()
     m_listedUnencrypted = !msRemotePOP1.SessionEncrypted();
     setStatus(std::to_string(messages.count()) + " msg(s) for " + msRemotePOP1.UserName + " on " +
               msRemotePOP1.Server + (m_listedUnencrypted ? kUnencryptedNote : ""));
+    awaitDomainAnswers();
     classify(-1);
     enableAllButtons();
 }

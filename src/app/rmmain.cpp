@@ -36,7 +36,8 @@ static const char *kSlogan = "Tidewell - eliminate junk e-mail!";
 static const char *kStatusHint = "Right click for more options, double click to mark";
 
 TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidget *parent)
-    : QMainWindow(parent), m_general(general), m_spam(spam), m_mxLookup(MXResolver), m_domains(&m_mxLookup),
+    : QMainWindow(parent), m_general(general), m_spam(spam), m_mxLookup(MXResolver), m_mxAsker(MXQueries),
+      m_domains(&m_mxLookup),
       m_classifier(messages, msRemotePOP1.RemoteInfo(), spam.rules, spam.tests, knownSpammers, m_domains, why)
 {
     loadResources();
@@ -52,6 +53,7 @@ TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidg
     trayIcon = new TTrayIcon(this, trayMenu, this);
     trayIcon->OnPopup = [this] { popTrayPopup(); };
     wirePopEvents();
+    wireDomainQueries();
     connect(&m_keptSessionTimer, &QTimer::timeout, this, &TfrmMain::endKeptSession);
     TimerPool1.OnAllTriggers = [this](TimerPool::Handle handle) { TimerPoolAllTriggers(handle); };
     qApp->installEventFilter(this);

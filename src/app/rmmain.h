@@ -17,6 +17,7 @@
 #include "net/agRasCmp.h"
 #include "net/msmsg.h"
 #include "net/msmx.h"
+#include "net/msmx_queries.h"
 #include "net/mspop3.h"
 #include "settings/Encryp.h"
 #include "settings/general_model.h"
@@ -43,6 +44,8 @@ class TfrmSplash;
 // Added to the status line while the messages listed came over an
 // unencrypted connection.
 inline constexpr const char *kUnencryptedNote = "  (not encrypted)";
+// Added to the status line when the DNS server did not answer during the check.
+inline constexpr const char *kDnsSkippedNote = "  (DNS not answering: unknown domains not tested)";
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -82,6 +85,7 @@ public:
     TmsMessage msMessage1;  // the message last downloaded for viewing
     TagRas agRas1;
     TmsMXResolver MXResolver;
+    TmsMXQueries MXQueries;  // the unknown-domain queries of a listing, sent together
     TKeyedEncryption cipher;
     WaitingMessages messages;
     WhyLog why;
@@ -251,6 +255,17 @@ private:
     void followAccountChanges();
     bool runInProgress() const;
 
+    // The unknown-domain answers of a listing (domain_answers.cpp).
+    // Sets up the queries' server, time-out and the handlers of their answers.
+    void wireDomainQueries();
+    // Rows whose domain turned out unknown after they were listed get their mark.
+    void domainAnswered(const std::string &domain, TMXOutcome outcome);
+    // The listing is complete: waits for the answers still out (each query
+    // ends within its time-out and retry), so the last pass has them all.
+    void awaitDomainAnswers();
+    // Said once per check when the DNS server does not answer.
+    void dnsNotAnswering();
+
     // POP3 client events
     void msRemotePOP1Open();
     void msRemotePOP1UpdatingInfo();
@@ -271,6 +286,7 @@ private:
     GeneralSettingsModel &m_general;
     SpamSettingsModel &m_spam;
     ResolverMxLookup m_mxLookup;
+    QueriesMxAsker m_mxAsker;
     UnknownDomains m_domains;
     Classifier m_classifier;
     TfrmSplash *m_splash = nullptr;
@@ -279,6 +295,7 @@ private:
     int m_loadedMailbox = 0;  // the mailbox whose account the POP3 client holds
     bool m_listedUnencrypted = false;  // the last listing came over an unencrypted session
     bool m_errorLogged = false;        // the running listing or deletion has logged its ERROR line
+    std::string m_dnsNote;             // why this check skipped the unknown-domain test, "" when it did not
     std::string m_lastFailure;         // the text of the last failed listing or deletion
     // Mailboxes whose last check failed, with what the tray tip says, oldest first.
     std::vector<std::pair<int, std::string>> m_failedChecks;

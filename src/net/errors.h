@@ -30,6 +30,7 @@ TIDEWELL_ERROR_CLASS(ELoginRefusedError, EServerError)   // ... to the user name
 TIDEWELL_ERROR_CLASS(EWinsockDLLError, ETidewellError)   // socket service missing
 TIDEWELL_ERROR_CLASS(ERASError, ETidewellError)          // dial-up failure
 TIDEWELL_ERROR_CLASS(EResolverError, ETidewellError)     // DNS-level failure
+TIDEWELL_ERROR_CLASS(EResolverRefusedError, EResolverError) // a resolver's policy answer: nothing was checked
 TIDEWELL_ERROR_CLASS(EMessageError, ETidewellError)      // message validation
 TIDEWELL_ERROR_CLASS(EMessageParserError, ETidewellError) // MIME structure or decoding
 
