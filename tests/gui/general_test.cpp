@@ -1,5 +1,6 @@
 #include "dialog_driver.h"
 #include "fixtures/temp_home.h"
+#include "net/tls_trust.h"
 #include "platform/clock.h"
 #include "platform/dialup_fake.h"
 #include "platform/paths.h"
@@ -209,6 +210,39 @@ TEST_F(GeneralWindowTest, TheFirstRunHeaderRuleComesWithTheFirstSavedUserName)
     EXPECT_EQ(spam.rules.header.RowCount(), 2);
     EXPECT_EQ(spam.rules.header.cell(col::Matches, 1), "ann - MailBox #1");
     EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(GeneralWindowTest, ATrustedCertificateIsShownAndCanBeForgotten)
+{
+    storeMailbox(1, "pop.example.org:995", "ann", "pw");
+    storeMailbox(2, "mail.example.net", "bob", "pw");
+    const std::string fingerprint(64, 'A');
+    saveMailboxFingerprint(1, fingerprint);
+    createAndShow();
+    QToolButton *forget = window->btForgetCertificate[0];
+    ASSERT_TRUE(forget->isVisible());
+    EXPECT_FALSE(window->btForgetCertificate[1]->isVisible()); // nothing trusted there
+    EXPECT_NE(forget->toolTip().toStdString().find(groupedFingerprint(fingerprint)), std::string::npos)
+        << forget->toolTip().toStdString();
+
+    // No keeps it; Cancel after Yes keeps it too.
+    forget->click();
+    ASSERT_EQ(prompts.askedNoByDefault.size(), 1u);
+    EXPECT_TRUE(forget->isVisible());
+    prompts.yesNoAnswers = {true};
+    forget->click();
+    EXPECT_FALSE(forget->isVisible());
+    window->btCancel->click();
+    EXPECT_EQ(serverValue("Fingerprint1"), fingerprint);
+    window->show();
+    EXPECT_TRUE(window->btForgetCertificate[0]->isVisible());
+
+    // Yes and OK forget it for good.
+    prompts.yesNoAnswers = {true};
+    forget->click();
+    window->btOK->click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(serverValue("Fingerprint1"), "");
 }
 
 TEST_F(GeneralWindowTest, TwoMailboxesAreSavedWithTheirPasswordsEnciphered)

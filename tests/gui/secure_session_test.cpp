@@ -150,6 +150,27 @@ TEST_F(CertificateTrustTest, IsAskedOnceTrustedForTheMailboxAndAskedAgainWhenItC
     EXPECT_EQ(logCount("ERROR"), 1);
 }
 
+TEST_F(CertificateTrustTest, TheNotEncryptedNoteFollowsTheLastCheck)
+{
+    storeMailbox(1, server->hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+    storeSecurity(1, 3); // None
+    start();
+    window->btList->click();
+    ASSERT_EQ(rows(), 1);
+    EXPECT_NE(window->status().find("(not encrypted)"), std::string::npos) << window->status();
+
+    // A check that fails says why, and nothing about encryption.
+    storeMailbox(1, server->tlsHostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+    storeSecurity(1, 1); // TLS
+    window->btList->click(); // the certificate is not trusted (No)
+    EXPECT_EQ(window->status().find("(not encrypted)"), std::string::npos) << window->status();
+
+    prompts.yesNoAnswers = {true};
+    window->btList->click();
+    ASSERT_EQ(rows(), 1);
+    EXPECT_EQ(window->status().find("(not encrypted)"), std::string::npos) << window->status();
+}
+
 TEST_F(CertificateTrustTest, AHiddenAutomaticCheckLogsTheErrorInsteadOfAsking)
 {
     storeGeneral([](GeneralSettings &settings) { settings.Automatic = true; });

@@ -124,7 +124,15 @@ QWidget *TfrmGeneral::buildMailboxesTab()
         grid->addWidget(edServe[i], n, 0);
         grid->addWidget(edName[i], n, 1);
         grid->addWidget(edPass[i], n, 2);
-        grid->addWidget(cmbSecurity[i], n, 3);
+        btForgetCertificate[i] = named(new QToolButton, QStringLiteral("btForgetCertificate") + number);
+        btForgetCertificate[i]->setText(QStringLiteral("Forget"));
+        btForgetCertificate[i]->setAutoRaise(true);
+        auto *security = new QWidget;
+        auto *securityRow = new QHBoxLayout(security);
+        securityRow->setContentsMargins(0, 0, 0, 0);
+        securityRow->addWidget(cmbSecurity[i], 1);
+        securityRow->addWidget(btForgetCertificate[i]);
+        grid->addWidget(security, n, 3);
         grid->addWidget(rb[i], n, 4);
         grid->addWidget(cb[i], n, 5);
     }
@@ -295,6 +303,8 @@ void TfrmGeneral::connectCommands()
     connect(SpeedButton3, &QToolButton::clicked, this, &TfrmGeneral::SpeedButton3Click);
     connect(cbKill, &QCheckBox::toggled, this, &TfrmGeneral::cbKillClick);
     connect(rbManual, &QRadioButton::toggled, this, &TfrmGeneral::rbManualClick);
+    for (int n = 1; n <= kMailboxCount; ++n)
+        connect(btForgetCertificate[size_t(n - 1)], &QToolButton::clicked, this, [this, n] { forgetCertificate(n); });
 }
 
 // Text and number fields are grey while they do not have the focus and
