@@ -118,6 +118,15 @@ void TTrayIcon::showProgram()
         Qt::QueuedConnection);
 }
 
+bool TTrayIcon::isProgramWindow(const QWidget *window) const
+{
+    // On a tray that embeds its icons (XEmbed), the icon itself is a
+    // top-level window of this program that the window manager does not
+    // manage; hiding it would leave no way back to the program.
+    return window != m_menu && !window->inherits("QSystemTrayIconSys") &&
+           !window->windowFlags().testFlag(Qt::BypassWindowManagerHint);
+}
+
 void TTrayIcon::hideProgram()
 {
     m_hidden = true;
@@ -125,7 +134,7 @@ void TTrayIcon::hideProgram()
         this,
         [this] {
             for (QWidget *window : QApplication::topLevelWidgets())
-                if (window->isVisible() && window != m_menu)
+                if (window->isVisible() && isProgramWindow(window))
                     window->hide();
         },
         Qt::QueuedConnection);

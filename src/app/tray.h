@@ -46,9 +46,14 @@ public:
     void setMenuEnabled(bool enabled);
     bool menuEnabled() const { return m_menuEnabled; }
 
-    // Queued: carried out by the event loop.
+    // Queued: carried out by the event loop. Hiding hides every window of
+    // the program but the tray icon's own (see isProgramWindow).
     void showProgram();
     void hideProgram();
+    // Whether Window is one that hiding the program hides: not the tray
+    // menu, and not a window the window manager does not manage (the icon
+    // of a tray that embeds it).
+    bool isProgramWindow(const QWidget *window) const;
     bool programHidden() const { return m_hidden; }
 
     // Called when the menu is about to open (the alarm stops then).
