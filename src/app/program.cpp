@@ -10,6 +10,7 @@
 #include "platform/prompts.h"
 #include "platform/singleinstance.h"
 #include "platform/ui/desktop_services.h"
+#include "platform/ui/screen_fit.h"
 #include "settings/ui/general.h"
 #include "settings/general_model.h"
 #include "settings/settings_store.h"
@@ -48,6 +49,8 @@ int runProgram(int argc, char **argv)
     QApplication::setDesktopFileName(QStringLiteral("tidewell")); // the installed tidewell.desktop
     QApplication::setQuitOnLastWindowClosed(false); // hidden in the tray is still running
     registerDesktopServices();
+    ScreenFitter screenFitter;
+    app.installEventFilter(&screenFitter);
 
     loadResources();
 

@@ -9,6 +9,7 @@
 #include "platform/bytes.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "platform/ui/screen_fit.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "settings/settings_store.h"
@@ -512,18 +513,7 @@ void TfrmMain::keepOnScreen()
 {
     // A placement saved on a larger screen, or at a smaller scale factor,
     // must not leave the window or its buttons out of reach.
-    const QScreen *screen = QGuiApplication::screenAt(geometry().center());
-    if (!screen)
-        screen = this->screen();
-    if (!screen)
-        return;
-    const QRect available = screen->availableGeometry();
-    QRect frame = geometry();
-    frame.setWidth(std::min(frame.width(), available.width()));
-    frame.setHeight(std::min(frame.height(), available.height()));
-    frame.moveLeft(std::clamp(frame.left(), available.left(), available.right() + 1 - frame.width()));
-    frame.moveTop(std::clamp(frame.top(), available.top(), available.bottom() + 1 - frame.height()));
-    setGeometry(frame);
+    fitOnScreen(this);
 }
 
 void TfrmMain::closeEvent(QCloseEvent *event)

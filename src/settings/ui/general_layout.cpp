@@ -2,6 +2,8 @@
 
 #include "settings/ui/general.h"
 
+#include "platform/ui/screen_fit.h"
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -64,12 +66,13 @@ void TfrmGeneral::buildControls()
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
 
     PageControl1 = named(new QTabWidget, QStringLiteral("PageControl1"));
-    PageControl1->addTab(buildMailboxesTab(), QStringLiteral("Mailboxes"));
-    PageControl1->addTab(buildConnectionTab(), QStringLiteral("Connection"));
-    PageControl1->addTab(buildAutomaticTab(), QStringLiteral("Automatic"));
-    PageControl1->addTab(buildStartUpTab(), QStringLiteral("Start Up"));
-    PageControl1->addTab(buildActivityLogTab(), QStringLiteral("Activity Log"));
-    PageControl1->addTab(buildMailProgramTab(), QStringLiteral("Mail program"));
+    // On a small screen a page scrolls; the tabs and the buttons stay in view.
+    PageControl1->addTab(scrollingPage(buildMailboxesTab()), QStringLiteral("Mailboxes"));
+    PageControl1->addTab(scrollingPage(buildConnectionTab()), QStringLiteral("Connection"));
+    PageControl1->addTab(scrollingPage(buildAutomaticTab()), QStringLiteral("Automatic"));
+    PageControl1->addTab(scrollingPage(buildStartUpTab()), QStringLiteral("Start Up"));
+    PageControl1->addTab(scrollingPage(buildActivityLogTab()), QStringLiteral("Activity Log"));
+    PageControl1->addTab(scrollingPage(buildMailProgramTab()), QStringLiteral("Mail program"));
 
     btOK = named(new QPushButton(QStringLiteral("OK")), QStringLiteral("btOK"));
     btOK->setDefault(true);
@@ -82,9 +85,9 @@ void TfrmGeneral::buildControls()
     buttons->addWidget(btHelp);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(PageControl1);
+    layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);
-    setFixedSize(740, 520);
+    resize(740, 520);
 }
 
 QWidget *TfrmGeneral::buildMailboxesTab()
