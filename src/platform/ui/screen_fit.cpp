@@ -26,12 +26,19 @@ void fitOnScreen(QWidget *window)
         screen = window->screen();
     if (!screen)
         return;
+    // X holds a window's size in 16 bits. Beside a minimum size, an
+    // unbounded maximum makes some window managers (fluxbox) stretch the
+    // window to that limit when the scale is above 1.
+    const int largest = int(32767 / std::max(1.0, window->devicePixelRatioF()));
+    if (window->maximumWidth() > largest || window->maximumHeight() > largest)
+        window->setMaximumSize(std::min(window->maximumWidth(), largest), std::min(window->maximumHeight(), largest));
     const QRect available = screen->availableGeometry();
     // The frame (title bar, borders) is the window manager's, around the
     // geometry; before the window is first shown it is not known yet, and a
     // usual one is allowed for.
     QSize frameExtra = window->frameGeometry().size() - window->geometry().size();
-    if (frameExtra.isNull()) {
+    const auto plausible = [](int extra) { return extra > 0 && extra < 200; };
+    if (!plausible(frameExtra.width()) || !plausible(frameExtra.height())) {
         const int border = window->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
         frameExtra = QSize(2 * border, 2 * border + window->style()->pixelMetric(QStyle::PM_TitleBarHeight));
     }
