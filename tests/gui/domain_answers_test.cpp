@@ -21,7 +21,7 @@ class DomainAnswersTest : public MainWindowTest {
 protected:
     // Forty messages, each from a domain of its own; Unknown of them (the
     // first ones) from domains that do not exist.
-    std::vector<std::string> mailbox(int unknown)
+    static std::vector<std::string> mailbox(int unknown)
     {
         std::vector<std::string> messages;
         for (int i = 0; i < 40; ++i)
@@ -30,16 +30,24 @@ protected:
                                            ".test"));
         return messages;
     }
-    // The test on, unknown domains checked, asking the server on Port.
-    void checkDomainsAt(uint16_t port)
+    // Forty messages (ten from unknown domains) on a server, the test on
+    // with check marks, asking the DNS server on Port; the window started.
+    void startAskingDnsAt(uint16_t port)
     {
+        server = std::make_unique<DovecotServer>(mailbox(10));
+        ASSERT_TRUE(server->started()) << server->failure();
+        storeMailbox(1, server->hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+        storeGeneral();
         SpamTestSettings tests = readSpamTestSettings();
         tests.cbValid = true;
         tests.rbCheck = true;
         saveSpamTestSettings(tests);
         Registry().writeString(std::string(kMainKey) + "\\General", kDnsServerName,
                                "127.0.0.1:" + std::to_string(port));
+        start();
     }
+
+    std::unique_ptr<DovecotServer> server;
 };
 
 TEST_F(DomainAnswersTest, TheMarksComeFromTheAnswersOfQueriesSentTogether)
@@ -49,12 +57,7 @@ TEST_F(DomainAnswersTest, TheMarksComeFromTheAnswersOfQueriesSentTogether)
         records.push_back("--mx-host=d" + std::to_string(i) + ".test,mx.d" + std::to_string(i) + ".test,10");
     DnsmasqServer dns("test", records);
     ASSERT_TRUE(dns.started()) << dns.log();
-    DovecotServer server(mailbox(10));
-    ASSERT_TRUE(server.started()) << server.failure();
-    storeMailbox(1, server.hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
-    storeGeneral();
-    checkDomainsAt(dns.port());
-    start();
+    ASSERT_NO_FATAL_FAILURE(startAskingDnsAt(dns.port()));
 
     window->btListClick();
 
@@ -69,12 +72,7 @@ TEST_F(DomainAnswersTest, TheMarksComeFromTheAnswersOfQueriesSentTogether)
 TEST_F(DomainAnswersTest, ASilentDnsServerIsSaidOnceAndCondemnsNobody)
 {
     FakeDnsServer dns([](const std::string &) -> std::optional<std::string> { return std::nullopt; });
-    DovecotServer server(mailbox(10));
-    ASSERT_TRUE(server.started()) << server.failure();
-    storeMailbox(1, server.hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
-    storeGeneral();
-    checkDomainsAt(dns.port());
-    start();
+    ASSERT_NO_FATAL_FAILURE(startAskingDnsAt(dns.port()));
     window->MXQueries.TimeOut = 1; // the program's five seconds, shortened for the test
 
     QElapsedTimer clock;
