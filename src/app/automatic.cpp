@@ -132,7 +132,6 @@ bool TfrmMain::startMailProgram()
     return false;
 }
 
-
 void TfrmMain::EnableAutomatic1Click(bool enable)
 {
     try {

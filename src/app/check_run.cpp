@@ -162,6 +162,7 @@ bool TfrmMain::listMailbox()
 void TfrmMain::logFailure(const ETidewellError &error)
 {
     m_lastFailure = error.what();
+    m_lastFailureCanceled = dynamic_cast<const ECanceledError *>(&error) != nullptr;
     // Socket errors, time-outs and cancels have logged themselves (OnError);
     // a refused command or a reply out of order has not.
     if (m_errorLogged)
@@ -173,6 +174,8 @@ void TfrmMain::logFailure(const ETidewellError &error)
 
 void TfrmMain::noteCheckResult(bool listed)
 {
+    if (!listed && m_lastFailureCanceled)
+        return; // a cancel says nothing about the mailbox
     const int mailbox = m_loadedMailbox;
     std::erase_if(m_failedChecks, [mailbox](const auto &failed) { return failed.first == mailbox; });
     if (!listed)

@@ -297,6 +297,7 @@ private:
     bool m_errorLogged = false;        // the running listing or deletion has logged its ERROR line
     std::string m_dnsNote;             // why this check skipped the unknown-domain test, "" when it did not
     std::string m_lastFailure;         // the text of the last failed listing or deletion
+    bool m_lastFailureCanceled = false; // ... which was the user's cancel
     // Mailboxes whose last check failed, with what the tray tip says, oldest first.
     std::vector<std::pair<int, std::string>> m_failedChecks;
     QTimer m_keptSessionTimer;

@@ -70,10 +70,11 @@ TEST_F(SingleInstanceTest, TwoStartsOnOneFolderLeaveOneAndAnotherFolderRunsBesid
 
     // The one that lost ends within the time it gives the owner to answer.
     QProcess *ended = nullptr;
-    for (int waited = 0; waited < 150 && !ended; ++waited) {
-        if (first.waitForFinished(100))
+    // Each process learns of its own end only while it is waited for.
+    for (int waited = 0; waited < 100 && !ended; ++waited) {
+        if (first.waitForFinished(50))
             ended = &first;
-        else if (second.state() == QProcess::NotRunning)
+        else if (second.waitForFinished(50))
             ended = &second;
     }
     ASSERT_NE(ended, nullptr) << "both programs on one folder are still running";
