@@ -84,9 +84,16 @@ void TfrmMain::playAlarmSound(bool start)
         Sound::current().stop();
         return;
     }
+    playAlarmFile(m_general.general.Repeat);
+}
+
+void TfrmMain::playAlarmOnce() { playAlarmFile(false); }
+
+void TfrmMain::playAlarmFile(bool loop)
+{
     const std::string file = m_general.general.AlarmFile.substr(0, 200);
     if (!file.empty() && QFileInfo::exists(QString::fromLocal8Bit(file.c_str())))
-        Sound::current().play(file, m_general.general.Repeat);
+        Sound::current().play(file, loop);
     else
         Sound::current().beep();
 }
@@ -95,28 +102,34 @@ void TfrmMain::btLaunchClick()
 {
     TimerPool1.setActive(minuteTrigger, false);
     playAlarmSound(false);
-    const std::string program = m_general.general.Mailer;
-    if (isBlank(program)) {
+    if (isBlank(m_general.general.Mailer)) {
         Prompts::current().error("Mail program not specified in the general settings. ");
         afterDialog();
         return;
     }
-    std::vector<std::string> arguments;
-    const std::string lower = lowerCase(program);
-    if ((lower.find("netscape") != std::string::npos || lower.find("netscp6") != std::string::npos) &&
-        lower.find("-mail") == std::string::npos)
-        arguments.push_back("-mail");
-    if (Shell::current().startProgram(program, arguments)) {
+    if (startMailProgram()) {
         disableAllButtons();
         messages.clear();
         ListView1->clear();
         msRemotePOP1.Cancel();
         enableAllButtons();
         setRunningState(false);
-    } else {
-        Prompts::current().error("Unable to launch mail program. ");
     }
     afterDialog();
+}
+
+bool TfrmMain::startMailProgram()
+{
+    const std::string program = m_general.general.Mailer;
+    std::vector<std::string> arguments;
+    const std::string lower = lowerCase(program);
+    if ((lower.find("netscape") != std::string::npos || lower.find("netscp6") != std::string::npos) &&
+        lower.find("-mail") == std::string::npos)
+        arguments.push_back("-mail");
+    if (Shell::current().startProgram(program, arguments))
+        return true;
+    Prompts::current().error("Unable to launch mail program. ");
+    return false;
 }
 
 void TfrmMain::EnableAutomatic1Click(bool enable)
@@ -182,7 +195,8 @@ void TfrmMain::FormCreate(TfrmSplash *splash, TfrmRetrieving *progress)
     const DnsServer dns = configuredDnsServer();
     MXResolver.DNSAddress = dns.address;
     MXResolver.Port = dns.port;
-    MXResolver.setTimeOut(60);
+    MXQueries.DNSAddress = dns.address;
+    MXQueries.Port = dns.port;
     // 5.
     msRemotePOP1.RAS = m_general.general.RAS > 0 ? &agRas1 : nullptr;
     automaticRun = false;

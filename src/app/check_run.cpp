@@ -84,6 +84,8 @@ void TfrmMain::btListClick()
     // A check always lists the mailbox as it is now: a session kept open by
     // an earlier check shows it as it was then.
     endKeptSession();
+    m_domains.beginCheck();
+    m_dnsNote.clear();
     // 5.-10.
     msRemotePOP1.StayConnected = OnlyOneMailbox();
     const bool minuteWasActive = TimerPool1.active(minuteTrigger);
@@ -98,7 +100,7 @@ void TfrmMain::btListClick()
     checkInProgress = true;
     trayIcon->setMenuEnabled(false);
     // 11.
-    listMailbox();
+    const bool listed = listMailbox();
     // 12.-14.
     trayIcon->setMenuEnabled(true);
     checkInProgress = false;
@@ -106,21 +108,31 @@ void TfrmMain::btListClick()
     enableAllButtons();
     setRunningState(false);
     TimerPool1.setActive(minuteTrigger, minuteWasActive);
-    // 15.
-    activityLog.setPath(m_general.general.Logfile);
-    activityLog.logMailCheck(messages.count(), msRemotePOP1.UserName, msRemotePOP1.Server);
+    // 15. A check that failed before it listed anything is an ERROR in the
+    // log, not a check that found no mail: the statistics count only these lines.
+    if (listed || messages.count() > 0) {
+        activityLog.setPath(m_general.general.Logfile);
+        activityLog.logMailCheck(messages.count(), msRemotePOP1.UserName, msRemotePOP1.Server);
+    }
+    noteCheckResult(listed);
     // 16.
-    if (messages.count() == 0 && !m_general.general.Automatic && m_general.general.Exit) {
+    if (listed && messages.count() == 0 && !m_general.general.Automatic && m_general.general.Exit) {
         if (startInTray)
             trayIcon->hideProgram();
         else
             close();
     }
     // 17.-18. The last word of a check says whether it came over an
-    // unencrypted connection.
-    ShowTotalCount();
-    if (m_listedUnencrypted)
-        setStatus(status() + kUnencryptedNote);
+    // unencrypted connection; a failed check leaves its error there.
+    if (listed) {
+        ShowTotalCount();
+        if (m_listedUnencrypted)
+            setStatus(status() + kUnencryptedNote);
+        if (!m_dnsNote.empty())
+            setStatus(status() + kDnsSkippedNote);
+    } else {
+        setStatus(m_lastFailure);
+    }
     try {
         m_spam.Savesettings();
     } catch (const std::exception &error) {
@@ -128,14 +140,48 @@ void TfrmMain::btListClick()
     }
 }
 
-void TfrmMain::listMailbox()
+bool TfrmMain::listMailbox()
 {
+    // Only a listing that completes tells how this session was protected.
+    m_listedUnencrypted = false;
+    m_errorLogged = false;
+    m_classifier.forgetWaitingRows();
+    m_domains.setAsker(&m_mxAsker);
+    bool listed = true;
     try {
         msRemotePOP1.UpdateInfo();
     } catch (const ETidewellError &error) {
+        listed = false;
         handleUpdateError(error);
     }
+    m_domains.stopAsking();
     watchKeptSession();
+    return listed;
+}
+
+void TfrmMain::logFailure(const ETidewellError &error)
+{
+    m_lastFailure = error.what();
+    m_lastFailureCanceled = dynamic_cast<const ECanceledError *>(&error) != nullptr;
+    // Socket errors, time-outs and cancels have logged themselves (OnError);
+    // a refused command or a reply out of order has not.
+    if (m_errorLogged)
+        return;
+    activityLog.setPath(m_general.general.Logfile);
+    activityLog.logError(m_lastFailure, msRemotePOP1.UserName, msRemotePOP1.Server);
+    m_errorLogged = true;
+}
+
+void TfrmMain::noteCheckResult(bool listed)
+{
+    if (!listed && m_lastFailureCanceled)
+        return; // a cancel says nothing about the mailbox
+    const int mailbox = m_loadedMailbox;
+    std::erase_if(m_failedChecks, [mailbox](const auto &failed) { return failed.first == mailbox; });
+    if (!listed)
+        m_failedChecks.emplace_back(mailbox, "Last check of " + msRemotePOP1.UserName + " on " +
+                                                 msRemotePOP1.Server + " failed: " + m_lastFailure);
+    trayIcon->setProblem(m_failedChecks.empty() ? std::string() : m_failedChecks.back().second);
 }
 
 void TfrmMain::closeQuietly()
@@ -150,6 +196,7 @@ void TfrmMain::closeQuietly()
 
 void TfrmMain::handleUpdateError(const ETidewellError &error)
 {
+    logFailure(error);
     closeQuietly();
     if (!visibleOrManual())
         return; // a hidden automatic run absorbs its errors
@@ -162,19 +209,28 @@ void TfrmMain::handleUpdateError(const ETidewellError &error)
 void TfrmMain::showRemoteError(const ETidewellError &error)
 {
     const std::string text = error.what();
-    if (dynamic_cast<const EServerError *>(&error)) {
+    if (dynamic_cast<const ELoginRefusedError *>(&error)) {
         Prompts::current().error("\"" + text + "\"  Unable to connect to your mailbox - \"" + msRemotePOP1.UserName +
                                  "\".  Either your UserName/Mailbox or Password is incorrect.  "
                                  "Go to the General Settings screen to correct your mailbox or password.");
+    } else if (dynamic_cast<const EServerError *>(&error)) {
+        // Refused after the login: the account is fine, the server is not.
+        Prompts::current().error("\"" + text + "\"  The server " + msRemotePOP1.Server + " refused a command for \"" +
+                                 msRemotePOP1.UserName + "\", so Tidewell stopped there.  Try again later.");
     } else if (dynamic_cast<const ECanceledError *>(&error)) {
         // The user asked for it; the status line already says so.
-    } else if (dynamic_cast<const ETimedOutError *>(&error)) {
+    } else if (dynamic_cast<const ETimedOutError *>(&error) || dynamic_cast<const ETlsError *>(&error)) {
+        // These texts say what went wrong and what to change.
         Prompts::current().error(text);
-    } else {
+    } else if (dynamic_cast<const ESocketError *>(&error)) {
         Prompts::current().error("\"" + text + "\"  Unable to connect to your remote POP Server - \"" +
                                  msRemotePOP1.Server +
                                  "\".  Your remote POP server is either unavailable or incorrectly specified.  "
                                  "Go to the General Settings screen to correct the POP server.");
+    } else {
+        // A reply out of order or beyond what Tidewell reads.
+        Prompts::current().error("\"" + text + "\"  The server " + msRemotePOP1.Server + " answered \"" +
+                                 msRemotePOP1.UserName + "\" in a way Tidewell cannot follow, so it stopped there.");
     }
 }
 
@@ -263,6 +319,7 @@ void TfrmMain::msRemotePOP1InfoUpdated()
     m_listedUnencrypted = !msRemotePOP1.SessionEncrypted();
     setStatus(std::to_string(messages.count()) + " msg(s) for " + msRemotePOP1.UserName + " on " +
               msRemotePOP1.Server + (m_listedUnencrypted ? kUnencryptedNote : ""));
+    awaitDomainAnswers();
     classify(-1);
     enableAllButtons();
 }
@@ -273,6 +330,7 @@ void TfrmMain::msRemotePOP1Error(std::string &message)
     updateCheckGlyph();
     activityLog.setPath(m_general.general.Logfile);
     activityLog.logError(message, msRemotePOP1.UserName, msRemotePOP1.Server);
+    m_errorLogged = true;
 }
 
 void TfrmMain::CheckAllMailBoxes()

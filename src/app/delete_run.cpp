@@ -1,9 +1,10 @@
 // The deletion run: deletes the check-marked and blacklisted messages on the
-// server, logs and counts the ones the server really removed, and lists the
-// mailbox again (or starts the mail program).
+// server, logs and counts the ones the server really removed, lists the
+// mailbox again and, when so chosen, starts the mail program.
 
 #include "app/optRetrieve.h"
 #include "app/rmmain.h"
+#include "platform/bytes.h"
 #include "platform/prompts.h"
 
 namespace tw {
@@ -72,9 +73,11 @@ void TfrmMain::DeleteMessages()
     // an accepted QUIT, so the deletions are logged and counted after that.
     m_deletedRows.clear();
     m_skippedRows.clear();
+    m_errorLogged = false;
     try {
         msRemotePOP1.TransferData();
     } catch (const ETidewellError &error) {
+        logFailure(error);
         closeQuietly();
         activityLog.CloseLogFile();
         enableAllButtons();
@@ -101,13 +104,18 @@ void TfrmMain::DeleteMessages()
     }
     if (!m_skippedRows.empty() && visibleOrManual())
         Prompts::current().warning(skippedText(messages, m_skippedRows));
-    // 11.-12.
+    // 11.-12. The list always shows what is left on the server, also when
+    // the mail program is started next; that program can log in only when
+    // this listing keeps no session open.
+    const bool launch =
+        marked < total && visibleOrManual() && m_general.general.Launch && !isBlank(m_general.general.Mailer);
     messages.clear();
     ListView1->clear();
-    if (marked == total || automatic || !m_general.general.Launch) {
-        showProgress("Retrieving messages ... standby");
-        listMailbox();
-    }
+    showProgress("Retrieving messages ... standby");
+    const bool stayConnected = msRemotePOP1.StayConnected;
+    msRemotePOP1.StayConnected = stayConnected && !launch;
+    listMailbox();
+    msRemotePOP1.StayConnected = stayConnected;
     // 13.-16.
     enableAllButtons();
     setRunningState(false);
@@ -115,8 +123,9 @@ void TfrmMain::DeleteMessages()
     trayIcon->setHint(std::to_string(deleted) + " spams deleted");
     updateCheckGlyph();
     hideProgress();
-    if (marked < total && visibleOrManual() && m_general.general.Launch)
-        btLaunchClick();
+    // Without a mail program set there is nothing to start and nothing to say.
+    if (launch)
+        startMailProgram();
 }
 
 } // namespace tw

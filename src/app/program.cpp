@@ -10,6 +10,7 @@
 #include "platform/prompts.h"
 #include "platform/singleinstance.h"
 #include "platform/ui/desktop_services.h"
+#include "platform/ui/screen_fit.h"
 #include "settings/ui/general.h"
 #include "settings/general_model.h"
 #include "settings/settings_store.h"
@@ -48,12 +49,19 @@ int runProgram(int argc, char **argv)
     QApplication::setDesktopFileName(QStringLiteral("tidewell")); // the installed tidewell.desktop
     QApplication::setQuitOnLastWindowClosed(false); // hidden in the tray is still running
     registerDesktopServices();
+    ScreenFitter screenFitter;
+    app.installEventFilter(&screenFitter);
 
     loadResources();
 
-    TFirstInstance firstInstance;
-    if (firstInstance.anotherInstanceRunning())
-        return 0;
+    // One program per program folder: a second start brings the first one
+    // forward and says so, rather than working on the same mailboxes.
+    TFirstInstance firstInstance(programFolder());
+    if (firstInstance.claim() == TFirstInstance::Claim::OwnedElsewhere) {
+        const bool broughtForward = firstInstance.askOwnerToShow();
+        std::fprintf(stderr, "%s\n", firstInstance.alreadyRunningText(broughtForward).c_str());
+        return 1;
+    }
 
     if (!prepareProgramFolder(":/data"))
         Prompts::current().error("Unable to create the program folder " + programFolder() + ".");

@@ -9,6 +9,7 @@
 #include "platform/bytes.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "platform/ui/screen_fit.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "settings/settings_store.h"
@@ -36,7 +37,8 @@ static const char *kSlogan = "Tidewell - eliminate junk e-mail!";
 static const char *kStatusHint = "Right click for more options, double click to mark";
 
 TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidget *parent)
-    : QMainWindow(parent), m_general(general), m_spam(spam), m_mxLookup(MXResolver), m_domains(&m_mxLookup),
+    : QMainWindow(parent), m_general(general), m_spam(spam), m_mxLookup(MXResolver), m_mxAsker(MXQueries),
+      m_domains(&m_mxLookup),
       m_classifier(messages, msRemotePOP1.RemoteInfo(), spam.rules, spam.tests, knownSpammers, m_domains, why)
 {
     loadResources();
@@ -52,6 +54,7 @@ TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidg
     trayIcon = new TTrayIcon(this, trayMenu, this);
     trayIcon->OnPopup = [this] { popTrayPopup(); };
     wirePopEvents();
+    wireDomainQueries();
     connect(&m_keptSessionTimer, &QTimer::timeout, this, &TfrmMain::endKeptSession);
     TimerPool1.OnAllTriggers = [this](TimerPool::Handle handle) { TimerPoolAllTriggers(handle); };
     qApp->installEventFilter(this);
@@ -510,18 +513,7 @@ void TfrmMain::keepOnScreen()
 {
     // A placement saved on a larger screen, or at a smaller scale factor,
     // must not leave the window or its buttons out of reach.
-    const QScreen *screen = QGuiApplication::screenAt(geometry().center());
-    if (!screen)
-        screen = this->screen();
-    if (!screen)
-        return;
-    const QRect available = screen->availableGeometry();
-    QRect frame = geometry();
-    frame.setWidth(std::min(frame.width(), available.width()));
-    frame.setHeight(std::min(frame.height(), available.height()));
-    frame.moveLeft(std::clamp(frame.left(), available.left(), available.right() + 1 - frame.width()));
-    frame.moveTop(std::clamp(frame.top(), available.top(), available.bottom() + 1 - frame.height()));
-    setGeometry(frame);
+    fitOnScreen(this);
 }
 
 void TfrmMain::closeEvent(QCloseEvent *event)

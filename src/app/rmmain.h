@@ -17,6 +17,7 @@
 #include "net/agRasCmp.h"
 #include "net/msmsg.h"
 #include "net/msmx.h"
+#include "net/msmx_queries.h"
 #include "net/mspop3.h"
 #include "settings/Encryp.h"
 #include "settings/general_model.h"
@@ -26,6 +27,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <functional>
+#include <set>
 #include <vector>
 
 class QAction;
@@ -42,6 +44,8 @@ class TfrmSplash;
 // Added to the status line while the messages listed came over an
 // unencrypted connection.
 inline constexpr const char *kUnencryptedNote = "  (not encrypted)";
+// Added to the status line when the DNS server did not answer during the check.
+inline constexpr const char *kDnsSkippedNote = "  (DNS not answering: unknown domains not tested)";
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -81,6 +85,7 @@ public:
     TmsMessage msMessage1;  // the message last downloaded for viewing
     TagRas agRas1;
     TmsMXResolver MXResolver;
+    TmsMXQueries MXQueries;  // the unknown-domain queries of a listing, sent together
     TKeyedEncryption cipher;
     WaitingMessages messages;
     WhyLog why;
@@ -183,6 +188,8 @@ public:
     void UpdateTrayIcons(bool automatic);
     void tmCheckForMailTimer();
     void playAlarmSound(bool start);
+    // The alarm file once (never looped), or the beep without one.
+    void playAlarmOnce();
     // Removes the saved message files msg_0.eml .. msg_100.eml.
     void CleanUpEMLFiles();
 
@@ -213,6 +220,9 @@ private:
     void wirePopEvents();
     QToolButton *bigButton(const char *name, const QString &caption, const QString &glyph);
     QToolButton *panelButton(const char *name, const QString &caption);
+    void playAlarmFile(bool loop);
+    // Starts the mail program of the general settings; the error box when it cannot.
+    bool startMailProgram();
     void afterDialog();  // makes the minute trigger active again if automatic checking is on
     void TimerPoolAllTriggers(TimerPool::Handle handle);
     void timSplashTimer();
@@ -225,8 +235,15 @@ private:
     void setCaption(const std::string &caption);  // window caption, title label and tray hint
 
     // check-mail run pieces
-    void listMailbox();
+    // UpdateInfo with its failures handled; true when the listing completed.
+    bool listMailbox();
     void addRow(int index);
+    // Keeps Error as the last failure and writes its ERROR line, unless the
+    // POP3 client's OnError has written it already.
+    void logFailure(const ETidewellError &error);
+    // After a check of the loaded mailbox: a failure is kept for the tray
+    // tip until that mailbox's next check lists it.
+    void noteCheckResult(bool listed);
     void handleUpdateError(const ETidewellError &error);
     void closeQuietly();
     void showRemoteError(const ETidewellError &error);
@@ -237,6 +254,17 @@ private:
     // security when the server and user name stayed the same.
     void followAccountChanges();
     bool runInProgress() const;
+
+    // The unknown-domain answers of a listing (domain_answers.cpp).
+    // Sets up the queries' server, time-out and the handlers of their answers.
+    void wireDomainQueries();
+    // Rows whose domain turned out unknown after they were listed get their mark.
+    void domainAnswered(const std::string &domain, TMXOutcome outcome);
+    // The listing is complete: waits for the answers still out (each query
+    // ends within its time-out and retry), so the last pass has them all.
+    void awaitDomainAnswers();
+    // Said once per check when the DNS server does not answer.
+    void dnsNotAnswering();
 
     // POP3 client events
     void msRemotePOP1Open();
@@ -258,6 +286,7 @@ private:
     GeneralSettingsModel &m_general;
     SpamSettingsModel &m_spam;
     ResolverMxLookup m_mxLookup;
+    QueriesMxAsker m_mxAsker;
     UnknownDomains m_domains;
     Classifier m_classifier;
     TfrmSplash *m_splash = nullptr;
@@ -265,7 +294,15 @@ private:
     bool m_firstLoad = true;
     int m_loadedMailbox = 0;  // the mailbox whose account the POP3 client holds
     bool m_listedUnencrypted = false;  // the last listing came over an unencrypted session
+    bool m_errorLogged = false;        // the running listing or deletion has logged its ERROR line
+    std::string m_dnsNote;             // why this check skipped the unknown-domain test, "" when it did not
+    std::string m_lastFailure;         // the text of the last failed listing or deletion
+    bool m_lastFailureCanceled = false; // ... which was the user's cancel
+    // Mailboxes whose last check failed, with what the tray tip says, oldest first.
+    std::vector<std::pair<int, std::string>> m_failedChecks;
     QTimer m_keptSessionTimer;
+    // Fingerprints of changed certificates that a hidden check has sounded the alarm for.
+    std::set<std::string> m_alarmedCertificates;
 
     // deletion run bookkeeping: blocks wait until the server has confirmed
     std::vector<int> m_deletedRows;  // DELE accepted, in order

@@ -38,9 +38,17 @@ std::string certificateQuestion(const TCertificateProblem &problem, int mailbox,
 
 bool TfrmMain::trustCertificate(const TCertificateProblem &problem)
 {
-    if (!visibleOrManual() || m_loadedMailbox < 1)
+    if (m_loadedMailbox < 1)
         return false;
-    if (!Prompts::current().yesNo(certificateQuestion(problem, m_loadedMailbox, msRemotePOP1.UserName)))
+    if (!visibleOrManual()) {
+        // Nobody is asked, and every later check of the mailbox stops the
+        // same way: the failure stays on the tray tip, and a change of
+        // certificate sounds the alarm once, as new mail would.
+        if (problem.changed && m_alarmedCertificates.insert(problem.fingerprint).second && m_general.general.Alarm)
+            playAlarmOnce();
+        return false;
+    }
+    if (!Prompts::current().yesNoDefaultNo(certificateQuestion(problem, m_loadedMailbox, msRemotePOP1.UserName)))
         return false;
     m_general.servers.account(m_loadedMailbox).fingerprint = problem.fingerprint;
     try {

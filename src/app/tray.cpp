@@ -49,9 +49,25 @@ void TTrayIcon::remove()
 void TTrayIcon::setHint(const std::string &hint)
 {
     m_hint = hint.substr(0, 63);
-    if (m_icon)
-        m_icon->setToolTip(toDisplay(m_hint));
+    applyToolTip();
 }
+
+void TTrayIcon::setProblem(const std::string &problem)
+{
+    m_problem = problem.substr(0, 300);
+    applyToolTip();
+}
+
+void TTrayIcon::applyToolTip()
+{
+    // The problem line holds a server's words: shown as they are, never as markup.
+    if (m_icon)
+        m_icon->setToolTip(QStringLiteral("<qt>") +
+                           toDisplay(toolTip()).toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
+                           QStringLiteral("</qt>"));
+}
+
+std::string TTrayIcon::toolTip() const { return m_problem.empty() ? m_hint : m_hint + "\n" + m_problem; }
 
 void TTrayIcon::setState(State state)
 {
@@ -102,6 +118,15 @@ void TTrayIcon::showProgram()
         Qt::QueuedConnection);
 }
 
+bool TTrayIcon::isProgramWindow(const QWidget *window) const
+{
+    // On a tray that embeds its icons (XEmbed), the icon itself is a
+    // top-level window of this program that the window manager does not
+    // manage; hiding it would leave no way back to the program.
+    return window != m_menu && !window->inherits("QSystemTrayIconSys") &&
+           !window->windowFlags().testFlag(Qt::BypassWindowManagerHint);
+}
+
 void TTrayIcon::hideProgram()
 {
     m_hidden = true;
@@ -109,7 +134,7 @@ void TTrayIcon::hideProgram()
         this,
         [this] {
             for (QWidget *window : QApplication::topLevelWidgets())
-                if (window->isVisible() && window != m_menu)
+                if (window->isVisible() && isProgramWindow(window))
                     window->hide();
         },
         Qt::QueuedConnection);

@@ -32,6 +32,12 @@ public:
     // At most 63 characters are kept.
     void setHint(const std::string &hint);
     const std::string &hint() const { return m_hint; }
+    // A second line under the hint that stays while the hint changes (the
+    // last failed check); "" removes it. At most 300 characters are kept.
+    void setProblem(const std::string &problem);
+    const std::string &problem() const { return m_problem; }
+    // What the icon's tip shows: the hint, and the problem on a line of its own.
+    std::string toolTip() const;
     void setState(State state);
     State state() const { return m_state; }
     // The picture shown now: ":/pictures/hammer.png", anim1 or anim2.
@@ -40,9 +46,14 @@ public:
     void setMenuEnabled(bool enabled);
     bool menuEnabled() const { return m_menuEnabled; }
 
-    // Queued: carried out by the event loop.
+    // Queued: carried out by the event loop. Hiding hides every window of
+    // the program but the tray icon's own (see isProgramWindow).
     void showProgram();
     void hideProgram();
+    // Whether Window is one that hiding the program hides: not the tray
+    // menu, and not a window the window manager does not manage (the icon
+    // of a tray that embeds it).
+    bool isProgramWindow(const QWidget *window) const;
     bool programHidden() const { return m_hidden; }
 
     // Called when the menu is about to open (the alarm stops then).
@@ -50,6 +61,7 @@ public:
 
 private:
     void applyPicture();
+    void applyToolTip();
 
     QWidget *m_mainWindow;
     QMenu *m_menu;
@@ -61,6 +73,7 @@ private:
     bool m_secondFrame = false;
     State m_state = State::Normal;
     std::string m_hint = "Tidewell (right click)";
+    std::string m_problem;
 };
 
 } // namespace tw

@@ -4,6 +4,8 @@
 #include "classify/non_english.h"
 #include "platform/bytes.h"
 
+#include <algorithm>
+
 namespace tw {
 
 namespace {
@@ -120,6 +122,7 @@ bool Classifier::applyResult(Context &message, bool matched, bool check)
 
 void Classifier::classifyRow(const PreparedRules &rules, int index)
 {
+    m_currentIndex = index;
     Context message(m_messages.row(index), headersOf(index), rules);
 
     int image = mark::DefaultException;
@@ -162,6 +165,28 @@ void Classifier::classifyRow(const PreparedRules &rules, int index)
     }
 }
 
+std::vector<int> Classifier::takeRowsWaitingFor(const std::string &domain)
+{
+    std::vector<int> rows;
+    const auto [first, last] = m_waitingRows.equal_range(lowerCase(domain));
+    for (auto it = first; it != last; ++it)
+        rows.push_back(it->second);
+    m_waitingRows.erase(first, last);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void Classifier::reclassifyQuietly(const std::vector<int> &rows)
+{
+    const PreparedRules rules = prepareRules(m_rules);
+    m_quiet = true;
+    for (int row : rows)
+        if (row >= 0 && row < m_messages.count())
+            classifyRow(rules, row);
+    m_quiet = false;
+}
+
 bool Classifier::btRemarkClick()
 {
     for (int i = 0; i < m_messages.count(); ++i)
@@ -198,7 +223,7 @@ std::vector<std::string> Classifier::explain(int index)
 
 void Classifier::BumpUpGrid(RuleKind kind, int row)
 {
-    if (m_why.whyMode)
+    if (m_why.whyMode || m_quiet)
         return;
     m_rules.table(kind).bumpHits(row, hitsColumn(kind));
 }
@@ -402,7 +427,8 @@ bool Classifier::CheckNonAscii(Context &message, bool &check)
         label = "Sender (" + from + ") ";
     else
         return false;
-    bumpNonAscii(m_settings);
+    if (!m_quiet)
+        bumpNonAscii(m_settings);
     m_why.whyAdd(check, label, sensitivityText(range), "Non-English (garbled) characters", false);
     return true;
 }
@@ -418,7 +444,10 @@ bool Classifier::CheckDomain(Context &message, bool &check)
         return false;
     // A Reply-to domain, when there is one, alone decides.
     const std::string &tested = reply.empty() ? from : reply;
-    if (!m_domains.qUnknownDomain(tested, m_settings))
+    const DomainVerdict verdict = m_domains.verdict(tested, m_settings);
+    if (verdict == DomainVerdict::Pending)
+        m_waitingRows.insert({lowerCase(tested), m_currentIndex});
+    if (verdict != DomainVerdict::Unknown)
         return false;
     m_why.whyAdd(check, "Reply to or From (" + tested + ") ", "is an", "Unknown domain", false);
     return true;

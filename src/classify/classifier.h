@@ -16,6 +16,7 @@
 #include "net/msmsgcls.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tw {
@@ -50,6 +51,15 @@ public:
     // Raises the hit count of a rule (not in why mode).
     void BumpUpGrid(RuleKind kind, int row);
 
+    // The rows (in order) whose unknown-domain test waited for Domain's
+    // answer since the last call for it or forgetWaitingRows.
+    std::vector<int> takeRowsWaitingFor(const std::string &domain);
+    void forgetWaitingRows() { m_waitingRows.clear(); }
+    // Classifies Rows again from their marks, as MarkForDeletion does, but
+    // counting nothing: no hits, no detections. For rows whose domain's
+    // answer came after they were classified.
+    void reclassifyQuietly(const std::vector<int> &rows);
+
 private:
     struct Context; // one message while it is being classified
 
@@ -76,6 +86,9 @@ private:
     UnknownDomains &m_domains;
     WhyLog &m_why;
     int m_mailboxNumber = 0;
+    int m_currentIndex = -1;  // the row being classified
+    bool m_quiet = false;     // counting nothing (reclassifyQuietly)
+    std::unordered_multimap<std::string, int> m_waitingRows; // lower-cased domain -> row
 };
 
 inline constexpr const char *kNoneMatchedText = "None of the messages matched any of the spam criteria.";

@@ -1,19 +1,32 @@
 #pragma once
-// The narrow view the unknown-domain test has of the MX resolver, so that the
-// test can run against a fake and the real resolver is adapted in one place.
+// The narrow views the unknown-domain test has of the DNS, so that the test
+// can run against fakes and the real resolvers are adapted in one place.
 
 #include <string>
 
 namespace tw {
 
+// One domain at a time, waiting for the answer.
 class MxLookup {
 public:
     virtual ~MxLookup() = default;
     // Asks the DNS for the mail exchangers of Domain (as given). Returns
     // normally when the server answered, with or without MX records; raises
-    // any exception (no such domain, other server error, time-out, socket
-    // failure, cancel) otherwise. The caller treats every raise as "unknown".
+    // otherwise: ETimedOutError or ESocketError when no answer came,
+    // EResolverRefusedError for a list's refusal, ECanceledError for a
+    // cancel, anything else for an error answer.
     virtual void Resolve(const std::string &domain) = 0;
+};
+
+// Many domains at once: the answers come back later, through the event loop.
+class MxAsker {
+public:
+    virtual ~MxAsker() = default;
+    // Sends the query for Domain (as given); its outcome is handed to
+    // UnknownDomains::takeAnswer by the owner.
+    virtual void ask(const std::string &domain) = 0;
+    // Forgets every query not answered yet.
+    virtual void cancelAll() = 0;
 };
 
 } // namespace tw

@@ -193,9 +193,15 @@ public:
     // never more than TimeOut). False when nothing came in time; the
     // connection stays open for the caller to decide.
     bool WaitForIncoming(int Seconds);
+    // What a failure of the program's own making is about.
+    enum class TFailure {
+        Socket,      // ESocketError
+        Tls,         // ETlsError: the connection could not be secured
+        Certificate, // ECertificateError: the server's certificate was not trusted
+    };
     // The failure funnel for the program's own texts: fires OnError with
-    // Text (the handler may change it), closes, raises ESocketError.
-    [[noreturn]] void Fail(const std::string &Text);
+    // Text (the handler may change it), closes, raises the error of Kind.
+    [[noreturn]] void Fail(const std::string &Text, TFailure Kind = TFailure::Socket);
 
 protected:
     // Fires OnError with the time-out text, closes and raises ETimedOutError.

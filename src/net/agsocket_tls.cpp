@@ -80,13 +80,18 @@ TCertificateProblem describe(const QSslCertificate &certificate, const QList<QSs
 
 bool TagSocket::IsEncrypted() const { return m_socket && m_socket->isEncrypted(); }
 
-void TagSocket::Fail(const std::string &Text)
+void TagSocket::Fail(const std::string &Text, TFailure Kind)
 {
     m_counter.Stop();
     std::string text = Text;
     if (OnError)
         OnError(this, text);
     Close();
+    switch (Kind) {
+    case TFailure::Tls: throw ETlsError(text);
+    case TFailure::Certificate: throw ECertificateError(text);
+    case TFailure::Socket: break;
+    }
     throw ESocketError(text);
 }
 
@@ -136,7 +141,7 @@ void TagSocket::StartTls(const std::string &NoAnswerText, const std::string &Une
     // Bytes that came after the reply that opened the way to TLS would be
     // read as if they had come through it.
     if (hasIncoming())
-        Fail(UnexpectedDataText);
+        Fail(UnexpectedDataText, TFailure::Tls);
     m_encryptedSeen = false;
     m_certificateErrorsSeen = false;
     connect(m_socket, &QSslSocket::encrypted, this, [this] { m_encryptedSeen = true; });
@@ -166,21 +171,36 @@ void TagSocket::StartTls(const std::string &NoAnswerText, const std::string &Une
                 raiseCanceled();
             const std::string where = problem.host.empty() ? std::string("the server") : problem.host;
             Fail(problem.changed
-                     ? "The certificate of " + where + " has changed since it was trusted for this mailbox, "
-                           "and the new one was not accepted (" + problem.reason + "). Nothing was sent to the server."
-                     : "The certificate of " + where + " was not accepted (" + problem.reason +
-                           "). Nothing was sent to the server.");
+                     ? "The check stopped: the certificate of " + where +
+                           " has changed since it was trusted for this mailbox, and the new one was not accepted (" +
+                           problem.reason + "). Nothing was sent to the server."
+                     : "The check stopped because the certificate of " + where + " was not trusted (" +
+                           problem.reason + "). Nothing was sent to the server.",
+                 TFailure::Certificate);
         }
         m_socket->ignoreSslErrors();
         m_socket->resume();
     }
 
     std::string detail = m_errorSeen ? m_platformErrorText : std::string();
-    if (detail.empty() && m_counter.TimedOut())
+    if (!detail.empty()) {
+        // The server answered, and what it said tells why.
+        switch (classifyHandshakeFailure(detail)) {
+        case TTlsHandshakeFailure::NoCommonVersion:
+            Fail("The server and Tidewell have no TLS version in common; Tidewell accepts TLS 1.2 and newer (" +
+                     detail + "). Nothing was sent to the server.",
+                 TFailure::Tls);
+        case TTlsHandshakeFailure::Other:
+            Fail("The TLS handshake with the server failed (" + detail + "). Nothing was sent to the server.",
+                 TFailure::Tls);
+        case TTlsHandshakeFailure::NotTls: break;
+        }
+    } else if (m_counter.TimedOut()) {
         detail = "no answer within " + std::to_string(std::min(HandshakeTimeOut, TimeOut())) + " seconds";
-    else if (detail.empty())
+    } else {
         detail = "the server closed the connection";
-    Fail(NoAnswerText + " (" + detail + ")");
+    }
+    Fail(NoAnswerText + " (" + detail + ")", TFailure::Tls);
 }
 
 } // namespace tw

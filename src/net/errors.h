@@ -21,12 +21,16 @@ public:
     };
 
 TIDEWELL_ERROR_CLASS(ESocketError, ETidewellError)       // socket failure or failed transport check
+TIDEWELL_ERROR_CLASS(ETlsError, ESocketError)            // the connection could not be secured as asked
+TIDEWELL_ERROR_CLASS(ECertificateError, ETlsError)       // the server's certificate was not trusted
 TIDEWELL_ERROR_CLASS(ETimedOutError, ETidewellError)     // 57000
 TIDEWELL_ERROR_CLASS(ECanceledError, ETidewellError)     // 57001
 TIDEWELL_ERROR_CLASS(EServerError, ETidewellError)       // a server's negative reply line
+TIDEWELL_ERROR_CLASS(ELoginRefusedError, EServerError)   // ... to the user name or the password
 TIDEWELL_ERROR_CLASS(EWinsockDLLError, ETidewellError)   // socket service missing
 TIDEWELL_ERROR_CLASS(ERASError, ETidewellError)          // dial-up failure
 TIDEWELL_ERROR_CLASS(EResolverError, ETidewellError)     // DNS-level failure
+TIDEWELL_ERROR_CLASS(EResolverRefusedError, EResolverError) // a resolver's policy answer: nothing was checked
 TIDEWELL_ERROR_CLASS(EMessageError, ETidewellError)      // message validation
 TIDEWELL_ERROR_CLASS(EMessageParserError, ETidewellError) // MIME structure or decoding
 

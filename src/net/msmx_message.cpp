@@ -3,6 +3,8 @@
 #include "net/errors.h"
 #include "net/stringtable.h"
 
+#include <algorithm>
+
 namespace tw {
 
 namespace {
@@ -163,6 +165,55 @@ std::string buildMXQuery(uint16_t id, const std::string &domain)
     return query;
 }
 
+namespace {
+
+constexpr uint16_t kDnsTypeA = 1;
+
+// Lists of abusers answer a query that came through a public resolver with
+// an address in 127.255.255.0/24 instead of the real answer: such a reply
+// says nothing about the domain.
+bool isRefusalAddress(const std::string &reply, size_t dataStart, uint16_t dataLength)
+{
+    if (dataLength != 4 || dataStart + 4 > reply.size())
+        return false;
+    return uint8_t(reply[dataStart]) == 127 && uint8_t(reply[dataStart + 1]) == 255 &&
+           uint8_t(reply[dataStart + 2]) == 255;
+}
+
+[[noreturn]] void refused(const std::string &reply, size_t dataStart)
+{
+    throw EResolverRefusedError("The DNS server gave a list's refusal (127.255.255." +
+                                std::to_string(uint8_t(reply[dataStart + 3])) +
+                                ") instead of an answer, so the domain could not be checked");
+}
+
+// The records after the answers, read only for refusal addresses. They
+// were never needed otherwise, so a record cut short or malformed here ends
+// the search rather than the reply.
+void searchRefusalsAfterAnswers(ReplyReader &reader, const std::string &reply, uint16_t records)
+{
+    size_t dataStart = 0;
+    try {
+        for (uint16_t r = 0; r < records; ++r) {
+            reader.name();
+            const uint16_t type = reader.word();
+            reader.skip(6); // class, time to live
+            const uint16_t dataLength = reader.word();
+            dataStart = reader.position();
+            reader.skip(dataLength);
+            if (type == kDnsTypeA && isRefusalAddress(reply, dataStart, dataLength))
+                break;
+            dataStart = 0;
+        }
+    } catch (const EResolverError &) {
+        return;
+    }
+    if (dataStart != 0)
+        refused(reply, dataStart);
+}
+
+} // namespace
+
 void parseMXReply(const std::string &reply, uint16_t id, TMXList &list)
 {
     if (reply.size() < kHeaderSize)
@@ -172,8 +223,8 @@ void parseMXReply(const std::string &reply, uint16_t id, TMXList &list)
     const TQuerySpec flags(reader.word());
     const uint16_t questionCount = reader.word();
     const uint16_t answerCount = reader.word();
-    reader.word(); // authority records: not needed
-    reader.word(); // additional records: not needed
+    const uint16_t authorityCount = reader.word();
+    const uint16_t additionalCount = reader.word();
 
     if (replyId != id)
         throw EResolverError(loadStr(57015));
@@ -195,6 +246,8 @@ void parseMXReply(const std::string &reply, uint16_t id, TMXList &list)
         const uint16_t dataLength = reader.word();
         const size_t dataStart = reader.position();
         reader.skip(dataLength);
+        if (type == kDnsTypeA && isRefusalAddress(reply, dataStart, dataLength))
+            refused(reply, dataStart);
         if (type != kDnsTypeMX)
             continue;
         reader.seek(dataStart);
@@ -205,6 +258,7 @@ void parseMXReply(const std::string &reply, uint16_t id, TMXList &list)
         reader.seek(dataStart + dataLength);
         list.Add(preference, exchange);
     }
+    searchRefusalsAfterAnswers(reader, reply, uint16_t(std::min(0xFFFF, authorityCount + additionalCount)));
 }
 
 } // namespace tw

@@ -33,6 +33,9 @@ std::string buildMXQuery(uint16_t id, const std::string &domain);
 //  57015 when the reply's ID is not ID, 57016 when it is not a response,
 //  57017..57021 for RCODE 1..5, "Domain server Error #N" for RCODE 6..15,
 //  57014 "Server returned invalid reply" for a short or malformed reply.
+// Raises EResolverRefusedError when a record holds an address in
+// 127.255.255.0/24: the refusal some lists give to public resolvers, which
+// says nothing about the domain.
 void parseMXReply(const std::string &reply, uint16_t id, TMXList &list);
 
 } // namespace tw

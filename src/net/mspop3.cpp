@@ -109,8 +109,9 @@ void TmsCustomPOP::Login()
         readGreeting();
         negotiateStartTls();
         m_sessionEncrypted = IsEncrypted();
-        requireOk(command("USER " + UserName));
-        requireOk(command("PASS " + Password));
+        // Only a refusal of these two says something about the account.
+        if (command("USER " + UserName) != 1 || command("PASS " + Password) != 1)
+            throw ELoginRefusedError(LastReply());
         Stat();
     } catch (const ESocketError &) {
         Close();

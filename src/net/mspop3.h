@@ -116,9 +116,11 @@ public:
 
     // Connect, secure the connection as Security says, read the greeting,
     // USER, PASS, STAT; each must be answered positively (else EServerError
-    // with the reply). No password is sent before TLS when Security asks for
-    // it; a connection that cannot be secured ends with ESocketError saying
-    // why. An ESocketError closes the connection before it goes on.
+    // with the reply; ELoginRefusedError for USER and PASS). No password is
+    // sent before TLS when Security asks for it; a connection that cannot be
+    // secured ends with ETlsError saying why (ECertificateError for a
+    // certificate that was not trusted). An ESocketError closes the
+    // connection before it goes on.
     void Login() override;
     // If connected: QUIT, which must be answered positively.
     void Logout() override;

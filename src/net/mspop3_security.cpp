@@ -31,6 +31,7 @@ bool isPop3sPort(uint16_t port)
 
 const char *const kTlsNoAnswerText =
     "The server did not answer the TLS handshake - is this port for unencrypted POP3?";
+const char *const kStlsNoHandshakeText = "The server accepted STLS but did not complete the TLS handshake.";
 const char *const kDataBeforeTlsText =
     "The server sent more than its answer to STLS before the TLS handshake, so the connection cannot be trusted. "
     "The password was not sent.";
@@ -63,7 +64,7 @@ void TmsCustomPOP::readGreeting()
     // A server greets at once; silence on a plain connection is what a TLS
     // port does, and is said within seconds rather than after the time-out.
     if (!IsEncrypted() && !WaitForIncoming(GreetingTimeOut))
-        Fail(kNoGreetingText);
+        Fail(kNoGreetingText, TFailure::Tls);
     requireOk(ReadLine());
 }
 
@@ -85,12 +86,12 @@ void TmsCustomPOP::negotiateStartTls()
     ReadCapabilities();
     if (!m_capabilities.has("STLS")) {
         if (Security == TPop3Security::STARTTLS)
-            Fail(kNoStlsText);
+            Fail(kNoStlsText, TFailure::Tls);
         return; // Automatic: an unencrypted session, as the status line will say
     }
     if (command("STLS") != 1)
-        Fail("The server refused STARTTLS: \"" + LastReply() + "\". The password was not sent.");
-    StartTls(kTlsNoAnswerText, kDataBeforeTlsText);
+        Fail("The server refused STARTTLS: \"" + LastReply() + "\". The password was not sent.", TFailure::Tls);
+    StartTls(kStlsNoHandshakeText, kDataBeforeTlsText);
     // What was listed before TLS cannot be trusted; ask again inside it.
     ReadCapabilities();
 }

@@ -32,4 +32,13 @@ std::string normalizedFingerprint(const std::string &text);
 // A fingerprint written in pairs separated by colons, for reading aloud.
 std::string groupedFingerprint(const std::string &fingerprint);
 
+// Why a TLS handshake that the server answered failed, read from the
+// platform's error text (OpenSSL's reason words).
+enum class TTlsHandshakeFailure {
+    NotTls,          // what came back is no TLS at all: a port for unencrypted POP3
+    NoCommonVersion, // the two sides accept no common TLS version
+    Other,           // anything else: no common cipher, a broken message, an alert
+};
+TTlsHandshakeFailure classifyHandshakeFailure(const std::string &platformText);
+
 } // namespace tw

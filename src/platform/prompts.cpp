@@ -48,6 +48,12 @@ bool ScriptedPrompts::yesNo(const std::string &text)
     return answer;
 }
 
+bool ScriptedPrompts::yesNoDefaultNo(const std::string &text)
+{
+    askedNoByDefault.push_back(text);
+    return yesNo(text);
+}
+
 bool ScriptedPrompts::inputText(const std::string &caption, const std::string &prompt, std::string &value)
 {
     shown.push_back("input: " + caption + " / " + prompt + " [" + value + "]");

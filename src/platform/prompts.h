@@ -21,6 +21,9 @@ public:
     virtual void information(const std::string &text) = 0;
     // True for Yes.
     virtual bool yesNo(const std::string &text) = 0;
+    // A question whose safe answer is No: No is the default button, so Enter
+    // or a hasty click does not say Yes. True for Yes.
+    virtual bool yesNoDefaultNo(const std::string &text) { return yesNo(text); }
     // True when confirmed; Value holds the initial text on entry, the typed text on exit.
     virtual bool inputText(const std::string &caption, const std::string &prompt, std::string &value) = 0;
 
@@ -52,6 +55,7 @@ public:
     ~ScriptedPrompts() override { install(nullptr); }
 
     std::vector<std::string> shown;   // "kind: text" in order
+    std::vector<std::string> askedNoByDefault; // the texts of the questions asked with No as default
     std::deque<bool> yesNoAnswers;
     std::deque<std::pair<bool, std::string>> inputAnswers;
 
@@ -59,6 +63,7 @@ public:
     void warning(const std::string &text) override { shown.push_back("warning: " + text); }
     void information(const std::string &text) override { shown.push_back("information: " + text); }
     bool yesNo(const std::string &text) override;
+    bool yesNoDefaultNo(const std::string &text) override;
     bool inputText(const std::string &caption, const std::string &prompt, std::string &value) override;
 };
 

@@ -1,38 +1,80 @@
 #include "platform/singleinstance.h"
 
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
 
+#include <cerrno>
+#include <csignal>
 #include <unistd.h>
 
 namespace tw {
 
-static const QByteArray kShowRequest = "show\n";
+namespace {
 
-TFirstInstance::TFirstInstance(const QString &key, QObject *parent) : QObject(parent), m_key(key)
+const QByteArray kShowRequest = "show\n";
+const char *const kLockName = "/tidewell.lock";
+
+QString guardedFolder(const std::string &programFolder)
 {
-    if (m_key.isEmpty())
-        m_key = QStringLiteral("tidewell-%1").arg(getuid());
+    const QString folder = QString::fromStdString(programFolder);
+    QDir().mkpath(folder);
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+// Local socket names live in the temporary folder and must stay short;
+// the folder's hash keeps them apart.
+QString socketNameFor(const QString &folder)
+{
+    const QByteArray hash = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    return QStringLiteral("tidewell-%1-%2").arg(getuid()).arg(QString::fromLatin1(hash));
+}
+
+bool processRunning(qint64 pid)
+{
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+}
+
+} // namespace
+
+TFirstInstance::TFirstInstance(const std::string &programFolder, QObject *parent)
+    : QObject(parent), m_folder(guardedFolder(programFolder).toStdString()),
+      m_socketName(socketNameFor(QString::fromStdString(m_folder)))
+{
 }
 
 TFirstInstance::~TFirstInstance() = default;
 
-bool TFirstInstance::anotherInstanceRunning()
+TFirstInstance::Claim TFirstInstance::claim()
 {
-    QLocalSocket probe;
-    probe.connectToServer(m_key);
-    if (probe.waitForConnected(500)) {
-        probe.write(kShowRequest);
-        probe.waitForBytesWritten(500);
-        probe.disconnectFromServer();
-        return true;
+    m_lock = std::make_unique<QLockFile>(QString::fromStdString(m_folder) + QLatin1String(kLockName));
+    // The lock lasts as long as the program: only a dead owner makes it stale.
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->tryLock(0)) {
+        const bool held = m_lock->error() == QLockFile::LockFailedError;
+        m_lock.reset();
+        return held ? Claim::OwnedElsewhere : Claim::Unguarded;
     }
-    // Nobody answered: a stale socket file from a crashed instance may remain.
-    QLocalServer::removeServer(m_key);
+    listen();
+    return Claim::Owned;
+}
+
+void TFirstInstance::listen()
+{
+    // Owning the lock, a socket of this name can only be left over from an
+    // owner that crashed.
+    QLocalServer::removeServer(m_socketName);
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(m_key))
-        return false; // cannot guard; run anyway rather than refuse to start
+    if (!m_server->listen(m_socketName))
+        return; // the folder stays owned; later starts just cannot bring this one forward
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *peer = m_server->nextPendingConnection()) {
             connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
@@ -43,7 +85,42 @@ bool TFirstInstance::anotherInstanceRunning()
             connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
         }
     });
+}
+
+bool TFirstInstance::askOwnerToShow(int waitMilliseconds) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        QLocalSocket probe;
+        probe.connectToServer(m_socketName);
+        if (probe.waitForConnected(500)) {
+            probe.write(kShowRequest);
+            const bool sent = probe.waitForBytesWritten(500);
+            probe.disconnectFromServer();
+            return sent;
+        }
+        // The owner may have taken the lock and not be listening yet.
+        QThread::msleep(100);
+    } while (clock.elapsed() < waitMilliseconds);
     return false;
+}
+
+bool TFirstInstance::ownedElsewhere() const
+{
+    QLockFile lock(QString::fromStdString(m_folder) + QLatin1String(kLockName));
+    qint64 pid = 0;
+    QString host, application;
+    return lock.getLockInfo(&pid, &host, &application) && pid != QCoreApplication::applicationPid() &&
+           processRunning(pid);
+}
+
+std::string TFirstInstance::alreadyRunningText(bool broughtForward) const
+{
+    if (broughtForward)
+        return "Tidewell is already running for the program folder " + m_folder + " and has been brought forward.";
+    return "Tidewell is already running for the program folder " + m_folder +
+           " but did not answer, so it could not be brought forward.";
 }
 
 } // namespace tw

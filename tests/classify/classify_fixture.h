@@ -17,6 +17,8 @@ namespace tw::test {
 class FakeMx : public MxLookup {
 public:
     std::set<std::string> existing;
+    std::set<std::string> silent;  // no answer comes for these
+    std::set<std::string> refused; // a list's refusal comes instead of an answer
     bool cancel = false; // the user cancels while the lookup waits
     std::vector<std::string> asked;
     void Resolve(const std::string &domain) override
@@ -24,9 +26,31 @@ public:
         asked.push_back(domain);
         if (cancel)
             throw ECanceledError("Operation has been canceled");
+        if (silent.count(domain))
+            throw ETimedOutError("Operation timed out");
+        if (refused.count(domain))
+            throw EResolverRefusedError("refused");
         if (!existing.count(domain))
             throw EResolverError("Domain name does not exist");
     }
+    // The outcome an asker would report for Domain.
+    TMXOutcome outcome(const std::string &domain) const
+    {
+        if (silent.count(domain))
+            return TMXOutcome::NoAnswer;
+        if (refused.count(domain))
+            return TMXOutcome::CouldNotCheck;
+        return existing.count(domain) ? TMXOutcome::Answered : TMXOutcome::Failed;
+    }
+};
+
+// Records the domains sent during a listing; the test hands back the answers.
+class FakeAsker : public MxAsker {
+public:
+    std::vector<std::string> asked;
+    int cancels = 0;
+    void ask(const std::string &domain) override { asked.push_back(domain); }
+    void cancelAll() override { ++cancels; }
 };
 
 struct ClassifyWorld {

@@ -7,6 +7,7 @@
 #include "settings/settings_store.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
@@ -28,6 +29,28 @@ protected:
 };
 
 const char *kNoMailbox = "127.0.0.1:1"; // nothing listens: a check there would log an error
+
+TEST_F(AutomaticTest, HidingTheProgramLeavesTheTrayIconsOwnWindow)
+{
+    storeGeneral([](GeneralSettings &g) { g.SysTray = true; });
+    start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isVisible(); }, 3000));
+    // What a tray that embeds its icons gets from the program: a top-level
+    // window of its own that the window manager does not manage.
+    QWidget embeddedIcon(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
+    embeddedIcon.resize(22, 22);
+    embeddedIcon.show();
+    QDialog settings;
+    settings.show();
+
+    window->ShowMainScreen1Click();
+    window->trayIcon->hideProgram();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 3000));
+    EXPECT_FALSE(settings.isVisible());
+    EXPECT_TRUE(embeddedIcon.isVisible());
+    EXPECT_TRUE(window->trayIcon->programHidden());
+}
 
 } // namespace
 

@@ -59,7 +59,7 @@ TEST_F(CheckRunTest, ListsClassifiesAndLogsAMailbox)
     EXPECT_TRUE(prompts.shown.empty());
 }
 
-TEST_F(CheckRunTest, AWrongPasswordIsExplainedAndTheCheckStillLogged)
+TEST_F(CheckRunTest, AWrongPasswordIsExplainedLoggedAsAnErrorAndKeptOnTheTrayTip)
 {
     DovecotServer server({message("Hello", "ann@example.org")});
     ASSERT_TRUE(server.started()) << server.failure();
@@ -78,7 +78,41 @@ TEST_F(CheckRunTest, AWrongPasswordIsExplainedAndTheCheckStillLogged)
     EXPECT_EQ(rows(), 0);
     EXPECT_TRUE(window->btList->isEnabled());
     EXPECT_EQ(window->btExit->text(), "E&xit");
-    EXPECT_EQ(logCount("MAIL CHECK 0 msg(s) for \"tester\""), 1);
+    // An ERROR line with the server's refusal, and no check of 0 messages for the statistics.
+    EXPECT_EQ(logCount("ERROR -ERR"), 1) << log();
+    EXPECT_EQ(logCount(" FOR tester ON " + server.hostAndPort() + " AT "), 1);
+    EXPECT_EQ(logCount("MAIL CHECK"), 0);
+    EXPECT_EQ(window->trayIcon->problem().rfind("Last check of tester on " + server.hostAndPort() + " failed: -ERR", 0),
+              0u)
+        << window->trayIcon->problem();
+
+    // The tip keeps the failure until that mailbox is checked successfully.
+    window->trayIcon->setHint("Tidewell - next e-mail check in 9 minutes");
+    EXPECT_NE(window->trayIcon->toolTip().find("\nLast check of tester"), std::string::npos);
+    storeMailbox(1, server.hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+    window->btListClick();
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(window->trayIcon->problem(), "");
+    EXPECT_EQ(logCount("MAIL CHECK 1 msg(s) for \"tester\""), 1);
+}
+
+TEST_F(CheckRunTest, ARefusalAfterTheLoginIsNotBlamedOnThePassword)
+{
+    FakeTcpServer server;
+    scriptLogin(server, "+OK 1 100");
+    server.expect("LIST 1");
+    server.sendLine("-ERR [SYS/TEMP] mailbox is locked");
+    storeMailbox(1, server.hostAndPort(), "ann", "pw");
+    storeGeneral();
+    start();
+
+    window->btListClick();
+
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0], "error: \"-ERR [SYS/TEMP] mailbox is locked\"  The server " + server.hostAndPort() +
+                                    " refused a command for \"ann\", so Tidewell stopped there.  Try again later.");
+    EXPECT_EQ(logCount("ERROR -ERR [SYS/TEMP] mailbox is locked FOR ann"), 1);
+    EXPECT_EQ(logCount("MAIL CHECK"), 0);
 }
 
 TEST_F(CheckRunTest, ATimeOutReturnsTheWindowToIdleAndIsReportedOnce)
@@ -101,7 +135,8 @@ TEST_F(CheckRunTest, ATimeOutReturnsTheWindowToIdleAndIsReportedOnce)
     EXPECT_FALSE(window->runningState());
     EXPECT_FALSE(progress->isVisible());
     EXPECT_EQ(logCount("ERROR Operation timed out FOR ann ON " + server.hostAndPort()), 1);
-    EXPECT_EQ(logCount("MAIL CHECK 0 msg(s) for \"ann\""), 1);
+    EXPECT_EQ(logCount("ERROR"), 1);
+    EXPECT_EQ(logCount("MAIL CHECK"), 0);
     server.verify();
 }
 

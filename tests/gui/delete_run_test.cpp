@@ -33,6 +33,7 @@ protected:
         ASSERT_EQ(window->messages.markedCount(), 2);
     }
     void deletesTheMarkedMessagesLogsCountsAndListsAgain(bool pipelining);
+    void deletesWithTheLaunchBoxTicked(const std::string &mailer);
 };
 
 void DeleteRunTest::deletesTheMarkedMessagesLogsCountsAndListsAgain(bool pipelining)
@@ -80,17 +81,31 @@ TEST_F(DeleteRunTest, AnsweringNoOrHavingNothingMarkedDeletesNothing)
     EXPECT_EQ(rows(), 3);
 }
 
-TEST_F(DeleteRunTest, WithTheLaunchBoxTickedTheMailProgramStartsInsteadOfAListing)
+// With the launch box ticked the mailbox is listed again, and the mail
+// program is started only when one is set; nothing is said either way.
+void DeleteRunTest::deletesWithTheLaunchBoxTicked(const std::string &mailer)
 {
-    listThree([](GeneralSettings &g) {
+    listThree([&mailer](GeneralSettings &g) {
         g.Launch = true;
         g.Ask = false;
-        g.Mailer = "/usr/bin/mailer";
+        g.Mailer = mailer;
     });
     window->btDeleteClick();
     EXPECT_EQ(server->messagesLeft().size(), 1u);
-    EXPECT_EQ(rows(), 0);
-    EXPECT_EQ(shell.calls, (std::vector<std::string>{"start: /usr/bin/mailer"}));
+    EXPECT_EQ(rows(), 1); // what is left, as after every deletion
+    EXPECT_EQ(shell.calls, mailer.empty() ? std::vector<std::string>{} : std::vector<std::string>{"start: " + mailer});
+    EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.front();
+}
+
+TEST_F(DeleteRunTest, WithTheLaunchBoxTickedTheMailboxIsListedAgainAndTheMailProgramStarted)
+{
+    deletesWithTheLaunchBoxTicked("/usr/bin/mailer");
+    EXPECT_FALSE(window->msRemotePOP1.IsConnected()); // the mail program can log in
+}
+
+TEST_F(DeleteRunTest, WithTheLaunchBoxTickedAndNoMailProgramNothingIsLaunched)
+{
+    deletesWithTheLaunchBoxTicked("");
 }
 
 TEST_F(DeleteRunTest, AMessageChangedBehindTheListIsNeitherDeletedNorLoggedNorCounted)

@@ -1,5 +1,6 @@
 #include "dialog_driver.h"
 #include "fixtures/temp_home.h"
+#include "net/tls_trust.h"
 #include "platform/clock.h"
 #include "platform/dialup_fake.h"
 #include "platform/paths.h"
@@ -158,6 +159,9 @@ TEST_F(GeneralWindowTest, FirstStartFillsDefaultsAndTypingGoesToTheFirstMailbox)
     EXPECT_TRUE(text(window->edServe[0]).empty());
     EXPECT_EQ(text(window->edAlarm), programFile("harptune.wav"));
     EXPECT_EQ(text(window->Edit1), programFile("logfile.txt"));
+    // No mail program was found: a new user is not offered one to launch.
+    EXPECT_TRUE(text(window->edMail).empty());
+    EXPECT_FALSE(window->cbLaunch->isChecked());
     EXPECT_EQ(window->PageControl1->currentIndex(), TfrmGeneral::Mailboxes);
     EXPECT_EQ(window->RASComboBox->count(), 1);
     EXPECT_EQ(window->RASComboBox->currentText(), "None");
@@ -188,9 +192,16 @@ TEST_F(GeneralWindowTest, TheFirstRunHeaderRuleComesWithTheFirstSavedUserName)
         EXPECT_EQ(table->cell(col::What, 1), "To does not contain");
         EXPECT_EQ(table->cell(col::Matches, 1), "ann - MailBox #1");
         EXPECT_EQ(table->cell(col::Case, 1), "No");
-        EXPECT_EQ(table->cell(col::Delete, 1), "Yes");
+        // A question mark: mail to a list or an alias misses "To" and must not be deleted for it.
+        EXPECT_EQ(table->cell(col::Delete, 1), "No");
         EXPECT_EQ(table->cell(col::Hits, 1), "0");
     }
+    // The user is told once what the rule does and where to change it.
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].rfind("information: ", 0), 0u) << prompts.shown[0];
+    EXPECT_NE(prompts.shown[0].find("\"ann\" gets a question mark"), std::string::npos) << prompts.shown[0];
+    EXPECT_NE(prompts.shown[0].find("Spam settings, page \"Headers\""), std::string::npos);
+    prompts.shown.clear();
 
     // Only once: a later change of the user name adds nothing.
     window->show();
@@ -199,6 +210,39 @@ TEST_F(GeneralWindowTest, TheFirstRunHeaderRuleComesWithTheFirstSavedUserName)
     EXPECT_EQ(spam.rules.header.RowCount(), 2);
     EXPECT_EQ(spam.rules.header.cell(col::Matches, 1), "ann - MailBox #1");
     EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(GeneralWindowTest, ATrustedCertificateIsShownAndCanBeForgotten)
+{
+    storeMailbox(1, "pop.example.org:995", "ann", "pw");
+    storeMailbox(2, "mail.example.net", "bob", "pw");
+    const std::string fingerprint(64, 'A');
+    saveMailboxFingerprint(1, fingerprint);
+    createAndShow();
+    QToolButton *forget = window->btForgetCertificate[0];
+    ASSERT_TRUE(forget->isVisible());
+    EXPECT_FALSE(window->btForgetCertificate[1]->isVisible()); // nothing trusted there
+    EXPECT_NE(forget->toolTip().toStdString().find(groupedFingerprint(fingerprint)), std::string::npos)
+        << forget->toolTip().toStdString();
+
+    // No keeps it; Cancel after Yes keeps it too.
+    forget->click();
+    ASSERT_EQ(prompts.askedNoByDefault.size(), 1u);
+    EXPECT_TRUE(forget->isVisible());
+    prompts.yesNoAnswers = {true};
+    forget->click();
+    EXPECT_FALSE(forget->isVisible());
+    window->btCancel->click();
+    EXPECT_EQ(serverValue("Fingerprint1"), fingerprint);
+    window->show();
+    EXPECT_TRUE(window->btForgetCertificate[0]->isVisible());
+
+    // Yes and OK forget it for good.
+    prompts.yesNoAnswers = {true};
+    forget->click();
+    window->btOK->click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(serverValue("Fingerprint1"), "");
 }
 
 TEST_F(GeneralWindowTest, TwoMailboxesAreSavedWithTheirPasswordsEnciphered)
@@ -214,7 +258,9 @@ TEST_F(GeneralWindowTest, TwoMailboxesAreSavedWithTheirPasswordsEnciphered)
     window->btOK->click();
 
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.front();
+    // Only the note about the first-run header rule.
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].rfind("information: Tidewell has added a header rule", 0), 0u) << prompts.shown[0];
     EXPECT_EQ(serverValue("Which"), "2");
     EXPECT_EQ(serverValue("Server1"), "pop.example.org");
     EXPECT_EQ(serverValue("Mailbox1"), "ann");
@@ -291,7 +337,7 @@ TEST_F(GeneralWindowTest, WarningsInformButDoNotStopTheSave)
 
     window->btOK->click();
 
-    ASSERT_EQ(prompts.shown.size(), 4u);
+    ASSERT_EQ(prompts.shown.size(), 5u); // the last one tells of the first-run header rule
     EXPECT_EQ(prompts.shown[0], "warning: Just a warning that you selected to automatically delete marked messages "
                                 "without confirmation.  It is possible to OVER delete by using this setting.");
     EXPECT_EQ(prompts.shown[1], "information: Exit and restart for the Start Up changes to take effect.");
@@ -546,6 +592,7 @@ TEST_F(GeneralWindowTest, ThunderbirdAndTheMailtoHandlerFillAnEmptyConfiguration
     EXPECT_EQ(text(window->edServe[0]), "pop.bird.example:1110");
     EXPECT_EQ(text(window->edName[0]), "robin");
     EXPECT_EQ(text(window->edMail), "/opt/bird mail/bird");
+    EXPECT_TRUE(window->cbLaunch->isChecked());
 }
 
 TEST_F(GeneralWindowTest, StoredSettingsAreNotOverwrittenByDetection)

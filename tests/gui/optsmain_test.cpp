@@ -509,7 +509,7 @@ TEST(FirstRunHeaderRule, GoesAheadOfTheOtherHeaderRulesAndIsSaved)
     EXPECT_EQ(header.cell(col::Matches, 2), "ann@pop.example - MailBox #1");
     EXPECT_EQ(header.cell(col::What, 1), "To does not contain");
     EXPECT_EQ(header.cell(col::Case, 1), "No");
-    EXPECT_EQ(header.cell(col::Delete, 1), "Yes");
+    EXPECT_EQ(header.cell(col::Delete, 1), "No");
     EXPECT_EQ(header.cell(col::Hits, 1), "0");
 }
 

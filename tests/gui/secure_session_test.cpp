@@ -150,6 +150,27 @@ TEST_F(CertificateTrustTest, IsAskedOnceTrustedForTheMailboxAndAskedAgainWhenItC
     EXPECT_EQ(logCount("ERROR"), 1);
 }
 
+TEST_F(CertificateTrustTest, TheNotEncryptedNoteFollowsTheLastCheck)
+{
+    storeMailbox(1, server->hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+    storeSecurity(1, 3); // None
+    start();
+    window->btList->click();
+    ASSERT_EQ(rows(), 1);
+    EXPECT_NE(window->status().find("(not encrypted)"), std::string::npos) << window->status();
+
+    // A check that fails says why, and nothing about encryption.
+    storeMailbox(1, server->tlsHostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+    storeSecurity(1, 1); // TLS
+    window->btList->click(); // the certificate is not trusted (No)
+    EXPECT_EQ(window->status().find("(not encrypted)"), std::string::npos) << window->status();
+
+    prompts.yesNoAnswers = {true};
+    window->btList->click();
+    ASSERT_EQ(rows(), 1);
+    EXPECT_EQ(window->status().find("(not encrypted)"), std::string::npos) << window->status();
+}
+
 TEST_F(CertificateTrustTest, AHiddenAutomaticCheckLogsTheErrorInsteadOfAsking)
 {
     storeGeneral([](GeneralSettings &settings) { settings.Automatic = true; });
@@ -166,7 +187,60 @@ TEST_F(CertificateTrustTest, AHiddenAutomaticCheckLogsTheErrorInsteadOfAsking)
     EXPECT_EQ(rows(), 0);
     EXPECT_EQ(storedFingerprint(), "");
     EXPECT_EQ(logCount("ERROR"), 1);
-    EXPECT_EQ(logCount("was not accepted"), 1);
+    EXPECT_EQ(logCount("was not trusted"), 1);
+    EXPECT_EQ(logCount("MAIL CHECK"), 0);
+    EXPECT_NE(window->trayIcon->problem().find("was not trusted"), std::string::npos);
+    EXPECT_EQ(std::count(sound.calls.begin(), sound.calls.end(), "stop"), long(sound.calls.size()))
+        << "a certificate never trusted is no change";
+}
+
+TEST_F(CertificateTrustTest, AChangeFoundByHiddenChecksIsOnTheTrayTipAndSoundsTheAlarmOnce)
+{
+    storeGeneral([this](GeneralSettings &settings) {
+        settings.Automatic = true;
+        settings.Alarm = true;
+        settings.Repeat = true; // a change is told once, never in a loop
+        settings.AlarmFile = home.file("alarm.wav");
+    });
+    home.write("alarm.wav", "RIFF");
+    start();
+    prompts.yesNoAnswers = {true};
+    window->btList->click();
+    ASSERT_EQ(questions(), 1);
+    ASSERT_TRUE(server->useCertificate(second)) << server->failure();
+    window->hide();
+    window->automaticRun = true;
+
+    for (int pass = 0; pass < 2; ++pass) {
+        window->minutesLeft = 0;
+        window->CheckAllMailBoxes();
+    }
+
+    EXPECT_EQ(questions(), 1);
+    std::vector<std::string> sounded = sound.calls;
+    std::erase(sounded, "stop"); // every check stops an alarm first
+    EXPECT_EQ(sounded, (std::vector<std::string>{"play: " + home.file("alarm.wav")}));
+    EXPECT_NE(window->trayIcon->problem().find("has changed since it was trusted"), std::string::npos)
+        << window->trayIcon->problem();
+    EXPECT_EQ(logCount("ERROR"), 2);
+    EXPECT_EQ(logCount("MAIL CHECK"), 1); // the first, trusted check only
+}
+
+TEST_F(CertificateTrustTest, DecliningSaysTheCertificateWasNotTrustedAndNoIsTheDefault)
+{
+    start();
+    window->btList->click();
+    ASSERT_EQ(questions(), 1);
+    ASSERT_EQ(prompts.askedNoByDefault.size(), 1u);
+    EXPECT_EQ("yesno: " + prompts.askedNoByDefault[0], prompts.shown[0]);
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].rfind("error: The check stopped because the certificate of 127.0.0.1 was not trusted (",
+                                     0),
+              0u)
+        << prompts.shown[1];
+    EXPECT_EQ(prompts.shown[1].find("unavailable or incorrectly specified"), std::string::npos);
+    EXPECT_EQ(logCount("MAIL CHECK"), 0);
+    EXPECT_EQ(logCount("ERROR The check stopped because the certificate"), 1);
 }
 
 } // namespace

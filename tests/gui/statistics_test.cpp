@@ -11,6 +11,7 @@
 #include "settings/settings_store.h"
 #include "stats/daterange.h"
 #include "stats/table_sort.h"
+#include "stats/ui/chart_style.h"
 #include "stats/ui/chartit.h"
 #include "stats/ui/chartmain.h"
 #include "stats/ui/daterange.h"
@@ -22,6 +23,7 @@
 #include <QBarSeries>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateTimeAxis>
 #include <QDateEdit>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -404,6 +406,34 @@ TEST_F(StatisticsWindows, EmptyAndDamagedLogs)
         EXPECT_EQ(chart.modelSpam->recordCount(), 5);
     }));
     EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(StatisticsWindows, ASingleDayOfActivityShowsOnTheDayByDayChart)
+{
+    // A new user's first look: every check of the log on one day.
+    const std::string path =
+        writeLog("MAIL CHECK 3 msg(s) for \"ann\" on server pop.a.example at Tue 12/8/2026 9:34 PM\r\n"
+                 "MAIL CHECK 0 msg(s) for \"ann\" on server pop.a.example at Tue 12/8/2026 9:50 PM\r\n");
+    ASSERT_TRUE(view(path, [&](TfrmChart &chart) {
+        chart.PageControl1->setCurrentIndex(2);
+        DayChartView &days = *chart.chartDayByDay;
+        const QList<QPointF> checks = days.line(LineChartView::Checked)->points();
+        ASSERT_EQ(checks.size(), 1);
+        EXPECT_EQ(checks[0].y(), 2);
+        EXPECT_TRUE(days.line(LineChartView::Checked)->pointsVisible());
+        // Inside the axis, not on its edge.
+        EXPECT_LT(double(days.dates()->min().toMSecsSinceEpoch()), checks[0].x());
+        EXPECT_GT(double(days.dates()->max().toMSecsSinceEpoch()), checks[0].x());
+        // And drawn: the plot (not the legend) holds the colour of the checks series.
+        const QImage picture = days.grab().toImage();
+        const QRect plot = days.mapFromScene(days.chart()->plotArea()).boundingRect() & picture.rect();
+        const QColor blue = chart_style::checkedColour();
+        int drawn = 0;
+        for (int y = plot.top(); y <= plot.bottom(); ++y)
+            for (int x = plot.left(); x <= plot.right(); ++x)
+                drawn += QColor(picture.pixel(x, y)) == blue;
+        EXPECT_GT(drawn, 10);
+    }));
 }
 
 TEST_F(StatisticsWindows, LineChartControlsAndPictures)

@@ -8,6 +8,9 @@
 #include "net/mspop3.h"
 
 #include <QElapsedTimer>
+#include <QTcpSocket>
+#include <QTcpServer>
+#include <QProcess>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -133,7 +136,7 @@ TEST_F(Pop3TlsDovecot, ACertificateForAnotherHostIsNotAcceptedSilently)
             return false;
         };
         const std::string error = listing(*pop);
-        EXPECT_NE(error.find("The certificate of 127.0.0.1 was not accepted"), std::string::npos) << error;
+        EXPECT_NE(error.find("the certificate of 127.0.0.1 was not trusted"), std::string::npos) << error;
         EXPECT_NE(reason.find("host name"), std::string::npos) << reason;
         EXPECT_FALSE(pop->SessionEncrypted());
     }
@@ -202,3 +205,48 @@ TEST_F(Pop3TlsDovecot, AMessageLargerThanTheReceiveBufferArrivesWholeWithAndWith
         EXPECT_EQ(saved == big + ".\r\n", true);
     }
 }
+
+// A server that speaks only a TLS version the client refuses is told as
+// such, not as a port for unencrypted POP3.
+TEST(Pop3TlsVersions, AServerWithOnlyAnOldTlsVersionIsToldAsSuch)
+{
+    TestCertificates certificates;
+    const CertificateFiles old = certificates.make("old", {"127.0.0.1"});
+    ASSERT_TRUE(old.ok()) << certificates.failure();
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    QProcess server;
+    server.setProcessChannelMode(QProcess::MergedChannels);
+    server.start(QStringLiteral("openssl"),
+                 {QStringLiteral("s_server"), QStringLiteral("-quiet"), QStringLiteral("-accept"),
+                  QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("-cert"),
+                  QString::fromStdString(old.certificate), QStringLiteral("-key"), QString::fromStdString(old.key),
+                  QStringLiteral("-tls1_1"), QStringLiteral("-cipher"), QStringLiteral("DEFAULT:@SECLEVEL=0")});
+    ASSERT_TRUE(server.waitForStarted(5000));
+    QElapsedTimer clock;
+    clock.start();
+    bool listening = false;
+    while (!listening && clock.elapsed() < 5000 && server.state() == QProcess::Running) {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        listening = socket.waitForConnected(200);
+        socket.abort();
+    }
+    if (!listening)
+        GTEST_SKIP() << "openssl cannot serve TLS 1.1 here: " << server.readAll().toStdString();
+
+    TmsRemotePOP pop;
+    pop.Server = "127.0.0.1:" + std::to_string(port);
+    pop.UserName = "u";
+    pop.Password = "p";
+    pop.Security = TPop3Security::TLS;
+    pop.HandshakeTimeOut = 5;
+    const std::string error = raisedText<ETlsError>([&] { pop.UpdateInfo(); });
+    EXPECT_EQ(error.rfind("The server and Tidewell have no TLS version in common", 0), 0u) << error;
+    EXPECT_EQ(error.find("unencrypted POP3"), std::string::npos) << error;
+    server.kill();
+    server.waitForFinished(2000);
+}
+

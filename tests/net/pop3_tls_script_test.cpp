@@ -174,7 +174,7 @@ TEST_F(Pop3TlsScript, ARefusedCertificateSendsNothingAfterTheHandshake)
             return false;
         };
 
-        const std::string error = raisedText<ESocketError>([&] { pop.UpdateInfo(); });
+        const std::string error = raisedText<ECertificateError>([&] { pop.UpdateInfo(); });
 
         ASSERT_EQ(asked.size(), 1u);
         EXPECT_EQ(asked[0].changed, trustedBefore);
@@ -183,7 +183,7 @@ TEST_F(Pop3TlsScript, ARefusedCertificateSendsNothingAfterTheHandshake)
         EXPECT_EQ(asked[0].subject, asked[0].issuer); // self-signed
         EXPECT_EQ(normalizedFingerprint(asked[0].fingerprint), asked[0].fingerprint);
         EXPECT_FALSE(asked[0].reason.empty());
-        EXPECT_NE(error.find(trustedBefore ? "has changed since it was trusted" : "was not accepted ("),
+        EXPECT_NE(error.find(trustedBefore ? "has changed since it was trusted" : "was not trusted ("),
                   std::string::npos)
             << error;
         EXPECT_NE(error.find("Nothing was sent to the server."), std::string::npos) << error;

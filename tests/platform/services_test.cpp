@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -27,21 +29,53 @@ TEST(Prompts, ScriptedDoubleRecordsAndAnswers)
     EXPECT_EQ(prompts.shown[3], "input: Enter friend's e-mail address / E-mail address [<friend's e-mail>]");
 }
 
-TEST(SingleInstance, SecondStartAsksTheFirstToShowItself)
+TEST(SingleInstance, OneOwnerPerProgramFolderAndALaterStartBringsItForward)
 {
-    const QString key = QStringLiteral("tidewell-test-%1").arg(QCoreApplication::applicationPid());
-    TFirstInstance first(key);
-    ASSERT_FALSE(first.anotherInstanceRunning());
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const std::string folderA = root.path().toStdString() + "/a";
+    const std::string folderB = root.path().toStdString() + "/b";
+
+    TFirstInstance first(folderA);
+    ASSERT_EQ(first.claim(), TFirstInstance::Claim::Owned);
     bool asked = false;
     QObject::connect(&first, &TFirstInstance::showRequested, [&] { asked = true; });
-    TFirstInstance second(key);
-    EXPECT_TRUE(second.anotherInstanceRunning());
+
+    // The same folder written another way is the same instance.
+    TFirstInstance second(folderA + "/");
+    EXPECT_EQ(second.folder(), first.folder());
+    EXPECT_EQ(second.claim(), TFirstInstance::Claim::OwnedElsewhere);
+    EXPECT_TRUE(second.askOwnerToShow(2000));
     QElapsedTimer clock;
     clock.start();
     QTimer guard;
     guard.start(100); // keeps the wait waking up so its bound is checked
     waitUntil([&] { return asked || clock.elapsed() > 5000; });
     EXPECT_TRUE(asked);
+    EXPECT_EQ(second.alreadyRunningText(true), "Tidewell is already running for the program folder " +
+                                                   first.folder() + " and has been brought forward.");
+
+    // Another folder is another instance.
+    TFirstInstance other(folderB);
+    EXPECT_EQ(other.claim(), TFirstInstance::Claim::Owned);
+}
+
+TEST(SingleInstance, ALockLeftByAProgramThatEndedIsTakenOver)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    // What a crashed owner leaves: its process id, which no process has now.
+    QFile lock(folder.filePath(QStringLiteral("tidewell.lock")));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write("999999999\ntidewell\n\n");
+    lock.close();
+
+    TFirstInstance probe(folder.path().toStdString());
+    EXPECT_FALSE(probe.ownedElsewhere());
+    TFirstInstance starting(folder.path().toStdString());
+    EXPECT_EQ(starting.claim(), TFirstInstance::Claim::Owned);
+    // Nobody owns it but this process, which the check leaves out.
+    EXPECT_FALSE(probe.ownedElsewhere());
 }
 
 TEST(Prompts, WithoutADesktopQuestionsAreAnsweredNo)

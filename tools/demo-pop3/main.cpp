@@ -2,12 +2,15 @@
 // folder afresh from the sources (mailbox and program folder), listens on a
 // free loopback port, points mailbox 1 of the demo program folder at it and
 // serves the mailbox until it is stopped. When the port is known it is
-// written to <demo>/server.port, so a script can wait for it.
+// written to <demo>/server.port, so a script can wait for it. When a
+// Tidewell is still running on the demo's program folder, nothing is laid
+// out: that Tidewell is brought forward and the server ends with status 3.
 //
 //   tidewell-demo-pop3 --source resources/demo --demo build/demo
 
 #include "demo-pop3/demo_home.h"
 #include "demo-pop3/pop3_server.h"
+#include "platform/singleinstance.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,6 +24,7 @@ using namespace tw::demo;
 namespace {
 
 constexpr int kBadUsage = 2;
+constexpr int kDemoInUse = 3; // a Tidewell runs on the demo folder
 
 QString option(const QStringList &arguments, const QString &name)
 {
@@ -41,6 +45,13 @@ int main(int argc, char **argv)
         return kBadUsage;
     }
 
+    // A Tidewell still running on the demo folder would lose its files and
+    // its lock underneath it: that one is brought forward instead.
+    const tw::TFirstInstance running((demo + QStringLiteral("/home")).toStdString());
+    if (running.ownedElsewhere()) {
+        std::fprintf(stderr, "%s\n", running.alreadyRunningText(running.askOwnerToShow()).c_str());
+        return kDemoInUse;
+    }
     std::string error;
     if (!layOutDemo(source, demo, error)) {
         std::fprintf(stderr, "tidewell-demo-pop3: %s\n", error.c_str());

@@ -37,6 +37,12 @@ bool WidgetPrompts::yesNo(const std::string &text)
            QMessageBox::Yes;
 }
 
+bool WidgetPrompts::yesNoDefaultNo(const std::string &text)
+{
+    return QMessageBox::question(promptParent(), appTitle(), toDisplay(text), QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 bool WidgetPrompts::inputText(const std::string &caption, const std::string &prompt, std::string &value)
 {
     bool ok = false;

@@ -12,6 +12,7 @@ public:
     void warning(const std::string &text) override;
     void information(const std::string &text) override;
     bool yesNo(const std::string &text) override;
+    bool yesNoDefaultNo(const std::string &text) override;
     bool inputText(const std::string &caption, const std::string &prompt, std::string &value) override;
 };
 

@@ -130,7 +130,9 @@ void TfrmGeneral::addFirstRunRuleOnce()
         AddMyselfFromPopToHeader(m_spam, userName);
     } catch (const std::exception &error) {
         Prompts::current().error(error.what());
+        return;
     }
+    Prompts::current().information(firstRunRuleNote(userName));
 }
 
 void TfrmGeneral::takeOtherMailProgramMailbox()
@@ -162,6 +164,9 @@ void TfrmGeneral::takeDefaults()
         if (mailer.empty())
             mailer = desktopMailProgram(DesktopFolders::current());
         edMail->setText(toDisplay(mailer));
+        // A new user without a mail program has nothing to launch after deleting.
+        if (mailer.empty() && m_firstRun)
+            cbLaunch->setChecked(false);
     }
     if (edAlarm->text().isEmpty())
         edAlarm->setText(toDisplay(programFile("harptune.wav")));

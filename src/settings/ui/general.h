@@ -57,6 +57,9 @@ public:
     std::array<QCheckBox *, kMailboxCount> cb{};
     // The mailbox's security: "Automatic", "TLS", "STARTTLS", "None" (Security<n>).
     std::array<QComboBox *, kMailboxCount> cmbSecurity{};
+    // Beside the security: shown while a certificate is trusted for the
+    // mailbox (its fingerprint in the tooltip); a click forgets it.
+    std::array<QToolButton *, kMailboxCount> btForgetCertificate{};
     QComboBox *RASComboBox;
     QRadioButton *rbManual, *rbAuto;
     QWidget *pnlManual, *pnlAuto, *pnlSound;
@@ -118,6 +121,10 @@ private:
     void loadNaming();
     void loadServers();
     void storeControls();
+    // Shows mailbox N's trusted certificate, or hides its forget button.
+    void showTrustedCertificate(int n);
+    // Asks, then forgets the certificate trusted for mailbox N (saved with OK).
+    void forgetCertificate(int n);
     void selectPreferred(int which);
     int preferredMailbox() const;
     void showPanels();

@@ -2,6 +2,8 @@
 
 #include "settings/ui/general.h"
 
+#include "platform/ui/screen_fit.h"
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -64,12 +66,13 @@ void TfrmGeneral::buildControls()
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
 
     PageControl1 = named(new QTabWidget, QStringLiteral("PageControl1"));
-    PageControl1->addTab(buildMailboxesTab(), QStringLiteral("Mailboxes"));
-    PageControl1->addTab(buildConnectionTab(), QStringLiteral("Connection"));
-    PageControl1->addTab(buildAutomaticTab(), QStringLiteral("Automatic"));
-    PageControl1->addTab(buildStartUpTab(), QStringLiteral("Start Up"));
-    PageControl1->addTab(buildActivityLogTab(), QStringLiteral("Activity Log"));
-    PageControl1->addTab(buildMailProgramTab(), QStringLiteral("Mail program"));
+    // On a small screen a page scrolls; the tabs and the buttons stay in view.
+    PageControl1->addTab(scrollingPage(buildMailboxesTab()), QStringLiteral("Mailboxes"));
+    PageControl1->addTab(scrollingPage(buildConnectionTab()), QStringLiteral("Connection"));
+    PageControl1->addTab(scrollingPage(buildAutomaticTab()), QStringLiteral("Automatic"));
+    PageControl1->addTab(scrollingPage(buildStartUpTab()), QStringLiteral("Start Up"));
+    PageControl1->addTab(scrollingPage(buildActivityLogTab()), QStringLiteral("Activity Log"));
+    PageControl1->addTab(scrollingPage(buildMailProgramTab()), QStringLiteral("Mail program"));
 
     btOK = named(new QPushButton(QStringLiteral("OK")), QStringLiteral("btOK"));
     btOK->setDefault(true);
@@ -82,9 +85,9 @@ void TfrmGeneral::buildControls()
     buttons->addWidget(btHelp);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(PageControl1);
+    layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);
-    setFixedSize(740, 520);
+    resize(740, 520);
 }
 
 QWidget *TfrmGeneral::buildMailboxesTab()
@@ -124,7 +127,15 @@ QWidget *TfrmGeneral::buildMailboxesTab()
         grid->addWidget(edServe[i], n, 0);
         grid->addWidget(edName[i], n, 1);
         grid->addWidget(edPass[i], n, 2);
-        grid->addWidget(cmbSecurity[i], n, 3);
+        btForgetCertificate[i] = named(new QToolButton, QStringLiteral("btForgetCertificate") + number);
+        btForgetCertificate[i]->setText(QStringLiteral("Forget"));
+        btForgetCertificate[i]->setAutoRaise(true);
+        auto *security = new QWidget;
+        auto *securityRow = new QHBoxLayout(security);
+        securityRow->setContentsMargins(0, 0, 0, 0);
+        securityRow->addWidget(cmbSecurity[i], 1);
+        securityRow->addWidget(btForgetCertificate[i]);
+        grid->addWidget(security, n, 3);
         grid->addWidget(rb[i], n, 4);
         grid->addWidget(cb[i], n, 5);
     }
@@ -295,6 +306,8 @@ void TfrmGeneral::connectCommands()
     connect(SpeedButton3, &QToolButton::clicked, this, &TfrmGeneral::SpeedButton3Click);
     connect(cbKill, &QCheckBox::toggled, this, &TfrmGeneral::cbKillClick);
     connect(rbManual, &QRadioButton::toggled, this, &TfrmGeneral::rbManualClick);
+    for (int n = 1; n <= kMailboxCount; ++n)
+        connect(btForgetCertificate[size_t(n - 1)], &QToolButton::clicked, this, [this, n] { forgetCertificate(n); });
 }
 
 // Text and number fields are grey while they do not have the focus and

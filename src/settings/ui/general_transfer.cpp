@@ -2,7 +2,9 @@
 
 #include "settings/ui/general.h"
 
+#include "net/tls_trust.h"
 #include "platform/bytes.h"
+#include "platform/prompts.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -11,6 +13,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QToolButton>
 #include <algorithm>
 
 namespace tw {
@@ -64,7 +67,34 @@ void TfrmGeneral::loadServers()
         edPass[i]->setText(toDisplay(account.password));
         cb[i]->setChecked(account.checked);
         cmbSecurity[i]->setCurrentIndex(account.security);
+        showTrustedCertificate(n);
     }
+}
+
+void TfrmGeneral::showTrustedCertificate(int n)
+{
+    const std::string &fingerprint = m_model.servers.account(n).fingerprint;
+    QToolButton *button = btForgetCertificate[size_t(n - 1)];
+    button->setVisible(!fingerprint.empty());
+    button->setToolTip(fingerprint.empty()
+                           ? QString()
+                           : QStringLiteral("A certificate is trusted for this mailbox although it could not be "
+                                            "verified.\nSHA-256 fingerprint: %1\nForget it: the next check asks "
+                                            "again.")
+                                 .arg(QString::fromStdString(groupedFingerprint(fingerprint))));
+}
+
+void TfrmGeneral::forgetCertificate(int n)
+{
+    MailboxAccount &account = m_model.servers.account(n);
+    if (account.fingerprint.empty())
+        return;
+    if (!Prompts::current().yesNoDefaultNo("Forget the certificate trusted for mailbox " + std::to_string(n) +
+                                           " (SHA-256 fingerprint " + groupedFingerprint(account.fingerprint) +
+                                           ")?  The next check of this mailbox asks about its certificate again."))
+        return;
+    account.fingerprint.clear();
+    showTrustedCertificate(n);
 }
 
 void TfrmGeneral::selectPreferred(int which)

@@ -6,6 +6,7 @@
 #include "platform/event_wait.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "platform/ui/screen_fit.h"
 #include "settings/ui/rule_grid_view.h"
 #include "settings/settings_store.h"
 
@@ -89,14 +90,15 @@ TfrmOptionsMain::TfrmOptionsMain(SpamSettingsModel &model, KnownSpammers &knownS
         return dialog.exec() == QDialog::Accepted;
     };
 
-    PageControl1->addTab(makeRuleTab(RuleKind::Subject, gridSubject), QStringLiteral("Subject"));
-    PageControl1->addTab(makeRuleTab(RuleKind::Header, gridHeader), QStringLiteral("Headers"));
-    PageControl1->addTab(makeRuleTab(RuleKind::Sender, gridFrom), QStringLiteral("Sender"));
-    PageControl1->addTab(makeSizeTab(), QStringLiteral("Size"));
-    PageControl1->addTab(makeRuleTab(RuleKind::Exception, gridExcept), QStringLiteral("Exceptions"));
-    PageControl1->addTab(makeBlackListTab(), QStringLiteral("BlackList"));
-    PageControl1->addTab(makeValidTab(), QStringLiteral("Valid Domains"));
-    PageControl1->addTab(makeAsciiTab(), QStringLiteral("Non-English"));
+    // On a small screen a page scrolls; the tabs and the buttons stay in view.
+    PageControl1->addTab(scrollingPage(makeRuleTab(RuleKind::Subject, gridSubject)), QStringLiteral("Subject"));
+    PageControl1->addTab(scrollingPage(makeRuleTab(RuleKind::Header, gridHeader)), QStringLiteral("Headers"));
+    PageControl1->addTab(scrollingPage(makeRuleTab(RuleKind::Sender, gridFrom)), QStringLiteral("Sender"));
+    PageControl1->addTab(scrollingPage(makeSizeTab()), QStringLiteral("Size"));
+    PageControl1->addTab(scrollingPage(makeRuleTab(RuleKind::Exception, gridExcept)), QStringLiteral("Exceptions"));
+    PageControl1->addTab(scrollingPage(makeBlackListTab()), QStringLiteral("BlackList"));
+    PageControl1->addTab(scrollingPage(makeValidTab()), QStringLiteral("Valid Domains"));
+    PageControl1->addTab(scrollingPage(makeAsciiTab()), QStringLiteral("Non-English"));
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ok = buttons->addButton(QDialogButtonBox::Ok);

@@ -141,13 +141,21 @@ TfrmChart::TfrmChart(ActivityLogData data, QWidget *parent)
     btSavePicture = button("Save &Picture", "btSavePicture", "Save this page as a PNG picture");
     btCopy = button("&Copy", "btCopy", "Copy this table as text, or this chart as a picture");
     btClose = button("Close", "btClose", "Return to Tidewell");
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(selectLabel);
-    bottom->addWidget(cbMailbox);
-    for (QPushButton *b : {btPlot, btDateRange, btHint, btPrint, btSavePicture, btCopy})
-        bottom->addWidget(b);
-    bottom->addStretch();
-    bottom->addWidget(btClose);
+    // Two rows, so that the window fits a small screen or a large scale.
+    auto *choice = new QHBoxLayout;
+    choice->addWidget(selectLabel);
+    choice->addWidget(cbMailbox);
+    for (QPushButton *b : {btPlot, btDateRange})
+        choice->addWidget(b);
+    choice->addStretch();
+    auto *commands = new QHBoxLayout;
+    for (QPushButton *b : {btHint, btPrint, btSavePicture, btCopy})
+        commands->addWidget(b);
+    commands->addStretch();
+    commands->addWidget(btClose);
+    auto *bottom = new QVBoxLayout;
+    bottom->addLayout(choice);
+    bottom->addLayout(commands);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lblTitle);

@@ -50,6 +50,9 @@ LineChartView::LineChartView(QAbstractAxis *xAxis, QWidget *parent) : ZoomChartV
         m_lines[i] = new QLineSeries;
         m_lines[i]->setName(names[i]);
         m_lines[i]->setPen(QPen(colours[i], 2));
+        // A series of one point (one day, one hour) draws no line: its point shows it.
+        m_lines[i]->setPointsVisible(true);
+        m_lines[i]->setMarkerSize(7);
         c->addSeries(m_lines[i]);
         m_lines[i]->attachAxis(xAxis);
         m_lines[i]->attachAxis(m_yAxis);

@@ -178,7 +178,9 @@ void DayChartView::show(const ChartData &data)
         }
     if (!any)
         first = last = std::floor(Clock::now());
-    m_dates->setRange(toQDateTime(first), toQDateTime(last));
+    // A day of its own on either side, so that a first or last point does
+    // not sit on the edge of the plot, half cut off.
+    m_dates->setRange(toQDateTime(first - 1), toQDateTime(last + 1));
 }
 
 void DayChartView::resizeEvent(QResizeEvent *event)
