@@ -2,6 +2,7 @@
 
 #include "classify/message_view.h"
 #include "classify/non_english.h"
+#include "net/pop3_limits.h"
 #include "platform/bytes.h"
 
 namespace tw {
@@ -121,6 +122,18 @@ bool Classifier::applyResult(Context &message, bool matched, bool check)
 void Classifier::classifyRow(const PreparedRules &rules, int index)
 {
     Context message(m_messages.row(index), headersOf(index), rules);
+
+    // A message whose header block was not read whole is for the user to
+    // look at: rules judging part of it could condemn it wrongly.
+    if (index < m_remoteInfo.Count() && m_remoteInfo.Items(index).CutReplyBytes > 0) {
+        message.row.mark = mark::QuestionMark;
+        m_why.whyAdd(false, "Not read whole:",
+                     "the server's reply with its header block and first body line held " +
+                         std::to_string(m_remoteInfo.Items(index).CutReplyBytes) + " bytes, more than the " +
+                         std::to_string(pop3::kMaxHeaderBlockBytes) +
+                         " that are read, so no rule was applied. Look at it in your mail program before deleting it.");
+        return;
+    }
 
     int image = mark::DefaultException;
     if (qIsInException(message, image)) {
