@@ -9,6 +9,8 @@ namespace {
 
 // A client that sends this much without a line end is not speaking POP3.
 constexpr qsizetype kMaxPendingBytes = 4096;
+// The name that tells a socket's connection apart from its other children.
+const char *const kConnectionName = "demo-pop3-connection";
 
 // One client's connection. Commands are taken one line at a time, and only
 // while the replies not yet sent stay below Pop3Server::kMaxUnsentReplyBytes:
@@ -20,6 +22,7 @@ public:
     Connection(QTcpSocket *socket, const Account &account, bool &lock)
         : QObject(socket), m_socket(socket), m_session(account, lock)
     {
+        setObjectName(QLatin1String(kConnectionName));
         m_socket->setReadBufferSize(kMaxPendingBytes);
         m_socket->write(QByteArray::fromStdString(m_session.greeting()));
         connect(m_socket, &QTcpSocket::readyRead, this, &Connection::pump);
@@ -67,8 +70,9 @@ qint64 Pop3Server::heldBytes() const
 {
     qint64 total = 0;
     for (const QTcpSocket *socket : m_server.findChildren<QTcpSocket *>())
-        for (const Connection *connection : socket->findChildren<Connection *>(Qt::FindDirectChildrenOnly))
-            total += connection->heldBytes();
+        for (const QObject *child : socket->children())
+            if (child->objectName() == QLatin1String(kConnectionName))
+                total += static_cast<const Connection *>(child)->heldBytes();
     return total;
 }
 
