@@ -127,11 +127,12 @@ void Classifier::classifyRow(const PreparedRules &rules, int index)
     // look at: rules judging part of it could condemn it wrongly.
     if (index < m_remoteInfo.Count() && m_remoteInfo.Items(index).CutReplyBytes > 0) {
         message.row.mark = mark::QuestionMark;
-        m_why.whyAdd(false, "Not read whole:",
-                     "the server's reply with its header block and first body line held " +
-                         std::to_string(m_remoteInfo.Items(index).CutReplyBytes) + " bytes, more than the " +
-                         std::to_string(pop3::kMaxHeaderBlockBytes) +
-                         " that are read, so no rule was applied. Look at it in your mail program before deleting it.");
+        m_why.whyAdd(false, "Too large to read:",
+                     "its header block and first body line are " +
+                         std::to_string(m_remoteInfo.Items(index).CutReplyBytes) + " bytes (more than " +
+                         std::to_string(pop3::kMaxHeaderBlockBytes) + ")");
+        if (m_why.whyMode)
+            m_why.lines.push_back("No rule was applied to it; look at it in your mail program before deleting it.");
         return;
     }
 

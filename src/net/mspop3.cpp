@@ -211,7 +211,8 @@ void TmsCustomPOP::readInfoReplies(TPop3CommandWindow &Window, int Index, TmsRem
         std::string block;
         const long long dropped = ReadData(block, -1, topReplyLimits(Item.Size));
         Item.Headers.SetText(block);
-        Item.CutReplyBytes = dropped > 0 ? (long long)block.size() + dropped : 0;
+        // The reply's size without its terminating dot line.
+        Item.CutReplyBytes = dropped > 0 ? (long long)block.size() + dropped - 3 : 0;
         const std::vector<std::string> &lines = Item.Headers.Lines();
         // Cut before the empty line, the kept part ends inside a header line.
         if (dropped > 0 && std::find(lines.begin(), lines.end(), std::string()) == lines.end())
