@@ -167,8 +167,12 @@ void TfrmMain::Show1Click()
 
 void TfrmMain::CleanUpEMLFiles()
 {
-    for (int n = 0; n <= 100; ++n)
-        QFile::remove(QString::fromStdString(msRemotePOP1.MessageDirectory() + "msg_" + std::to_string(n) + ".eml"));
+    // Every downloaded message, whatever its number: each holds a whole
+    // message. A link found under such a name is removed, not followed.
+    const QDir folder(QString::fromStdString(msRemotePOP1.MessageDirectory()));
+    const QStringList names = folder.entryList({QStringLiteral("msg_*.eml")}, QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString &name : names)
+        QFile::remove(folder.filePath(name));
 }
 
 void TfrmMain::FormCreate(TfrmSplash *splash, TfrmRetrieving *progress)
@@ -209,6 +213,7 @@ void TfrmMain::FormCreate(TfrmSplash *splash, TfrmRetrieving *progress)
     knownSpammers.LoadUpKnownList(programFile("known.lst"));
     GetRemotePOPSettings(currentMailbox < 1 || currentMailbox > kMailboxCount ? 1 : currentMailbox);
     CleanUpEMLFiles();
+    logUnconfirmedDeletions();
     // 15.
     if (m_splash) {
         m_splash->showSecondPicture();

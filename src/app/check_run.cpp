@@ -245,7 +245,11 @@ void TfrmMain::wirePopEvents()
             m_progress->setMessage("Transferring data ... ");
         setStatus("Transferring data");
     };
-    msRemotePOP1.OnDataTransfered = [this](QObject *) { setStatus("Data has been transfered"); };
+    msRemotePOP1.OnDataTransfered = [this](QObject *) {
+        setStatus("Data has been transfered");
+        if (m_recordDeletions)
+            recordPendingDeletions();
+    };
     msRemotePOP1.OnClosing = [this](QObject *) { setStatus("Closing connection"); };
     msRemotePOP1.OnClosed = [this](QObject *) { setStatus("Connection closed"); };
     msRemotePOP1.OnCancel = [this](QObject *) {

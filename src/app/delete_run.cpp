@@ -5,7 +5,9 @@
 #include "app/optRetrieve.h"
 #include "app/rmmain.h"
 #include "platform/bytes.h"
+#include "platform/clock.h"
 #include "platform/prompts.h"
+#include "stats/deletion_record.h"
 
 namespace tw {
 
@@ -41,6 +43,58 @@ static std::string skippedText(const WaitingMessages &messages, const std::vecto
     return text + "\nCheck the mailbox again to see what it holds now.";
 }
 
+std::vector<DeletedMessageEntry> TfrmMain::deletedEntries() const
+{
+    std::vector<DeletedMessageEntry> entries;
+    for (int row : m_deletedRows)
+        if (row < messages.count()) {
+            const TWaitingMessage &m = messages.row(row);
+            entries.push_back({msRemotePOP1.Server, msRemotePOP1.UserName, m.subject, m.senderAddress, m.senderName,
+                               m.sizeText, m.dateText});
+        }
+    return entries;
+}
+
+void TfrmMain::recordPendingDeletions()
+{
+    if (m_deletedRows.empty())
+        return;
+    PendingDeletionRecord record;
+    std::string why;
+    if (!record.write(deletedEntries(), logTimeStamp(Clock::now()), &why))
+        throw ETidewellError("Nothing was deleted: the record of the deletion could not be written to " +
+                             record.path() + " (" + why + ")");
+}
+
+void TfrmMain::logUnconfirmedDeletions()
+{
+    activityLog.setPath(m_general.general.Logfile);
+    const int messagesNamed = PendingDeletionRecord().logUnconfirmed(activityLog);
+    if (messagesNamed > 0)
+        setStatus(std::to_string(messagesNamed) +
+                  " message(s) may have been deleted by a deletion run that did not finish; see the activity log");
+}
+
+int TfrmMain::reportKeptMessages(const std::vector<DeletedMessage> &deleted)
+{
+    std::string list;
+    int kept = 0;
+    for (const DeletedMessage &message : deleted)
+        if (msRemotePOP1.RemoteInfo().Find(message.size, message.headers) >= 0) {
+            list += "\n" + message.subject;
+            ++kept;
+        }
+    if (kept == 0)
+        return 0;
+    activityLog.setPath(m_general.general.Logfile);
+    activityLog.logError("The server accepted the deletion of " + std::to_string(kept) +
+                             " message(s) but still holds them", msRemotePOP1.UserName, msRemotePOP1.Server);
+    if (visibleOrManual())
+        Prompts::current().warning("The server answered that it deleted these messages, but it still holds them:" +
+                                   list + "\nThe activity log lists them as deleted; they are not counted as deleted spam.");
+    return kept;
+}
+
 void TfrmMain::DeleteMessages()
 {
     // 1.-3.
@@ -70,15 +124,20 @@ void TfrmMain::DeleteMessages()
     showProgress("Deleting messages ... standby");
 
     // 8. The server removes deleted messages only when the session ends with
-    // an accepted QUIT, so the deletions are logged and counted after that.
+    // an accepted QUIT, so the deletions are logged and counted after that;
+    // a record written just before the QUIT keeps them from going untraced.
     m_deletedRows.clear();
     m_skippedRows.clear();
     m_errorLogged = false;
+    m_recordDeletions = true;
     try {
         msRemotePOP1.TransferData();
     } catch (const ETidewellError &error) {
+        m_recordDeletions = false;
         logFailure(error);
         closeQuietly();
+        // Broken off at or after the QUIT: the accepted deletions may have happened.
+        PendingDeletionRecord().logUnconfirmed(activityLog);
         activityLog.CloseLogFile();
         enableAllButtons();
         setRunningState(false);
@@ -87,21 +146,17 @@ void TfrmMain::DeleteMessages()
             showRemoteError(error);
         return;
     }
+    m_recordDeletions = false;
+    std::vector<DeletedMessage> deleted;
+    for (const DeletedMessageEntry &entry : deletedEntries())
+        activityLog.logDeletion(entry);
     for (int row : m_deletedRows)
-        if (row < messages.count()) {
-            const TWaitingMessage &m = messages.row(row);
-            activityLog.logDeletion({msRemotePOP1.Server, msRemotePOP1.UserName, m.subject, m.senderAddress,
-                                     m.senderName, m.sizeText, m.dateText});
-        }
-    // 9.-10.
+        if (row < msRemotePOP1.RemoteInfo().Count() && row < messages.count())
+            deleted.push_back({messages.row(row).subject, msRemotePOP1.RemoteInfo().Items(row).Size,
+                               msRemotePOP1.RemoteInfo().Items(row).Headers});
+    // 9. The log holds the deletions now: the record has done its work.
     activityLog.CloseLogFile();
-    const int deleted = int(m_deletedRows.size());
-    m_general.addToSpamCount(deleted);
-    try {
-        m_general.saveGeneral();
-    } catch (const std::exception &error) {
-        Prompts::current().error(error.what());
-    }
+    PendingDeletionRecord().confirm();
     if (!m_skippedRows.empty() && visibleOrManual())
         Prompts::current().warning(skippedText(messages, m_skippedRows));
     // 11.-12. The list always shows what is left on the server, also when
@@ -116,11 +171,19 @@ void TfrmMain::DeleteMessages()
     msRemotePOP1.StayConnected = stayConnected && !launch;
     listMailbox();
     msRemotePOP1.StayConnected = stayConnected;
+    // 10. Counted once the listing has shown which deletions the server really made.
+    const int deletedCount = int(deleted.size()) - reportKeptMessages(deleted);
+    m_general.addToSpamCount(deletedCount);
+    try {
+        m_general.saveGeneral();
+    } catch (const std::exception &error) {
+        Prompts::current().error(error.what());
+    }
     // 13.-16.
     enableAllButtons();
     setRunningState(false);
-    setStatus("There were " + std::to_string(deleted) + " messages deleted");
-    trayIcon->setHint(std::to_string(deleted) + " spams deleted");
+    setStatus("There were " + std::to_string(deletedCount) + " messages deleted");
+    trayIcon->setHint(std::to_string(deletedCount) + " spams deleted");
     updateCheckGlyph();
     hideProgress();
     // Without a mail program set there is nothing to start and nothing to say.

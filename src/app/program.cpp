@@ -108,6 +108,7 @@ int runProgram(int argc, char **argv)
     main.FormCreate(splash, &progress);
     startDemoTourWhenAsked(main);
     const int status = app.exec();
+    main.CleanUpEMLFiles();
     return status;
 }
 

@@ -190,7 +190,7 @@ public:
     void playAlarmSound(bool start);
     // The alarm file once (never looped), or the beep without one.
     void playAlarmOnce();
-    // Removes the saved message files msg_0.eml .. msg_100.eml.
+    // Removes every saved message file (msg_<n>.eml) of the message folder.
     void CleanUpEMLFiles();
 
     // Moves and shrinks the window as far as needed to lie on its screen.
@@ -304,9 +304,28 @@ private:
     // Fingerprints of changed certificates that a hidden check has sounded the alarm for.
     std::set<std::string> m_alarmedCertificates;
 
-    // deletion run bookkeeping: blocks wait until the server has confirmed
+    // deletion run bookkeeping (delete_run.cpp): blocks wait until the server has confirmed
     std::vector<int> m_deletedRows;  // DELE accepted, in order
     std::vector<int> m_skippedRows;  // left alone because the mailbox changed
+    bool m_recordDeletions = false;  // a deletion run is in TransferData: its QUIT needs a record first
+    // The log entries of the messages whose DELE the server accepted.
+    std::vector<DeletedMessageEntry> deletedEntries() const;
+    // Before the QUIT that makes them final: the record of the accepted
+    // deletions. Raises when it cannot be written, so that the session
+    // ends without QUIT and nothing is deleted without a trace.
+    void recordPendingDeletions();
+    // At start-up: a record left by a run that did not finish is logged as
+    // "may have been deleted".
+    void logUnconfirmedDeletions();
+    // After the list was read again: the messages the server said it deleted
+    // but still lists (same size and header lines). They are reported and
+    // logged; returns how many.
+    struct DeletedMessage {
+        std::string subject;
+        int size;
+        TmsHeaders headers;
+    };
+    int reportKeptMessages(const std::vector<DeletedMessage> &deleted);
 };
 
 } // namespace tw

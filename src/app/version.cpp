@@ -165,9 +165,10 @@ void TfrmVersionCheck::btCheckClick()
         btCheck->setEnabled(true);
 }
 
-std::string TfrmVersionCheck::fetch(const std::string &file)
+std::string TfrmVersionCheck::fetch(const std::string &file, long long maxBytes)
 {
     agHTTP1.SetURL(SiteAddress + file);
+    agHTTP1.MaxBodyBytes = maxBytes;
     const int status = agHTTP1.Get();
     if (status < 200 || status > 299) {
         const TmsHeaders &headers = agHTTP1.ResponseHeaders();
@@ -181,7 +182,7 @@ std::string TfrmVersionCheck::fetch(const std::string &file)
 void TfrmVersionCheck::CheckTheVersion()
 {
     try {
-        VersionLines = splitLines(fetch("ver.txt"));
+        VersionLines = splitLines(fetch("ver.txt", MaxVersionBytes));
     } catch (const std::exception &) {
         if (!m_closing)
             Prompts::current().error("Could not establish connection to internet.");
@@ -193,7 +194,7 @@ void TfrmVersionCheck::CheckTheVersion()
         return;
     }
     try {
-        showNotes(fetch("note.rtf"));
+        showNotes(fetch("note.rtf", MaxNotesBytes));
     } catch (const std::exception &error) {
         if (!m_closing)
             Prompts::current().error(error.what());

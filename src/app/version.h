@@ -29,6 +29,10 @@ public:
 
     // The site's address, ending in "/".
     std::string SiteAddress;
+    // The most the two documents may hold: the version document is two short
+    // lines; the release notes are converted to text as they are shown.
+    static constexpr long long MaxVersionBytes = 1024;
+    static constexpr long long MaxNotesBytes = 1LL << 20;
 
     // --- controls (objectName = member name) ---
     QLabel *lblTitle;
@@ -54,8 +58,9 @@ protected:
 
 private:
     void CheckTheVersion();
-    // Fetches the document File of the site; a status other than 2xx is an error.
-    std::string fetch(const std::string &file);
+    // Fetches the document File of the site, at most MaxBytes of it; a
+    // status other than 2xx is an error, and so is a larger document.
+    std::string fetch(const std::string &file, long long maxBytes);
     void showNotes(const std::string &notes);
     void setStatus(const std::string &text);
 

@@ -2,6 +2,7 @@
 
 #include "classify/message_view.h"
 #include "classify/non_english.h"
+#include "net/pop3_limits.h"
 #include "platform/bytes.h"
 
 #include <algorithm>
@@ -124,6 +125,19 @@ void Classifier::classifyRow(const PreparedRules &rules, int index)
 {
     m_currentIndex = index;
     Context message(m_messages.row(index), headersOf(index), rules);
+
+    // A message whose header block was not read whole is for the user to
+    // look at: rules judging part of it could condemn it wrongly.
+    if (index < m_remoteInfo.Count() && m_remoteInfo.Items(index).CutReplyBytes > 0) {
+        message.row.mark = mark::QuestionMark;
+        m_why.whyAdd(false, "Too large to read:",
+                     "its header block and first body line are " +
+                         std::to_string(m_remoteInfo.Items(index).CutReplyBytes) + " bytes (more than " +
+                         std::to_string(pop3::kMaxHeaderBlockBytes) + ")");
+        if (m_why.whyMode)
+            m_why.lines.push_back("No rule was applied to it; look at it in your mail program before deleting it.");
+        return;
+    }
 
     int image = mark::DefaultException;
     if (qIsInException(message, image)) {

@@ -2,7 +2,8 @@
 // The ordered classification of waiting messages: exceptions, size limits,
 // subject, sender and header rules, the non-English test, the unknown-domain
 // test and the known-spammer blacklist. A check mark ends the sequence for a
-// message, an exception ends it at once. In why mode every stage writes its
+// message, an exception ends it at once. A message whose header block was too
+// large to be read whole gets a question mark and no rule is applied to it. In why mode every stage writes its
 // explanation lines, scans past condemning rules and counts no hits.
 //
 // The classifier reads plain models it does not own; they must outlive it.

@@ -1,6 +1,7 @@
 #include "classify/known_spammers.h"
 
 #include "platform/bytes.h"
+#include "platform/private_files.h"
 #include "platform/text_file.h"
 
 #include <algorithm>
@@ -112,7 +113,7 @@ bool KnownSpammers::rebuild(const std::string &editedText, const std::string &pa
     std::error_code ignored;
     if (!std::filesystem::exists(path, ignored))
         return true;
-    return writeFileAtomically(path, fileText(), 0644, why);
+    return writePrivateFile(path, fileText(), why);
 }
 
 std::string KnownSpammers::fileText() const

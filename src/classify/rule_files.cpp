@@ -2,6 +2,7 @@
 
 #include "classify/match_operators.h"
 #include "platform/bytes.h"
+#include "platform/private_files.h"
 #include "platform/text_file.h"
 
 #include <algorithm>
@@ -226,7 +227,7 @@ std::string ruleFileText(const RuleTable &table)
 
 void saveRuleFile(const RuleTable &table, const std::string &path)
 {
-    if (!writeFileAtomically(path, ruleFileText(table), 0644))
+    if (!writePrivateFile(path, ruleFileText(table)))
         throw ERuleFileError("Unable to write to " + path);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/bytes.h"
 
 #include <QByteArray>
+#include <algorithm>
 
 namespace tw {
 
@@ -11,6 +12,7 @@ namespace {
 
 constexpr int TextInvalidUrl = 57007;
 constexpr int TextClosedBeforeDataComplete = 57031;
+constexpr int TextReplyTooLarge = 57032;
 const std::string HttpPrefix = "http://";
 
 // A chunk-size line as a number: plain hexadecimal digits, trailing spaces
@@ -74,6 +76,7 @@ int TagHTTP::Get()
     m_statusCode = -1;
     m_responseHeaders.Clear();
     m_body.clear();
+    SetDeadline(MaxSeconds);
     try {
         ResetState();
         Server = Proxy.empty() ? m_server : Proxy;
@@ -84,9 +87,12 @@ int TagHTTP::Get()
         readResponseHeaders();
         readBody();
     } catch (...) {
+        SetDeadline(0);
+        m_body.clear(); // no document came
         Close();
         throw;
     }
+    SetDeadline(0);
     Close();
     return m_statusCode;
 }
@@ -94,10 +100,16 @@ int TagHTTP::Get()
 void TagHTTP::readResponseHeaders()
 {
     // An empty line ends the headers; so does a server that closes.
+    long long bytes = 0;
     for (;;) {
         ReadLine();
         if (LastReply().empty())
             break;
+        bytes += (long long)LastReply().size();
+        if (m_responseHeaders.Count() >= MaxHeaderLines || bytes > MaxHeaderBytes) {
+            Close();
+            ReportError(TextReplyTooLarge);
+        }
         m_responseHeaders.Add(LastReply());
     }
     if (m_responseHeaders.Count() > 0)
@@ -111,12 +123,17 @@ void TagHTTP::readBody()
         return;
     }
     long long length = -1;
-    if (parseInt(trimmed(m_responseHeaders.GetFieldBody("Content-Length")), length) && length >= 0 &&
-        length <= 0x7fffffff) {
-        readExactly(int(length));
+    if (parseInt(trimmed(m_responseHeaders.GetFieldBody("Content-Length")), length) && length >= 0) {
+        readExactly(length);
         return;
     }
-    ReadToEnd(m_body, -1); // no length: the document ends with the connection
+    // No length: the document ends with the connection, and one byte more
+    // than allowed tells that it is too large.
+    ReadToEnd(m_body, int(std::min<long long>(MaxBodyBytes + 1, 0x7fffffff)));
+    if ((long long)m_body.size() > MaxBodyBytes) {
+        Close();
+        ReportError(TextReplyTooLarge);
+    }
 }
 
 void TagHTTP::readChunkedBody()
@@ -128,14 +145,18 @@ void TagHTTP::readChunkedBody()
         const long long size = chunkSize(LastReply());
         if (size <= 0)
             return;
-        readExactly(int(size));
+        readExactly(size);
     }
 }
 
-void TagHTTP::readExactly(int count)
+void TagHTTP::readExactly(long long count)
 {
+    if ((long long)m_body.size() + count > MaxBodyBytes) {
+        Close();
+        ReportError(TextReplyTooLarge);
+    }
     const size_t before = m_body.size();
-    ReadToEnd(m_body, count);
+    ReadToEnd(m_body, int(count));
     if (m_body.size() - before < size_t(count))
         ReportError(TextClosedBeforeDataComplete);
 }

@@ -36,11 +36,27 @@ public:
     // Fired just before a request is sent.
     TNotifyEvent OnSending;
 
+    // What one response may hold and take. A server that goes beyond them
+    // is broken or hostile: the request ends with an error instead of memory
+    // or time growing without bound.
+    //  - MaxBodyBytes: the most a body may hold (announced, chunked or up to
+    //    the close);
+    //  - MaxSeconds: the whole request, from the host lookup to the end of
+    //    the body, however steadily the bytes trickle in (0: no bound beyond
+    //    the time-out between events).
+    long long MaxBodyBytes = 1LL << 20;
+    int MaxSeconds = 60;
+    // The response's header lines (the status line included) and their bytes.
+    static constexpr int MaxHeaderLines = 100;
+    static constexpr long long MaxHeaderBytes = 64LL << 10;
+
     // Fetches URL and returns the response's status code, or -1 when no
     // status line came. A body that ends before its announced length or last
     // chunk raises ESocketError (57031) rather than passing for the whole
-    // document. Any failure closes the connection and goes on; the errors are
-    // those of TagSocket.
+    // document; headers or a body beyond the limits above raise ESocketError
+    // (57032) and a request that runs past MaxSeconds ETimedOutError. Any
+    // failure closes the connection and goes on; the errors are those of
+    // TagSocket. After a failure Body() is empty.
     int Get();
 
     int StatusCode() const { return m_statusCode; }
@@ -53,8 +69,9 @@ private:
     void readResponseHeaders();
     void readBody();
     void readChunkedBody();
-    // Reads exactly Count bytes onto the body; a shorter read is an error.
-    void readExactly(int count);
+    // Reads exactly Count bytes onto the body; a shorter read is an error,
+    // and so is a body that would grow beyond MaxBodyBytes.
+    void readExactly(long long count);
 
     std::string m_url;
     std::string m_server;

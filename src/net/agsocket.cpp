@@ -184,17 +184,27 @@ void TagSocket::raiseIfCanceledOrTimedOut()
 
 // --- Waiting --------------------------------------------------------------
 
+void TagSocket::SetDeadline(int Seconds)
+{
+    m_deadline = Seconds > 0 ? QDeadlineTimer(qint64(Seconds) * 1000) : QDeadlineTimer(QDeadlineTimer::Forever);
+}
+
 void TagSocket::waitFor(const std::function<bool()> &done)
 {
-    const auto ended = [&] { return done() || m_canceled || m_counter.TimedOut() || m_errorSeen; };
+    const auto ended = [&] {
+        return done() || m_canceled || m_counter.TimedOut() || m_errorSeen || m_deadline.hasExpired();
+    };
     // What is already there needs no counter: starting and stopping its
     // timer for every reply would cost more than the reply itself.
-    if (ended())
-        return;
-    m_counter.Start();
-    waitUntil(ended);
-    m_counter.Stop();
-    m_sinceEvents.start();
+    if (!ended()) {
+        m_counter.Start(); // its ticks also wake the wait to look at the deadline
+        waitUntil(ended);
+        m_counter.Stop();
+        m_sinceEvents.start();
+    }
+    // Past the deadline no more is read, however steadily it comes.
+    if (m_deadline.hasExpired() && !m_canceled)
+        raiseTimedOut();
 }
 
 void TagSocket::HandlePendingEvents(bool Always)

@@ -20,6 +20,7 @@
 #include "net/timecounter.h"
 #include "net/tls_trust.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QHostInfo>
@@ -48,6 +49,9 @@ using TmsErrorEvent = std::function<void(QObject *Sender, std::string &Msg)>;
 struct TDataBlockLimits {
     long long MaxBytes = 256LL << 20;
     int MaxSeconds = 0; // 0: only the time-out between received chunks
+    // Beyond this many bytes a block is still read to its end, but the rest
+    // of it is dropped as it arrives; -1 keeps the whole block.
+    long long MaxKeptBytes = -1;
 };
 
 class TagSocket : public QObject {
@@ -67,6 +71,10 @@ public:
 
     int TimeOut() const { return m_counter.TimeOut; }
     void SetTimeOut(int seconds) { m_counter.TimeOut = seconds; }
+    // A bound on a whole exchange, beyond the time-out between events: once
+    // Seconds have passed from now, every wait (also one that finds its data
+    // already there) ends with the time-out error. 0 removes the bound.
+    void SetDeadline(int Seconds);
 
     // Whether the socket service binding is loaded; setting true loads it,
     // setting false unloads it for the whole process.
@@ -128,8 +136,11 @@ public:
     // (57031) instead of waiting for the time-out. Each received
     // chunk restarts the time-out; beyond that the block must keep within
     // Limits: past MaxBytes it closes and raises ESocketError (57032), past
-    // MaxSeconds in all it ends with the time-out error.
-    void ReadData(std::string &Stream, int ExpectedSize, const TDataBlockLimits &Limits = {});
+    // MaxSeconds in all it ends with the time-out error. With MaxKeptBytes
+    // only the block's first MaxKeptBytes bytes are appended (without the
+    // dot line) and the rest is read and dropped; returns how many bytes
+    // were dropped, 0 when the whole block was appended.
+    long long ReadData(std::string &Stream, int ExpectedSize, const TDataBlockLimits &Limits = {});
     // Appends received bytes to Stream until the peer closes, or until Count
     // bytes have arrived when Count >= 0. Fires OnClosed when complete.
     void ReadToEnd(std::string &Stream, int Count);
@@ -242,6 +253,7 @@ private:
     void reportConnectionReset();
 
     TTimeCounter m_counter;
+    QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
     QElapsedTimer m_sinceEvents; // since the program's events were last handled
     QSslSocket *m_socket = nullptr;
     QHostAddress m_address;

@@ -30,6 +30,42 @@ size_t blockEnd(std::string_view bytes, size_t blockStart, size_t searchedUpTo)
     return at == std::string_view::npos ? std::string_view::npos : at + terminator.size();
 }
 
+// The part of a block beyond what is kept: its bytes are only looked at for
+// the end of the block and then forgotten. The last four bytes seen are all
+// that finding a terminator split between two pieces needs.
+class DroppedRest {
+public:
+    // Begins with the last bytes of the kept part and the count already cut off.
+    void start(std::string_view keptTail, long long alreadyDropped)
+    {
+        m_tail.assign(keptTail.substr(keptTail.size() - std::min<size_t>(keptTail.size(), 4)));
+        m_dropped = alreadyDropped;
+    }
+    // Takes the next Bytes of the block; returns how many of them belong to
+    // it (all, unless its end lies among them, which sets Complete).
+    size_t take(std::string_view bytes, bool &complete)
+    {
+        static constexpr std::string_view terminator = "\r\n.\r\n";
+        std::string window = m_tail;
+        window.append(bytes);
+        const size_t at = window.find(terminator);
+        if (at != std::string::npos) {
+            const size_t used = at + terminator.size() - m_tail.size();
+            m_dropped += (long long)used;
+            complete = true;
+            return used;
+        }
+        m_dropped += (long long)bytes.size();
+        m_tail = window.substr(window.size() - std::min<size_t>(window.size(), 4));
+        return bytes.size();
+    }
+    long long dropped() const { return m_dropped; }
+
+private:
+    std::string m_tail;
+    long long m_dropped = 0;
+};
+
 } // namespace
 
 bool TagSocket::takeIncoming()
@@ -92,7 +128,7 @@ int TagSocket::ReadLine()
     return -1; // the peer closed before the line was complete
 }
 
-void TagSocket::ReadData(std::string &Stream, int ExpectedSize, const TDataBlockLimits &Limits)
+long long TagSocket::ReadData(std::string &Stream, int ExpectedSize, const TDataBlockLimits &Limits)
 {
     requireConnected();
     const size_t blockStart = Stream.size();
@@ -100,9 +136,13 @@ void TagSocket::ReadData(std::string &Stream, int ExpectedSize, const TDataBlock
     bool complete = false;
     bool tooLarge = false;
     bool tooSlow = false;
+    bool dropping = false;
+    DroppedRest rest;
+    std::string scratch;
     QDeadlineTimer deadline(QDeadlineTimer::Forever);
     if (Limits.MaxSeconds > 0)
         deadline.setRemainingTime(qint64(Limits.MaxSeconds) * 1000);
+    const auto blockSize = [&] { return (long long)(Stream.size() - blockStart) + rest.dropped(); };
 
     // Looks for the end of the block in what Stream holds; bytes beyond it
     // belong to later replies and go back to the input buffer.
@@ -115,14 +155,26 @@ void TagSocket::ReadData(std::string &Stream, int ExpectedSize, const TDataBlock
         Stream.resize(end);
         return true;
     };
+    // Past MaxKeptBytes, Stream keeps what it has and the rest is dropped.
+    const auto keepWithinLimit = [&] {
+        const long long kept = (long long)(Stream.size() - blockStart);
+        if (dropping || Limits.MaxKeptBytes < 0 || kept <= Limits.MaxKeptBytes)
+            return;
+        dropping = true;
+        rest.start(Stream, kept - Limits.MaxKeptBytes);
+        Stream.resize(blockStart + size_t(Limits.MaxKeptBytes));
+    };
 
     waitFor([&] {
-        const long long position = (long long)(Stream.size() - blockStart);
+        const long long position = blockSize();
         fireProgress(ExpectedSize > 0 ? ProgressPercent(position, ExpectedSize) : -1, int(position));
         bool received = false;
         // What an earlier read took from the socket comes first: up to the
         // block's end when it is all there, else all of it.
-        if (!m_input.empty()) {
+        if (!m_input.empty() && dropping) {
+            m_input.consume(rest.take(m_input.view(), complete));
+            received = true;
+        } else if (!m_input.empty()) {
             const std::string_view held = m_input.view();
             const size_t end = blockEnd(held, 0, 0);
             const size_t taken = end == std::string_view::npos ? held.size() : end;
@@ -131,15 +183,26 @@ void TagSocket::ReadData(std::string &Stream, int ExpectedSize, const TDataBlock
             m_input.consume(taken);
             complete = end != std::string_view::npos;
             received = true;
+            keepWithinLimit();
         }
-        // Then straight from the socket into Stream.
-        while (!complete && m_socket && appendAvailable(*m_socket, Stream) > 0) {
+        // Then straight from the socket: into Stream, or looked at and dropped.
+        while (!complete && m_socket && blockSize() <= Limits.MaxBytes) {
+            if (dropping) {
+                scratch.clear();
+                if (appendAvailable(*m_socket, scratch, 1 << 16) == 0)
+                    break;
+                const size_t used = rest.take(scratch, complete);
+                if (complete)
+                    m_input.assign(std::string_view(scratch).substr(used));
+            } else {
+                if (appendAvailable(*m_socket, Stream) == 0)
+                    break;
+                complete = endFound();
+                keepWithinLimit();
+            }
             received = true;
-            complete = endFound();
-            if (!complete && (long long)(Stream.size() - blockStart) > Limits.MaxBytes)
-                break;
         }
-        tooLarge = (long long)(Stream.size() - blockStart) > Limits.MaxBytes;
+        tooLarge = blockSize() > Limits.MaxBytes;
         if (received) {
             m_readSeen = false;
             if (!complete)
@@ -156,7 +219,7 @@ void TagSocket::ReadData(std::string &Stream, int ExpectedSize, const TDataBlock
         ReportError(TextDataBlockTooLarge);
     }
     if (complete)
-        return;
+        return rest.dropped();
     if (tooSlow)
         raiseTimedOut();
     if (m_errorSeen)
@@ -164,6 +227,7 @@ void TagSocket::ReadData(std::string &Stream, int ExpectedSize, const TDataBlock
     // The server closed the connection in the middle of the block.
     Close();
     ReportError(TextClosedBeforeDataComplete);
+    return 0; // not reached: ReportError raises
 }
 
 void TagSocket::ReadToEnd(std::string &Stream, int Count)

@@ -4,6 +4,7 @@
 #include "net/agsocket.h"
 
 #include "net/errors.h"
+#include "net/tls_policy.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -146,6 +147,7 @@ void TagSocket::StartTls(const std::string &NoAnswerText, const std::string &Une
     m_certificateErrorsSeen = false;
     connect(m_socket, &QSslSocket::encrypted, this, [this] { m_encryptedSeen = true; });
     connect(m_socket, &QSslSocket::sslErrors, this, [this] { m_certificateErrorsSeen = true; });
+    m_socket->setSslConfiguration(withTlsPolicy(m_socket->sslConfiguration()));
     // A certificate that does not verify holds the handshake until the
     // question about it has been answered.
     m_socket->setPauseMode(QAbstractSocket::PauseOnSslErrors);

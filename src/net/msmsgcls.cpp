@@ -261,6 +261,14 @@ TmsRemoteInfoItem &TmsRemoteInfo::Add()
     return *m_items.back();
 }
 
+int TmsRemoteInfo::Find(int Size, const TmsHeaders &Headers) const
+{
+    for (size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i]->Size == Size && m_items[i]->Headers.Lines() == Headers.Lines())
+            return int(i);
+    return -1;
+}
+
 // ---- Addresses -------------------------------------------------------------
 
 void TmsMailAddress::SetName(std::string_view text) { Name = cut(text); }

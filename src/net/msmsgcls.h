@@ -67,6 +67,10 @@ public:
     int Size = 0;          // bytes, from the server's listing; 0 when unreadable
     TmsHeaders Headers;    // the raw header lines
     std::string UID;       // filled only when re-read with its unique id
+    // The size of the reply to TOP n 1 when it was too large to keep whole
+    // (pop3::kMaxHeaderBlockBytes); Headers then hold only the complete lines
+    // of its kept part. 0 when the reply was read whole.
+    long long CutReplyBytes = 0;
 
 private:
     std::uint8_t m_flags = 0;
@@ -83,6 +87,9 @@ public:
     // Appends a fresh item and returns it (owned by the list).
     TmsRemoteInfoItem &Add();
     void Clear() { m_items.clear(); }
+    // The index of the first item with this size and exactly these header
+    // lines (the same message, as far as a listing can tell), or -1.
+    int Find(int Size, const TmsHeaders &Headers) const;
 
 private:
     std::vector<std::unique_ptr<TmsRemoteInfoItem>> m_items;

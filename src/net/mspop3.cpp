@@ -2,8 +2,8 @@
 
 #include "net/errors.h"
 #include "platform/bytes.h"
+#include "platform/private_files.h"
 
-#include <QSaveFile>
 #include <algorithm>
 #include <climits>
 
@@ -157,6 +157,18 @@ TDataBlockLimits TmsCustomPOP::headerBlockLimits() const
     return {pop3::kMaxHeaderBlockBytes, pop3::kHeaderBlockTimeOuts * TimeOut()};
 }
 
+TDataBlockLimits TmsCustomPOP::topReplyLimits(int ListedSize) const
+{
+    // The kept part within the header block's time; what may follow it
+    // within the time a retrieval of those bytes would have.
+    TDataBlockLimits limits = messageLimits(ListedSize);
+    limits.MaxKeptBytes = pop3::kMaxHeaderBlockBytes;
+    const long long beyondKept = std::max(0LL, limits.MaxBytes - pop3::kMaxHeaderBlockBytes);
+    limits.MaxSeconds = int(std::min<long long>(
+        INT_MAX, (long long)pop3::kHeaderBlockTimeOuts * TimeOut() + beyondKept / pop3::kSlowestBytesPerSecond));
+    return limits;
+}
+
 TDataBlockLimits TmsCustomPOP::messageLimits(int ListedSize) const
 {
     TDataBlockLimits limits;
@@ -198,8 +210,14 @@ void TmsCustomPOP::readInfoReplies(TPop3CommandWindow &Window, int Index, TmsRem
         Item.Size = sizeFromListReply(Index);
         requireOk(Window.readReply());
         std::string block;
-        ReadData(block, -1, headerBlockLimits());
+        const long long dropped = ReadData(block, -1, topReplyLimits(Item.Size));
         Item.Headers.SetText(block);
+        // The reply's size without its terminating dot line.
+        Item.CutReplyBytes = dropped > 0 ? (long long)block.size() + dropped - 3 : 0;
+        const std::vector<std::string> &lines = Item.Headers.Lines();
+        // Cut before the empty line, the kept part ends inside a header line.
+        if (dropped > 0 && std::find(lines.begin(), lines.end(), std::string()) == lines.end())
+            Item.Headers.Delete(Item.Headers.Count() - 1);
         Item.Headers.CutAtBody();
     }
 }
@@ -327,7 +345,7 @@ bool TmsRemotePOP::verifyReplies(TPop3CommandWindow &Window, int Index)
         // holds a message with this number. A lost connection goes on.
         if (LastReply().empty() || !IsConnected())
             throw;
-        Window.skipRestOf(Index, headerBlockLimits());
+        Window.skipRestOf(Index, topReplyLimits(listed.Size));
     }
     if (!same && OnMessageSkipped)
         OnMessageSkipped(this, Index);
@@ -402,10 +420,9 @@ void TmsRemotePOP::SaveMessage(int Num, const std::string &Contents)
 void TmsRemotePOP::WriteMessageFile(int Num, const std::string &Contents) const
 {
     const std::string path = m_messageDirectory + "msg_" + std::to_string(Num) + ".eml";
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly) || file.write(Contents.data(), qint64(Contents.size())) != qint64(Contents.size()) ||
-        !file.commit())
-        throw ETidewellError("Cannot write the message file " + path + ": " + file.errorString().toStdString());
+    std::string why;
+    if (!writePrivateFile(path, Contents, &why))
+        throw ETidewellError("Cannot write the message file " + path + ": " + why);
 }
 
 } // namespace tw

@@ -150,7 +150,10 @@ protected:
     void ReadInfo(int Index, TmsRemoteInfoItem &Item, bool WithUID, bool WithInfo);
     // ReadInfo in two halves for a window: the commands, and later their
     // replies. A refused LIST or TOP raises EServerError with the rest of the
-    // message's replies still to come (TPop3CommandWindow::skipRestOf).
+    // message's replies still to come (TPop3CommandWindow::skipRestOf). A
+    // reply to TOP too large to keep is read to its end; the item then
+    // records its size in CutReplyBytes and keeps the complete header lines
+    // of what was kept.
     void queueInfoCommands(TPop3CommandWindow &Window, int Index, bool WithUID, bool WithInfo);
     void readInfoReplies(TPop3CommandWindow &Window, int Index, TmsRemoteInfoItem &Item, bool WithUID,
                          bool WithInfo);
@@ -161,10 +164,14 @@ protected:
     // The size in the LIST reply for message Index; 0 when it cannot be read.
     // A reply that names another message raises ETidewellError.
     int sizeFromListReply(int Index) const;
-    // What the reply to TOP n 1, and to RETR of a message listed with
-    // ListedSize bytes, may hold and take (see pop3_limits.h).
+    // What a short reply block (CAPA), the reply to RETR of a message
+    // listed with ListedSize bytes, and the reply to TOP n 1 of such a
+    // message may hold and take (see pop3_limits.h). Of the reply to TOP
+    // only kMaxHeaderBlockBytes are kept; the rest of it is read and dropped
+    // within the limits of the whole message.
     TDataBlockLimits headerBlockLimits() const;
     TDataBlockLimits messageLimits(int ListedSize) const;
+    TDataBlockLimits topReplyLimits(int ListedSize) const;
 
 private:
     // The login steps before USER (mspop3_security.cpp).
@@ -240,7 +247,9 @@ public:
     // it cannot be written).
     void SaveMessage(int Num, const std::string &Contents) override;
     // Writes Contents to MessageDirectory + "msg_" + Num + ".eml", whole or
-    // not at all; ETidewellError when it cannot be written.
+    // not at all, readable by the user alone; ETidewellError when it cannot
+    // be written, also when a link or anything but a regular file has that
+    // name (it is not written through).
     void WriteMessageFile(int Num, const std::string &Contents) const;
 
 private:

@@ -6,7 +6,10 @@
 
 namespace tw::pop3 {
 
-// The header block of one message (the reply to TOP n 1).
+// The header block of one message (the reply to TOP n 1) as far as it is
+// kept. A larger reply (a huge header block, or a first body line of many
+// megabytes, as a one-line HTML message has) is read to its end and dropped,
+// and the message is listed without what did not fit, so the listing goes on.
 inline constexpr long long kMaxHeaderBlockBytes = 1LL << 20;
 // One retrieved message, whatever its listed size says.
 inline constexpr long long kMaxMessageBytes = 256LL << 20;

@@ -2,10 +2,10 @@
 
 #include "platform/bytes.h"
 #include "platform/store_error.h"
+#include "platform/private_files.h"
 #include "platform/text_file.h"
 
 #include <climits>
-#include <sys/stat.h>
 
 namespace tw {
 
@@ -20,15 +20,6 @@ std::string sectionName(std::string_view trimmedLine)
 }
 
 bool isComment(std::string_view trimmedLine) { return !trimmedLine.empty() && trimmedLine.front() == ';'; }
-
-// Mode of an existing file, so that rewriting keeps its permissions.
-unsigned existingMode(const std::string &path)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
-        return st.st_mode & 07777;
-    return 0644;
-}
 
 } // namespace
 
@@ -167,7 +158,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     for (const std::string &l : lines)
         text += l + "\r\n";
     std::string why;
-    if (!writeFileAtomically(m_path, text, existingMode(m_path), &why))
+    if (!writePrivateFile(m_path, text, &why))
         throw EStoreError("Unable to write to " + m_path, why);
     m_lines = std::move(lines);
 }

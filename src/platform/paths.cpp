@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include "platform/private_files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -42,14 +44,20 @@ std::string registryFilePath()
 
 bool prepareProgramFolder(const std::string &shippedFolder)
 {
-    const QString folder = QString::fromStdString(programFolder());
-    if (!QDir().mkpath(folder))
+    // The folder holds whole messages and the settings: only its owner may
+    // look into it, also when an earlier version made it with the usual umask.
+    const std::string folder = programFolder();
+    if (!makePrivateFolders(folder))
         return false;
+    narrowFolderToOwner(folder);
     const QDir shipped(QString::fromStdString(shippedFolder));
     for (const QFileInfo &file : shipped.entryInfoList(QDir::Files)) {
-        const QString target = folder + QLatin1Char('/') + file.fileName();
-        if (!QFileInfo::exists(target) && QFile::copy(file.filePath(), target))
-            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        const std::string target = folder + "/" + file.fileName().toStdString();
+        QFile source(file.filePath());
+        // Whatever is at the target already (a file, or a link planted there) stays untouched.
+        if (!QFileInfo(QString::fromStdString(target)).isSymLink() && !QFileInfo::exists(QString::fromStdString(target)) &&
+            source.open(QIODevice::ReadOnly))
+            createPrivateFile(target, source.readAll().toStdString());
     }
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/bytes.h"
 #include "platform/paths.h"
+#include "platform/private_files.h"
 #include "platform/store_error.h"
 #include "platform/text_file.h"
 
@@ -12,7 +13,6 @@ namespace {
 const char *const kCurrentUser = "HKEY_CURRENT_USER";
 const char *const kLocalMachine = "HKEY_LOCAL_MACHINE";
 const char *const kDefaultValueName = "@";
-const unsigned kFileMode = 0600;
 
 void appendHexEscape(std::string &out, unsigned char c)
 {
@@ -261,10 +261,10 @@ void Registry::store(Tree tree, bool keyIsNew, std::string_view key, std::string
 {
     const std::string shownKey = cleanKey(key);
     std::string why;
-    bool ok = makeFolders(folderOf(m_path));
+    bool ok = makePrivateFolders(folderOf(m_path));
     if (!ok)
         why = "cannot create the folder of " + m_path;
-    ok = ok && writeFileAtomically(m_path, serialize(tree), kFileMode, &why);
+    ok = ok && writePrivateFile(m_path, serialize(tree), &why);
     if (!ok) {
         if (keyIsNew)
             throw EStoreError("Failed to create key " + shownKey, why);

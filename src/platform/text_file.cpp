@@ -9,9 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QString>
-
 namespace tw {
 
 static std::string systemReason() { return std::strerror(errno); }
@@ -145,15 +142,6 @@ bool writeFileAtomically(const std::string &path, const std::string &bytes, unsi
         ::close(dirFd);
     }
     return true;
-}
-
-bool makeFolders(const std::string &folder)
-{
-    if (folder.empty())
-        return true;
-    const QString f = QString::fromLocal8Bit(folder.data(), qsizetype(folder.size()));
-    QDir().mkpath(f);
-    return QDir(f).exists();
 }
 
 std::string folderOf(const std::string &path)

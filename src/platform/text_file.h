@@ -36,9 +36,6 @@ std::vector<std::string> splitLines(const std::string &text);
 bool writeFileAtomically(const std::string &path, const std::string &bytes, unsigned mode,
                          std::string *why = nullptr);
 
-// Creates Folder with any missing parents; true when it exists afterwards.
-bool makeFolders(const std::string &folder);
-
 // The folder part of Path ("" when Path has no '/'; "/" for a file in the root).
 std::string folderOf(const std::string &path);
 

@@ -1,6 +1,7 @@
 #include "settings/log_naming.h"
 
 #include "platform/clock_locale.h"
+#include "platform/private_files.h"
 #include "platform/text_file.h"
 
 #include <cstdio>
@@ -27,7 +28,7 @@ bool prepareLogFolder(const std::string &path)
     if (path.empty())
         return true;
     const std::string folder = folderOf(path);
-    return !folder.empty() && makeFolders(folder);
+    return !folder.empty() && makePrivateFolders(folder);
 }
 
 } // namespace tw

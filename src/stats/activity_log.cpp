@@ -3,6 +3,7 @@
 #include "platform/bytes.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
+#include "platform/private_files.h"
 #include "platform/prompts.h"
 #include "platform/text_file.h"
 
@@ -30,13 +31,15 @@ void ActivityLog::OpenLogFile()
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         const std::string folder = folderOf(path);
-        if (!makeFolders(folder)) {
+        if (!makePrivateFolders(folder)) {
             Prompts::current().error("Unable to create directory = \"" + folder +
                                      "\"  Logging will not take place.");
             return;
         }
     }
-    m_fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    // A link or a special file planted at the log's place is not written
+    // through: the entry is lost, as for any file that cannot be opened.
+    m_fd = openPrivateFileForAppend(path);
 }
 
 void ActivityLog::CloseLogFile()

@@ -44,6 +44,13 @@ std::array<std::string, 5> deletionBlock(const DeletedMessageEntry &m, const std
     };
 }
 
+std::array<std::string, 5> possibleDeletionBlock(const DeletedMessageEntry &message, const std::string &stamp)
+{
+    std::array<std::string, 5> block = deletionBlock(message, stamp);
+    block[0] = std::string(kMayHaveBeenDeletedMarker) + " on " + stamp;
+    return block;
+}
+
 std::string getUntilCh(std::string_view line, size_t position, char stop)
 {
     if (position == 0 || position > line.size())

@@ -19,6 +19,7 @@ namespace tw {
 inline constexpr const char *kLogLineEnd = "\r\n";
 inline constexpr std::string_view kMailCheckMarker = "MAIL CHECK ";
 inline constexpr std::string_view kDeleteSpamMarker = "DELETE SPAM";
+inline constexpr std::string_view kMayHaveBeenDeletedMarker = "MAY HAVE BEEN DELETED";
 
 std::string logTimeStamp(TDateTime when);
 
@@ -42,6 +43,10 @@ struct DeletedMessageEntry {
 };
 // The five lines of a deletion block (without line ends).
 std::array<std::string, 5> deletionBlock(const DeletedMessageEntry &message, const std::string &stamp);
+// The block of a message whose deletion the server accepted in a run that
+// ended before it was confirmed: "MAY HAVE BEEN DELETED on <stamp>", then
+// the four lines of a deletion block. The statistics do not count it.
+std::array<std::string, 5> possibleDeletionBlock(const DeletedMessageEntry &message, const std::string &stamp);
 
 // The characters of Line from the 1-based Position up to (not including) the
 // next Stop character or the end; "" when Position lies beyond the line.

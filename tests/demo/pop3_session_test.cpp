@@ -5,6 +5,7 @@
 #include "demo-pop3/pop3_session.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -179,6 +180,51 @@ TEST_F(DemoMailbox, ADroppedConnectionRemovesNothing)
     }
     EXPECT_TRUE(answer.startsWith("+OK 3 messages")) << answer.constData();
     EXPECT_EQ(files().size(), 3);
+}
+
+// A client that sends RETR after RETR without reading the replies: the
+// server stops reading its commands instead of holding every reply.
+TEST_F(DemoMailbox, AClientThatDoesNotReadIsNotServedBeyondABoundedBuffer)
+{
+    const QByteArray big(100000, 'x');
+    write("d.eml", "From: dan@d.example\r\nSubject: big\r\n\r\n" + big + "\r\n");
+    Pop3Server server(account());
+    ASSERT_TRUE(server.listen());
+    QTcpSocket client;
+    ASSERT_TRUE(connectTo(client, server.port()));
+    reply(client, {});
+    reply(client, "USER demo");
+    ASSERT_TRUE(reply(client, "PASS secret").startsWith("+OK 4 messages"));
+    client.setReadBufferSize(1); // from now on the client reads nothing more
+    constexpr int kCommands = 200; // 20 MB of replies
+    for (int i = 0; i < kCommands; ++i)
+        client.write("RETR 4\r\n");
+    qint64 mostHeld = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 1500) {
+        QTest::qWait(20);
+        mostHeld = std::max(mostHeld, server.heldBytes());
+    }
+    EXPECT_GT(mostHeld, Pop3Server::kMaxUnsentReplyBytes / 2); // it did fill up to its bound
+    EXPECT_LT(mostHeld, Pop3Server::kMaxUnsentReplyBytes + 2 * big.size());
+
+    // Once the client reads, every reply arrives, none lost.
+    client.setReadBufferSize(0);
+    QByteArray all;
+    qsizetype searchFrom = 0;
+    int replies = 0;
+    (void)QTest::qWaitFor(
+        [&] {
+            all += client.readAll();
+            for (qsizetype at = all.indexOf("\r\n.\r\n", searchFrom); at >= 0; at = all.indexOf("\r\n.\r\n", searchFrom)) {
+                ++replies;
+                searchFrom = at + 5;
+            }
+            return replies >= kCommands;
+        },
+        60000);
+    EXPECT_EQ(replies, kCommands);
 }
 
 } // namespace

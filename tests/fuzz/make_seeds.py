@@ -175,6 +175,57 @@ def rule_seeds():
     write("rule_file", "lf-and-cr", "7,3\ncw 6,0\r0,1,Domain name\n1,1,Equals\n2,1,example.org\n6,1,9\n0,2,x\r")
 
 
+def http_seeds():
+    notes = "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 What is new:\\par Faster. See http://www.example.org/\\par\\u8364?\\'e9}"
+    write("http_reply", "length", "HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n%s" % (len(notes), notes))
+    write("http_reply", "chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1A\r\n"
+          "abcdefghijklmnopqrstuvwxyz\r\n5  \r\n12345\r\n0\r\n\r\n")
+    write("http_reply", "until-close", "HTTP/1.0 404 Not Found\r\nContent-Type: text/plain\r\n\r\nmissing")
+    write("http_reply", "too-long", "HTTP/1.0 200 OK\r\nContent-Length: 99999999999\r\n\r\nx")
+    write("http_reply", "many-headers", "HTTP/1.0 200 OK\r\n" + "X: y\r\n" * 120 + "\r\nbody")
+    write("http_reply", "bad-chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n 5;ext\r\nabcde\r\n")
+
+
+def rtf_seeds():
+    write("rtf", "notes", "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red0\\green0\\blue0;}"
+          "{\\*\\generator x;}\\f0\\fs20 Version 2.0\\par\\tab Caf\\'e9 \\u8364?\\u-3913? {\\b bold}\\line end}")
+    write("rtf", "nested", "{\\rtf1" + "{" * 200 + "x" + "}" * 150)
+    write("rtf", "hidden", "{\\rtf1{\\info{\\title t}}{\\pict 0123}\\~\\_\\\\\\{\\}\\'z}")
+    write("rtf", "plain", "Not rich text at all.\r\nSecond line.")
+
+
+def demo_session_seeds():
+    write("demo_session", "session",
+          "CAPA\r\nUSER demo\r\nPASS secret\r\nSTAT\r\nLIST\r\nUIDL\r\nLIST 2\r\nTOP 1 2\r\nRETR 3\r\n"
+          "DELE 2\r\nRSET\r\nNOOP\r\nQUIT\r\n")
+    write("demo_session", "no-quit", "USER demo\nPASS secret\nDELE 1\nDELE 3\nRETR 1\nTOP 2 x\nLIST 99999999999999\n")
+    write("demo_session", "before-login", "STAT\r\nPASS secret\r\nUSER \r\nPASS \r\nQUIT\r\n")
+
+
+def codings_seeds():
+    write("codings", "latin1-qp", "iso-8859-1\nCaf=E9 au lait=\r\nsoft_break =3D\n")
+    write("codings", "base64", "utf-8\nSGVsbG8sIHdvcmxkIQ==\n")
+    write("codings", "gb2312", b"gb2312\n\xc4\xe3\xba\xc3")
+    write("codings", "uuencoded", "x-unknown*en\nbegin 644 \"a b.txt\"\n#86)C\n`\nend\n")
+
+
+def local_files_seeds():
+    write("local_files", "profiles-ini",
+          "[Install4F96D1932A9F858E]\nDefault=p\n\n[Profile0]\nName=default\nIsRelative=1\nPath=p\nDefault=1\n")
+    write("local_files", "prefs-js",
+          'user_pref("mail.accountmanager.accounts", "account1,account2");\n'
+          'user_pref("mail.account.account1.server", "server1");\n'
+          'user_pref("mail.server.server1.type", "pop3");\n'
+          'user_pref("mail.server.server1.hostname", "pop.example.org");\n'
+          'user_pref("mail.server.server1.port", 995);\n'
+          'user_pref("mail.server.server1.userName", "ann\\"quoted\\u00e9");\n')
+    write("local_files", "mimeapps", "[Default Applications]\nx-scheme-handler/mailto=thunderbird.desktop;\n"
+          "[Added Associations]\ntext/html=firefox.desktop\n")
+    write("local_files", "desktop-entry", "[Desktop Entry]\nType=Application\nName=Mail\nExec=\"/usr/bin/mail client\" %u\n")
+    write("local_files", "resolv-conf", "# comment\nsearch example.org\nnameserver ::1\nnameserver 10.0.0.53\n")
+    write("local_files", "known-lst", "spam@junk.example\r\njunk.example\r\n\r\nJUNK.example\r\n")
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -192,6 +243,11 @@ def main():
     settings_seeds()
     log_seeds()
     rule_seeds()
+    http_seeds()
+    rtf_seeds()
+    demo_session_seeds()
+    codings_seeds()
+    local_files_seeds()
 
 
 if __name__ == "__main__":

@@ -59,6 +59,39 @@ TEST_F(CheckRunTest, ListsClassifiesAndLogsAMailbox)
     EXPECT_TRUE(prompts.shown.empty());
 }
 
+TEST_F(CheckRunTest, AMessageTooLargeToReadItsHeadersIsListedWithAQuestionMarkAndTheListingGoesOn)
+{
+    // One line of HTML of two megabytes: the reply to TOP n 1 holds all of it.
+    const std::string huge = "From: big@spam.example\r\nSubject: Huge offer\r\nDate: Tue, 8 Dec 2026 21:34:05 +0000\r\n"
+                             "Content-Type: text/html\r\n\r\n<html>" + std::string(2 << 20, 'x') + "</html>\r\n";
+    DovecotServer server({message("Lunch on Friday", "ann@example.org"), huge,
+                          message("Cheap VIAGRA after the big one", "king@spam.example")});
+    ASSERT_TRUE(server.started()) << server.failure();
+    storeMailbox(1, server.hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+    storeGeneral();
+    addSubjectRule("offer"); // would condemn the huge one if rules were applied to it
+    addSubjectRule("viagra");
+    start();
+    for (bool pipelining : {true, false}) {
+        SCOPED_TRACE(pipelining ? "pipelined" : "one command at a time");
+        window->msRemotePOP1.Pipelining = pipelining;
+        window->btListClick();
+
+        ASSERT_EQ(rows(), 3);
+        const TWaitingMessage &big = window->messages.row(1);
+        EXPECT_EQ(big.mark, mark::QuestionMark);
+        EXPECT_EQ(big.sizeText, std::to_string(huge.size()));
+        EXPECT_EQ(big.subject, "Huge offer");
+        EXPECT_EQ(window->messages.row(2).mark, mark::CheckMark);
+        const std::vector<std::string> why = window->explain(1);
+        ASSERT_EQ(why.size(), 5u);
+        EXPECT_EQ(why[3], "Question :  Too large to read: its header block and first body line are " +
+                              std::to_string(huge.size()) + " bytes (more than 1048576)");
+        EXPECT_EQ(why[4], "No rule was applied to it; look at it in your mail program before deleting it.");
+        EXPECT_TRUE(prompts.shown.empty());
+    }
+}
+
 TEST_F(CheckRunTest, AWrongPasswordIsExplainedLoggedAsAnErrorAndKeptOnTheTrayTip)
 {
     DovecotServer server({message("Hello", "ann@example.org")});

@@ -5,10 +5,15 @@
 #include "app/optRetrieve.h"
 
 #include <QAction>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tw;
 using namespace tw::test;
@@ -170,6 +175,65 @@ TEST_F(InspectionTest, AFailedDownloadIsReportedAndTheWindowReturnsToIdle)
     EXPECT_EQ(prompts.shown[0].rfind("error: ", 0), 0u) << prompts.shown[0];
     EXPECT_TRUE(idle());
     EXPECT_EQ(window->btExit->text().toStdString(), "E&xit");
+}
+
+TEST_F(InspectionTest, EverythingWrittenIntoTheProgramFolderIsTheOwnersAlone)
+{
+    const mode_t savedMask = ::umask(022); // the usual umask, which left files readable by everyone
+    addSubjectRule("offer");
+    listMessages({message("Cheap offer", "king@spam.example"), message("Lunch", "ann@friends.example")});
+    selectRows({1});
+    ASSERT_TRUE(run(window->ViewMessages1, 30000).opened);
+    prompts.yesNoAnswers = {true};
+    window->btDeleteClick(); // the log, the counter, the rules' hit counts
+    ::umask(savedMask);
+
+    ASSERT_NE(home.read("msg_1.eml"), "");
+    ASSERT_NE(log(), "");
+    int files = 0;
+    for (QDirIterator it(QString::fromStdString(home.path()), QDir::Files | QDir::Hidden | QDir::System,
+                         QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const std::string path = it.next().toStdString();
+        EXPECT_EQ(fileMode(path) & 077, 0u) << path << " is readable by others";
+        ++files;
+    }
+    EXPECT_GE(files, 6); // registry.ini, tidewell.ini, rule files, msg_1.eml, the log
+}
+
+TEST_F(InspectionTest, EveryMessageFileIsRemovedAtStartAndAPlantedLinkIsNotFollowed)
+{
+    QTemporaryDir outsideFolder; // not a TempHome: the program folder stays the fixture's
+    const std::string victim = outsideFolder.path().toStdString() + "/victim";
+    {
+        QFile file(QString::fromStdString(victim));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("precious");
+    }
+    const auto victimText = [&] {
+        QFile file(QString::fromStdString(victim));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+    };
+    for (const char *name : {"msg_0.eml", "msg_100.eml", "msg_119.eml", "msg_70000.eml"})
+        home.write(name, "an old message");
+    ASSERT_EQ(::symlink(victim.c_str(), home.file("msg_5.eml").c_str()), 0);
+    home.write("notes.eml", "not a downloaded message");
+
+    listMessages({message("First", "a@x.example")});
+
+    for (const char *name : {"msg_0.eml", "msg_100.eml", "msg_119.eml", "msg_70000.eml", "msg_5.eml"})
+        EXPECT_EQ(fileMode(home.file(name)), 0u) << name << " is still there";
+    EXPECT_EQ(home.read("notes.eml"), "not a downloaded message");
+    EXPECT_EQ(victimText(), "precious");
+
+    // A link planted where the download is to be written is refused.
+    ASSERT_EQ(::symlink(victim.c_str(), home.file("msg_0.eml").c_str()), 0);
+    selectRows({0});
+    window->ViewMessages1->trigger();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_NE(prompts.shown[0].find("not a regular file"), std::string::npos) << prompts.shown[0];
+    EXPECT_EQ(victimText(), "precious");
+    EXPECT_TRUE(idle());
 }
 
 TEST_F(InspectionTest, TheExplanationNamesTheRulesAndLeavesMarksAlone)

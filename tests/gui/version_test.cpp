@@ -137,6 +137,13 @@ TEST_F(VersionCheckTest, AFailedFirstRequestSaysSoAndChangesNothing)
              s.expectClose();
          },
          "Error : "},
+        {"a version document beyond 1 KB",
+         [](FakeTcpServer &s) {
+             expectHttpGet(s, "/ver.txt");
+             s.send("HTTP/1.0 200 OK\r\n\r\n2.0\r\n" + std::string(2000, 'x'));
+             s.expectClose();
+         },
+         "Error : Server reply is larger than allowed"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -172,6 +179,42 @@ TEST_F(VersionCheckTest, AFailedNotesRequestShowsItsErrorAndComparesNothing)
     EXPECT_EQ(window.lblTitle->text(), "Version Check for Tidewell");
     EXPECT_FALSE(window.btUpdate->isEnabled());
     EXPECT_EQ(window.VersionLines, (std::vector<std::string>{"2.0", "2026-11-30"}));
+}
+
+TEST_F(VersionCheckTest, ReleaseNotesUpToOneMegabyteAreShownAndLargerOnesRefused)
+{
+    // A megabyte of notes that is nearly all web addresses, the most work
+    // that showing them can take.
+    std::string notes = "{\\rtf1 ";
+    while (notes.size() < TfrmVersionCheck::MaxNotesBytes - 20)
+        notes += "www.q" + std::to_string(notes.size() % 97) + ".example\\par ";
+    notes += "}";
+    FakeTcpServer &server = site();
+    expectHttpGet(server, "/ver.txt");
+    answerHttp(server, "200 OK", "1.9.1\r\n2026-01-02\r\n");
+    server.accept();
+    expectHttpGet(server, "/note.rtf");
+    answerHttp(server, "200 OK", notes);
+    window.btCheck->click();
+    EXPECT_EQ(prompts.shown, (std::vector<std::string>{"information: You have the latest version - 1.9.1"}));
+    EXPECT_TRUE(window.RichEdit1->toPlainText().startsWith(QStringLiteral("www.q")));
+
+    TfrmVersionCheck larger;
+    FakeTcpServer tooLarge;
+    larger.SiteAddress = "http://" + tooLarge.hostAndPort() + "/";
+    larger.agHTTP1.SetTimeOut(2);
+    expectHttpGet(tooLarge, "/ver.txt");
+    answerHttp(tooLarge, "200 OK", "2.0\r\n2026-11-30\r\n");
+    tooLarge.accept();
+    expectHttpGet(tooLarge, "/note.rtf");
+    tooLarge.send("HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(TfrmVersionCheck::MaxNotesBytes + 1) +
+                  "\r\n\r\n{\\rtf1 ");
+    tooLarge.expectClose();
+    larger.show();
+    prompts.shown.clear();
+    larger.btCheck->click();
+    EXPECT_EQ(prompts.shown, (std::vector<std::string>{"error: Server reply is larger than allowed"}));
+    EXPECT_FALSE(larger.btUpdate->isEnabled());
 }
 
 TEST_F(VersionCheckTest, ClosingWhileWaitingEndsTheRequestQuietly)

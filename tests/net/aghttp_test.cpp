@@ -5,6 +5,7 @@
 #include "net/aghttp.h"
 #include "net/errors.h"
 
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <gtest/gtest.h>
 
@@ -122,4 +123,61 @@ TEST(TagHTTP, ARefusedConnectionFailsAndLeavesNoSocket)
     http.SetURL("http://127.0.0.1:" + std::to_string(port) + "/ver.txt");
     EXPECT_THROW(http.Get(), ESocketError);
     EXPECT_FALSE(http.IsConnected());
+}
+
+// Hostile web servers: each would hold the client forever or make it grow
+// without bound; each must end with an error, the connection closed, and
+// the client's memory within the limits.
+TEST(TagHTTP, AServerBeyondTheLimitsEndsTheRequestWithAnError)
+{
+    std::string chunks;
+    for (int i = 0; i < 1000; ++i)
+        chunks += "64\r\n" + std::string(100, 'x') + "\r\n";
+    std::string headers;
+    for (int i = 0; i < 5000; ++i)
+        headers += "X-Filler-" + std::to_string(i) + ": endless\r\n";
+    const struct {
+        const char *name;
+        std::string reply;
+    } cases[] = {
+        {"endless header lines", "HTTP/1.0 200 OK\r\n" + headers},
+        {"a few huge header lines", "HTTP/1.0 200 OK\r\n" + std::string(3, 'x').append(60000, 'y') + "\r\n" +
+                                        std::string(60000, 'z') + "\r\n\r\n"},
+        {"a length beyond the body limit", "HTTP/1.0 200 OK\r\nContent-Length: 10737418240\r\n\r\nxyz"},
+        {"endless chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + chunks},
+        {"a body without length beyond the limit", "HTTP/1.0 200 OK\r\n\r\n" + std::string(100000, 'b')},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeTcpServer server;
+        expectHttpGet(server, "/ver.txt");
+        server.send(c.reply);
+        server.expectClose();
+        Client client(server);
+        client.http.MaxBodyBytes = 50000;
+        EXPECT_THROW(client.http.Get(), ESocketError);
+        EXPECT_FALSE(client.http.IsConnected());
+        EXPECT_LE(client.http.Body().size(), 50000u);
+        EXPECT_LE(client.http.ResponseHeaders().Count(), TagHTTP::MaxHeaderLines);
+    }
+}
+
+TEST(TagHTTP, AServerThatTricklesEndsTheRequestAtItsTimeLimit)
+{
+    for (bool inTheBody : {false, true}) {
+        SCOPED_TRACE(inTheBody ? "trickling body" : "trickling headers");
+        FakeTcpServer server;
+        expectHttpGet(server, "/ver.txt");
+        if (inTheBody)
+            server.send("HTTP/1.0 200 OK\r\n\r\n");
+        // A byte every 200 ms never lets the time-out between events fall due.
+        server.drip(std::string(inTheBody ? "" : "HTTP/1.0 200 OK\r\nX: ") + std::string(200, 'a'), 200);
+        Client client(server);
+        client.http.MaxSeconds = 2;
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_THROW(client.http.Get(), ETimedOutError);
+        EXPECT_LT(clock.elapsed(), 4000);
+        EXPECT_FALSE(client.http.IsConnected());
+    }
 }

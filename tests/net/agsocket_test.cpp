@@ -179,6 +179,28 @@ TEST(TagSocketData, ProgressStaysWithinAHundredPercentWhenTheBlockOutgrowsItsSiz
         << "last: " << percents.back();
 }
 
+TEST(TagSocketData, BeyondItsKeptPartABlockIsReadToItsEndAndDropped)
+{
+    // The kept part is 8 bytes; the dot line may arrive split anywhere,
+    // also across the point where keeping stops. The next reply is intact.
+    const std::string block = "0123456789abcdef\r\n.\r\n";
+    for (size_t split : {size_t(6), size_t(8), size_t(17), size_t(18), size_t(19), block.size()}) {
+        SCOPED_TRACE("split after byte " + std::to_string(split));
+        FakeTcpServer server;
+        server.send(block.substr(0, split));
+        server.pause(20);
+        server.send(block.substr(split) + "+OK next\r\n");
+        Connected c(server);
+        std::string stream = "kept before:";
+        TDataBlockLimits limits;
+        limits.MaxKeptBytes = 8;
+        EXPECT_EQ(c.socket.ReadData(stream, -1, limits), (long long)block.size() - 8);
+        EXPECT_EQ(stream, "kept before:01234567");
+        c.socket.ReadLine();
+        EXPECT_EQ(c.socket.LastReply(), "+OK next");
+    }
+}
+
 TEST(TagSocketData, AServerClosingInTheMiddleOfABlockFailsAtOnce)
 {
     FakeTcpServer server;

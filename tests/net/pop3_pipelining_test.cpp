@@ -155,6 +155,60 @@ TEST(Pop3Pipelining, ListingAndDeletionGiveTheSameResultsInEveryModeAndWindowsOn
     }
 }
 
+TEST(Pop3Pipelining, AReplyToTopBeyondOneMegabyteIsReadToItsEndAndTheListingGoesOn)
+{
+    const std::string huge(2 << 20, 'a'); // two megabytes on one line, as a one-line HTML message has
+    const struct {
+        const char *what;
+        std::string top2;
+        size_t headerLines; // the complete header lines kept of message 2
+    } cases[] = {
+        {"a header block beyond 1 MB", "+OK\r\nSubject: message 2\r\nX-Filler: " + huge + "\r\n\r\nbody\r\n.\r\n", 1},
+        {"a first body line beyond 1 MB", "+OK\r\nSubject: message 2\r\nFrom: a@b.example\r\n\r\n" + huge + "\r\n.\r\n", 2},
+    };
+    for (const auto &c : cases) {
+        for (const Mode &mode : kModes) {
+            SCOPED_TRACE(std::string(c.what) + ", " + mode.name);
+            FakeTcpServer server;
+            test::scriptPop3Login(server, "+OK 3 3000200", mode.capaReply);
+            for (int n = 1; n <= 3; ++n) {
+                server.expect("LIST " + std::to_string(n));
+                server.sendLine("+OK " + std::to_string(n) + (n == 2 ? " 3000000" : " 100"));
+                server.expect("TOP " + std::to_string(n) + " 1");
+                server.send(n == 2 ? c.top2 : topReply(n));
+            }
+            // The deletion of message 2 re-reads it the same way and finds it unchanged.
+            server.expect("UIDL 2");
+            server.sendLine("+OK 2 uid2");
+            server.expect("LIST 2");
+            server.sendLine("+OK 2 3000000");
+            server.expect("TOP 2 1");
+            server.send(c.top2);
+            server.expect("DELE 2");
+            server.sendLine("+OK message 2 deleted");
+            server.expect("QUIT");
+            server.sendLine("+OK bye");
+            server.expectClose();
+
+            Client client(server, mode.pipelining);
+            client.pop.StayConnected = true;
+            const Outcome outcome = client.run([&] {
+                client.pop.UpdateInfo();
+                ASSERT_EQ(client.pop.RemoteInfo().Count(), 3);
+                const TmsRemoteInfoItem &cut = client.pop.RemoteInfo().Items(1);
+                // Without "+OK" and its line end, and without the dot line.
+                EXPECT_EQ(cut.CutReplyBytes, (long long)c.top2.size() - 5 - 3);
+                EXPECT_EQ(cut.Size, 3000000);
+                EXPECT_EQ(cut.Headers.Count(), (int)c.headerLines);
+                EXPECT_EQ(client.pop.RemoteInfo().Items(2).CutReplyBytes, 0);
+                client.pop.FlagForDeletion(1);
+                client.pop.TransferData();
+            });
+            EXPECT_EQ(outcome, (Outcome{{"row 0", "row 1", "row 2", "deleted 1"}, {"message 1", "message 2", "message 3"}}));
+        }
+    }
+}
+
 TEST(Pop3Pipelining, ARefusalOrADropInTheMiddleOfAWindowEndsTheListingAsWithoutWindows)
 {
     struct Case {

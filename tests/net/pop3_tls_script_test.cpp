@@ -7,6 +7,7 @@
 #include "fixtures/test_certificates.h"
 #include "net/errors.h"
 #include "net/mspop3.h"
+#include "net/tls_policy.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -82,6 +83,74 @@ TEST_F(Pop3TlsScript, StartTlsComesBeforeTheCredentialsAndCapabilitiesAreReadAga
     EXPECT_TRUE(pop.SessionEncrypted());
     EXPECT_TRUE(pop.Capabilities().has("pipelining"));
     EXPECT_FALSE(pop.Capabilities().has("STLS")); // the list from inside TLS
+}
+
+TEST_F(Pop3TlsScript, OnlySuitesWithForwardSecrecyAndAuthenticatedEncryptionAreAccepted)
+{
+    const struct {
+        QSsl::SslProtocol protocol;
+        const char *ciphers;
+        bool accepted;
+    } offers[] = {
+        {QSsl::TlsV1_3, "", true},
+        {QSsl::TlsV1_2, "ECDHE-ECDSA-AES128-GCM-SHA256", true},
+        {QSsl::TlsV1_2, "ECDHE-ECDSA-AES256-GCM-SHA384", true},
+        {QSsl::TlsV1_2, "ECDHE-ECDSA-CHACHA20-POLY1305", true},
+        {QSsl::TlsV1_2, "ECDHE-ECDSA-AES128-SHA", false},    // CBC with SHA-1
+        {QSsl::TlsV1_2, "ECDHE-ECDSA-AES256-SHA384", false}, // CBC
+    };
+    for (const auto &offer : offers) {
+        SCOPED_TRACE(std::string(offer.ciphers) + (offer.protocol == QSsl::TlsV1_3 ? "TLS 1.3" : ""));
+        FakeTcpServer server;
+        connectTo(server, local);
+        server.offerTls(offer.protocol, offer.ciphers);
+        server.startTls();
+        if (offer.accepted) {
+            server.sendLine("+OK ready");
+            scriptCredentials(server);
+        }
+        pop.Security = TPop3Security::TLS;
+        if (offer.accepted) {
+            pop.UpdateInfo();
+            EXPECT_TRUE(pop.SessionEncrypted());
+        } else {
+            EXPECT_THROW(pop.UpdateInfo(), ESocketError);
+            EXPECT_FALSE(sent(server, "USER"));
+        }
+        pop.Close();
+    }
+}
+
+TEST(TlsPolicy, SuitesWithoutForwardSecrecyOrWithoutAuthenticatedEncryptionAreRefused)
+{
+    const struct {
+        const char *name;
+        bool accepted;
+    } suites[] = {
+        {"TLS_AES_128_GCM_SHA256", true},
+        {"TLS_CHACHA20_POLY1305_SHA256", true},
+        {"ECDHE-RSA-AES256-GCM-SHA384", true},
+        {"DHE-RSA-AES128-GCM-SHA256", true},
+        {"ECDHE-RSA-CHACHA20-POLY1305", true},
+        {"AES128-GCM-SHA256", false},       // static RSA key exchange: no forward secrecy
+        {"AES256-SHA", false},
+        {"ECDHE-RSA-AES128-SHA", false},    // CBC with SHA-1
+        {"DHE-RSA-AES256-SHA256", false},   // CBC
+        {"ECDHE-PSK-CHACHA20-POLY1305", false}, // a pre-shared key, no certificate
+    };
+    int known = 0;
+    for (const auto &suite : suites) {
+        const QSslCipher cipher(QString::fromLatin1(suite.name));
+        if (cipher.isNull())
+            continue; // not built into this TLS library
+        ++known;
+        EXPECT_EQ(isAcceptedCipher(cipher), suite.accepted) << suite.name;
+    }
+    EXPECT_GE(known, 6);
+    const QSslConfiguration limited = withTlsPolicy(QSslConfiguration::defaultConfiguration());
+    EXPECT_EQ(limited.protocol(), QSsl::TlsV1_2OrLater);
+    for (const QSslCipher &cipher : limited.ciphers())
+        EXPECT_TRUE(isAcceptedCipher(cipher)) << cipher.name().toStdString();
 }
 
 TEST_F(Pop3TlsScript, ImplicitTlsSpeaksOnlyThroughTheHandshake)

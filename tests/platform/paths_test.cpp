@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tw;
 
@@ -27,16 +29,28 @@ TEST(Paths, XdgFoldersAreUsedWithoutHomeVariable)
     qunsetenv("XDG_CONFIG_HOME");
 }
 
-TEST(Paths, PreparingCopiesOnlyMissingShippedFiles)
+TEST(Paths, PreparingCopiesOnlyMissingShippedFilesAndKeepsTheFolderPrivate)
 {
     test::TempHome shipped;
     shipped.write("known.lst", "shipped\r\n");
     shipped.write("tidewell.hlp", "<html></html>");
+    shipped.write("harptune.wav", "RIFF");
     test::TempHome home;
     home.write("known.lst", "mine\r\n");
+    ASSERT_EQ(::symlink(home.file("known.lst").c_str(), home.file("harptune.wav").c_str()), 0);
+    ASSERT_EQ(::chmod(home.path().c_str(), 0755), 0); // as an earlier version left it
     ASSERT_TRUE(prepareProgramFolder(shipped.path()));
-    EXPECT_EQ(home.read("known.lst"), "mine\r\n");
+    EXPECT_EQ(home.read("known.lst"), "mine\r\n"); // also not through the link
     EXPECT_EQ(home.read("tidewell.hlp"), "<html></html>");
+    EXPECT_EQ(test::fileMode(home.file("tidewell.hlp")), 0600u);
+    EXPECT_EQ(test::fileMode(home.path()), 0700u);
+
+    // A folder that is not there yet is made private, with its parents.
+    qputenv("TIDEWELL_HOME", QByteArray::fromStdString(home.file("new/home")));
+    ASSERT_TRUE(prepareProgramFolder(shipped.path()));
+    EXPECT_EQ(test::fileMode(home.file("new")), 0700u);
+    EXPECT_EQ(test::fileMode(home.file("new/home")), 0700u);
+    EXPECT_EQ(test::fileMode(home.file("new/home/known.lst")), 0600u);
 }
 
 TEST(DateTime, DayCountsFromTheEpoch)

@@ -19,6 +19,13 @@ public:
     quint16 port() const { return m_server.serverPort(); }
     QString errorString() const { return m_server.errorString(); }
 
+    // What the server holds in memory for all its clients: replies not yet
+    // sent and commands received but not yet handled. Per client this stays
+    // below kMaxUnsentReplyBytes plus one reply (a client that does not read
+    // is not read either) and a few KB of commands.
+    qint64 heldBytes() const;
+    static constexpr qint64 kMaxUnsentReplyBytes = 256 << 10;
+
 private:
     void accept();
 
