@@ -61,6 +61,33 @@ std::string decodeBase64(std::string_view encoded)
     return out;
 }
 
+bool isBase64Text(std::string_view text)
+{
+    for (char c : text)
+        if (c != '=' && !((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
+                          c == '/'))
+            return false;
+    return true;
+}
+
+void Base64TextDecoder::addLine(std::string_view line, std::string &out)
+{
+    if (!m_asText) {
+        const std::string_view text = trimmedView(line);
+        if (text.empty() || text == ".")
+            return;
+        if (isBase64Text(text)) {
+            m_base64.add(text, out);
+            return;
+        }
+        m_asText = true;
+        if (!out.empty() && out.back() != '\n' && out.back() != '\r')
+            out += "\r\n";
+    }
+    out.append(line);
+    out += "\r\n";
+}
+
 std::string decodeQuotedWord(std::string_view encoded, bool underscoreIsSpace)
 {
     std::string out;

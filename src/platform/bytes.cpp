@@ -74,7 +74,16 @@ std::string trimmedRight(std::string_view text)
     return std::string(text.substr(0, e));
 }
 
-std::string trimmed(std::string_view text) { return trimmedLeft(trimmedRight(text)); }
+std::string trimmed(std::string_view text) { return std::string(trimmedView(text)); }
+
+std::string_view trimmedView(std::string_view text)
+{
+    while (!text.empty() && isTrimByte(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isTrimByte(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
 
 size_t findText(std::string_view text, std::string_view needle, size_t from)
 {

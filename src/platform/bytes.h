@@ -28,6 +28,8 @@ bool isBlank(std::string_view text);
 std::string trimmed(std::string_view text);
 std::string trimmedLeft(std::string_view text);
 std::string trimmedRight(std::string_view text);
+// The same trimming as a view into Text, for large texts that must not be copied.
+std::string_view trimmedView(std::string_view text);
 
 // Position of Needle in Text ignoring the case of 'a'..'z', or npos.
 size_t findText(std::string_view text, std::string_view needle, size_t from = 0);
