@@ -121,14 +121,12 @@ void QuotedPrintableDecoder::addLine(std::string_view line, std::string &out)
         if (c == '=' && i + 1 < line.size()) {
             const int hi = hexDigitValue(line[i + 1]);
             const int lo = i + 2 < line.size() ? hexDigitValue(line[i + 2]) : -1;
+            // Only "=" and two hexadecimal digits is an escape; anything else
+            // stays as written ("...?codcategoria=8" at the end of a line is
+            // a web address, not the byte 8).
             if (hi >= 0 && lo >= 0) {
                 out += static_cast<char>(hi * 16 + lo);
                 i += 2;
-                continue;
-            }
-            if (hi >= 0 && i + 2 == line.size()) { // one digit at the very end of the line
-                out += static_cast<char>(hi);
-                ++i;
                 continue;
             }
         }

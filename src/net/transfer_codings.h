@@ -48,7 +48,8 @@ private:
 // space. The result ends at the first CR or LF it produces.
 std::string decodeQuotedWord(std::string_view encoded, bool underscoreIsSpace);
 
-// Quoted-printable of body lines, fed one line at a time. A line ending in
+// Quoted-printable of body lines, fed one line at a time. "=XX" becomes its
+// byte; an "=" that starts no such escape stays as written. A line ending in
 // "=" (trailing blanks ignored) continues on the next line; any other line
 // ends with CR LF, unless its last byte is 26 (end of file).
 class QuotedPrintableDecoder {

@@ -1,5 +1,6 @@
 #include "net/mime_decoder.h"
 #include "net/msmsg.h"
+#include "net/transfer_codings.h"
 
 #include "net/errors.h"
 #include "fixtures/temp_home.h"
@@ -174,6 +175,26 @@ TEST(MimeDecoder, ErrorsBecomeAReportAndTheOriginalMessage)
         EXPECT_EQ(original.ContentType(), "message/rfc822");
         EXPECT_EQ(original.Encoding, TAttEncoding::SevenBit);
         EXPECT_EQ(original.Contents, served(c.lines));
+    }
+}
+
+TEST(MimeDecoder, QuotedPrintableDecodesOnlyWholeEscapes)
+{
+    const struct {
+        const char *line;
+        const char *decoded;
+    } cases[] = {
+        {"pesquisa-acao.asp?codcategoria=8", "pesquisa-acao.asp?codcategoria=8\r\n"}, // one digit at the end
+        {"a=3Db=3d", "a=b=\r\n"},
+        {"=4G and =ZZ and = alone", "=4G and =ZZ and = alone\r\n"},
+        {"soft=", "soft"},
+        {"soft with blanks= \t", "soft with blanks"},
+        {"=41=42", "AB\r\n"},
+    };
+    for (const auto &c : cases) {
+        std::string out;
+        QuotedPrintableDecoder().addLine(c.line, out);
+        EXPECT_EQ(out, c.decoded) << c.line;
     }
 }
 
