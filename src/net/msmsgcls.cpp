@@ -6,6 +6,7 @@
 #include "platform/bytes.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace tw {
 
@@ -151,6 +152,23 @@ bool readTime(const std::string &text, TDateTime &time)
         return false;
     time = encodeTime(parts[0], parts[1], parts[2]);
     return true;
+}
+
+// Where, in an unquoted parameter value, a blank is followed by "token=":
+// the start of a parameter that should have been separated by a ";". npos
+// when there is none.
+size_t startOfForgottenParameter(std::string_view value)
+{
+    for (size_t blank = value.find_first_of(" \t"); blank != std::string_view::npos;
+         blank = value.find_first_of(" \t", blank + 1)) {
+        size_t end = blank + 1;
+        while (end < value.size() && (std::isalnum(static_cast<unsigned char>(value[end])) || value[end] == '-' ||
+                                      value[end] == '_' || value[end] == '*'))
+            ++end;
+        if (end > blank + 1 && end < value.size() && value[end] == '=')
+            return blank;
+    }
+    return std::string_view::npos;
 }
 
 std::string dropTrailingComma(std::string text)
@@ -378,10 +396,15 @@ ParsedDate ParseDate(std::string_view text)
     long long year = 0;
     if (!parseInt(dropTrailingComma(trimmed(std::string_view(rest).substr(0, yearEnd))), year))
         return {};
+    // Two-digit years are widened around 1950; a three-digit year is the
+    // obsolete mail form of a year since 1900 ("04 Jun 0102" is 2002),
+    // leading zeros or not.
     if (year >= 51 && year <= 99)
         year += 1900;
     else if (year >= 0 && year <= 50)
         year += 2000;
+    else if (year >= 100 && year <= 999)
+        year += 1900;
     rest = yearEnd == std::string::npos ? std::string() : trimmed(std::string_view(rest).substr(yearEnd + 1));
 
     if (day < 1 || day > 31 || year < 1 || year > 9999)
@@ -439,12 +462,12 @@ std::string GetParameter(std::string_view name, std::string_view text)
         const size_t close = s.find('"', 1);
         s = s.substr(1, close == std::string::npos ? std::string::npos : close - 1);
     } else {
-        const size_t space = s.find(' ');
-        if (space != std::string::npos)
-            s.resize(space);
+        // Unquoted, the value runs to the ";" ("name=Two words.doc" is one
+        // name, as mail programs read it), but not into a further parameter
+        // that a sender forgot to separate with a ";".
+        s.resize(std::min(s.find(';'), s.size()));
+        s.resize(std::min(startOfForgottenParameter(s), s.size()));
     }
-    if (!s.empty() && s.back() == ';')
-        s.pop_back();
     return trimmed(s);
 }
 

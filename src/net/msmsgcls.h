@@ -151,7 +151,8 @@ std::string GetWord(std::string_view text, int skip, bool firstOnly);
 int GetWordInt(std::string_view text, int skip);
 // The value of parameter Name ("boundary", "charset", ...) found anywhere in
 // Text, case-insensitively; quoted values end at the next quote, others at
-// the next space; a trailing ";" is dropped. Empty when Name is absent.
+// the next ";" (blanks inside are kept) or where a blank and "token=" start
+// a further parameter; trimmed. Empty when Name is absent.
 std::string GetParameter(std::string_view name, std::string_view text);
 // The text up to the first space or ";", trimmed ("text/plain; ..." -> "text/plain").
 std::string GetMainValue(std::string_view text);

@@ -195,6 +195,10 @@ TEST(Dates, ParseDateCases)
         {"", 0, ""},
         {"5 Foo 2001 10:00", 0, ""},
         {"x5 Dec", 0, ""},
+        // Three-digit years, with or without a leading zero, count from 1900.
+        {"Thu, 18 Jul 0102 19:51:35 -0100", encodeDate(2002, 7, 18) + encodeTime(19, 51, 35), "-0100"},
+        {"04 Jun 102", encodeDate(2002, 6, 4), ""},
+        {"1 Jan 1000 10:00", encodeDate(1000, 1, 1) + encodeTime(10, 0, 0), ""},
     };
     for (const auto &c : cases) {
         const ParsedDate d = ParseDate(c.in);
@@ -218,6 +222,11 @@ TEST(Words, GetWordAndParameters)
     EXPECT_EQ(GetParameter("name", "attachment; filename=f.txt"), "f.txt");
     EXPECT_EQ(GetParameter("charset", "text/plain"), "");
     EXPECT_EQ(GetParameter("charset", "text/plain; charset"), "");
+    // An unquoted value runs to the ";" or the end, blanks included, but not
+    // into a parameter that lacks its ";".
+    EXPECT_EQ(GetParameter("name", "application/msword; name=Yinxiang Motorcycles.doc"), "Yinxiang Motorcycles.doc");
+    EXPECT_EQ(GetParameter("filename", "attachment; filename=Two  words.doc ; size=3"), "Two  words.doc");
+    EXPECT_EQ(GetParameter("charset", "text/plain; charset=us-ascii format=flowed"), "us-ascii");
     EXPECT_EQ(GetMainValue("text/plain; charset=x"), "text/plain");
     EXPECT_EQ(GetMainValue("text/html"), "text/html");
 }
