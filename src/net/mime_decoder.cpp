@@ -267,7 +267,7 @@ void TmsCustomDecoder::decodeSingleAttachment(const std::string &contentType)
         parserError(kMissingContentType);
     TmsAttItem attachment;
     guardAttachment([&] {
-        attachment.SetFileName(DecodeHeaderValue(GetParameter("name", contentType)));
+        attachment.SetFileName(DecodeHeaderValue(GetParameter("name", contentType), GetParameter("charset", contentType)));
         attachment.SetContentType(GetMainValue(contentType));
         const PartCoding coding = codingOf(m_messageHeaders.GetFieldBody("Content-Transfer-Encoding"));
         attachment.Encoding = coding.encoding;
@@ -419,7 +419,7 @@ void TmsCustomDecoder::decodeOtherParts()
         bool last = true;
         guardAttachment([&] {
             const PartCoding coding = codingOf(m_partHeaders.GetFieldBody("Content-Transfer-Encoding"));
-            attachment.SetFileName(DecodeHeaderValue(GetParameter("name", partType)));
+            attachment.SetFileName(DecodeHeaderValue(GetParameter("name", partType), GetParameter("charset", partType)));
             attachment.SetContentType(GetMainValue(partType));
             attachment.Encoding = coding.encoding;
             if (attachment.FileName().empty()) {

@@ -50,6 +50,25 @@ std::string cutValue(std::string text)
     return text;
 }
 
+// Text cut to its first bytes may end inside a UTF-8 character; when all
+// before that character is UTF-8, the broken character goes, so the text
+// still reads as UTF-8.
+std::string withoutCutUtf8Character(std::string text)
+{
+    if (isValidUtf8(text))
+        return text;
+    for (size_t k = 1; k <= 3 && k <= text.size(); ++k) {
+        const auto c = static_cast<unsigned char>(text[text.size() - k]);
+        if ((c & 0xC0) == 0x80)
+            continue; // a continuation byte: the lead byte is further back
+        const size_t promised = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        if (promised > k && isValidUtf8(std::string_view(text).substr(0, text.size() - k)))
+            text.resize(text.size() - k);
+        break;
+    }
+    return text;
+}
+
 // One encoded word, "=?" charset "?" kind "?" text "?=", found in a header value.
 struct EncodedWord {
     size_t begin = 0; // the "=?"
@@ -112,7 +131,7 @@ void protectQuotedCommas(std::string &text)
     }
 }
 
-void addAddressPieces(std::string value, std::vector<std::string> &list)
+void addAddressPieces(std::string value, std::vector<std::string> &list, std::string_view rawCharset)
 {
     protectQuotedCommas(value);
     size_t begin = 0;
@@ -120,7 +139,7 @@ void addAddressPieces(std::string value, std::vector<std::string> &list)
         const size_t comma = value.find(',', begin);
         const std::string piece = trimmed(std::string_view(value).substr(
             begin, comma == std::string::npos ? std::string::npos : comma - begin));
-        std::string item = trimmed(DecodeHeaderValue(piece));
+        std::string item = trimmed(DecodeHeaderValue(piece, rawCharset));
         if (!item.empty()) // "a, b," or a line ending in a comma adds no empty address
             list.push_back(std::move(item));
         if (comma == std::string::npos)
@@ -228,12 +247,24 @@ std::string TmsHeaders::GetFieldBody(std::string name) const
     const std::string bare = upperCase(std::string_view(name).substr(0, name.size() - 1));
     if (bare == "CONTENT-TYPE" || bare == "X-UIDL")
         return value;
-    return DecodeHeaderValue(value);
+    return DecodeHeaderValue(value, needsHeaderConversion(value) ? DeclaredCharset() : std::string());
 }
+
+std::string TmsHeaders::DeclaredCharset() const { return GetParameter("charset", GetFieldBody("Content-Type")); }
 
 void TmsHeaders::GetAddresses(std::string_view name, std::vector<std::string> &list) const
 {
     list.clear();
+    std::string rawCharset;
+    bool charsetRead = false;
+    // The block's charset, looked up only for text that needs it.
+    const auto charsetFor = [&](const std::string &text) -> const std::string & {
+        if (!charsetRead && needsHeaderConversion(text)) {
+            rawCharset = DeclaredCharset();
+            charsetRead = true;
+        }
+        return rawCharset;
+    };
     size_t i = 0;
     while (i < m_lines.size()) {
         if (!beginsWithName(m_lines[i], name)) {
@@ -243,9 +274,9 @@ void TmsHeaders::GetAddresses(std::string_view name, std::vector<std::string> &l
         const size_t colon = m_lines[i].find(':');
         if (colon == std::string::npos)
             break;
-        addAddressPieces(m_lines[i].substr(colon + 1), list);
+        addAddressPieces(m_lines[i].substr(colon + 1), list, charsetFor(m_lines[i]));
         for (++i; i < m_lines.size() && m_lines[i].find(':') == std::string::npos; ++i)
-            addAddressPieces(m_lines[i], list);
+            addAddressPieces(m_lines[i], list, charsetFor(m_lines[i]));
     }
     for (auto &item : list)
         std::replace(item.begin(), item.end(), kProtectedComma, ',');
@@ -334,30 +365,31 @@ SplitAddressResult SplitAddress(std::string_view text)
 
 // ---- Header text -----------------------------------------------------------
 
-std::string DecodeHeaderValue(std::string_view text)
+std::string DecodeHeaderValue(std::string_view text, std::string_view rawCharset)
 {
-    const std::string s = cut(text);
+    const std::string s = text.size() > kMaxValue ? withoutCutUtf8Character(cut(text)) : std::string(text);
     std::string out;
     size_t position = 0;
     bool afterWord = false;
     size_t start;
+    const auto addPlain = [&](std::string_view plain) { out += rawHeaderTextToUtf8(plain, rawCharset); };
     while ((start = s.find("=?", position)) != std::string::npos) {
         EncodedWord word;
         if (!findEncodedWord(s, start, word)) {
             // An unterminated word is dropped together with the rest.
-            out.append(s, position, start - position);
+            addPlain(std::string_view(s).substr(position, start - position));
             return cutValue(std::move(out));
         }
         // Blanks between two encoded words separate nothing; blanks between
         // a word and plain text are kept.
         const std::string_view between = std::string_view(s).substr(position, start - position);
         if (!(afterWord && onlyWhiteSpace(between)))
-            out += between;
+            addPlain(between);
         out += decodeWord(word);
         position = word.end;
         afterWord = true;
     }
-    out.append(s, position, std::string::npos);
+    addPlain(std::string_view(s).substr(position));
     return cutValue(std::move(out));
 }
 
