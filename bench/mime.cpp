@@ -6,6 +6,7 @@
 //
 //   bench_mime DIR
 
+#include "net/message_text.h"
 #include "net/msmsg.h"
 #include "platform/text_file.h"
 
@@ -47,7 +48,7 @@ int main(int argc, char *argv[])
         try {
             TmsMessage message;
             message.LoadFromStream(*data);
-            const std::vector<std::string> shown = message.BodyAsUtf8();
+            const TShownMessage shown = shownMessage(message, path);
             attachments += message.Attachments.Count();
             const std::vector<std::string> lines = message.Body.lines();
             for (size_t i = 1; i < lines.size(); ++i)

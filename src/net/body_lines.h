@@ -34,6 +34,10 @@ public:
     // The last line (empty when there are none).
     std::string_view back() const;
     void pop_back();
+    // Room for Bytes of text, so that a large body is not copied as it grows.
+    void reserve(size_t bytes) { m_text.reserve(bytes); }
+    // Gives back the room reserved beyond the text.
+    void shrink_to_fit() { m_text.shrink_to_fit(); }
     // Empties the body and gives its memory back.
     void clear() { std::string().swap(m_text); }
 

@@ -66,6 +66,12 @@ public:
             m_bytes += "\r\n";
         }
     }
+    // Room for the decoded contents of EncodedBytes: a decoded part is never
+    // larger than its encoded text (base64 and uuencode give three bytes for four).
+    void reserveFor(size_t encodedBytes)
+    {
+        m_bytes.reserve(m_coding.encoding == TAttEncoding::Base64 ? encodedBytes / 4 * 3 + 3 : encodedBytes);
+    }
     // Base64 and uuencode end at a line "."; the other codings take every line.
     bool endsAt(std::string_view line) const { return m_coding.encoding == TAttEncoding::Base64 && line == "."; }
     std::string take() { return std::move(m_bytes); }
@@ -126,6 +132,14 @@ bool TLineStream::NextLine(std::string_view &line)
     if (m_data[end] == '\r' && m_position < m_data.size() && m_data[m_position] == '\n')
         ++m_position;
     return true;
+}
+
+size_t TLineStream::BytesUntil(std::string_view marker) const
+{
+    if (AtEnd())
+        return 0;
+    const size_t found = std::string_view(m_data).find(marker, m_position);
+    return (found == std::string_view::npos ? m_data.size() : found) - m_position;
 }
 
 std::string TLineStream::TakeData()
@@ -229,13 +243,21 @@ void TmsCustomDecoder::decodeSingleTextBody(const std::string &contentType)
         m_message.CharSet = TCharSet::csISO8859;
     std::string_view line;
     std::string bytes; // the decoded text, when it is encoded
+    // The rest of the input is the body: room for it at once, so that a
+    // large body is never copied while it grows.
+    const size_t rest = m_lines.Remaining();
     if (b64) {
+        bytes.reserve(rest / 4 * 3 + 3);
         Base64TextDecoder base64;
         while (m_lines.NextLine(line))
             base64.addLine(line, bytes);
         m_message.Body.assignText(std::move(bytes));
         return;
     }
+    if (qp)
+        bytes.reserve(rest);
+    else
+        m_message.Body.reserve(rest + 1);
     QuotedPrintableDecoder decoder;
     while (m_lines.NextLine(line)) {
         if (qp)
@@ -278,6 +300,7 @@ void TmsCustomDecoder::decodeSingleAttachment(const std::string &contentType)
             attachment.Encoding = coding.encoding;
         }
         PartContents contents(coding, isTextType(attachment.ContentType()));
+        contents.reserveFor(m_lines.Remaining());
         std::string_view line;
         while (m_lines.NextLine(line)) {
             if (contents.endsAt(line))
@@ -360,7 +383,9 @@ bool TmsCustomDecoder::decodeFirstPart()
     std::string_view line;
     bool ended = false; // by a boundary line
     std::string bytes;  // the decoded text, when it is encoded
+    const size_t partBytes = m_lines.BytesUntil(m_boundary);
     if (b64) {
+        bytes.reserve(partBytes / 4 * 3 + 3);
         Base64TextDecoder base64;
         while (m_lines.NextLine(line)) {
             if (startsWith(line, m_boundary)) {
@@ -371,6 +396,10 @@ bool TmsCustomDecoder::decodeFirstPart()
         }
         m_message.Body.assignText(std::move(bytes));
     } else {
+        if (qp)
+            bytes.reserve(partBytes);
+        else
+            m_message.Body.reserve(partBytes + 1);
         QuotedPrintableDecoder decoder;
         bool any = false;
         while (m_lines.NextLine(line)) {
@@ -433,6 +462,7 @@ void TmsCustomDecoder::decodeOtherParts()
                 attachment.Encoding = coding.encoding;
             }
             PartContents contents(coding, isTextType(partType));
+            contents.reserveFor(m_lines.BytesUntil(m_boundary));
             while (m_lines.NextLine(line)) {
                 if (startsWith(line, m_boundary)) {
                     last = isClosingBoundary(line);
@@ -444,6 +474,7 @@ void TmsCustomDecoder::decodeOtherParts()
         });
         if (m_firstPartHandedOver && m_message.Attachments.Count() == 0 && isTextType(partType))
             m_message.BodyAttachment = 0;
+        attachment.Alternative = m_alternative || m_nestedAlternative;
         m_message.Attachments.Add(std::move(attachment));
         if (!last)
             continue;
@@ -459,9 +490,11 @@ void TmsCustomDecoder::decodeOtherParts()
 void TmsCustomDecoder::decodePlainText()
 {
     m_message.BodyType = "text/plain";
+    m_message.Body.reserve(m_lines.Remaining() + 1);
     std::string_view line;
     while (m_lines.NextLine(line)) {
         if (isUuBeginLine(line)) {
+            m_message.Body.shrink_to_fit(); // the rest are files, not text
             decodeUuFiles(std::string(line));
             m_message.Encoding = TMsgEncoding::meUU;
             return;

@@ -34,10 +34,16 @@ public:
     // lives); false (Line empty) when the input is used up.
     bool NextLine(std::string_view &line);
     bool AtEnd() const { return m_position >= m_data.size(); }
+    // How many bytes are left to read.
+    size_t Remaining() const { return AtEnd() ? 0 : m_data.size() - m_position; }
     void Reset() { m_position = 0; }
     const std::string &Data() const { return m_data; }
     // Hands the input over; the stream is at its end afterwards.
     std::string TakeData();
+    // How many bytes lie between the position and the next occurrence of
+    // Marker (all that is left when it does not occur): what a buffer for
+    // the coming part should hold.
+    size_t BytesUntil(std::string_view marker) const;
 
 private:
     std::string m_data;

@@ -107,20 +107,6 @@ void TmsCustomMessage::LoadFromFile(const std::string &fileName, const std::atom
     LoadFromStream(std::move(file.bytes), cancel);
 }
 
-std::vector<std::string> TmsCustomMessage::BodyAsUtf8() const
-{
-    std::string text;
-    if (BodyAttachment >= 0)
-        text = Attachments.Items(BodyAttachment).Contents + Body.text();
-    else if (Body.empty() && Attachments.Count() > 0 &&
-             startsWith(lowerCase(Attachments.Items(0).ContentType()), "text/"))
-        text = Attachments.Items(0).Contents;
-    else
-        text = Body.text();
-    // Converted whole: a stateful set such as ISO-2022-JP may span lines.
-    return splitLines(displayTextAsUtf8(text, CharSetName));
-}
-
 void TmsCustomMessage::assignCustom(const TmsCustomMessage &other)
 {
     Sender = other.Sender;

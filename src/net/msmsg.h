@@ -38,6 +38,9 @@ public:
     void SetContentType(std::string_view type); // at most 255 bytes
 
     TAttEncoding Encoding = TAttEncoding::Base64;
+    // Another form of the same text (a part of a multipart/alternative
+    // after the first), not a file the sender attached.
+    bool Alternative = false;
 
 private:
     std::string m_fileName;
@@ -107,13 +110,6 @@ public:
     // Clear, then LoadFromStream with the file's bytes. Raises ETidewellError
     // naming the file when it cannot be read.
     void LoadFromFile(const std::string &fileName, const std::atomic<bool> *cancel = nullptr);
-
-    // The body as the user reads it: the lines converted from the declared
-    // character set to UTF-8 (undeclared or unknown: UTF-8 when valid, else
-    // Latin-1). When the text travelled base64-encoded as the first part of
-    // a multipart message, Body is empty and that part is the first
-    // attachment; its text is shown then.
-    std::vector<std::string> BodyAsUtf8() const;
 
 protected:
     void assignCustom(const TmsCustomMessage &other);

@@ -50,25 +50,6 @@ std::string cutValue(std::string text)
     return text;
 }
 
-// Text cut to its first bytes may end inside a UTF-8 character; when all
-// before that character is UTF-8, the broken character goes, so the text
-// still reads as UTF-8.
-std::string withoutCutUtf8Character(std::string text)
-{
-    if (isValidUtf8(text))
-        return text;
-    for (size_t k = 1; k <= 3 && k <= text.size(); ++k) {
-        const auto c = static_cast<unsigned char>(text[text.size() - k]);
-        if ((c & 0xC0) == 0x80)
-            continue; // a continuation byte: the lead byte is further back
-        const size_t promised = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-        if (promised > k && isValidUtf8(std::string_view(text).substr(0, text.size() - k)))
-            text.resize(text.size() - k);
-        break;
-    }
-    return text;
-}
-
 // One encoded word, "=?" charset "?" kind "?" text "?=", found in a header value.
 struct EncodedWord {
     size_t begin = 0; // the "=?"
@@ -367,7 +348,11 @@ SplitAddressResult SplitAddress(std::string_view text)
 
 std::string DecodeHeaderValue(std::string_view text, std::string_view rawCharset)
 {
-    const std::string s = text.size() > kMaxValue ? withoutCutUtf8Character(cut(text)) : std::string(text);
+    // A value cut inside a UTF-8 character loses that character, so that
+    // the rest still reads as UTF-8.
+    std::string s = cut(text);
+    if (text.size() > kMaxValue)
+        s.resize(lengthBeforeCutUtf8Character(s));
     std::string out;
     size_t position = 0;
     bool afterWord = false;

@@ -53,5 +53,9 @@ int hexDigitValue(char c);
 QString toDisplay(std::string_view bytes);
 std::string fromDisplay(const QString &text);
 bool isValidUtf8(std::string_view bytes);
+// The length of Bytes without a UTF-8 character cut short at their end (text
+// cut to its first bytes), when all before that character is valid UTF-8;
+// otherwise the whole length.
+size_t lengthBeforeCutUtf8Character(std::string_view bytes);
 
 } // namespace tw
