@@ -358,6 +358,8 @@ void TfrmMain::afterDialog()
 
 void TfrmMain::cancelRun()
 {
+    if (m_decodeCancel)
+        m_decodeCancel->store(true);
     msRemotePOP1.Cancel();
     MXResolver.Cancel(); // a domain lookup of the classification may be waiting too
     if (checkInProgress) {

@@ -15,6 +15,7 @@
 #include "classify/unknown_domains.h"
 #include "classify/waiting_messages.h"
 #include "net/agRasCmp.h"
+#include "net/message_text.h"
 #include "net/msmsg.h"
 #include "net/msmx.h"
 #include "net/mspop3.h"
@@ -25,7 +26,9 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <atomic>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -155,6 +158,11 @@ public:
     void ViewMessages1Click();
     // The explanation of the first selected row's mark; marks stay as they are.
     void Why1Click();
+    // Decodes a saved message for the body view off the interface thread,
+    // with the progress window and its Cancel (which leaves the status
+    // "Operation has been canceled"); nothing after a cancel or an error
+    // (reported).
+    std::optional<TShownMessage> decodeForViewing(const std::string &file);
 
     // --- check-mail run ---
     // Loads mailbox N into the POP3 client (the one-time password warning included).
@@ -266,6 +274,7 @@ private:
     int m_loadedMailbox = 0;  // the mailbox whose account the POP3 client holds
     bool m_listedUnencrypted = false;  // the last listing came over an unencrypted session
     QTimer m_keptSessionTimer;
+    std::atomic<bool> *m_decodeCancel = nullptr;  // set while a message is decoded for viewing
 
     // deletion run bookkeeping: blocks wait until the server has confirmed
     std::vector<int> m_deletedRows;  // DELE accepted, in order
