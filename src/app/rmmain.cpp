@@ -13,6 +13,7 @@
 #include "platform/sound.h"
 #include "settings/settings_store.h"
 #include "stats/ui/chartmain.h"
+#include "platform/ui/plain_text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -92,7 +93,7 @@ void TfrmMain::buildControls()
     outer->addWidget(rule);
 
     auto *titleRow = new QHBoxLayout;
-    lblTitle = new QLabel(QStringLiteral("Tidewell"), central);
+    lblTitle = plainLabel(new QLabel(QStringLiteral("Tidewell"), central)); // the caption
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
     lblTitle->setFont(QFont(QStringLiteral("DejaVu Serif"), 18, QFont::Bold));
     lblTitle->setStyleSheet(QStringLiteral("color: #173a6a;"));
@@ -102,7 +103,7 @@ void TfrmMain::buildControls()
     small.setPointSize(7);
     lblTM->setFont(small);
     lblTM->setAlignment(Qt::AlignTop);
-    lblAd = new QLabel(QString::fromLatin1(kSlogan), central);
+    lblAd = plainLabel(new QLabel(QString::fromLatin1(kSlogan), central));
     lblAd->setObjectName(QStringLiteral("lblAd"));
     lblAd->setStyleSheet(QStringLiteral("color: #1c6a2a; font-style: italic;"));
     titleRow->addWidget(lblTitle);
@@ -149,10 +150,10 @@ void TfrmMain::buildControls()
     outer->addWidget(ListView1, 1);
     setCentralWidget(central);
 
-    StatusPanel1 = new QLabel(QString::fromLatin1(kStatusHint), this);
+    StatusPanel1 = plainLabel(new QLabel(QString::fromLatin1(kStatusHint), this));
     StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
     StatusPanel1->setFixedWidth(300);
-    StatusPanel2 = new QLabel(this);
+    StatusPanel2 = plainLabel(new QLabel(this)); // servers' texts and subjects reach it
     StatusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->addWidget(StatusPanel1);

@@ -1,6 +1,7 @@
 #include "app/tray.h"
 
 #include "platform/bytes.h"
+#include "platform/ui/plain_text.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -50,7 +51,7 @@ void TTrayIcon::setHint(const std::string &hint)
 {
     m_hint = hint.substr(0, 63);
     if (m_icon)
-        m_icon->setToolTip(toDisplay(m_hint));
+        m_icon->setToolTip(plainToolTip(toDisplay(m_hint)));
 }
 
 void TTrayIcon::setState(State state)
