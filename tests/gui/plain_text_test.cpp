@@ -50,12 +50,7 @@ class PlainTextTest : public MainWindowTest {};
 TEST_F(PlainTextTest, ALoginReplyWithMarkupIsShownAsWritten)
 {
     FakeTcpServer server;
-    server.sendLine("+OK ready");
-    server.expect("CAPA");
-    server.sendLine("-ERR no capabilities here");
-    server.expect("USER ann");
-    server.sendLine("+OK");
-    server.expect("PASS pw");
+    scriptUpToPassword(server);
     server.sendLine("-ERR " + kMarkup);
     storeMailbox(1, server.hostAndPort(), "ann", "pw");
     storeGeneral();
