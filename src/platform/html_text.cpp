@@ -190,6 +190,11 @@ private:
     void character(char c)
     {
         if (m_pre > 0) {
+            if (m_skipLineEnd && (c == '\r' || c == '\n')) {
+                m_skipLineEnd = c == '\r'; // the LF of a CR LF goes too
+                return;
+            }
+            m_skipLineEnd = false;
             flush();
             if (c != '\r')
                 m_out += c;
@@ -326,8 +331,18 @@ private:
             skipHiddenContent(tag.name);
             return;
         }
-        if (tag.name == "pre")
+        // The line end right after an opening <pre> (or the document's end)
+        // only ends the tag's line.
+        if (tag.name == "pre") {
             m_pre = std::max(0, m_pre + (tag.closing ? -1 : 1));
+            m_skipLineEnd = !tag.closing;
+        }
+        // What follows the end of the document is no HTML (a mailing list's
+        // footer under an HTML message): its lines stay as written.
+        if (tag.name == "html" && tag.closing) {
+            m_pre = 1;
+            m_skipLineEnd = true;
+        }
         if (tag.name == "a") {
             endLink();
             if (!tag.closing && !tag.href.empty())
@@ -413,6 +428,7 @@ private:
     int m_breaks = 0;    // line ends wanted before the next text
     bool m_space = false; // white space seen before the next text
     int m_pre = 0;       // open <pre> elements
+    bool m_skipLineEnd = false;
     bool m_inLink = false;
     size_t m_linkStart = 0;
     std::string m_linkTarget;

@@ -31,9 +31,11 @@ TEST(HtmlText, ReadsAsPlainTextAndRunsNothing)
          "[image: Buy now] <http://b.example/> [image]"},
         {"lists and tables", "<ul><li>one<li>two</ul><table><tr><td>a</td><td>b</td></tr><tr><td>c</td></tr></table>",
          "* one\n* two\n\na b\nc"},
-        {"preformatted text keeps its blanks", "<pre>a  b\n  c</pre>d", "a  b\n  c\n\nd"},
+        {"preformatted text keeps its blanks", "<pre>\r\na  b\n  c</pre>d", "a  b\n  c\n\nd"},
         {"a < that opens no tag, and an unclosed tag at the end", "1 < 2 and <b>bold</b> <i", "1 < 2 and bold"},
         {"never more than one empty line", "a<br><br><br><br>b<p></p><p></p><p>c", "a\n\nb\n\nc"},
+        {"text after the end of the document keeps its lines",
+         "<html><p>Offer</p></html>\n____\nList mailing list\nhttp://lists.example/", "Offer\n\n____\nList mailing list\nhttp://lists.example/"},
         {"an attribute value holding >", "<a title=\"x > y\" href=\"http://c.example/\">c</a>",
          "c <http://c.example/>"},
     };
