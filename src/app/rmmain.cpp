@@ -11,9 +11,9 @@
 #include "platform/prompts.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/ui/plain_text.h"
 #include "settings/settings_store.h"
 #include "stats/ui/chartmain.h"
-#include "platform/ui/plain_text.h"
 
 #include <QAction>
 #include <QApplication>

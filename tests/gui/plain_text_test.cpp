@@ -71,13 +71,19 @@ TEST_F(PlainTextTest, ALoginReplyWithMarkupIsShownAsWritten)
 
 TEST(PlainToolTip, ShowsTheTextAsWritten)
 {
-    for (const QString &text : {QString::fromStdString(kMarkup), QStringLiteral("a &amp; b\n  two lines"),
-                                QStringLiteral("plain")}) {
+    // A tooltip is read as rich text exactly when Qt takes it for such.
+    for (const QString &text : {QString::fromStdString(kMarkup), QStringLiteral("<b>bold</b>\n  two lines"),
+                                QStringLiteral("&lt;b&gt; written out"), QStringLiteral("a &amp; b"),
+                                QStringLiteral("Tidewell - next check in 10 minutes")}) {
+        const QString tip = plainToolTip(text);
         QTextDocument shown;
-        shown.setHtml(plainToolTip(text));
+        if (Qt::mightBeRichText(tip))
+            shown.setHtml(tip);
+        else
+            shown.setPlainText(tip);
         EXPECT_EQ(shown.toPlainText(), text);
     }
-    EXPECT_EQ(plainToolTip({}), QString());
+    EXPECT_EQ(plainToolTip(QStringLiteral("plain")), QStringLiteral("plain"));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/ui/plain_text.h"
 
 #include <QLabel>
+#include <QTextDocument>
 
 namespace tw {
 
@@ -12,10 +13,12 @@ QLabel *plainLabel(QLabel *label)
 
 QString plainToolTip(const QString &text)
 {
-    if (text.isEmpty())
-        return text; // an empty tooltip hides it
-    // Rich text whose content is the text escaped: whatever the text holds
-    // is shown, nothing of it is read as markup.
+    // Text that Qt would read as plain text stays as it is (a tray host
+    // that shows tooltips its own way gets plain text then); text that
+    // looks like markup becomes rich text whose content is the text
+    // escaped, so that it shows as written.
+    if (!Qt::mightBeRichText(text))
+        return text;
     return QStringLiteral("<p style=\"white-space:pre-wrap\">") + text.toHtmlEscaped() + QStringLiteral("</p>");
 }
 

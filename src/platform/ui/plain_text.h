@@ -15,7 +15,8 @@ namespace tw {
 // Sets Label to show its text as plain text; returns it.
 QLabel *plainLabel(QLabel *label);
 
-// A tooltip that shows Text as written (line ends kept).
+// A tooltip that shows Text as written: Text itself when Qt reads it as
+// plain text, else Text escaped in rich text of its own.
 QString plainToolTip(const QString &text);
 
 } // namespace tw
