@@ -6,6 +6,7 @@
 //
 //   bench_mime DIR
 
+#include "net/message_text.h"
 #include "net/msmsg.h"
 #include "platform/text_file.h"
 
@@ -47,12 +48,13 @@ int main(int argc, char *argv[])
         try {
             TmsMessage message;
             message.LoadFromStream(*data);
-            const std::vector<std::string> shown = message.BodyAsUtf8();
+            const TShownMessage shown = shownMessage(message, path);
             attachments += message.Attachments.Count();
-            for (size_t i = 1; i < message.Body.size(); ++i)
-                if (message.Body[i] == "The original message will be stored as an attachment") {
+            const std::vector<std::string> lines = message.Body.lines();
+            for (size_t i = 1; i < lines.size(); ++i)
+                if (lines[i] == "The original message will be stored as an attachment") {
                     ++reported;
-                    std::printf("reported as undecodable: %s: %s\n", path.c_str(), message.Body[i - 1].c_str());
+                    std::printf("reported as undecodable: %s: %s\n", path.c_str(), lines[i - 1].c_str());
                 }
             (void)shown;
         } catch (const std::exception &error) {

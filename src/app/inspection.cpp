@@ -5,8 +5,12 @@
 #include "app/optRetrieve.h"
 #include "app/rmmain.h"
 #include "app/vheader.h"
+#include "net/errors.h"
+#include "platform/background_work.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+
+#include <atomic>
 
 namespace tw {
 
@@ -54,6 +58,10 @@ void TfrmMain::ViewHeader1Click()
 
 void TfrmMain::ViewMessages1Click()
 {
+    // The list's menu stays open during a run; a second download or
+    // decoding must not start inside the first one's wait.
+    if (runInProgress())
+        return;
     const std::vector<int> rows = beginInspection(true);
     if (rows.empty())
         return;
@@ -70,14 +78,52 @@ void TfrmMain::ViewMessages1Click()
         return;
     }
     if (downloadMessage(k, rows)) {
-        try {
-            msMessage1.LoadFromFile(msRemotePOP1.MessageDirectory() + "msg_" + std::to_string(k) + ".eml");
-            showTextWindow(TfrmViewHeader::Mode::Body, msMessage1.BodyAsUtf8(), this);
-        } catch (const std::exception &error) {
-            Prompts::current().error(error.what());
-        }
+        std::optional<TShownMessage> shown =
+            decodeForViewing(msRemotePOP1.MessageDirectory() + "msg_" + std::to_string(k) + ".eml");
+        if (shown)
+            showMessageWindow(std::move(*shown), this);
     }
     afterDialog();
+}
+
+std::optional<TShownMessage> TfrmMain::decodeForViewing(const std::string &file)
+{
+    disableAllButtons();
+    setRunningState(true);
+    if (m_progress) {
+        m_progress->show();
+        m_progress->setTitle("Decoding the message ... standby");
+        m_progress->setMessage("Decoding ... ");
+    }
+    const std::string statusBefore = status();
+    setStatus("Decoding the message");
+    std::atomic<bool> cancel{false};
+    m_decodeCancel = &cancel;
+    std::optional<TShownMessage> shown;
+    std::string failure;
+    // A large message takes a while to decode: the windows stay live and
+    // Cancel is heard meanwhile.
+    try {
+        runInBackground([&] {
+            msMessage1.LoadFromFile(file, &cancel);
+            shown = shownMessage(msMessage1, file);
+        });
+        setStatus(statusBefore);
+    } catch (const ECanceledError &error) {
+        setStatus(error.what());
+    } catch (const std::exception &error) {
+        failure = error.what();
+    }
+    m_decodeCancel = nullptr;
+    // What is shown has been taken out; the decoded message would only hold
+    // memory the size of the message until the next one.
+    msMessage1.Clear();
+    hideProgress();
+    enableAllButtons();
+    setRunningState(false);
+    if (!failure.empty())
+        Prompts::current().error(failure);
+    return shown;
 }
 
 bool TfrmMain::downloadMessage(int k, const std::vector<int> &selected)

@@ -2,6 +2,7 @@
 
 #include "app/resources_init.h"
 #include "platform/bytes.h"
+#include "platform/ui/plain_text.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -15,7 +16,7 @@ namespace tw {
 
 static QLabel *sunkenPanel(QWidget *parent, const char *name)
 {
-    auto *panel = new QLabel(parent);
+    auto *panel = plainLabel(new QLabel(parent));
     panel->setObjectName(QLatin1String(name));
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setMinimumWidth(220);
@@ -29,7 +30,7 @@ TfrmRetrieving::TfrmRetrieving(QWidget *parent) : QDialog(parent)
     setModal(false);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    lblTitle = new QLabel(QStringLiteral("Retrieving messages ... standby"), this);
+    lblTitle = plainLabel(new QLabel(QStringLiteral("Retrieving messages ... standby"), this));
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
     QFont bold = lblTitle->font();
     bold.setBold(true);
@@ -39,7 +40,7 @@ TfrmRetrieving::TfrmRetrieving(QWidget *parent) : QDialog(parent)
     imgAnimation = new QLabel(this);
     imgAnimation->setObjectName(QStringLiteral("imgAnimation"));
     imgAnimation->setFixedSize(32, 32);
-    lblMessage = new QLabel(this);
+    lblMessage = plainLabel(new QLabel(this));
     lblMessage->setObjectName(QStringLiteral("lblMessage"));
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));

@@ -12,6 +12,7 @@
 #include "platform/ui/screen_fit.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/ui/plain_text.h"
 #include "settings/settings_store.h"
 #include "stats/ui/chartmain.h"
 
@@ -95,7 +96,7 @@ void TfrmMain::buildControls()
     outer->addWidget(rule);
 
     auto *titleRow = new QHBoxLayout;
-    lblTitle = new QLabel(QStringLiteral("Tidewell"), central);
+    lblTitle = plainLabel(new QLabel(QStringLiteral("Tidewell"), central)); // the caption
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
     lblTitle->setFont(QFont(QStringLiteral("DejaVu Serif"), 18, QFont::Bold));
     lblTitle->setStyleSheet(QStringLiteral("color: #173a6a;"));
@@ -105,7 +106,7 @@ void TfrmMain::buildControls()
     small.setPointSize(7);
     lblTM->setFont(small);
     lblTM->setAlignment(Qt::AlignTop);
-    lblAd = new QLabel(QString::fromLatin1(kSlogan), central);
+    lblAd = plainLabel(new QLabel(QString::fromLatin1(kSlogan), central));
     lblAd->setObjectName(QStringLiteral("lblAd"));
     lblAd->setStyleSheet(QStringLiteral("color: #1c6a2a; font-style: italic;"));
     titleRow->addWidget(lblTitle);
@@ -152,10 +153,10 @@ void TfrmMain::buildControls()
     outer->addWidget(ListView1, 1);
     setCentralWidget(central);
 
-    StatusPanel1 = new QLabel(QString::fromLatin1(kStatusHint), this);
+    StatusPanel1 = plainLabel(new QLabel(QString::fromLatin1(kStatusHint), this));
     StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
     StatusPanel1->setFixedWidth(300);
-    StatusPanel2 = new QLabel(this);
+    StatusPanel2 = plainLabel(new QLabel(this)); // servers' texts and subjects reach it
     StatusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->addWidget(StatusPanel1);
@@ -361,6 +362,8 @@ void TfrmMain::afterDialog()
 
 void TfrmMain::cancelRun()
 {
+    if (m_decodeCancel)
+        m_decodeCancel->store(true);
     msRemotePOP1.Cancel();
     MXResolver.Cancel(); // a domain lookup of the classification may be waiting too
     if (checkInProgress) {

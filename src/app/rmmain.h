@@ -15,6 +15,7 @@
 #include "classify/unknown_domains.h"
 #include "classify/waiting_messages.h"
 #include "net/agRasCmp.h"
+#include "net/message_text.h"
 #include "net/msmsg.h"
 #include "net/msmx.h"
 #include "net/msmx_queries.h"
@@ -26,8 +27,10 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 #include <set>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -160,6 +163,11 @@ public:
     void ViewMessages1Click();
     // The explanation of the first selected row's mark; marks stay as they are.
     void Why1Click();
+    // Decodes a saved message for the body view off the interface thread,
+    // with the progress window and its Cancel (which leaves the status
+    // "Operation has been canceled"); nothing after a cancel or an error
+    // (reported).
+    std::optional<TShownMessage> decodeForViewing(const std::string &file);
 
     // --- check-mail run ---
     // Loads mailbox N into the POP3 client (the one-time password warning included).
@@ -303,6 +311,7 @@ private:
     QTimer m_keptSessionTimer;
     // Fingerprints of changed certificates that a hidden check has sounded the alarm for.
     std::set<std::string> m_alarmedCertificates;
+    std::atomic<bool> *m_decodeCancel = nullptr;  // set while a message is decoded for viewing
 
     // deletion run bookkeeping (delete_run.cpp): blocks wait until the server has confirmed
     std::vector<int> m_deletedRows;  // DELE accepted, in order

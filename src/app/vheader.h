@@ -3,12 +3,16 @@
 // message inspection commands: the header blocks of the selected messages,
 // the body of one message, or the explanation of a mark. A title line, a
 // read-only text area and "OK", which is both the default and the cancel
-// button. Created for one use.
+// button. Created for one use. The window can be resized; the size the user
+// leaves it at is stored (TextWindow in the settings) and used next time.
+
+#include "net/message_text.h"
 
 #include <QDialog>
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -26,12 +30,27 @@ public:
     // when valid, else as Latin-1. Text already converted to UTF-8 shows as is.
     void setLines(const std::vector<std::string> &lines);
 
+    // Shows a message's body as read (lines wrap at the window's edge), then
+    // what follows it (the cut, the attachments). For an HTML body the
+    // switch "Show HTML source" appears and changes between the two.
+    void setMessage(TShownMessage message);
+
     QLabel *lblTitle;
     QPlainTextEdit *memoText;
+    QCheckBox *cbSource;
     QPushButton *btOK;
+
+protected:
+    void done(int result) override;
+
+private:
+    void showMessageText();
+    TShownMessage m_message;
 };
 
 // Shows Lines in a new text window in Mode, modally.
 void showTextWindow(TfrmViewHeader::Mode mode, const std::vector<std::string> &lines, QWidget *parent);
+// Shows a message's body in a new text window, modally.
+void showMessageWindow(TShownMessage message, QWidget *parent);
 
 } // namespace tw

@@ -1,16 +1,35 @@
 #include "classify/message_view.h"
 
+#include "net/charset.h"
 #include "net/errors.h"
 #include "platform/bytes.h"
 
+#include <algorithm>
+
 namespace tw {
+
+const std::string &MessageView::line(int k)
+{
+    if (!m_readDone) {
+        m_readDone = true;
+        const auto &lines = m_headers.Lines();
+        // Most blocks are plain ASCII: their lines are read in place.
+        if (std::any_of(lines.begin(), lines.end(), [](const std::string &text) { return needsHeaderConversion(text); })) {
+            const std::string charset = m_headers.DeclaredCharset();
+            m_read.reserve(lines.size());
+            for (const auto &text : lines)
+                m_read.push_back(rawHeaderTextToUtf8(text, charset));
+        }
+    }
+    return m_read.empty() ? m_headers.Strings(k) : m_read.at(static_cast<size_t>(k));
+}
 
 const std::string &MessageView::foldedLine(int k)
 {
     if (m_folded.empty() && m_headers.Count() > 0) {
         m_folded.reserve(static_cast<size_t>(m_headers.Count()));
-        for (const auto &text : m_headers.Lines())
-            m_folded.push_back(upperCase(text));
+        for (int i = 0; i < m_headers.Count(); ++i)
+            m_folded.push_back(upperCase(line(i)));
     }
     return m_folded.at(static_cast<size_t>(k));
 }

@@ -17,7 +17,10 @@ public:
     explicit MessageView(const TmsHeaders &headers) : m_headers(headers) {}
 
     int lineCount() const { return m_headers.Count(); }
-    const std::string &line(int k) const { return m_headers.Strings(k); }
+    // Header line K as the rules read it: raw 8-bit text in UTF-8, read as
+    // header values are (valid UTF-8, else the charset the message declares,
+    // else Latin-1), so a rule typed in a script matches a line written in it.
+    const std::string &line(int k);
     const std::string &foldedLine(int k);
 
     // Every line but the last, each preceded by LF, and a final LF; as
@@ -49,6 +52,8 @@ public:
 
 private:
     const TmsHeaders &m_headers;
+    std::vector<std::string> m_read; // the lines as the rules read them, when any needed converting
+    bool m_readDone = false;
     std::vector<std::string> m_folded;
     std::string m_joined[2];
     bool m_joinedDone[2] = {false, false};

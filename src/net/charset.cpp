@@ -40,6 +40,23 @@ std::string charsetToUtf8(std::string_view bytes, std::string_view charset)
     return text.toStdString();
 }
 
+bool needsHeaderConversion(std::string_view bytes)
+{
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    return false;
+}
+
+std::string rawHeaderTextToUtf8(std::string_view bytes, std::string_view declaredCharset)
+{
+    if (!needsHeaderConversion(bytes) || isValidUtf8(bytes))
+        return std::string(bytes);
+    if (isKnownCharset(declaredCharset))
+        return charsetToUtf8(bytes, declaredCharset);
+    return fromDisplay(QString::fromLatin1(bytes.data(), qsizetype(bytes.size())));
+}
+
 std::string displayTextAsUtf8(std::string_view bytes, std::string_view charset)
 {
     if (isKnownCharset(charset))

@@ -21,4 +21,13 @@ std::string charsetToUtf8(std::string_view bytes, std::string_view charset);
 // otherwise taken as UTF-8 when valid and as Latin-1 when not.
 std::string displayTextAsUtf8(std::string_view bytes, std::string_view charset);
 
+// Whether header text holds raw 8-bit bytes (any byte of 128 or more).
+bool needsHeaderConversion(std::string_view bytes);
+
+// Header text that travelled as raw bytes (no encoded word), as UTF-8: kept
+// when it is valid UTF-8, else converted from DeclaredCharset (the charset
+// that the message's Content-Type names) when that is known, else read as
+// Latin-1.
+std::string rawHeaderTextToUtf8(std::string_view bytes, std::string_view declaredCharset);
+
 } // namespace tw

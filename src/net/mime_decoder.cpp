@@ -35,40 +35,57 @@ PartCoding codingOf(const std::string &transferEncoding)
     return {TAttEncoding::SevenBit, false};
 }
 
-// Collects the decoded contents of one attachment from its lines.
+// Collects the decoded contents of one attachment from its lines. A text
+// part in base64 keeps what follows its encoded text as text; any other
+// part raises at a character outside the base64 alphabet.
 class PartContents {
 public:
-    explicit PartContents(PartCoding coding) : m_coding(coding) {}
+    PartContents(PartCoding coding, bool textPart) : m_coding(coding), m_textPart(textPart) {}
 
-    void addLine(const std::string &line)
+    void addLine(std::string_view line)
     {
         if (m_coding.encoding == TAttEncoding::Base64) {
-            const std::string text = trimmed(line); // blanks at the end are transport noise
+            if (m_textPart && !m_coding.uuencoded) {
+                m_base64Text.addLine(line, m_bytes);
+                return;
+            }
+            const std::string_view text = trimmedView(line); // blanks at the end are transport noise
             if (text.empty() || text == ".")
                 return;
             if (m_coding.uuencoded) {
                 if (text == "`" || isUuBeginLine(text) || sameText(text, "end"))
                     return;
-                m_bytes += decodeUuLine(trimmedRight(line));
+                m_bytes += decodeUuLine(text);
             } else {
                 m_base64.add(text, m_bytes);
             }
         } else if (m_coding.encoding == TAttEncoding::QuotedPrintable) {
             m_qp.addLine(line, m_bytes);
         } else {
-            m_bytes += line + "\r\n";
+            m_bytes.append(line);
+            m_bytes += "\r\n";
         }
     }
+    // Room for the decoded contents of EncodedBytes: a decoded part is never
+    // larger than its encoded text (base64 and uuencode give three bytes for four).
+    void reserveFor(size_t encodedBytes)
+    {
+        m_bytes.reserve(m_coding.encoding == TAttEncoding::Base64 ? encodedBytes / 4 * 3 + 3 : encodedBytes);
+    }
     // Base64 and uuencode end at a line "."; the other codings take every line.
-    bool endsAt(const std::string &line) const { return m_coding.encoding == TAttEncoding::Base64 && line == "."; }
+    bool endsAt(std::string_view line) const { return m_coding.encoding == TAttEncoding::Base64 && line == "."; }
     std::string take() { return std::move(m_bytes); }
 
 private:
     PartCoding m_coding;
+    bool m_textPart;
     Base64Decoder m_base64;
+    Base64TextDecoder m_base64Text;
     QuotedPrintableDecoder m_qp;
     std::string m_bytes;
 };
+
+bool isTextType(std::string_view contentType) { return startsWith(lowerCase(trimmedView(contentType)), "text/"); }
 
 // Runs Decode of one attachment: parser errors go on as they are, anything
 // else becomes the attachment error.
@@ -96,37 +113,54 @@ std::string numbered(const char *prefix, int count) { return prefix + std::to_st
 
 // ---- TLineStream -----------------------------------------------------------
 
-bool TLineStream::NextLine(std::string &line)
+bool TLineStream::NextLine(std::string_view &line)
 {
-    line.clear();
+    line = {};
+    if (m_cancel && m_cancel->load(std::memory_order_relaxed))
+        throw ECanceledError(loadStr(57001));
     if (AtEnd())
         return false;
-    const size_t end = m_data.find_first_of("\r\n", m_position);
+    const std::string_view data(m_data);
+    const size_t end = data.find_first_of("\r\n", m_position);
     if (end == std::string::npos) {
-        line.assign(m_data, m_position, std::string::npos);
+        line = data.substr(m_position);
         m_position = m_data.size();
         return true;
     }
-    line.assign(m_data, m_position, end - m_position);
+    line = data.substr(m_position, end - m_position);
     m_position = end + 1;
     if (m_data[end] == '\r' && m_position < m_data.size() && m_data[m_position] == '\n')
         ++m_position;
     return true;
 }
 
+size_t TLineStream::BytesUntil(std::string_view marker) const
+{
+    if (AtEnd())
+        return 0;
+    const size_t found = std::string_view(m_data).find(marker, m_position);
+    return (found == std::string_view::npos ? m_data.size() : found) - m_position;
+}
+
+std::string TLineStream::TakeData()
+{
+    m_position = 0;
+    return std::exchange(m_data, std::string());
+}
+
 // ---- TmsCustomDecoder ------------------------------------------------------
 
-TmsCustomDecoder::TmsCustomDecoder(std::string data, TmsCustomMessage &message)
-    : m_lines(std::move(data)), m_message(message)
+TmsCustomDecoder::TmsCustomDecoder(std::string data, TmsCustomMessage &message, const std::atomic<bool> *cancel)
+    : m_lines(std::move(data), cancel), m_message(message)
 {
 }
 
 void TmsCustomDecoder::ReadHeaders(TmsHeaders &block)
 {
     block.Clear();
-    std::string line;
+    std::string_view line;
     while (m_lines.NextLine(line) && !line.empty())
-        block.Add(line);
+        block.Add(std::string(line));
 }
 
 void TmsCustomDecoder::Decode()
@@ -144,7 +178,7 @@ void TmsCustomDecoder::Decode()
     } catch (const EMessageParserError &error) {
         report(error.what());
     }
-    if (!m_message.Body.empty() && m_message.Body.back() == ".")
+    if (m_message.Body.back() == ".")
         m_message.Body.pop_back();
 }
 
@@ -157,7 +191,7 @@ void TmsCustomDecoder::report(const std::string &error)
     original.SetFileName("original.eml");
     original.SetContentType("message/rfc822");
     original.Encoding = TAttEncoding::SevenBit;
-    original.Contents = m_lines.Data();
+    original.Contents = m_lines.TakeData(); // decoding has ended: no second copy of the input
     m_message.Attachments.Add(std::move(original));
 }
 
@@ -190,18 +224,10 @@ void TmsCustomDecoder::noteCharset(const std::string &contentType)
         m_message.CharSet = TCharSet::csISO2022jp;
 }
 
-void TmsCustomDecoder::setBodyFrom(const std::string &bytes)
+void TmsCustomDecoder::noteBodyType(const std::string &contentType)
 {
-    m_message.Body = splitLines(bytes);
-}
-
-void TmsCustomDecoder::decodeBodyAsQuotedPrintable()
-{
-    QuotedPrintableDecoder decoder;
-    std::string bytes;
-    for (const std::string &line : m_message.Body)
-        decoder.addLine(line, bytes);
-    setBodyFrom(bytes);
+    const std::string mainType = lowerCase(GetMainValue(contentType));
+    m_message.BodyType = mainType.empty() ? "text/plain" : mainType;
 }
 
 void TmsCustomDecoder::decodeSingleTextBody(const std::string &contentType)
@@ -209,32 +235,42 @@ void TmsCustomDecoder::decodeSingleTextBody(const std::string &contentType)
     const std::string mainType = lowerCase(GetMainValue(contentType));
     if (mainType == "text/html" || mainType == "text/rtf")
         m_message.SetContentType(mainType);
+    noteBodyType(contentType);
     noteCharset(contentType);
     const bool qp = isQuotedPrintable(m_messageHeaders);
     const bool b64 = sameText(m_messageHeaders.GetFieldBody("Content-Transfer-Encoding"), "base64");
     if (qp)
         m_message.CharSet = TCharSet::csISO8859;
-    std::string line;
+    std::string_view line;
+    std::string bytes; // the decoded text, when it is encoded
+    // The rest of the input is the body: room for it at once, so that a
+    // large body is never copied while it grows.
+    const size_t rest = m_lines.Remaining();
     if (b64) {
-        Base64Decoder base64;
-        std::string bytes;
-        while (m_lines.NextLine(line)) {
-            const std::string text = trimmed(line);
-            if (!text.empty() && text != ".")
-                base64.add(text, bytes);
-        }
-        setBodyFrom(bytes);
+        bytes.reserve(rest / 4 * 3 + 3);
+        Base64TextDecoder base64;
+        while (m_lines.NextLine(line))
+            base64.addLine(line, bytes);
+        m_message.Body.assignText(std::move(bytes));
         return;
     }
+    if (qp)
+        bytes.reserve(rest);
+    else
+        m_message.Body.reserve(rest + 1);
+    QuotedPrintableDecoder decoder;
     while (m_lines.NextLine(line)) {
-        m_message.Body.push_back(line);
+        if (qp)
+            decoder.addLine(line, bytes);
+        else
+            m_message.Body.push_back(line);
         if (isUuBeginLine(line)) {
             restartAsPlainText();
             return;
         }
     }
     if (qp)
-        decodeBodyAsQuotedPrintable();
+        m_message.Body.assignText(std::move(bytes));
 }
 
 void TmsCustomDecoder::restartAsPlainText()
@@ -253,7 +289,7 @@ void TmsCustomDecoder::decodeSingleAttachment(const std::string &contentType)
         parserError(kMissingContentType);
     TmsAttItem attachment;
     guardAttachment([&] {
-        attachment.SetFileName(DecodeHeaderValue(GetParameter("name", contentType)));
+        attachment.SetFileName(DecodeHeaderValue(GetParameter("name", contentType), GetParameter("charset", contentType)));
         attachment.SetContentType(GetMainValue(contentType));
         const PartCoding coding = codingOf(m_messageHeaders.GetFieldBody("Content-Transfer-Encoding"));
         attachment.Encoding = coding.encoding;
@@ -263,8 +299,9 @@ void TmsCustomDecoder::decodeSingleAttachment(const std::string &contentType)
             attachment.SetContentType(type);
             attachment.Encoding = coding.encoding;
         }
-        PartContents contents(coding);
-        std::string line;
+        PartContents contents(coding, isTextType(attachment.ContentType()));
+        contents.reserveFor(m_lines.Remaining());
+        std::string_view line;
         while (m_lines.NextLine(line)) {
             if (contents.endsAt(line))
                 break;
@@ -277,18 +314,30 @@ void TmsCustomDecoder::decodeSingleAttachment(const std::string &contentType)
     m_message.Attachments.Add(std::move(attachment));
 }
 
-bool TmsCustomDecoder::isBoundary(const std::string &line) const { return trimmedRight(line) == m_boundary; }
+namespace {
 
-bool TmsCustomDecoder::isClosingBoundary(const std::string &line) const
+std::string_view withoutTrailingBlanks(std::string_view line)
 {
-    return trimmedRight(line) == m_boundary + "--";
+    while (!line.empty() && static_cast<unsigned char>(line.back()) <= ' ')
+        line.remove_suffix(1);
+    return line;
 }
 
-std::string TmsCustomDecoder::skipToBoundary(const std::string &boundary, bool prefix, int id)
+} // namespace
+
+bool TmsCustomDecoder::isBoundary(std::string_view line) const { return withoutTrailingBlanks(line) == m_boundary; }
+
+bool TmsCustomDecoder::isClosingBoundary(std::string_view line) const
 {
-    std::string line;
+    line = withoutTrailingBlanks(line);
+    return line.size() == m_boundary.size() + 2 && startsWith(line, m_boundary) && endsWith(line, "--");
+}
+
+std::string_view TmsCustomDecoder::skipToBoundary(const std::string &boundary, bool prefix, int id)
+{
+    std::string_view line;
     while (m_lines.NextLine(line)) {
-        if (prefix ? startsWith(line, boundary) : trimmedRight(line) == boundary)
+        if (prefix ? startsWith(line, boundary) : withoutTrailingBlanks(line) == boundary)
             return line;
     }
     parserError(id);
@@ -319,42 +368,58 @@ bool TmsCustomDecoder::decodeFirstPart()
         partType = m_partHeaders.GetFieldBody("Content-Type");
         noteCharset(partType);
     }
+    noteBodyType(partType);
     const std::string transfer = lowerCase(m_partHeaders.GetFieldBody("Content-Transfer-Encoding"));
     const bool b64 = transfer == "base64";
-    if (b64 && m_message.CharSet != TCharSet::csISO2022jp)
+    if (b64 && m_message.CharSet != TCharSet::csISO2022jp) {
+        m_firstPartHandedOver = true;
         return true; // read as the first of the other parts, Body staying empty
+    }
 
     m_message.Body.clear();
     const bool qp = isQuotedPrintable(m_partHeaders);
     if (qp)
         m_message.CharSet = TCharSet::csISO8859;
-    std::string line;
+    std::string_view line;
     bool ended = false; // by a boundary line
+    std::string bytes;  // the decoded text, when it is encoded
+    const size_t partBytes = m_lines.BytesUntil(m_boundary);
     if (b64) {
-        Base64Decoder base64;
-        std::string bytes;
+        bytes.reserve(partBytes / 4 * 3 + 3);
+        Base64TextDecoder base64;
         while (m_lines.NextLine(line)) {
             if (startsWith(line, m_boundary)) {
                 ended = true;
                 break;
             }
-            const std::string text = trimmed(line);
-            if (!text.empty())
-                base64.add(text, bytes);
+            base64.addLine(line, bytes);
         }
-        setBodyFrom(bytes);
+        m_message.Body.assignText(std::move(bytes));
     } else {
+        if (qp)
+            bytes.reserve(partBytes);
+        else
+            m_message.Body.reserve(partBytes + 1);
+        QuotedPrintableDecoder decoder;
+        bool any = false;
         while (m_lines.NextLine(line)) {
             if (isBoundary(line) || isClosingBoundary(line)) {
                 ended = true;
                 break;
             }
-            m_message.Body.push_back(line);
+            any = true;
+            if (qp)
+                decoder.addLine(line, bytes);
+            else
+                m_message.Body.push_back(line);
         }
-        if (m_message.Body.empty())
+        if (qp) {
+            if (!any)
+                decoder.addLine("", bytes);
+            m_message.Body.assignText(std::move(bytes));
+        } else if (!any) {
             m_message.Body.emplace_back();
-        if (qp)
-            decodeBodyAsQuotedPrintable();
+        }
     }
     if (!ended)
         parserError(kNoBoundary);
@@ -372,7 +437,7 @@ bool TmsCustomDecoder::decodeFirstPart()
 
 void TmsCustomDecoder::decodeOtherParts()
 {
-    std::string line;
+    std::string_view line;
     while (!m_lines.AtEnd()) {
         if (!m_message.Body.empty() || m_message.Attachments.Count() > 0)
             ReadHeaders(m_partHeaders);
@@ -383,7 +448,7 @@ void TmsCustomDecoder::decodeOtherParts()
         bool last = true;
         guardAttachment([&] {
             const PartCoding coding = codingOf(m_partHeaders.GetFieldBody("Content-Transfer-Encoding"));
-            attachment.SetFileName(DecodeHeaderValue(GetParameter("name", partType)));
+            attachment.SetFileName(DecodeHeaderValue(GetParameter("name", partType), GetParameter("charset", partType)));
             attachment.SetContentType(GetMainValue(partType));
             attachment.Encoding = coding.encoding;
             if (attachment.FileName().empty()) {
@@ -396,7 +461,8 @@ void TmsCustomDecoder::decodeOtherParts()
                 attachment.SetContentType(type);
                 attachment.Encoding = coding.encoding;
             }
-            PartContents contents(coding);
+            PartContents contents(coding, isTextType(partType));
+            contents.reserveFor(m_lines.BytesUntil(m_boundary));
             while (m_lines.NextLine(line)) {
                 if (startsWith(line, m_boundary)) {
                     last = isClosingBoundary(line);
@@ -406,6 +472,9 @@ void TmsCustomDecoder::decodeOtherParts()
             }
             attachment.Contents = contents.take();
         });
+        if (m_firstPartHandedOver && m_message.Attachments.Count() == 0 && isTextType(partType))
+            m_message.BodyAttachment = 0;
+        attachment.Alternative = m_alternative || m_nestedAlternative;
         m_message.Attachments.Add(std::move(attachment));
         if (!last)
             continue;
@@ -420,10 +489,13 @@ void TmsCustomDecoder::decodeOtherParts()
 
 void TmsCustomDecoder::decodePlainText()
 {
-    std::string line;
+    m_message.BodyType = "text/plain";
+    m_message.Body.reserve(m_lines.Remaining() + 1);
+    std::string_view line;
     while (m_lines.NextLine(line)) {
         if (isUuBeginLine(line)) {
-            decodeUuFiles(line);
+            m_message.Body.shrink_to_fit(); // the rest are files, not text
+            decodeUuFiles(std::string(line));
             m_message.Encoding = TMsgEncoding::meUU;
             return;
         }
@@ -433,7 +505,7 @@ void TmsCustomDecoder::decodePlainText()
 
 void TmsCustomDecoder::decodeUuFiles(std::string beginLine)
 {
-    std::string line;
+    std::string_view line;
     while (!beginLine.empty()) {
         TmsAttItem attachment;
         try {
@@ -442,7 +514,7 @@ void TmsCustomDecoder::decodeUuFiles(std::string beginLine)
                 name = numbered("att.", m_message.Attachments.Count());
             attachment.SetFileName(name);
             while (m_lines.NextLine(line)) {
-                const std::string text = trimmedRight(line);
+                const std::string_view text = withoutTrailingBlanks(line);
                 if (text == "`" || sameText(text, "end"))
                     break;
                 if (!text.empty())

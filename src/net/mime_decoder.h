@@ -6,9 +6,14 @@
 // base64, quoted-printable and x-uue, and plain messages that carry
 // uuencoded files. A decoding error does not fail the load: its text goes
 // into the body and the whole input becomes the attachment "original.eml".
+//
+// Memory: the decoder keeps the input once and lines are read as views into
+// it; the body is built in one buffer, so a load needs about twice the
+// message's size however its lines fall.
 
 #include "net/msmsg.h"
 
+#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -18,27 +23,43 @@ namespace tw {
 // returned whole whatever their length.
 class TLineStream {
 public:
-    explicit TLineStream(std::string data) : m_data(std::move(data)) {}
+    // Cancel, when given, is polled at every line: once set, NextLine raises
+    // ECanceledError.
+    explicit TLineStream(std::string data, const std::atomic<bool> *cancel = nullptr)
+        : m_data(std::move(data)), m_cancel(cancel)
+    {
+    }
 
-    // The next line into Line; false (Line empty) when the input is used up.
-    bool NextLine(std::string &line);
+    // The next line into Line (a view into the input, valid while the stream
+    // lives); false (Line empty) when the input is used up.
+    bool NextLine(std::string_view &line);
     bool AtEnd() const { return m_position >= m_data.size(); }
+    // How many bytes are left to read.
+    size_t Remaining() const { return AtEnd() ? 0 : m_data.size() - m_position; }
     void Reset() { m_position = 0; }
     const std::string &Data() const { return m_data; }
+    // Hands the input over; the stream is at its end afterwards.
+    std::string TakeData();
+    // How many bytes lie between the position and the next occurrence of
+    // Marker (all that is left when it does not occur): what a buffer for
+    // the coming part should hold.
+    size_t BytesUntil(std::string_view marker) const;
 
 private:
     std::string m_data;
     size_t m_position = 0;
+    const std::atomic<bool> *m_cancel;
 };
 
 class TmsCustomDecoder {
 public:
-    TmsCustomDecoder(std::string data, TmsCustomMessage &message);
+    TmsCustomDecoder(std::string data, TmsCustomMessage &message, const std::atomic<bool> *cancel = nullptr);
     virtual ~TmsCustomDecoder() = default;
 
     // The whole load: header block, then the MIME or plain body. Structure
     // and decoding errors become the report lines in Body and the
-    // "original.eml" attachment; a final "." line leaves Body.
+    // "original.eml" attachment; a final "." line leaves Body. Raises
+    // ECanceledError when the cancel flag is set during the load.
     void Decode();
 
 protected:
@@ -56,6 +77,7 @@ protected:
     std::string m_outerBoundary; // while a nested multipart/alternative is read
     bool m_alternative = false;
     bool m_nestedAlternative = false;
+    bool m_firstPartHandedOver = false; // a base64 first part is read as the first other part
     TmsCustomMessage &m_message;
 
 private:
@@ -73,12 +95,11 @@ private:
 
     // Skips lines up to one equal to (or, with Prefix, beginning with) the
     // boundary; raises EMessageParserError Id when the input ends first.
-    std::string skipToBoundary(const std::string &boundary, bool prefix, int id);
-    bool isBoundary(const std::string &line) const;
-    bool isClosingBoundary(const std::string &line) const;
+    std::string_view skipToBoundary(const std::string &boundary, bool prefix, int id);
+    bool isBoundary(std::string_view line) const;
+    bool isClosingBoundary(std::string_view line) const;
     void noteCharset(const std::string &contentType);
-    void setBodyFrom(const std::string &bytes);
-    void decodeBodyAsQuotedPrintable();
+    void noteBodyType(const std::string &contentType);
     void report(const std::string &error);
 };
 

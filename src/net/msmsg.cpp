@@ -7,7 +7,6 @@
 #include "platform/bytes.h"
 #include "platform/text_file.h"
 
-#include <QFile>
 #include <QMimeDatabase>
 
 #include <cstdio>
@@ -92,30 +91,20 @@ void TmsCustomMessage::Clear()
     Encoding = TMsgEncoding::meMIME;
     CharSet = TCharSet::csUSASCII;
     CharSetName.clear();
+    BodyType.clear();
+    BodyAttachment = -1;
     m_contentType.clear();
 }
 
-void TmsCustomMessage::LoadFromFile(const std::string &fileName)
+void TmsCustomMessage::LoadFromFile(const std::string &fileName, const std::atomic<bool> *cancel)
 {
     Clear();
-    QFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::ReadOnly))
-        throw ETidewellError("Cannot read the message file " + fileName + ": " + file.errorString().toStdString());
-    const QByteArray data = file.readAll();
-    LoadFromStream(std::string(data.constData(), size_t(data.size())));
-}
-
-std::vector<std::string> TmsCustomMessage::BodyAsUtf8() const
-{
-    std::string text;
-    if (Body.empty() && Attachments.Count() > 0 && startsWith(lowerCase(Attachments.Items(0).ContentType()), "text/")) {
-        text = Attachments.Items(0).Contents;
-    } else {
-        for (const std::string &line : Body)
-            text += line + "\n";
-    }
-    // Converted whole: a stateful set such as ISO-2022-JP may span lines.
-    return splitLines(displayTextAsUtf8(text, CharSetName));
+    FileContents file = readFileContents(fileName);
+    if (file.state != FileContents::State::Read)
+        throw ETidewellError("Cannot read the message file " + fileName + ": " +
+                             (file.state == FileContents::State::Missing ? std::string("it does not exist")
+                                                                         : file.reason));
+    LoadFromStream(std::move(file.bytes), cancel);
 }
 
 void TmsCustomMessage::assignCustom(const TmsCustomMessage &other)
@@ -125,6 +114,8 @@ void TmsCustomMessage::assignCustom(const TmsCustomMessage &other)
     Encoding = other.Encoding;
     CharSet = other.CharSet;
     CharSetName = other.CharSetName;
+    BodyType = other.BodyType;
+    BodyAttachment = other.BodyAttachment;
     Headers = other.Headers;
     Body = other.Body;
     Attachments = other.Attachments;
@@ -154,9 +145,9 @@ void TmsMessage::Clear()
     BCC.Clear();
 }
 
-void TmsMessage::LoadFromStream(const std::string &data)
+void TmsMessage::LoadFromStream(std::string data, const std::atomic<bool> *cancel)
 {
-    TmsMessageDecoder decoder(data, *this);
+    TmsMessageDecoder decoder(std::move(data), *this, cancel);
     decoder.Decode();
 }
 

@@ -9,8 +9,10 @@
 //  - TmsMessage: adds the recipients, the priority and the return receipt;
 //    LoadFromFile reads a saved message and decodes it (mime_decoder.h).
 
+#include "net/body_lines.h"
 #include "net/msmsgcls.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,6 +38,9 @@ public:
     void SetContentType(std::string_view type); // at most 255 bytes
 
     TAttEncoding Encoding = TAttEncoding::Base64;
+    // Another form of the same text (a part of a multipart/alternative
+    // after the first), not a file the sender attached.
+    bool Alternative = false;
 
 private:
     std::string m_fileName;
@@ -69,12 +74,19 @@ public:
 
     TmsMailAddress Sender;
     TmsHeaders Headers;                // the full header block
-    std::vector<std::string> Body;     // the text body, in the bytes of its character set
+    TBodyLines Body;                   // the text body, in the bytes of its character set
     TmsAttList Attachments;
     TMsgEncoding Encoding = TMsgEncoding::meMIME;
     TCharSet CharSet = TCharSet::csUSASCII;
     // The character set the body declares, as written ("" when none).
     std::string CharSetName;
+    // The content type of the part whose text is the body, in lower case
+    // ("text/plain", "text/html", ...; "" before a load).
+    std::string BodyType;
+    // When the first part of a multipart message travelled base64-encoded,
+    // its text is read as the first attachment and Body holds nothing but
+    // what a decoding error may add: the index of that attachment, else -1.
+    int BodyAttachment = -1;
     std::vector<std::string> TempFiles;
 
     const std::string &Subject() const { return m_subject; }
@@ -85,23 +97,19 @@ public:
     // Raises EMessageError 57100 when Sender has no address.
     virtual void Validate() const;
     // Empties Body, Attachments, Sender, Headers and Subject; Encoding meMIME,
-    // CharSet csUSASCII, ContentType and CharSetName empty.
+    // CharSet csUSASCII, ContentType, CharSetName and BodyType empty,
+    // BodyAttachment -1.
     virtual void Clear();
     // Decodes Data (a message as the POP3 server sent it) into this message.
-    virtual void LoadFromStream(const std::string &data) = 0;
+    // Cancel, when given, is polled while decoding: once set, the load stops
+    // with ECanceledError and the message holds a part of it.
+    virtual void LoadFromStream(std::string data, const std::atomic<bool> *cancel = nullptr) = 0;
     // Takes the fields from a message header block.
     virtual void TakeHeaders(const TmsHeaders &block) = 0;
 
     // Clear, then LoadFromStream with the file's bytes. Raises ETidewellError
     // naming the file when it cannot be read.
-    void LoadFromFile(const std::string &fileName);
-
-    // The body as the user reads it: the lines converted from the declared
-    // character set to UTF-8 (undeclared or unknown: UTF-8 when valid, else
-    // Latin-1). When the text travelled base64-encoded as the first part of
-    // a multipart message, Body is empty and that part is the first
-    // attachment; its text is shown then.
-    std::vector<std::string> BodyAsUtf8() const;
+    void LoadFromFile(const std::string &fileName, const std::atomic<bool> *cancel = nullptr);
 
 protected:
     void assignCustom(const TmsCustomMessage &other);
@@ -120,7 +128,7 @@ public:
     // Also raises EMessageError 57101 when no recipient, CC or BCC is given.
     void Validate() const override;
     void Clear() override;
-    void LoadFromStream(const std::string &data) override;
+    void LoadFromStream(std::string data, const std::atomic<bool> *cancel = nullptr) override;
     // From FROM, TO, CC, BCC (added to the lists), Subject (when not empty),
     // X-Priority ("1" high, "5" low), Return-receipt-to; Headers := Block.
     void TakeHeaders(const TmsHeaders &block) override;

@@ -6,6 +6,7 @@
 #include "platform/bytes.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace tw {
 
@@ -111,7 +112,7 @@ void protectQuotedCommas(std::string &text)
     }
 }
 
-void addAddressPieces(std::string value, std::vector<std::string> &list)
+void addAddressPieces(std::string value, std::vector<std::string> &list, std::string_view rawCharset)
 {
     protectQuotedCommas(value);
     size_t begin = 0;
@@ -119,7 +120,7 @@ void addAddressPieces(std::string value, std::vector<std::string> &list)
         const size_t comma = value.find(',', begin);
         const std::string piece = trimmed(std::string_view(value).substr(
             begin, comma == std::string::npos ? std::string::npos : comma - begin));
-        std::string item = trimmed(DecodeHeaderValue(piece));
+        std::string item = trimmed(DecodeHeaderValue(piece, rawCharset));
         if (!item.empty()) // "a, b," or a line ending in a comma adds no empty address
             list.push_back(std::move(item));
         if (comma == std::string::npos)
@@ -151,6 +152,23 @@ bool readTime(const std::string &text, TDateTime &time)
         return false;
     time = encodeTime(parts[0], parts[1], parts[2]);
     return true;
+}
+
+// Where, in an unquoted parameter value, a blank is followed by "token=":
+// the start of a parameter that should have been separated by a ";". npos
+// when there is none.
+size_t startOfForgottenParameter(std::string_view value)
+{
+    for (size_t blank = value.find_first_of(" \t"); blank != std::string_view::npos;
+         blank = value.find_first_of(" \t", blank + 1)) {
+        size_t end = blank + 1;
+        while (end < value.size() && (std::isalnum(static_cast<unsigned char>(value[end])) || value[end] == '-' ||
+                                      value[end] == '_' || value[end] == '*'))
+            ++end;
+        if (end > blank + 1 && end < value.size() && value[end] == '=')
+            return blank;
+    }
+    return std::string_view::npos;
 }
 
 std::string dropTrailingComma(std::string text)
@@ -210,12 +228,24 @@ std::string TmsHeaders::GetFieldBody(std::string name) const
     const std::string bare = upperCase(std::string_view(name).substr(0, name.size() - 1));
     if (bare == "CONTENT-TYPE" || bare == "X-UIDL")
         return value;
-    return DecodeHeaderValue(value);
+    return DecodeHeaderValue(value, needsHeaderConversion(value) ? DeclaredCharset() : std::string());
 }
+
+std::string TmsHeaders::DeclaredCharset() const { return GetParameter("charset", GetFieldBody("Content-Type")); }
 
 void TmsHeaders::GetAddresses(std::string_view name, std::vector<std::string> &list) const
 {
     list.clear();
+    std::string rawCharset;
+    bool charsetRead = false;
+    // The block's charset, looked up only for text that needs it.
+    const auto charsetFor = [&](const std::string &text) -> const std::string & {
+        if (!charsetRead && needsHeaderConversion(text)) {
+            rawCharset = DeclaredCharset();
+            charsetRead = true;
+        }
+        return rawCharset;
+    };
     size_t i = 0;
     while (i < m_lines.size()) {
         if (!beginsWithName(m_lines[i], name)) {
@@ -225,9 +255,9 @@ void TmsHeaders::GetAddresses(std::string_view name, std::vector<std::string> &l
         const size_t colon = m_lines[i].find(':');
         if (colon == std::string::npos)
             break;
-        addAddressPieces(m_lines[i].substr(colon + 1), list);
+        addAddressPieces(m_lines[i].substr(colon + 1), list, charsetFor(m_lines[i]));
         for (++i; i < m_lines.size() && m_lines[i].find(':') == std::string::npos; ++i)
-            addAddressPieces(m_lines[i], list);
+            addAddressPieces(m_lines[i], list, charsetFor(m_lines[i]));
     }
     for (auto &item : list)
         std::replace(item.begin(), item.end(), kProtectedComma, ',');
@@ -324,30 +354,35 @@ SplitAddressResult SplitAddress(std::string_view text)
 
 // ---- Header text -----------------------------------------------------------
 
-std::string DecodeHeaderValue(std::string_view text)
+std::string DecodeHeaderValue(std::string_view text, std::string_view rawCharset)
 {
-    const std::string s = cut(text);
+    // A value cut inside a UTF-8 character loses that character, so that
+    // the rest still reads as UTF-8.
+    std::string s = cut(text);
+    if (text.size() > kMaxValue)
+        s.resize(lengthBeforeCutUtf8Character(s));
     std::string out;
     size_t position = 0;
     bool afterWord = false;
     size_t start;
+    const auto addPlain = [&](std::string_view plain) { out += rawHeaderTextToUtf8(plain, rawCharset); };
     while ((start = s.find("=?", position)) != std::string::npos) {
         EncodedWord word;
         if (!findEncodedWord(s, start, word)) {
             // An unterminated word is dropped together with the rest.
-            out.append(s, position, start - position);
+            addPlain(std::string_view(s).substr(position, start - position));
             return cutValue(std::move(out));
         }
         // Blanks between two encoded words separate nothing; blanks between
         // a word and plain text are kept.
         const std::string_view between = std::string_view(s).substr(position, start - position);
         if (!(afterWord && onlyWhiteSpace(between)))
-            out += between;
+            addPlain(between);
         out += decodeWord(word);
         position = word.end;
         afterWord = true;
     }
-    out.append(s, position, std::string::npos);
+    addPlain(std::string_view(s).substr(position));
     return cutValue(std::move(out));
 }
 
@@ -386,10 +421,15 @@ ParsedDate ParseDate(std::string_view text)
     long long year = 0;
     if (!parseInt(dropTrailingComma(trimmed(std::string_view(rest).substr(0, yearEnd))), year))
         return {};
+    // Two-digit years are widened around 1950; a three-digit year is the
+    // obsolete mail form of a year since 1900 ("04 Jun 0102" is 2002),
+    // leading zeros or not.
     if (year >= 51 && year <= 99)
         year += 1900;
     else if (year >= 0 && year <= 50)
         year += 2000;
+    else if (year >= 100 && year <= 999)
+        year += 1900;
     rest = yearEnd == std::string::npos ? std::string() : trimmed(std::string_view(rest).substr(yearEnd + 1));
 
     if (day < 1 || day > 31 || year < 1 || year > 9999)
@@ -447,12 +487,12 @@ std::string GetParameter(std::string_view name, std::string_view text)
         const size_t close = s.find('"', 1);
         s = s.substr(1, close == std::string::npos ? std::string::npos : close - 1);
     } else {
-        const size_t space = s.find(' ');
-        if (space != std::string::npos)
-            s.resize(space);
+        // Unquoted, the value runs to the ";" ("name=Two words.doc" is one
+        // name, as mail programs read it), but not into a further parameter
+        // that a sender forgot to separate with a ";".
+        s.resize(std::min(s.find(';'), s.size()));
+        s.resize(std::min(startOfForgottenParameter(s), s.size()));
     }
-    if (!s.empty() && s.back() == ';')
-        s.pop_back();
     return trimmed(s);
 }
 

@@ -34,16 +34,22 @@ public:
     std::string Text() const;
 
     // The value of the first header called Name (a ":" is appended when
-    // missing; case-insensitive). Folded lines are joined with one space and
-    // encoded words decoded (except for Content-Type and X-UIDL, returned
-    // whole). Empty when the header is absent. Raises EMessageParserError
-    // "Invalid Character" for a B-encoded word outside the base64 alphabet.
+    // missing; case-insensitive). Folded lines are joined with one space,
+    // encoded words decoded and raw 8-bit text read in the block's
+    // DeclaredCharset (DecodeHeaderValue), except for Content-Type and
+    // X-UIDL, returned whole. Empty when the header is absent. Raises
+    // EMessageParserError "Invalid Character" for a B-encoded word outside
+    // the base64 alphabet.
     std::string GetFieldBody(std::string name) const;
 
     // Clears List and fills it with the single addresses of every header whose
-    // name begins with Name (no ":" appended), continuation lines included.
-    // Raises like GetFieldBody.
+    // name begins with Name (no ":" appended), continuation lines included,
+    // decoded as GetFieldBody decodes. Raises like GetFieldBody.
     void GetAddresses(std::string_view name, std::vector<std::string> &list) const;
+
+    // The charset parameter of the block's Content-Type ("" when none): the
+    // set in which raw 8-bit header text of this message is read.
+    std::string DeclaredCharset() const;
 
     // Removes the first header called Name together with its continuation lines.
     void DeleteField(std::string name);
@@ -122,11 +128,13 @@ private:
 // converts each from its declared character set to UTF-8 (an unknown set
 // keeps the decoded bytes). "_" means a space only inside a Q-encoded word;
 // blanks between two adjacent encoded words are dropped, blanks between a
-// word and plain text kept; plain text stays as it is. An unterminated word
-// is dropped with the rest of the text. Result at most 255 bytes, UTF-8 never
-// cut inside a character. Raises EMessageParserError "Invalid Character" for
-// a B-encoded word with a byte outside the base64 alphabet.
-std::string DecodeHeaderValue(std::string_view text);
+// word and plain text kept. Plain text that holds raw 8-bit bytes becomes
+// UTF-8 as rawHeaderTextToUtf8 (charset.h) reads it, with RawCharset as the
+// declared set. An unterminated word is dropped with the rest of the text.
+// Result at most 255 bytes, UTF-8 never cut inside a character. Raises
+// EMessageParserError "Invalid Character" for a B-encoded word with a byte
+// outside the base64 alphabet.
+std::string DecodeHeaderValue(std::string_view text, std::string_view rawCharset = {});
 
 // Fills Address from an address text: "Name <addr>", "addr (Name)" or "addr".
 // Never reports malformed input.
@@ -158,7 +166,8 @@ std::string GetWord(std::string_view text, int skip, bool firstOnly);
 int GetWordInt(std::string_view text, int skip);
 // The value of parameter Name ("boundary", "charset", ...) found anywhere in
 // Text, case-insensitively; quoted values end at the next quote, others at
-// the next space; a trailing ";" is dropped. Empty when Name is absent.
+// the next ";" (blanks inside are kept) or where a blank and "token=" start
+// a further parameter; trimmed. Empty when Name is absent.
 std::string GetParameter(std::string_view name, std::string_view text);
 // The text up to the first space or ";", trimmed ("text/plain; ..." -> "text/plain").
 std::string GetMainValue(std::string_view text);

@@ -61,6 +61,33 @@ std::string decodeBase64(std::string_view encoded)
     return out;
 }
 
+bool isBase64Text(std::string_view text)
+{
+    for (char c : text)
+        if (c != '=' && !((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
+                          c == '/'))
+            return false;
+    return true;
+}
+
+void Base64TextDecoder::addLine(std::string_view line, std::string &out)
+{
+    if (!m_asText) {
+        const std::string_view text = trimmedView(line);
+        if (text.empty() || text == ".")
+            return;
+        if (isBase64Text(text)) {
+            m_base64.add(text, out);
+            return;
+        }
+        m_asText = true;
+        if (!out.empty() && out.back() != '\n' && out.back() != '\r')
+            out += "\r\n";
+    }
+    out.append(line);
+    out += "\r\n";
+}
+
 std::string decodeQuotedWord(std::string_view encoded, bool underscoreIsSpace)
 {
     std::string out;
@@ -94,14 +121,12 @@ void QuotedPrintableDecoder::addLine(std::string_view line, std::string &out)
         if (c == '=' && i + 1 < line.size()) {
             const int hi = hexDigitValue(line[i + 1]);
             const int lo = i + 2 < line.size() ? hexDigitValue(line[i + 2]) : -1;
+            // Only "=" and two hexadecimal digits is an escape; anything else
+            // stays as written ("...?codcategoria=8" at the end of a line is
+            // a web address, not the byte 8).
             if (hi >= 0 && lo >= 0) {
                 out += static_cast<char>(hi * 16 + lo);
                 i += 2;
-                continue;
-            }
-            if (hi >= 0 && i + 2 == line.size()) { // one digit at the very end of the line
-                out += static_cast<char>(hi);
-                ++i;
                 continue;
             }
         }

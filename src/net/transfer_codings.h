@@ -26,12 +26,30 @@ private:
 // The whole of Encoded as one base64 text.
 std::string decodeBase64(std::string_view encoded);
 
+// Whether Text (one trimmed line) holds only base64 characters and "=".
+bool isBase64Text(std::string_view text);
+
+// The base64 lines of a text part, fed one line at a time. Blank lines and a
+// line "." carry nothing. The first other line that is not base64 ends the
+// encoded text: it and every later line are kept as they are, each ended by
+// CR LF, on a line of their own (a mailing list's footer added under an
+// encoded message). Never raises.
+class Base64TextDecoder {
+public:
+    void addLine(std::string_view line, std::string &out);
+
+private:
+    Base64Decoder m_base64;
+    bool m_asText = false;
+};
+
 // Quoted-printable of one header word: "=XX" becomes its byte, any other "="
 // stays; with UnderscoreIsSpace (the Q coding of encoded words) "_" is a
 // space. The result ends at the first CR or LF it produces.
 std::string decodeQuotedWord(std::string_view encoded, bool underscoreIsSpace);
 
-// Quoted-printable of body lines, fed one line at a time. A line ending in
+// Quoted-printable of body lines, fed one line at a time. "=XX" becomes its
+// byte; an "=" that starts no such escape stays as written. A line ending in
 // "=" (trailing blanks ignored) continues on the next line; any other line
 // ends with CR LF, unless its last byte is 26 (end of file).
 class QuotedPrintableDecoder {

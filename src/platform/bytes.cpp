@@ -74,7 +74,16 @@ std::string trimmedRight(std::string_view text)
     return std::string(text.substr(0, e));
 }
 
-std::string trimmed(std::string_view text) { return trimmedLeft(trimmedRight(text)); }
+std::string trimmed(std::string_view text) { return std::string(trimmedView(text)); }
+
+std::string_view trimmedView(std::string_view text)
+{
+    while (!text.empty() && isTrimByte(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isTrimByte(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
 
 size_t findText(std::string_view text, std::string_view needle, size_t from)
 {
@@ -172,6 +181,22 @@ bool isValidUtf8(std::string_view bytes)
         i += extra + 1;
     }
     return true;
+}
+
+size_t lengthBeforeCutUtf8Character(std::string_view bytes)
+{
+    if (isValidUtf8(bytes))
+        return bytes.size();
+    for (size_t k = 1; k <= 3 && k <= bytes.size(); ++k) {
+        const auto c = static_cast<unsigned char>(bytes[bytes.size() - k]);
+        if ((c & 0xC0) == 0x80)
+            continue; // a continuation byte: the lead byte is further back
+        const size_t promised = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        if (promised > k && isValidUtf8(bytes.substr(0, bytes.size() - k)))
+            return bytes.size() - k;
+        break;
+    }
+    return bytes.size();
 }
 
 QString toDisplay(std::string_view bytes)

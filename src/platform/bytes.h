@@ -28,6 +28,8 @@ bool isBlank(std::string_view text);
 std::string trimmed(std::string_view text);
 std::string trimmedLeft(std::string_view text);
 std::string trimmedRight(std::string_view text);
+// The same trimming as a view into Text, for large texts that must not be copied.
+std::string_view trimmedView(std::string_view text);
 
 // Position of Needle in Text ignoring the case of 'a'..'z', or npos.
 size_t findText(std::string_view text, std::string_view needle, size_t from = 0);
@@ -51,5 +53,9 @@ int hexDigitValue(char c);
 QString toDisplay(std::string_view bytes);
 std::string fromDisplay(const QString &text);
 bool isValidUtf8(std::string_view bytes);
+// The length of Bytes without a UTF-8 character cut short at their end (text
+// cut to its first bytes), when all before that character is valid UTF-8;
+// otherwise the whole length.
+size_t lengthBeforeCutUtf8Character(std::string_view bytes);
 
 } // namespace tw

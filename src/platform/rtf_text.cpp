@@ -1,6 +1,7 @@
 #include "platform/rtf_text.h"
 
 #include "platform/bytes.h"
+#include "platform/unicode_text.h"
 
 #include <cctype>
 #include <vector>
@@ -18,32 +19,6 @@ bool isHiddenDestination(std::string_view word)
         if (word == hidden)
             return true;
     return false;
-}
-
-void appendUtf8(std::string &out, long code)
-{
-    if (code < 0)
-        code += 65536; // \uN carries a signed 16-bit number
-    if (code < 0x80) {
-        out += char(code);
-    } else if (code < 0x800) {
-        out += char(0xC0 | (code >> 6));
-        out += char(0x80 | (code & 0x3F));
-    } else {
-        out += char(0xE0 | (code >> 12));
-        out += char(0x80 | ((code >> 6) & 0x3F));
-        out += char(0x80 | (code & 0x3F));
-    }
-}
-
-// Windows-1252 bytes 0x80-0x9F differ from Latin-1; the rest map directly.
-long fromWindows1252(unsigned char byte)
-{
-    static const unsigned short high[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                            0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                            0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-    return byte >= 0x80 && byte < 0xA0 ? high[byte - 0x80] : byte;
 }
 
 } // namespace
@@ -100,7 +75,7 @@ std::string rtfToText(std::string_view doc)
             const int high = i + 2 < doc.size() ? hexDigitValue(doc[i + 2]) : -1;
             const int low = i + 3 < doc.size() ? hexDigitValue(doc[i + 3]) : -1;
             if (high >= 0 && low >= 0)
-                put([&] { appendUtf8(out, fromWindows1252(static_cast<unsigned char>(high * 16 + low))); });
+                put([&] { appendUtf8(out, windows1252Char(static_cast<unsigned char>(high * 16 + low))); });
             i += 4;
         } else if (next == '*') {
             hidden.back() = true;
@@ -134,7 +109,7 @@ std::string rtfToText(std::string_view doc)
             else if (word == "tab" || word == "cell")
                 put([&] { out += '\t'; });
             else if (word == "u" && hasNumber) {
-                put([&] { appendUtf8(out, long(number)); });
+                put([&] { appendUtf8(out, char32_t(number < 0 ? number + 65536 : number)); }); // \uN is a signed 16-bit number
                 skipFallback = 1;
             } else if (isHiddenDestination(word))
                 hidden.back() = true;

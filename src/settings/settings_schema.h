@@ -149,6 +149,22 @@ void forEachValue(W &s, V &&visit)
     visit("FormHeight", s.FormHeight);
 }
 
+// Section "TextWindow": the size the user gave the text window (headers,
+// a message's body, the explanation of a mark); 0 keeps the design size.
+struct TextWindowSize {
+    int Width = 0;
+    int Height = 0;
+    bool operator==(const TextWindowSize &) const = default;
+};
+template <class T, class V>
+    requires std::is_same_v<std::remove_const_t<T>, TextWindowSize>
+void forEachValue(T &s, V &&visit)
+{
+    visit("Width", s.Width);
+    visit("Height", s.Height);
+}
+inline constexpr const char *kTextWindowSection = "TextWindow";
+
 // A flag stored with the opposite sense of the member it feeds.
 struct InvertedFlag {
     bool &member;

@@ -281,6 +281,20 @@ void saveWindowPlacement(const WindowPlacement &placement)
     forEachValue(placement, KeyWriter(registry, kMainKey));
 }
 
+TextWindowSize readTextWindowSize()
+{
+    TextWindowSize size;
+    const Registry registry;
+    forEachValue(size, KeyReader(registry, sectionKey(kTextWindowSection)));
+    return size;
+}
+
+void saveTextWindowSize(const TextWindowSize &size)
+{
+    Registry registry;
+    forEachValue(size, KeyWriter(registry, sectionKey(kTextWindowSection)));
+}
+
 namespace {
 
 class IniReader {

@@ -93,6 +93,10 @@ void saveRuleGridWidths(RuleGrid grid, const std::vector<int> &visibleWidths);
 WindowPlacement readWindowPlacement(const WindowPlacement &current);
 void saveWindowPlacement(const WindowPlacement &placement);
 
+// Section TextWindow: the text window's size.
+TextWindowSize readTextWindowSize();
+void saveTextWindowSize(const TextWindowSize &size);
+
 // tidewell.ini.
 SpamTestSettings readSpamTestSettings();
 void saveSpamTestSettings(const SpamTestSettings &settings);

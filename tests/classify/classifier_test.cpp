@@ -260,6 +260,10 @@ TEST(Classifier, NonEnglishThresholds)
         {"tab\there", 0, true},
         {"del\x7Fhere", 0, false},
         {"plain", 0, false},
+        // Shares are of characters, not of the bytes UTF-8 gives them.
+        {"abcdefg\u00e9\u00e8\u00e0", 1, false}, // 3 of 10
+        {"ab\u4e2d", 2, false},                   // 1 of 3
+        {"a\u4e2d", 2, true},                     // 1 of 2
     };
     for (const auto &c : cases) {
         ClassifyWorld w;
@@ -286,7 +290,8 @@ TEST(Classifier, NonEnglishSenderNameIgnoresCommentAndCountsEveryDetection)
     EXPECT_EQ(w.settings.edAscii, "1") << "a counter that is no number restarts";
 
     const auto lines = w.classifier.explain(asian);
-    EXPECT_EQ(lines[3], "Delete   :  Sender (\xB0\xA1\xB0\xA2 <kim@x.example>)  contains one or more "
+    // No charset declared: the raw bytes read as Latin-1.
+    EXPECT_EQ(lines[3], "Delete   :  Sender (\u00b0\u00a1\u00b0\u00a2 <kim@x.example>)  contains one or more "
                         "\"Non-English (garbled) characters\" ");
     EXPECT_EQ(w.settings.edAscii, "2");
 }
@@ -357,4 +362,36 @@ TEST(Classifier, LineRulesCountEveryMatchingLineAndWhyListsThem)
               (std::vector<std::string>{"Exception :  Any Header Received: one Starts with \"received:\" ",
                                         "Exception :  Any Header Received: two Starts with \"received:\" ",
                                         "** You un-marked this message **"}));
+}
+
+TEST(Classifier, RulesMatchRawEightBitHeadersInTheirRealScript)
+{
+    // "[광고]" (advertisement) written in EUC-KR without an encoded word; the
+    // Content-Type names the set. Rules are typed in UTF-8.
+    const std::string headers = "From: \xB1\xA4\xB0\xED <ad@spam.example>\r\n"
+                                "Subject: [\xB1\xA4\xB0\xED] cheap\r\n"
+                                "Content-Type: text/html; charset=\"euc-kr\"\r\n"
+                                "X: last\r\n";
+    const struct {
+        const char *what;
+        void (*addRule)(ClassifyWorld &);
+        RuleKind kind;
+    } cases[] = {
+        {"subject rule", [](ClassifyWorld &w) { w.subjectRule("Contains", "[\uad11\uace0]", true); },
+         RuleKind::Subject},
+        {"header line rule", [](ClassifyWorld &w) { w.headerRule("Contains", "Subject: [\uad11\uace0]", true); },
+         RuleKind::Header},
+        {"exception on a header value",
+         [](ClassifyWorld &w) { w.exceptionRule("From", "Starts with", "\uad11\uace0", 5); }, RuleKind::Exception},
+    };
+    for (const auto &c : cases) {
+        ClassifyWorld w;
+        c.addRule(w);
+        const int row = w.addMessage(headers);
+        EXPECT_EQ(w.messages.row(row).subject, "[\uad11\uace0] cheap");
+        EXPECT_EQ(w.messages.row(row).senderName, "\uad11\uace0");
+        w.classifier.MarkForDeletion(row);
+        EXPECT_NE(w.mark(row), mark::None) << c.what;
+        EXPECT_EQ(w.hits(c.kind, 1), "1") << c.what;
+    }
 }

@@ -2,6 +2,7 @@
 // decoder and on to what the message window shows: the body converted from
 // its character set, and every attachment's name, type and contents.
 #include "fuzz_support.h"
+#include "net/message_text.h"
 #include "net/msmsg.h"
 
 using namespace tw;
@@ -11,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzz::ensureQtApplication();
     TmsMessage message;
     message.LoadFromStream(fuzz::inputAsText(data, size));
-    size_t shown = message.BodyAsUtf8().size() + message.Subject().size();
+    const TShownMessage view = shownMessage(message, "msg_0.eml");
+    size_t shown = view.text.size() + view.source.size() + view.trailer.size() + message.Subject().size();
     for (int i = 0; i < message.Attachments.Count(); ++i) {
         const auto &attachment = message.Attachments.Items(i);
         shown += attachment.FileName().size() + attachment.ContentType().size() + attachment.Contents.size();

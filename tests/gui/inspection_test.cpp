@@ -3,11 +3,16 @@
 #include "fixtures/dovecot_server.h"
 #include "main_window_fixture.h"
 #include "app/optRetrieve.h"
+#include "settings/settings_store.h"
 
 #include <QAction>
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -134,10 +139,93 @@ TEST_F(InspectionTest, BodyOfTheFirstSelectedRowIsDownloadedDecodedAndItsFileKep
     const std::string saved = home.read("msg_1.eml");
     EXPECT_EQ(saved.substr(0, mimeBody.size()), mimeBody);
     EXPECT_EQ(home.read("msg_2.eml"), "");
-    EXPECT_EQ(progress->lblMessage->text().toStdString(), "Retrieving ... ");
+    EXPECT_EQ(window->status(), "Connection closed"); // as the download left it
     EXPECT_TRUE(idle());
     EXPECT_FALSE(window->msRemotePOP1.RemoteInfo().Items(1).RetrieveFlag());
     EXPECT_EQ(server->messagesLeft().size(), 3u); // viewing deletes nothing
+}
+
+TEST_F(InspectionTest, HtmlMailIsReadAsTextWithItsSourceAtASwitchInAWindowThatKeepsItsSize)
+{
+    const std::string html = "From: Shop <shop@offers.example>\r\nTo: tester@example.org\r\nSubject: Offer\r\n"
+                             "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"b1\"\r\n\r\n"
+                             "--b1\r\nContent-Type: text/html; charset=iso-8859-1\r\n\r\n"
+                             "<html><body><p>Caf&eacute; <b>deals</b></p><a href=\"http://offers.example/x\">Buy</a>"
+                             "<script>steal()</script></body></html>\r\n"
+                             "--b1\r\nContent-Type: application/pdf; name=\"offer.pdf\"\r\n"
+                             "Content-Transfer-Encoding: base64\r\n\r\nJVBERi0xLjQgZmFrZQ==\r\n--b1--\r\n";
+    listMessages({html});
+    selectRows({0});
+    struct Seen {
+        std::string text, source;
+        bool switchShown = false;
+    };
+    auto seen = std::make_shared<Seen>();
+    onNextDialog<TfrmViewHeader>(
+        [seen](TfrmViewHeader &view) {
+            seen->text = view.memoText->toPlainText().toStdString();
+            seen->switchShown = view.cbSource->isVisibleTo(&view);
+            view.cbSource->click();
+            seen->source = view.memoText->toPlainText().toStdString();
+            view.resize(700, 500); // the user makes it larger
+            view.btOK->click();
+        },
+        30000);
+    window->ViewMessages1->trigger();
+    EXPECT_TRUE(seen->switchShown);
+    EXPECT_EQ(seen->text, "Caf\u00e9 deals\n\nBuy <http://offers.example/x>\n\n"
+                          "Attachments: 1\n  offer.pdf (application/pdf, 13 bytes)");
+    EXPECT_EQ(seen->source.substr(0, 30), "<html><body><p>Caf&eacute; <b>");
+    EXPECT_NE(seen->source.find("\n\nAttachments: 1\n"), std::string::npos);
+    EXPECT_EQ(readTextWindowSize(), (TextWindowSize{700, 500}));
+
+    // The next text window opens at that size; a plain text has no switch.
+    auto reopened = std::make_shared<std::pair<QSize, bool>>();
+    onNextDialog<TfrmViewHeader>([reopened](TfrmViewHeader &view) {
+        *reopened = {view.size(), view.cbSource->isVisibleTo(&view)};
+        view.btOK->click();
+    });
+    window->ViewHeader1->trigger();
+    EXPECT_EQ(reopened->first, QSize(700, 500));
+    EXPECT_FALSE(reopened->second);
+
+    // A size stored on a larger screen is brought within this one.
+    saveTextWindowSize({5000, 5000});
+    onNextDialog<TfrmViewHeader>([reopened](TfrmViewHeader &view) {
+        reopened->first = view.size();
+        view.btOK->click();
+    });
+    window->ViewHeader1->trigger();
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    EXPECT_LE(reopened->first.width(), screen.width());
+    EXPECT_LE(reopened->first.height(), screen.height());
+}
+
+TEST_F(InspectionTest, DecodingRunsBesideTheWindowAndCancelStopsIt)
+{
+    start();
+    std::string big = message("Big", "a@x.example", "");
+    while (big.size() < 60'000'000)
+        big += "a line of a message far too long to read\r\n";
+    home.write("msg_0.eml", big);
+    auto during = std::make_shared<std::pair<std::string, bool>>();
+    QTimer::singleShot(0, progress.get(), [this, during] {
+        // The interface thread runs while the message is decoded.
+        *during = {progress->lblTitle->text().toStdString(), progress->isVisible()};
+        progress->btCancel->click();
+    });
+    EXPECT_FALSE(window->decodeForViewing(home.file("msg_0.eml")));
+    EXPECT_EQ(during->first, "Decoding the message ... standby");
+    EXPECT_TRUE(during->second);
+    EXPECT_EQ(window->status(), "Operation has been canceled");
+    EXPECT_TRUE(idle());
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(home.read("msg_0.eml").size(), big.size()); // the saved message stays whole
+
+    const std::optional<TShownMessage> shown = window->decodeForViewing(home.file("msg_0.eml"));
+    ASSERT_TRUE(shown);
+    EXPECT_GT(shown->leftOut, 0u);
+    EXPECT_NE(shown->trailer.find(home.file("msg_0.eml")), std::string::npos);
 }
 
 TEST_F(InspectionTest, MessagesAbove50000BytesAreDownloadedOnlyWhenConfirmed)

@@ -72,7 +72,7 @@ void MainWindowTest::selectRows(std::initializer_list<int> rowNumbers)
         window->ListView1->topLevelItem(row)->setSelected(true);
 }
 
-void scriptLogin(FakeTcpServer &server, const std::string &stat)
+void scriptUpToPassword(FakeTcpServer &server)
 {
     server.sendLine("+OK ready");
     server.expect("CAPA");
@@ -80,6 +80,11 @@ void scriptLogin(FakeTcpServer &server, const std::string &stat)
     server.expect("USER ann");
     server.sendLine("+OK");
     server.expect("PASS pw");
+}
+
+void scriptLogin(FakeTcpServer &server, const std::string &stat)
+{
+    scriptUpToPassword(server);
     server.sendLine("+OK");
     server.expect("STAT");
     server.sendLine(stat);

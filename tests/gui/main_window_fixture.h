@@ -48,6 +48,8 @@ protected:
 // The scripted server greets, lists no STLS (the mailbox's security is
 // Automatic), accepts ann's login (password "pw") and answers STAT with Stat.
 void scriptLogin(FakeTcpServer &server, const std::string &stat);
+// The same up to the password, which it awaits; the test answers it.
+void scriptUpToPassword(FakeTcpServer &server);
 
 // A plain message with these headers.
 std::string message(const std::string &subject, const std::string &from, const std::string &body = "Hello.\r\n");

@@ -4,8 +4,11 @@
 #include "fixtures/temp_home.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
+#include "platform/ui/widget_prompts.h"
+#include "dialog_driver.h"
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -98,6 +101,27 @@ TEST_F(VersionCheckTest, ANewerVersionIsOutOfDateAndTheNotesShowWithLinks)
     window.hide();
     window.show();
     EXPECT_EQ(window.pages->currentWidget(), window.pnlIntro);
+}
+
+TEST_F(VersionCheckTest, AVersionLineWithMarkupIsShownAsWritten)
+{
+    const std::string version = "<a href=\"http://evil.example/\">9.9</a>";
+    serveSite(version + "\r\n<b>today</b>\r\n");
+    WidgetPrompts desktop;
+    Prompts::install(&desktop);
+    auto shown = std::make_shared<std::pair<QString, Qt::TextFormat>>();
+    onNextDialog<QMessageBox>([shown](QMessageBox &box) {
+        const auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        ASSERT_TRUE(label);
+        *shown = {label->text(), label->textFormat()};
+        box.accept();
+    });
+    window.btCheck->click();
+    Prompts::install(&prompts);
+    EXPECT_EQ(shown->first.toStdString(),
+              "Your version is out of date, the latest version is " + version + " last updated on <b>today</b>");
+    EXPECT_EQ(shown->second, Qt::PlainText);
+    EXPECT_EQ(status(), "Out of date!  Last version was on <b>today</b>");
 }
 
 TEST_F(VersionCheckTest, TheSameVersionIsTheLatest)

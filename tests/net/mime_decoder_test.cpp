@@ -1,8 +1,11 @@
 #include "net/mime_decoder.h"
+#include "net/message_text.h"
 #include "net/msmsg.h"
+#include "net/transfer_codings.h"
 
 #include "net/errors.h"
 #include "fixtures/temp_home.h"
+#include "platform/text_file.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +37,9 @@ struct Decoded {
     const TmsAttItem &attachment(int i) const { return message.Attachments.Items(i); }
 };
 
+// The body text as the body view reads it, in lines.
+Lines shownLines(const TmsMessage &message) { return splitLines(shownMessage(message, "msg_0.eml").text); }
+
 const Lines kMime = {"From: Ann <ann@example.org>", "Subject: test", "MIME-Version: 1.0"};
 
 Lines with(Lines head, const Lines &rest)
@@ -53,7 +59,7 @@ TEST(MimeDecoder, SinglePartBodies)
     {
         SCOPED_TRACE("plain, no MIME-Version: the final dot goes, a doubled dot stays");
         const Decoded d({"From: a@b.c", "Subject: Hi", "", "Line one", "..", "", "Last"});
-        EXPECT_EQ(d.message.Body, (Lines{"Line one", "..", "", "Last"}));
+        EXPECT_EQ(d.message.Body.lines(), (Lines{"Line one", "..", "", "Last"}));
         EXPECT_EQ(d.message.Subject(), "Hi");
         EXPECT_EQ(d.message.Attachments.Count(), 0);
     }
@@ -62,22 +68,22 @@ TEST(MimeDecoder, SinglePartBodies)
         const Decoded d(with(kMime, {"Content-Type: text/plain; charset=iso-8859-1",
                                      "Content-Transfer-Encoding: quoted-printable", "", "a=3Db and a long=",
                                      " line joined", "Caf=E9"}));
-        EXPECT_EQ(d.message.Body, (Lines{"a=b and a long line joined", "Caf\xE9"}));
+        EXPECT_EQ(d.message.Body.lines(), (Lines{"a=b and a long line joined", "Caf\xE9"}));
         EXPECT_EQ(d.message.CharSet, TCharSet::csISO8859);
-        EXPECT_EQ(d.message.BodyAsUtf8(), (Lines{"a=b and a long line joined", "Caf\u00e9"}));
+        EXPECT_EQ(shownLines(d.message), (Lines{"a=b and a long line joined", "Caf\u00e9"}));
     }
     {
         SCOPED_TRACE("HTML: the source text, nothing rendered");
         const Decoded d(with(kMime, {"Content-Type: text/html", "", "<html><b>Hi</b></html>"}));
-        EXPECT_EQ(d.message.Body, (Lines{"<html><b>Hi</b></html>"}));
+        EXPECT_EQ(d.message.Body.lines(), (Lines{"<html><b>Hi</b></html>"}));
         EXPECT_EQ(d.message.ContentType(), "text/html");
     }
     {
         SCOPED_TRACE("base64 text: decoded, the dot line skipped");
         const Decoded d(with(kMime, {"Content-Type: text/plain; charset=koi8-r", "Content-Transfer-Encoding: base64",
                                      "", "8NLJ18XU"}));
-        EXPECT_EQ(d.message.Body, (Lines{"\xF0\xD2\xC9\xD7\xC5\xD4"}));
-        EXPECT_EQ(d.message.BodyAsUtf8(), (Lines{"\u041f\u0440\u0438\u0432\u0435\u0442"}));
+        EXPECT_EQ(d.message.Body.lines(), (Lines{"\xF0\xD2\xC9\xD7\xC5\xD4"}));
+        EXPECT_EQ(shownLines(d.message), (Lines{"\u041f\u0440\u0438\u0432\u0435\u0442"}));
     }
     {
         SCOPED_TRACE("a non-text type is a single attachment");
@@ -98,7 +104,7 @@ TEST(MimeDecoder, MultipartMessages)
         const Decoded d(with(kMime, {"Content-Type: multipart/alternative; boundary=\"XY\"", "", "preamble", "--XY",
                                      "Content-Type: text/plain", "", "plain text", "--XY",
                                      "Content-Type: text/html", "", "<p>html</p>", "--XY--"}));
-        EXPECT_EQ(d.message.Body, (Lines{"plain text"}));
+        EXPECT_EQ(d.message.Body.lines(), (Lines{"plain text"}));
         ASSERT_EQ(d.attachmentNames(), (Lines{"_alt.0"}));
         EXPECT_EQ(d.attachment(0).Contents, "<p>html</p>\r\n");
         EXPECT_EQ(d.attachment(0).ContentType(), "text/html");
@@ -111,7 +117,7 @@ TEST(MimeDecoder, MultipartMessages)
                                      "Content-Type: text/html", "", "<p>inner</p>", "--IN--", "", "--OUT",
                                      "Content-Type: application/pdf; name=\"offer.pdf\"",
                                      "Content-Transfer-Encoding: base64", "", "JVBERi0xLjQgZmFrZQ==", "--OUT--"}));
-        EXPECT_EQ(d.message.Body, (Lines{"inner plain"}));
+        EXPECT_EQ(d.message.Body.lines(), (Lines{"inner plain"}));
         ASSERT_EQ(d.attachmentNames(), (Lines{"_alt.0", "offer.pdf"}));
         EXPECT_EQ(d.attachment(1).Contents, "%PDF-1.4 fake");
     }
@@ -119,7 +125,7 @@ TEST(MimeDecoder, MultipartMessages)
         SCOPED_TRACE("mixed whose only part is text/plain");
         Decoded d(with(kMime, {"Content-Type: multipart/mixed; boundary=B", "", "--B",
                                "Content-Type: text/plain; charset=us-ascii", "", "only", "--B--", "epilogue"}));
-        EXPECT_EQ(d.message.Body, (Lines{"only"}));
+        EXPECT_EQ(d.message.Body.lines(), (Lines{"only"}));
         EXPECT_EQ(d.message.ContentType(), "text/plain");
         EXPECT_EQ(d.message.Attachments.Count(), 0);
     }
@@ -132,7 +138,7 @@ TEST(MimeDecoder, MultipartMessages)
                                      "Content-Disposition: attachment; filename=\"x.gif\"", "", "R0lG", "--B--"}));
         EXPECT_TRUE(d.message.Body.empty());
         ASSERT_EQ(d.attachmentNames(), (Lines{"att.0", "x.gif"}));
-        EXPECT_EQ(d.message.BodyAsUtf8(), (Lines{"Plain text sent as base64.", "Second line."}));
+        EXPECT_EQ(shownLines(d.message), (Lines{"Plain text sent as base64.", "Second line."}));
         EXPECT_EQ(d.attachment(1).Contents, "GIF");
     }
 }
@@ -167,7 +173,7 @@ TEST(MimeDecoder, ErrorsBecomeAReportAndTheOriginalMessage)
         Lines expected = c.bodyBefore;
         for (const std::string &line : errorReport(c.error))
             expected.push_back(line);
-        EXPECT_EQ(d.message.Body, expected);
+        EXPECT_EQ(d.message.Body.lines(), expected);
         ASSERT_GE(d.message.Attachments.Count(), 1);
         const TmsAttItem &original = d.attachment(d.message.Attachments.Count() - 1);
         EXPECT_EQ(original.FileName(), "original.eml");
@@ -177,11 +183,62 @@ TEST(MimeDecoder, ErrorsBecomeAReportAndTheOriginalMessage)
     }
 }
 
+TEST(MimeDecoder, QuotedPrintableDecodesOnlyWholeEscapes)
+{
+    const struct {
+        const char *line;
+        const char *decoded;
+    } cases[] = {
+        {"pesquisa-acao.asp?codcategoria=8", "pesquisa-acao.asp?codcategoria=8\r\n"}, // one digit at the end
+        {"a=3Db=3d", "a=b=\r\n"},
+        {"=4G and =ZZ and = alone", "=4G and =ZZ and = alone\r\n"},
+        {"soft=", "soft"},
+        {"soft with blanks= \t", "soft with blanks"},
+        {"=41=42", "AB\r\n"},
+    };
+    for (const auto &c : cases) {
+        std::string out;
+        QuotedPrintableDecoder().addLine(c.line, out);
+        EXPECT_EQ(out, c.decoded) << c.line;
+    }
+}
+
+TEST(MimeDecoder, ABase64TextFollowedByAListFooterKeepsBoth)
+{
+    // "SGVsbG8sIHdvcmxkIQ0KU2Vjb25kIGxpbmU=" is "Hello, world!\r\nSecond line".
+    const Lines footer = {"", "_______________________________________________", "List mailing list",
+                          "list@lists.example.org"};
+    const Lines shown = {"Hello, world!", "Second line", "_______________________________________________",
+                         "List mailing list", "list@lists.example.org"};
+    {
+        SCOPED_TRACE("single-part body");
+        const Decoded d(with(kMime, with({"Content-Type: text/html; charset=us-ascii",
+                                          "Content-Transfer-Encoding: base64", "",
+                                          "SGVsbG8sIHdvcmxkIQ0KU2Vjb25kIGxpbmU="},
+                                         footer)));
+        EXPECT_EQ(d.message.Body.lines(), shown);
+        EXPECT_EQ(d.message.Attachments.Count(), 0);
+    }
+    {
+        SCOPED_TRACE("first part of a multipart message, read as its first attachment");
+        const Decoded d(with(kMime, with(with({"Content-Type: multipart/mixed; boundary=B", "", "--B",
+                                               "Content-Type: text/plain", "Content-Transfer-Encoding: base64", "",
+                                               "SGVsbG8sIHdvcmxkIQ0KU2Vjb25kIGxpbmU="},
+                                              footer),
+                                         {"--B--"})));
+        EXPECT_TRUE(d.message.Body.empty());
+        ASSERT_EQ(d.message.BodyAttachment, 0);
+        EXPECT_EQ(d.attachment(0).Contents, "Hello, world!\r\nSecond line\r\n"
+                                            "_______________________________________________\r\n"
+                                            "List mailing list\r\nlist@lists.example.org\r\n");
+    }
+}
+
 TEST(MimeDecoder, UuencodedFilesInAPlainMessage)
 {
     const Decoded d({"From: a@b.c", "", "Here it is:", "", "begin 644 hello.txt", ",2&5L;&\\L('=O<FQD", "`", "end",
                      "between files", "begin 600 \"two words.txt\"", "#2&D*", "`", "end"});
-    EXPECT_EQ(d.message.Body, (Lines{"Here it is:", ""}));
+    EXPECT_EQ(d.message.Body.lines(), (Lines{"Here it is:", ""}));
     EXPECT_EQ(d.message.Encoding, TMsgEncoding::meUU);
     ASSERT_EQ(d.attachmentNames(), (Lines{"hello.txt", "two words.txt"}));
     EXPECT_EQ(d.attachment(0).Contents, "Hello, world");
@@ -194,7 +251,7 @@ TEST(MimeDecoder, LongLinesAreReadWhole)
     {
         SCOPED_TRACE("plain line of 100,000 bytes and what follows it");
         const Decoded d({"From: a@b.c", "", longLine, "after"});
-        EXPECT_EQ(d.message.Body, (Lines{longLine, "after"}));
+        EXPECT_EQ(d.message.Body.lines(), (Lines{longLine, "after"}));
     }
     {
         SCOPED_TRACE("quoted-printable line longer than 255");
@@ -205,7 +262,7 @@ TEST(MimeDecoder, LongLinesAreReadWhole)
         std::string expected;
         for (int i = 0; i < 100; ++i)
             expected += "Ab";
-        EXPECT_EQ(d.message.Body, (Lines{expected + "end"}));
+        EXPECT_EQ(d.message.Body.lines(), (Lines{expected + "end"}));
     }
     {
         SCOPED_TRACE("base64 line longer than 255, and a paragraph far over 24 KB");
@@ -213,8 +270,8 @@ TEST(MimeDecoder, LongLinesAreReadWhole)
         for (int i = 0; i < 10000; ++i)
             encoded += "QUJD"; // "ABC"
         const Decoded d(with(kMime, {"Content-Transfer-Encoding: base64", "", encoded}));
-        ASSERT_EQ(d.message.Body.size(), 1u);
-        EXPECT_EQ(d.message.Body[0].size(), 30000u);
+        ASSERT_EQ(d.message.Body.lineCount(), 1u);
+        EXPECT_EQ(d.message.Body.back().size(), 30000u);
     }
 }
 
@@ -234,7 +291,7 @@ TEST(MimeDecoder, BodyIsShownInItsCharacterSet)
     };
     for (const Case &c : cases) {
         const Decoded d(with(kMime, {std::string("Content-Type: ") + c.contentType, "", c.bytes}));
-        EXPECT_EQ(d.message.BodyAsUtf8(), (Lines{c.shown})) << c.contentType;
+        EXPECT_EQ(shownLines(d.message), (Lines{c.shown})) << c.contentType;
     }
 }
 
@@ -269,10 +326,10 @@ TEST(MessageObject, LoadFromFileReplacesTheOldMessage)
     home.write("msg_0.eml", served({"From: a@b.c", "Subject: new", "", "fresh"}));
     TmsMessage message;
     message.SetSubject("xxx tidewell");
-    message.Body = {"stale"};
+    message.Body.push_back("stale");
     message.LoadFromFile(home.file("msg_0.eml"));
     EXPECT_EQ(message.Subject(), "new");
-    EXPECT_EQ(message.Body, (Lines{"fresh"}));
+    EXPECT_EQ(message.Body.lines(), (Lines{"fresh"}));
     EXPECT_THROW(message.LoadFromFile(home.file("missing.eml")), ETidewellError);
 }
 

@@ -105,6 +105,44 @@ TEST(HeaderText, EncodedWordsAreConvertedFromTheirCharacterSets)
         EXPECT_EQ(DecodeHeaderValue(c.in), c.out) << c.in;
 }
 
+TEST(HeaderText, RawEightBitTextIsReadInTheCharsetTheMessageDeclares)
+{
+    struct Case {
+        const char *what;
+        std::string contentType; // the block's Content-Type line, "" for none
+        std::string subject;     // raw bytes
+        std::string read;
+    } cases[] = {
+        {"EUC-KR named by the Content-Type", "Content-Type: text/plain; charset=\"euc-kr\"", "[\xB1\xA4\xB0\xED] ok",
+         "[\uad11\uace0] ok"},
+        {"Big5", "Content-Type: text/html; charset=big5", "\xA4\xA4\xA4\xE5", "\u4e2d\u6587"},
+        {"windows-1254", "Content-Type: text/plain;\r\n\tcharset=windows-1254", "G\xFCzel \xFE", "G\u00fczel \u015f"},
+        {"valid UTF-8 stays, whatever is declared", "Content-Type: text/plain; charset=koi8-r", "caf\xC3\xA9",
+         "caf\u00e9"},
+        {"nothing declared: Latin-1", "", "caf\xE9", "caf\u00e9"},
+        {"an unknown set: Latin-1", "Content-Type: text/plain; charset=x-unheard-of", "caf\xE9", "caf\u00e9"},
+        {"raw text beside an encoded word", "Content-Type: text/plain; charset=euc-kr",
+         "=?utf-8?Q?caf=C3=A9?= \xB1\xA4\xB0\xED", "caf\u00e9 \uad11\uace0"},
+    };
+    for (const Case &c : cases) {
+        const std::string text = (c.contentType.empty() ? "" : c.contentType + "\r\n") + "Subject: " + c.subject +
+                                 "\r\nFrom: \"" + c.subject + "\" <a@b.example>\r\nTo: " + c.subject + " <c@d.example>";
+        const TmsHeaders h = block(text);
+        EXPECT_EQ(h.GetFieldBody("Subject"), c.read) << c.what;
+        EXPECT_EQ(SplitAddress(h.GetFieldBody("From")).name, c.read) << c.what;
+        std::vector<std::string> to;
+        h.GetAddresses("To", to);
+        ASSERT_EQ(to.size(), 1u) << c.what;
+        EXPECT_EQ(to[0], c.read + " <c@d.example>") << c.what;
+    }
+    // A UTF-8 value cut to 255 bytes inside a character stays UTF-8.
+    std::string long8bit;
+    for (int i = 0; i < 100; ++i)
+        long8bit += "\u4e2d";
+    const std::string cut = subjectOf("Subject: " + long8bit);
+    EXPECT_EQ(cut, long8bit.substr(0, 255));
+}
+
 TEST(HeaderText, InvalidBase64RaisesAndReachesFieldBody)
 {
     EXPECT_THROW(DecodeHeaderValue("=?x?B?ab cd?="), EMessageParserError);
@@ -195,6 +233,10 @@ TEST(Dates, ParseDateCases)
         {"", 0, ""},
         {"5 Foo 2001 10:00", 0, ""},
         {"x5 Dec", 0, ""},
+        // Three-digit years, with or without a leading zero, count from 1900.
+        {"Thu, 18 Jul 0102 19:51:35 -0100", encodeDate(2002, 7, 18) + encodeTime(19, 51, 35), "-0100"},
+        {"04 Jun 102", encodeDate(2002, 6, 4), ""},
+        {"1 Jan 1000 10:00", encodeDate(1000, 1, 1) + encodeTime(10, 0, 0), ""},
     };
     for (const auto &c : cases) {
         const ParsedDate d = ParseDate(c.in);
@@ -218,6 +260,11 @@ TEST(Words, GetWordAndParameters)
     EXPECT_EQ(GetParameter("name", "attachment; filename=f.txt"), "f.txt");
     EXPECT_EQ(GetParameter("charset", "text/plain"), "");
     EXPECT_EQ(GetParameter("charset", "text/plain; charset"), "");
+    // An unquoted value runs to the ";" or the end, blanks included, but not
+    // into a parameter that lacks its ";".
+    EXPECT_EQ(GetParameter("name", "application/msword; name=Yinxiang Motorcycles.doc"), "Yinxiang Motorcycles.doc");
+    EXPECT_EQ(GetParameter("filename", "attachment; filename=Two  words.doc ; size=3"), "Two  words.doc");
+    EXPECT_EQ(GetParameter("charset", "text/plain; charset=us-ascii format=flowed"), "us-ascii");
     EXPECT_EQ(GetMainValue("text/plain; charset=x"), "text/plain");
     EXPECT_EQ(GetMainValue("text/html"), "text/html");
 }

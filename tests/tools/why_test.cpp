@@ -53,6 +53,27 @@ TEST_F(WhyToolTest, AnOrdinaryMessageHasNoMark)
     EXPECT_NE(run.out.find("Mark: -1"), std::string::npos) << run.out;
 }
 
+TEST_F(WhyToolTest, ARawEightBitSubjectIsReadInItsDeclaredCharset)
+{
+    SpamSettingsModel model;
+    model.readSettings();
+    RuleTable &subject = model.rules.subject;
+    const int row = subject.rowForNewRule();
+    subject.setCell(col::What, row, "Contains");
+    subject.setCell(col::Matches, row, "\uad11\uace0"); // "advertisement", typed in UTF-8
+    subject.setCell(col::Case, row, "No");
+    subject.setCell(col::Delete, row, "Yes");
+    subject.setCell(col::Hits, row, "0");
+    model.Savesettings();
+    const QByteArray korean = "From: ad@spam.example\r\nSubject: [\xB1\xA4\xB0\xED] sale\r\n"
+                              "Content-Type: text/plain; charset=euc-kr\r\n\r\n";
+    const ToolRun run = runWhy({"-"}, korean);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Subject of   [\uad11\uace0] sale"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Delete   :  Subject Contains \"\uad11\uace0\" "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nMark: 0\n"), std::string::npos) << run.out;
+}
+
 TEST_F(WhyToolTest, BadArgumentsAndMissingFilesExitWithTwo)
 {
     for (const QStringList &arguments : {QStringList{"--size", "x", "-"}, QStringList{},

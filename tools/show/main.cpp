@@ -1,10 +1,12 @@
 // tidewell-show: shows offline what "View body of one message" shows. Loads
 // one message as the POP3 client saves it (msg_N.eml; "-" for standard
-// input), decodes it as the program does and prints the body in UTF-8 (with
+// input), decodes it as the program does and prints the body in UTF-8, all
+// of it (an HTML body read as plain text; with --source, as written; with
 // --headers, first the header block and an empty line), then the line
 // "Attachments: N" and one line per attachment: file name, content type,
 // encoding and decoded size in bytes, separated by tabs.
 
+#include "net/message_text.h"
 #include "net/msmsg.h"
 
 #include <QCoreApplication>
@@ -19,12 +21,14 @@ using namespace tw;
 namespace {
 
 constexpr int kBadUsage = 2;
-constexpr const char *kUsage = "usage: tidewell-show [--headers] FILE\n"
+constexpr const char *kUsage = "usage: tidewell-show [--headers] [--source] FILE\n"
                                "  FILE       a message as the program saves it (\"-\" for standard input)\n"
-                               "  --headers  print the header block before the body\n";
+                               "  --headers  print the header block before the body\n"
+                               "  --source   print an HTML body as written, not read as text\n";
 
 struct Options {
     bool headers = false;
+    bool source = false;
     std::string file;
 };
 
@@ -33,6 +37,8 @@ bool parseOptions(const std::vector<std::string> &arguments, Options &options, s
     for (const std::string &argument : arguments) {
         if (argument == "--headers") {
             options.headers = true;
+        } else if (argument == "--source") {
+            options.source = true;
         } else if (argument.size() > 1 && argument[0] == '-') {
             error = "unknown option " + argument;
             return false;
@@ -76,8 +82,10 @@ int main(int argc, char *argv[])
             out += line + "\n";
         out += "\n";
     }
-    for (const std::string &line : message.BodyAsUtf8())
-        out += line + "\n";
+    const TShownMessage shown = shownMessage(message, options.file, TShowLimits::none());
+    const std::string &body = options.source && shown.html ? shown.source : shown.text;
+    if (!body.empty())
+        out += body + "\n";
     out += "Attachments: " + std::to_string(message.Attachments.Count()) + "\n";
     for (int i = 0; i < message.Attachments.Count(); ++i) {
         const TmsAttItem &item = message.Attachments.Items(i);

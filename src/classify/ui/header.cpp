@@ -3,6 +3,7 @@
 #include "classify/ui/dialog_parts.h"
 #include "classify/ui/internt.h"
 #include "platform/bytes.h"
+#include "platform/ui/plain_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,7 +41,7 @@ TfrmHeaders::TfrmHeaders(const std::vector<std::string> &mailboxLines, QWidget *
     , cbWhat(new QComboBox(this))
     , cbHeader(new QComboBox(this))
     , cbCase(new QCheckBox(QStringLiteral("&Check if case matters (upper/lower)"), this))
-    , lblCountry(new QLabel(this))
+    , lblCountry(plainLabel(new QLabel(this)))
     , mark(new MarkChoice(this))
     , btCountry(new QPushButton(QStringLiteral("Block out a country"), this))
 {

@@ -3,6 +3,7 @@
 #include "classify/ui/dialog_parts.h"
 #include "classify/ui/internt.h"
 #include "platform/bytes.h"
+#include "platform/ui/plain_text.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -35,7 +36,7 @@ TfrmOptionsFROM::TfrmOptionsFROM(QWidget *parent)
     , edit1(new QComboBox(this))
     , mark(new MarkChoice(this))
     , btCountry(new QPushButton(QStringLiteral("Block out a country"), this))
-    , lblCountry(new QLabel(this))
+    , lblCountry(plainLabel(new QLabel(this)))
 {
     setObjectName(QStringLiteral("frmOptionsFROM"));
     setWindowTitle(QStringLiteral("Sender characteristics"));

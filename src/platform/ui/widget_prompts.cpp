@@ -1,9 +1,11 @@
 #include "platform/ui/widget_prompts.h"
 
 #include "platform/bytes.h"
+#include "platform/ui/plain_text.h"
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace tw {
@@ -16,25 +18,25 @@ static QString appTitle()
     return name.isEmpty() ? QStringLiteral("Tidewell") : name;
 }
 
-void WidgetPrompts::error(const std::string &text)
+// A message box that shows Text as plain text: many texts carry a server's
+// reply or a message's header, which must never become markup or a link.
+static QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const std::string &text,
+                                           QMessageBox::StandardButtons buttons)
 {
-    QMessageBox::critical(promptParent(), appTitle(), toDisplay(text));
+    QMessageBox box(icon, appTitle(), toDisplay(text), buttons, promptParent());
+    box.setTextFormat(Qt::PlainText);
+    return QMessageBox::StandardButton(box.exec());
 }
 
-void WidgetPrompts::warning(const std::string &text)
-{
-    QMessageBox::warning(promptParent(), appTitle(), toDisplay(text));
-}
+void WidgetPrompts::error(const std::string &text) { showBox(QMessageBox::Critical, text, QMessageBox::Ok); }
 
-void WidgetPrompts::information(const std::string &text)
-{
-    QMessageBox::information(promptParent(), appTitle(), toDisplay(text));
-}
+void WidgetPrompts::warning(const std::string &text) { showBox(QMessageBox::Warning, text, QMessageBox::Ok); }
+
+void WidgetPrompts::information(const std::string &text) { showBox(QMessageBox::Information, text, QMessageBox::Ok); }
 
 bool WidgetPrompts::yesNo(const std::string &text)
 {
-    return QMessageBox::question(promptParent(), appTitle(), toDisplay(text), QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+    return showBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 bool WidgetPrompts::yesNoDefaultNo(const std::string &text)
@@ -45,12 +47,16 @@ bool WidgetPrompts::yesNoDefaultNo(const std::string &text)
 
 bool WidgetPrompts::inputText(const std::string &caption, const std::string &prompt, std::string &value)
 {
-    bool ok = false;
-    const QString typed = QInputDialog::getText(promptParent(), toDisplay(caption), toDisplay(prompt),
-                                                QLineEdit::Normal, toDisplay(value), &ok);
-    if (ok)
-        value = fromDisplay(typed);
-    return ok;
+    QInputDialog dialog(promptParent());
+    dialog.setWindowTitle(toDisplay(caption));
+    dialog.setLabelText(toDisplay(prompt));
+    dialog.setTextValue(toDisplay(value));
+    for (QLabel *label : dialog.findChildren<QLabel *>())
+        plainLabel(label);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    value = fromDisplay(dialog.textValue());
+    return true;
 }
 
 } // namespace tw

@@ -1,6 +1,7 @@
 #pragma once
 // Prompts as the desktop shows them: QMessageBox and QInputDialog over the
-// active window, titled with the program's name.
+// active window, titled with the program's name. Every text shows as plain
+// text (platform/ui/plain_text.h).
 
 #include "platform/prompts.h"
 

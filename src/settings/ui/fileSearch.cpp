@@ -2,6 +2,7 @@
 
 #include "platform/bytes.h"
 #include "platform/prompts.h"
+#include "platform/ui/plain_text.h"
 
 #include <QEvent>
 #include <QFileDialog>
@@ -43,7 +44,7 @@ TfrmFileSearch::TfrmFileSearch(QWidget *parent) : QDialog(parent)
     resize(560, 360);
 
     auto *caption = new QLabel(QStringLiteral("File Search:"), this);
-    lblFileName = new QLabel(this);
+    lblFileName = plainLabel(new QLabel(this));
     lblFileName->setObjectName(QStringLiteral("lblFileName"));
     lblFileName->setCursor(Qt::PointingHandCursor);
     lblFileName->setToolTip(QStringLiteral("Click to search for another file name"));

@@ -1,6 +1,7 @@
 // TfrmGeneral: building the tabs and their controls, and the edit colouring.
 
 #include "settings/ui/general.h"
+#include "platform/ui/plain_text.h"
 
 #include "platform/ui/screen_fit.h"
 
@@ -266,7 +267,7 @@ QWidget *TfrmGeneral::buildActivityLogTab()
     layout->addWidget(rbAsIs);
     layout->addWidget(rbMonth);
     layout->addWidget(rbQuarter);
-    edCount = named(new QLabel(QStringLiteral("0")), QStringLiteral("edCount"));
+    edCount = named(plainLabel(new QLabel(QStringLiteral("0"))), QStringLiteral("edCount"));
     btReset = named(new QPushButton(QStringLiteral("&Reset counter")), QStringLiteral("btReset"));
     layout->addWidget(row({edCount, new QLabel(QStringLiteral("Spams have been deleted up till now")), btReset}, true));
     btStats = named(new QPushButton(QStringLiteral("View &Statistics")), QStringLiteral("btStats"));

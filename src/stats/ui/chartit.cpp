@@ -9,6 +9,7 @@
 #include "stats/ui/stats_table_model.h"
 #include "stats/ui/table_print.h"
 #include "stats/ui/widget_names.h"
+#include "platform/ui/plain_text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -75,7 +76,7 @@ TfrmChart::TfrmChart(ActivityLogData data, QWidget *parent)
     setSizeGripEnabled(true);
     resize(940, 680);
 
-    lblTitle = named(new QLabel(QStringLiteral("All Mailboxes")), "lblTitle");
+    lblTitle = named(plainLabel(new QLabel(QStringLiteral("All Mailboxes"))), "lblTitle"); // mailbox names come from the log
     QFont titleFont = lblTitle->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);

@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "stats/day_axis.h"
 #include "stats/ui/chart_style.h"
+#include "platform/ui/plain_text.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -87,6 +88,15 @@ QString shortLabel(const std::string &text)
 {
     const QString full = toDisplay(text);
     return full.size() > 48 ? full.left(47) + QChar(0x2026) : full;
+}
+
+// The text that toHtmlEscaped() was given.
+QString unescapedHtml(QString text)
+{
+    text.replace(QStringLiteral("&lt;"), QStringLiteral("<"));
+    text.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
+    text.replace(QStringLiteral("&quot;"), QStringLiteral("\""));
+    return text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
 }
 
 } // namespace
@@ -256,8 +266,8 @@ TopTenChartView::TopTenChartView(const QString &title, QWidget *parent) : ZoomCh
         const int entry = int(m_entries.size()) - 1 - index;
         if (status && entry >= 0 && entry < int(m_entries.size()))
             QToolTip::showText(QCursor::pos(),
-                               toDisplay(m_entries[size_t(entry)].text) +
-                                   QStringLiteral(": %1").arg(m_entries[size_t(entry)].count),
+                               plainToolTip(toDisplay(m_entries[size_t(entry)].text) +
+                                            QStringLiteral(": %1").arg(m_entries[size_t(entry)].count)),
                                this);
         else
             QToolTip::hideText();
@@ -282,7 +292,12 @@ void TopTenChartView::show(const std::vector<TopEntry> &entries)
         set->append(it->count);
         top = std::max(top, it->count);
     }
-    m_names->append(names);
+    // The chart reads its axis labels as HTML; the names come from the log
+    // (senders of mail) and are shown as written.
+    QStringList escaped;
+    for (const QString &name : names)
+        escaped << name.toHtmlEscaped();
+    m_names->append(escaped);
     fitValueAxis(m_values, top);
 }
 
@@ -292,7 +307,7 @@ std::vector<TopEntry> TopTenChartView::bars() const
     const QBarSet *set = m_series->barSets().front();
     const QStringList names = m_names->categories();
     for (qsizetype i = set->count() - 1; i >= 0; --i)
-        out.push_back({fromDisplay(names.value(i).trimmed()), int(set->at(i))});
+        out.push_back({fromDisplay(unescapedHtml(names.value(i)).trimmed()), int(set->at(i))});
     return out;
 }
 
