@@ -88,6 +88,7 @@ void TfrmMain::btListClick()
     msRemotePOP1.StayConnected = OnlyOneMailbox();
     const bool minuteWasActive = TimerPool1.active(minuteTrigger);
     TimerPool1.setActive(minuteTrigger, false);
+    learnFromListLeft({}, false);
     if (messages.count() > 0) {
         messages.clear();
         ListView1->clear();
@@ -99,6 +100,9 @@ void TfrmMain::btListClick()
     trayIcon->setMenuEnabled(false);
     // 11.
     listMailbox();
+    // A complete listing shows which messages left alone earlier are still there.
+    if (m_listingComplete)
+        learner.listed(msRemotePOP1.RemoteInfo());
     // 12.-14.
     trayIcon->setMenuEnabled(true);
     checkInProgress = false;
@@ -126,10 +130,13 @@ void TfrmMain::btListClick()
     } catch (const std::exception &error) {
         Prompts::current().error(error.what());
     }
+    saveLearnedScore();
 }
 
 void TfrmMain::listMailbox()
 {
+    learner.setListedMailbox(msRemotePOP1.Server, msRemotePOP1.UserName);
+    m_listingComplete = false;
     try {
         msRemotePOP1.UpdateInfo();
     } catch (const ETidewellError &error) {
@@ -264,6 +271,7 @@ void TfrmMain::msRemotePOP1InfoUpdated()
     setStatus(std::to_string(messages.count()) + " msg(s) for " + msRemotePOP1.UserName + " on " +
               msRemotePOP1.Server + (m_listedUnencrypted ? kUnencryptedNote : ""));
     classify(-1);
+    m_listingComplete = true;
     enableAllButtons();
 }
 

@@ -101,6 +101,9 @@ void TfrmMain::DeleteMessages()
     }
     if (!m_skippedRows.empty() && visibleOrManual())
         Prompts::current().warning(skippedText(messages, m_skippedRows));
+    // Only a run the user started teaches the learned score what spam is.
+    learnFromListLeft(m_deletedRows, !passRunning);
+    saveLearnedScore();
     // 11.-12.
     messages.clear();
     ListView1->clear();
