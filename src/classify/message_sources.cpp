@@ -45,16 +45,14 @@ MessageSourceResult readFiles(const std::vector<QString> &files, const std::func
             result.canceled = true;
             return result;
         }
-        QFile file(files[size_t(i)]);
-        if (!file.open(QIODevice::ReadOnly)) {
+        const std::optional<TmsHeaders> headers = headerBlockOfFile(files[size_t(i)].toStdString());
+        if (!headers) {
             ++result.unreadable;
             continue;
         }
-        const QByteArray start = file.read(kMaxHeaderBytes);
-        const TmsHeaders headers = headerBlockOf(std::string_view(start.constData(), size_t(start.size())));
-        if (headers.Count() == 0)
+        if (headers->Count() == 0)
             continue;
-        visit(headers);
+        visit(*headers);
         ++result.messages;
     }
     if (progress)
@@ -126,6 +124,23 @@ TmsHeaders headerBlockOf(std::string_view text)
         text = lf == std::string_view::npos ? std::string_view() : text.substr(lf + 1);
     }
     return readHeaderBlock(text).headers;
+}
+
+std::optional<TmsHeaders> headerBlockOfFile(const std::string &path, std::string *why)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (why)
+            *why = file.errorString().toStdString();
+        return std::nullopt;
+    }
+    const QByteArray start = file.read(kMaxHeaderBytes);
+    if (start.isEmpty() && file.error() != QFileDevice::NoError) {
+        if (why)
+            *why = file.errorString().toStdString();
+        return std::nullopt;
+    }
+    return headerBlockOf(std::string_view(start.constData(), size_t(start.size())));
 }
 
 MessageSourceKind messageSourceKind(const std::string &path)

@@ -6,6 +6,7 @@
 #include "net/msmsgcls.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,11 @@ namespace tw {
 // lines alone): the lines up to the first empty one, line ends CR LF or LF.
 // A leading mbox "From " separator line is not part of it.
 TmsHeaders headerBlockOf(std::string_view text);
+
+// The header block at the start of the file at Path (read no further than a
+// header block can reach); nullopt with the reason in *Why when the file
+// cannot be read.
+std::optional<TmsHeaders> headerBlockOfFile(const std::string &path, std::string *why = nullptr);
 
 // What a folder or file holds, as far as training is concerned.
 enum class MessageSourceKind {
