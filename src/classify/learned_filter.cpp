@@ -12,10 +12,10 @@ std::uint32_t LearnedFilter::today()
     return days > 0 ? std::uint32_t(days) : 0;
 }
 
-std::string LearnedFilter::load()
+std::string LearnedFilter::load(bool setDamagedAside)
 {
     m_changed = false;
-    const LearnedStoreRead read = readLearnedStore(m_path, m_data);
+    const LearnedStoreRead read = readLearnedStore(m_path, m_data, setDamagedAside);
     m_available = read.state != LearnedStoreRead::State::Unreadable;
     switch (read.state) {
     case LearnedStoreRead::State::Missing:

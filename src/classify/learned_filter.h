@@ -44,8 +44,9 @@ public:
     // be used as it stood (a damaged file kept aside, a file that cannot be
     // read or comes from a later version), empty when all is well. A store
     // that cannot be read is never written over: training is then refused
-    // until the program is started again.
-    std::string load();
+    // until the program is started again. With SetDamagedAside false a
+    // damaged file is left in place and counts as one that cannot be read.
+    std::string load(bool setDamagedAside = true);
     // Writes the store when training changed it since it was read or last
     // written, pruning it first. False with the reason in *Why when the file
     // could not be written (the training stays in memory for the next try).

@@ -214,7 +214,7 @@ bool parseLearnedStore(std::string_view text, LearnedData &data, std::string &pr
     return true;
 }
 
-LearnedStoreRead readLearnedStore(const std::string &path, LearnedData &data)
+LearnedStoreRead readLearnedStore(const std::string &path, LearnedData &data, bool setDamagedAside)
 {
     LearnedStoreRead result;
     data.clear();
@@ -232,7 +232,7 @@ LearnedStoreRead readLearnedStore(const std::string &path, LearnedData &data)
         return result;
     }
     // A later version's file is whole; it only must not be overwritten.
-    if (version > kLearnedStoreVersion) {
+    if (version > kLearnedStoreVersion || !setDamagedAside) {
         result.state = LearnedStoreRead::State::Unreadable;
         return result;
     }

@@ -54,8 +54,10 @@ struct LearnedStoreRead {
 };
 
 // Reads the store at Path into Data. A damaged file is renamed to
-// "<Path>.damaged" (or "<Path>.damaged-2", ...), never deleted.
-LearnedStoreRead readLearnedStore(const std::string &path, LearnedData &data);
+// "<Path>.damaged" (or "<Path>.damaged-2", ...), never deleted; with
+// SetDamagedAside false (a reader that changes no file) it stays where it is
+// and counts as Unreadable.
+LearnedStoreRead readLearnedStore(const std::string &path, LearnedData &data, bool setDamagedAside = true);
 
 // Writes Data to Path atomically (mode 0600); false with the reason in *Why.
 bool writeLearnedStore(const std::string &path, const LearnedData &data, std::string *why = nullptr);

@@ -9,11 +9,12 @@ namespace tw {
 
 static const QByteArray kShowRequest = "show\n";
 
-TFirstInstance::TFirstInstance(const QString &key, QObject *parent) : QObject(parent), m_key(key)
+static QString instanceKey(const QString &key)
 {
-    if (m_key.isEmpty())
-        m_key = QStringLiteral("tidewell-%1").arg(getuid());
+    return key.isEmpty() ? QStringLiteral("tidewell-%1").arg(getuid()) : key;
 }
+
+TFirstInstance::TFirstInstance(const QString &key, QObject *parent) : QObject(parent), m_key(instanceKey(key)) {}
 
 TFirstInstance::~TFirstInstance() = default;
 
@@ -44,6 +45,16 @@ bool TFirstInstance::anotherInstanceRunning()
         }
     });
     return false;
+}
+
+bool firstInstanceRunning(const QString &key)
+{
+    QLocalSocket probe;
+    probe.connectToServer(instanceKey(key));
+    if (!probe.waitForConnected(500))
+        return false;
+    probe.disconnectFromServer();
+    return true;
 }
 
 } // namespace tw

@@ -30,4 +30,10 @@ private:
     QLocalServer *m_server = nullptr;
 };
 
+// Whether a first instance is listening under Key (empty: the default key),
+// without asking it to show itself and without becoming one: for the
+// command-line companions that must not write files the running program
+// keeps open in memory.
+bool firstInstanceRunning(const QString &key = QString());
+
 } // namespace tw
