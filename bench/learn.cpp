@@ -121,7 +121,8 @@ Tally timeSplit(const std::vector<Sample> &samples)
         for (const Sample &sample : samples)
             if (sample.spam == spam)
                 members.push_back(&sample);
-        std::stable_sort(members.begin(), members.end(), [](const Sample *a, const Sample *b) { return a->date < b->date; });
+        std::stable_sort(members.begin(), members.end(),
+                         [](const Sample *a, const Sample *b) { return a->date < b->date; });
         const size_t half = members.size() / 2;
         for (size_t k = 0; k < members.size(); ++k) {
             if (k < half)

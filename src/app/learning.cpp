@@ -69,7 +69,8 @@ void TfrmMain::trainSelected(TrainedAs as)
     }
     showMarks();
     ShowTotalCount();
-    setStatus(std::to_string(rows.size()) + (junk ? " message(s) trained as junk" : " message(s) trained as ordinary mail"));
+    setStatus(std::to_string(rows.size()) +
+              (junk ? " message(s) trained as junk" : " message(s) trained as ordinary mail"));
     saveLearnedScore();
 }
 

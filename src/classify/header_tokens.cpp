@@ -44,6 +44,27 @@ constexpr std::array<bool, 256> kNameBytes = [] {
     return table;
 }();
 bool isNameByte(unsigned char c) { return kNameBytes[c]; }
+// A byte of a dotted IPv4 address; of a word of a Received header.
+bool isAddressByte(unsigned char c) { return isDigit(c) || c == '.'; }
+bool isReceivedWordByte(unsigned char c) { return isLetter(c) || c == '-'; }
+
+// The next run of bytes at or after At (which moves past it) that begins
+// with a byte StartsRun accepts and goes on while InRun accepts them; empty
+// when the text holds no more.
+template <class StartsRun, class InRun>
+std::string_view nextRun(std::string_view text, size_t &at, StartsRun startsRun, InRun inRun)
+{
+    while (at < text.size() && !startsRun(text[at]))
+        ++at;
+    const size_t start = at;
+    while (at < text.size() && inRun(text[at]))
+        ++at;
+    return text.substr(start, at - start);
+}
+template <class InRun> std::string_view nextRun(std::string_view text, size_t &at, InRun inRun)
+{
+    return nextRun(text, at, inRun, inRun);
+}
 
 std::string_view trim(std::string_view text)
 {
@@ -302,19 +323,13 @@ void Tokenizer::freeText(std::string_view prefix, std::string_view text)
 {
     size_t at = 0;
     while (at < text.size()) {
-        while (at < text.size() && !isWordByte(text[at]))
-            ++at;
-        size_t end = at;
-        while (end < text.size() && isWordByte(text[end]))
-            ++end;
-        std::string_view word = text.substr(at, end - at);
+        std::string_view word = nextRun(text, at, isWordByte);
         while (!word.empty() && (word.front() == '\'' || word.front() == '-'))
             word.remove_prefix(1);
         while (!word.empty() && (word.back() == '\'' || word.back() == '-'))
             word.remove_suffix(1);
         if (word.size() >= 2 || (word.size() == 1 && (isDigit(word[0]) || word[0] == '$')))
             put(prefix, word);
-        at = end;
     }
 }
 
@@ -324,19 +339,13 @@ void Tokenizer::machineWords(std::string_view prefix, std::string_view text, int
     size_t at = 0;
     int count = 0;
     while (at < text.size() && count < maxWords) {
-        while (at < text.size() && !isNameByte(text[at]))
-            ++at;
-        size_t end = at;
-        while (end < text.size() && isNameByte(text[end]))
-            ++end;
-        std::string_view word = text.substr(at, end - at);
+        std::string_view word = nextRun(text, at, isNameByte);
         while (!word.empty() && (word.back() == '.' || word.back() == '-'))
             word.remove_suffix(1);
         if (!word.empty()) {
             put(prefix, word);
             ++count;
         }
-        at = end;
     }
 }
 
@@ -516,41 +525,33 @@ void Tokenizer::received(std::string_view value)
     const std::string_view fromPart = text.substr(0, byAt);
     size_t at = 0;
     while (at < fromPart.size()) {
-        while (at < fromPart.size() && !isDigit(fromPart[at]))
-            ++at;
-        size_t end = at;
-        while (end < fromPart.size() && (isDigit(fromPart[end]) || fromPart[end] == '.'))
-            ++end;
+        const std::string_view number = nextRun(fromPart, at, isDigit, isAddressByte);
+        const size_t start = at - number.size();
         std::array<int, 4> ip{};
-        const bool standsAlone = at == 0 || !isNameByte(fromPart[at - 1]) || fromPart[at - 1] == '@';
-        if (standsAlone && parseIp(fromPart.substr(at, end - at), ip) && !isInternal(ip)) {
-            const std::string a = std::to_string(ip[0]), b = std::to_string(ip[1]), c = std::to_string(ip[2]);
-            if (!m_externalIpFound) {
-                m_externalIpFound = true;
-                putAsIs("xip", a + "." + b + "." + c + "." + std::to_string(ip[3]));
-                putAsIs("xip24", a + "." + b + "." + c);
-                putAsIs("xip16", a + "." + b);
-            } else {
-                putAsIs("rcvd-ip24", a + "." + b + "." + c);
-            }
+        const bool standsAlone = start == 0 || !isNameByte(fromPart[start - 1]) || fromPart[start - 1] == '@';
+        if (!standsAlone || !parseIp(number, ip) || isInternal(ip))
+            continue;
+        const std::string a = std::to_string(ip[0]), b = std::to_string(ip[1]), c = std::to_string(ip[2]);
+        if (!m_externalIpFound) {
+            m_externalIpFound = true;
+            putAsIs("xip", a + "." + b + "." + c + "." + std::to_string(ip[3]));
+            putAsIs("xip24", a + "." + b + "." + c);
+            putAsIs("xip16", a + "." + b);
+        } else {
+            putAsIs("rcvd-ip24", a + "." + b + "." + c);
         }
-        at = std::max(end, at + 1);
     }
     // The remaining words: software names, "may be forged", "unverified".
     size_t pos = 0;
     while (pos < text.size()) {
-        while (pos < text.size() && !isLetter(text[pos]))
-            ++pos;
-        size_t end = pos;
-        while (end < text.size() && (isLetter(text[end]) || text[end] == '-'))
-            ++end;
-        const bool partOfName = (pos > 0 && isNameByte(text[pos - 1])) || (end < text.size() && isNameByte(text[end]));
-        const std::string_view word = text.substr(pos, end - pos);
+        const std::string_view word = nextRun(text, pos, isLetter, isReceivedWordByte);
+        const size_t begin = pos - word.size();
+        const bool partOfName =
+            (begin > 0 && isNameByte(text[begin - 1])) || (pos < text.size() && isNameByte(text[pos]));
         const bool readAbove = word == from || word == by || word == with;
         const bool keyword = word == "from" || word == "with" || word == "for";
         if (!partOfName && !readAbove && !keyword && word.size() >= 3)
             put("rcvd", word);
-        pos = end;
     }
 }
 

@@ -113,7 +113,8 @@ TEST(LearnedStage, TheExplanationShowsTheScoreAndTheStrongestCluesEachWay)
                                      "    Clues for ordinary mail:\n");
     ASSERT_NE(block, std::string::npos) << hamWhy;
     int hamClues = 0;
-    for (size_t at = hamWhy.find("\n        0.0", block); at != std::string::npos; at = hamWhy.find("\n        0.0", at + 1))
+    const std::string clueLine = "\n        0.0";
+    for (size_t at = hamWhy.find(clueLine, block); at != std::string::npos; at = hamWhy.find(clueLine, at + 1))
         ++hamClues;
     EXPECT_EQ(hamClues, 5) << hamWhy;
 }
@@ -121,7 +122,8 @@ TEST(LearnedStage, TheExplanationShowsTheScoreAndTheStrongestCluesEachWay)
 TEST(LearnedStage, TheCutoffIsReadWithADecimalPointAndKeptInRange)
 {
     const std::vector<std::pair<std::string, double>> cases = {
-        {"0.95", 0.95}, {" 0.9 ", 0.9}, {"1", 1.0}, {"1.5", 1.0}, {"0.2", 0.5}, {"0,95", 0.99}, {"", 0.99}, {"nan", 0.99}};
+        {"0.95", 0.95}, {" 0.9 ", 0.9}, {"1", 1.0},    {"1.5", 1.0},
+        {"0.2", 0.5},   {"0,95", 0.99}, {"", 0.99}, {"nan", 0.99}};
     for (const auto &[text, value] : cases) {
         SpamTestSettings settings;
         settings.edLearnedCutoff = text;

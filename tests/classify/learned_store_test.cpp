@@ -87,7 +87,8 @@ TEST_F(LearnedStoreTest, ADamagedStoreIsReportedAndKeptAsideNeverEmptiedSilently
     const std::string whole = home.read(kLearnedStoreFile);
     const std::vector<std::pair<const char *, std::string>> damages = {
         {"cut short", whole.substr(0, whole.size() / 2)},
-        {"a broken token line", "Tidewell learned score 1\nmessages 1 0\ntokens 1\nx y z token\ntrained 0\npending 0\nend\n"},
+        {"a broken token line",
+         "Tidewell learned score 1\nmessages 1 0\ntokens 1\nx y z token\ntrained 0\npending 0\nend\n"},
         {"not a store at all", "\x89PNG\r\n\x1a\n"},
     };
     for (const auto &[what, damaged] : damages) {

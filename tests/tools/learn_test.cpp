@@ -68,8 +68,9 @@ TEST_F(LearnToolTest, AMessageCountsOnceAndMovesWhenTrainedTheOtherWay)
         << run.out;
     EXPECT_TRUE(run.out.ends_with("\nIn use: no, 50 of each are needed\n")) << run.out;
     run = runLearn({"--spam", file("spam"), "--stats"});
-    EXPECT_NE(run.out.find("Read 3 message(s): 0 trained as junk, 1 moved from ordinary mail, 2 trained as junk before."),
-              std::string::npos)
+    EXPECT_NE(
+        run.out.find("Read 3 message(s): 0 trained as junk, 1 moved from ordinary mail, 2 trained as junk before."),
+        std::string::npos)
         << run.out;
 }
 
