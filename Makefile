@@ -26,7 +26,7 @@ FUZZ_BUILD_DIR ?= build-fuzz
 # Seconds each fuzz target runs (make fuzz FUZZ_SECONDS=600).
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = headers dns_reply settings_files activity_log rule_file pop3_replies mime \
-  http_reply rtf demo_session codings local_files
+  http_reply rtf demo_session codings local_files learned_store
 
 .PHONY: all deps fuzz-deps install-packages configure build test test-asan fuzz run install package bench clean
 
@@ -83,12 +83,12 @@ run: configure
 	tools/run-demo.sh $(BUILD_DIR)
 
 install: configure
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target tidewell tidewell-why
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target tidewell tidewell-why tidewell-learn
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 # Debian package: $(BUILD_DIR)/tidewell_<version>_<arch>.deb
 package: configure
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target tidewell tidewell-why
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target tidewell tidewell-why tidewell-learn
 	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build

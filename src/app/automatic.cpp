@@ -211,6 +211,7 @@ void TfrmMain::FormCreate(TfrmSplash *splash, TfrmRetrieving *progress)
     activityLog.CloseLogFile();
     // 12.-14.
     knownSpammers.LoadUpKnownList(programFile("known.lst"));
+    loadLearnedScore();
     GetRemotePOPSettings(currentMailbox < 1 || currentMailbox > kMailboxCount ? 1 : currentMailbox);
     CleanUpEMLFiles();
     logUnconfirmedDeletions();

@@ -90,6 +90,7 @@ void TfrmMain::btListClick()
     msRemotePOP1.StayConnected = OnlyOneMailbox();
     const bool minuteWasActive = TimerPool1.active(minuteTrigger);
     TimerPool1.setActive(minuteTrigger, false);
+    learnFromListLeft({}, false);
     if (messages.count() > 0) {
         messages.clear();
         ListView1->clear();
@@ -101,6 +102,9 @@ void TfrmMain::btListClick()
     trayIcon->setMenuEnabled(false);
     // 11.
     const bool listed = listMailbox();
+    // A complete listing shows which messages left alone earlier are still there.
+    if (m_listingComplete)
+        learner.listed(msRemotePOP1.RemoteInfo());
     // 12.-14.
     trayIcon->setMenuEnabled(true);
     checkInProgress = false;
@@ -138,6 +142,7 @@ void TfrmMain::btListClick()
     } catch (const std::exception &error) {
         Prompts::current().error(error.what());
     }
+    saveLearnedScore();
 }
 
 bool TfrmMain::listMailbox()
@@ -148,6 +153,8 @@ bool TfrmMain::listMailbox()
     m_classifier.forgetWaitingRows();
     m_domains.setAsker(&m_mxAsker);
     bool listed = true;
+    learner.setListedMailbox(msRemotePOP1.Server, msRemotePOP1.UserName);
+    m_listingComplete = false;
     try {
         msRemotePOP1.UpdateInfo();
     } catch (const ETidewellError &error) {
@@ -325,6 +332,7 @@ void TfrmMain::msRemotePOP1InfoUpdated()
               msRemotePOP1.Server + (m_listedUnencrypted ? kUnencryptedNote : ""));
     awaitDomainAnswers();
     classify(-1);
+    m_listingComplete = true;
     enableAllButtons();
 }
 

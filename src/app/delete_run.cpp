@@ -159,6 +159,9 @@ void TfrmMain::DeleteMessages()
     PendingDeletionRecord().confirm();
     if (!m_skippedRows.empty() && visibleOrManual())
         Prompts::current().warning(skippedText(messages, m_skippedRows));
+    // Only a run the user started teaches the learned score what spam is.
+    learnFromListLeft(m_deletedRows, !passRunning);
+    saveLearnedScore();
     // 11.-12. The list always shows what is left on the server, also when
     // the mail program is started next; that program can log in only when
     // this listing keeps no session open.

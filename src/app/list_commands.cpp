@@ -23,6 +23,9 @@ void TfrmMain::buildPopupMenu()
     };
     Why1 = add("Why1", "Why was this e-mail marked?", &TfrmMain::Why1Click);
     PopupMenu1->addSeparator();
+    NotJunk1 = add("NotJunk1", "Not junk", &TfrmMain::NotJunk1Click);
+    Junk1 = add("Junk1", "Junk", &TfrmMain::Junk1Click);
+    PopupMenu1->addSeparator();
     Addselectedsendersdomaintospamlist1 =
         add("Addselectedsendersdomaintospamlist1", "Add selected sender(s) domain to spam list",
             &TfrmMain::Addselectedsendersdomaintospamlist1Click);

@@ -91,6 +91,7 @@ int runProgram(int argc, char **argv)
     main.EndProgram = [] { QApplication::quit(); };
     TfrmOptionsMain spamWindow(spam, main.knownSpammers, [] { showHelpOverDialog("Spam_Settings"); });
     spamWindow.MailboxLines = [&general] { return mailboxLines(general.servers); };
+    spamWindow.setLearnedFilter(&main.learnedFilter);
     main.ShowSpamSettingsWindow = [&spamWindow] { spamWindow.exec(); };
     TfrmRetrieving progress(&main);
 

@@ -38,10 +38,16 @@ static const char *kSlogan = "Tidewell - eliminate junk e-mail!";
 static const char *kStatusHint = "Right click for more options, double click to mark";
 
 TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidget *parent)
-    : QMainWindow(parent), m_general(general), m_spam(spam), m_mxLookup(MXResolver), m_mxAsker(MXQueries),
-      m_domains(&m_mxLookup),
+    : QMainWindow(parent), learnedFilter(programFile(kLearnedStoreFile)), m_general(general), m_spam(spam),
+      m_mxLookup(MXResolver), m_mxAsker(MXQueries), m_domains(&m_mxLookup),
       m_classifier(messages, msRemotePOP1.RemoteInfo(), spam.rules, spam.tests, knownSpammers, m_domains, why)
 {
+    m_classifier.setLearnedFilter(&learnedFilter);
+    // An exception the user wrote accepts the message: ordinary mail.
+    m_classifier.OnExcepted = [this](int row) {
+        if (row < msRemotePOP1.RemoteInfo().Count())
+            learner.excepted(msRemotePOP1.RemoteInfo().Items(row).Headers);
+    };
     loadResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tidewell"));
@@ -521,6 +527,8 @@ void TfrmMain::keepOnScreen()
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
+    learnFromListLeft({}, false);
+    saveLearnedScore();
     if (msRemotePOP1.IsConnected()) {
         try {
             msRemotePOP1.CloseMailbox();

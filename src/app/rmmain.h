@@ -11,6 +11,7 @@
 #include "app/tray.h"
 #include "classify/classifier.h"
 #include "classify/known_spammers.h"
+#include "classify/learning_decisions.h"
 #include "classify/mx_lookup_resolver.h"
 #include "classify/unknown_domains.h"
 #include "classify/waiting_messages.h"
@@ -78,8 +79,8 @@ public:
     QLabel *StatusPanel1, *StatusPanel2;
     QMenu *trayMenu;
     QMenu *PopupMenu1;  // the message list's right-button menu
-    QAction *Why1, *AddtoSPAMlist1, *Addselectedsendersdomaintospamlist1, *AddtoExceptions1, *ViewHeader1,
-        *ViewMessages1;
+    QAction *Why1, *NotJunk1, *Junk1, *AddtoSPAMlist1, *Addselectedsendersdomaintospamlist1, *AddtoExceptions1,
+        *ViewHeader1, *ViewMessages1;
     QAction *acTrayCheck, *acTrayLaunch, *acTrayMain, *acTraySpam, *acTrayGeneral, *acTrayViewLog, *acTrayStats,
         *acTrayEnable, *acTrayDisable, *acTrayHelp, *acTrayAbout, *acTrayExit;
 
@@ -93,6 +94,9 @@ public:
     WaitingMessages messages;
     WhyLog why;
     KnownSpammers knownSpammers;
+    // The learned score's store (program folder) and what trains it.
+    LearnedFilter learnedFilter;
+    DecisionLearner learner{learnedFilter};
     ActivityLog activityLog;
     TimerPool TimerPool1;
     TTrayIcon *trayIcon = nullptr;
@@ -154,6 +158,18 @@ public:
     void Addselectedsendersdomaintospamlist1Click();
     void AddtoExceptions1Click();
     void Show1Click();
+
+    // --- the learned score (learning.cpp) ---
+    // "Not junk" and "Junk": the selected messages are trained as ordinary
+    // mail or as junk (moved if trained the other way before) and their
+    // marks follow; the store is saved.
+    void NotJunk1Click();
+    void Junk1Click();
+    // Reads the store (at start-up); a store that cannot be used is reported.
+    void loadLearnedScore();
+    // Writes the store if training changed it; a failure is reported (in a
+    // hidden automatic run only on the status line).
+    void saveLearnedScore();
 
     // --- message inspection ---
     // The header blocks of the selected rows as the listing fetched them.
@@ -225,6 +241,11 @@ private:
     // The selected rows in list order (after reading the view's selection).
     std::vector<int> selectedRows();
     void saveRulesAndRemark();
+    void trainSelected(TrainedAs as);
+    // The list is about to be emptied: what the user decided about its
+    // messages trains the learned score. Deleted: the rows the server
+    // deleted in this run.
+    void learnFromListLeft(const std::vector<int> &deleted, bool userStartedDeletion);
     void wirePopEvents();
     QToolButton *bigButton(const char *name, const QString &caption, const QString &glyph);
     QToolButton *panelButton(const char *name, const QString &caption);
@@ -308,6 +329,7 @@ private:
     bool m_lastFailureCanceled = false; // ... which was the user's cancel
     // Mailboxes whose last check failed, with what the tray tip says, oldest first.
     std::vector<std::pair<int, std::string>> m_failedChecks;
+    bool m_listingComplete = false;    // the last listing ended with every message listed
     QTimer m_keptSessionTimer;
     // Fingerprints of changed certificates that a hidden check has sounded the alarm for.
     std::set<std::string> m_alarmedCertificates;

@@ -48,7 +48,7 @@ bool mayMatchSomeLine(const PreparedRule &rule, MessageView &view)
 
 struct Classifier::Context {
     Context(TWaitingMessage &row, const TmsHeaders &headers, const PreparedRules &rules)
-        : row(row), view(headers), rules(rules), foldedSubject(upperCase(row.subject)),
+        : row(row), headers(headers), view(headers), rules(rules), foldedSubject(upperCase(row.subject)),
           foldedSender(upperCase(row.senderAddress)), subjectFilter(foldedSubject), senderFilter(foldedSender),
           senderDomain(domainPart(row.senderAddress)),
           senderUser(userPart(row.senderAddress))
@@ -68,6 +68,7 @@ struct Classifier::Context {
     }
 
     TWaitingMessage &row;
+    const TmsHeaders &headers;
     MessageView view;
     const PreparedRules &rules;
     const std::string foldedSubject;
@@ -136,12 +137,15 @@ void Classifier::classifyRow(const PreparedRules &rules, int index)
                          std::to_string(pop3::kMaxHeaderBlockBytes) + ")");
         if (m_why.whyMode)
             m_why.lines.push_back("No rule was applied to it; look at it in your mail program before deleting it.");
+        m_learnedWritten = true; // nor the learned score: it would judge a part too
         return;
     }
 
     int image = mark::DefaultException;
     if (qIsInException(message, image)) {
         message.row.mark = image;
+        if (!m_why.whyMode && OnExcepted)
+            OnExcepted(index);
         return;
     }
 
@@ -177,6 +181,46 @@ void Classifier::classifyRow(const PreparedRules &rules, int index)
             message.row.mark = mark::BlacklistMark;
         m_why.whyAdd(true, kind, "\"" + value + "\"" + kBlacklistNote);
     }
+    CheckLearnedScore(message);
+}
+
+void Classifier::CheckLearnedScore(Context &message)
+{
+    // Rules and tests come first: the score only marks what nothing else marked.
+    if (!learnedTestOn() || !m_learned->ready() || message.row.mark != mark::None)
+        return;
+    const double cutoff = learnedCutoff(m_settings);
+    const bool check = m_settings.rbLearnedCheck;
+    if (!m_why.whyMode) {
+        if (m_learned->score(message.headers) >= cutoff)
+            message.row.mark = check ? mark::CheckMark : mark::QuestionMark;
+        return;
+    }
+    const ScoreExplanation explanation = m_learned->explain(message.headers);
+    if (explanation.score < cutoff)
+        return; // explain() shows the score below the other lines
+    message.row.mark = check ? mark::CheckMark : mark::QuestionMark;
+    m_why.whyAdd(check, "Learned score", scoreText(explanation.score) + " is at or above the cutoff " +
+                                             scoreText(cutoff));
+    writeLearnedLines(explanation, true, {});
+}
+
+void Classifier::writeLearnedLines(const ScoreExplanation &explanation, bool marked, const std::string &why)
+{
+    if (!marked)
+        m_why.lines.push_back("Learned score " + scoreText(explanation.score) + why);
+    auto side = [&](const char *heading, const std::vector<Clue> &clues) {
+        if (clues.empty()) {
+            m_why.lines.push_back(std::string("    ") + heading + " none");
+            return;
+        }
+        m_why.lines.push_back(std::string("    ") + heading);
+        for (const Clue &clue : clues)
+            m_why.lines.push_back("        " + scoreText(clue.probability) + "  " + clue.token);
+    };
+    side("Clues for junk:", explanation.spamClues);
+    side("Clues for ordinary mail:", explanation.hamClues);
+    m_learnedWritten = true;
 }
 
 std::vector<int> Classifier::takeRowsWaitingFor(const std::string &domain)
@@ -216,6 +260,7 @@ std::vector<std::string> Classifier::explain(int index)
     const int remembered = row.mark;
     row.mark = mark::None;
     m_why.whyMode = true;
+    m_learnedWritten = false;
     try {
         MarkForDeletion(index);
     } catch (...) {
@@ -231,8 +276,26 @@ std::vector<std::string> Classifier::explain(int index)
         m_why.lines.push_back("** You marked this message **");
     if (remembered == mark::None && produced != mark::None)
         m_why.lines.push_back("** You un-marked this message **");
+    if (!m_learnedWritten && produced < mark::DefaultException)
+        explainUnusedScore(index, produced);
     row.mark = remembered;
     return m_why.lines;
+}
+
+void Classifier::explainUnusedScore(int index, int produced)
+{
+    if (!learnedTestOn())
+        return;
+    if (!m_learned->ready()) {
+        m_why.lines.push_back("Learned score: not in use until " + std::to_string(kLearnedMinimumTrained) +
+                              " junk and " + std::to_string(kLearnedMinimumTrained) +
+                              " ordinary messages are trained (now " + std::to_string(m_learned->spamTrained()) +
+                              " and " + std::to_string(m_learned->hamTrained()) + ")");
+        return;
+    }
+    writeLearnedLines(m_learned->explain(headersOf(index)), false,
+                      produced == mark::None ? ", below the cutoff " + scoreText(learnedCutoff(m_settings))
+                                             : ", not used: the message is marked already");
 }
 
 void Classifier::BumpUpGrid(RuleKind kind, int row)

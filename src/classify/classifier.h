@@ -1,14 +1,17 @@
 #pragma once
 // The ordered classification of waiting messages: exceptions, size limits,
 // subject, sender and header rules, the non-English test, the unknown-domain
-// test and the known-spammer blacklist. A check mark ends the sequence for a
-// message, an exception ends it at once. A message whose header block was too
-// large to be read whole gets a question mark and no rule is applied to it. In why mode every stage writes its
-// explanation lines, scans past condemning rules and counts no hits.
+// test, the known-spammer blacklist and, for a message none of them marked,
+// the learned score. A check mark ends the sequence for a message, an
+// exception ends it at once. A message whose header block was too large to
+// be read whole gets a question mark and no rule is applied to it. In why
+// mode every stage writes its explanation lines, scans past condemning rules
+// and counts no hits.
 //
 // The classifier reads plain models it does not own; they must outlive it.
 
 #include "classify/known_spammers.h"
+#include "classify/learned_filter.h"
 #include "classify/prepared_rules.h"
 #include "classify/rule_files.h"
 #include "classify/spam_test_settings.h"
@@ -16,6 +19,7 @@
 #include "classify/waiting_messages.h"
 #include "net/msmsgcls.h"
 
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -26,6 +30,12 @@ class Classifier {
 public:
     Classifier(WaitingMessages &messages, const TmsRemoteInfo &remoteInfo, RuleTables &rules,
                SpamTestSettings &settings, const KnownSpammers &knownSpammers, UnknownDomains &domains, WhyLog &why);
+
+    // The learned score the last stage reads; without one (or while it is
+    // not ready) that stage never marks.
+    void setLearnedFilter(const LearnedFilter *filter) { m_learned = filter; }
+    // Fired outside why mode each time an exception rule accepts row Index.
+    std::function<void(int index)> OnExcepted;
 
     // The number (1..12) of the mailbox being checked, 0 for none; "To does
     // not contain" rules apply only to their own mailbox.
@@ -41,7 +51,9 @@ public:
     bool btRemarkClick();
 
     // The explanation of row Index's mark as "Why was this e-mail marked?"
-    // shows it: the heading lines, the stage lines and the closing lines.
+    // shows it: the heading lines, the stage lines and the closing lines;
+    // while the learned score test is on, its score and strongest clues
+    // follow unless an exception accepted the message.
     // The row's mark is left as it was; hit counts do not change, but the
     // detection counters of the non-English and unknown-domain tests may.
     std::vector<std::string> explain(int index);
@@ -78,6 +90,16 @@ private:
     bool qMarkThisHeader(Context &message, bool &check);
     bool CheckNonAscii(Context &message, bool &check);
     bool CheckDomain(Context &message, bool &check);
+    // Marks a message that no other stage marked when its learned score
+    // reaches the cutoff.
+    void CheckLearnedScore(Context &message);
+    bool learnedTestOn() const { return m_settings.cbLearned && m_learned; }
+    // The score and clue lines of the learned score; unless it Marked, the
+    // score line ends with Why.
+    void writeLearnedLines(const ScoreExplanation &explanation, bool marked, const std::string &why);
+    // In explain(): the score of row Index when the stage did not mark it
+    // (not trained enough, below the cutoff, marked by a rule already).
+    void explainUnusedScore(int index, int produced);
 
     WaitingMessages &m_messages;
     const TmsRemoteInfo &m_remoteInfo;
@@ -90,6 +112,8 @@ private:
     int m_currentIndex = -1;  // the row being classified
     bool m_quiet = false;     // counting nothing (reclassifyQuietly)
     std::unordered_multimap<std::string, int> m_waitingRows; // lower-cased domain -> row
+    const LearnedFilter *m_learned = nullptr;
+    bool m_learnedWritten = false; // in why mode: the learned score's lines are written
 };
 
 inline constexpr const char *kNoneMatchedText = "None of the messages matched any of the spam criteria.";

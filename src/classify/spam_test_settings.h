@@ -29,7 +29,20 @@ struct SpamTestSettings {
     bool rbAsciiCheck = false;    // [Ascii] Question is the opposite: Question=1 means question mark
     int Range = 0;                // [Ascii] Range: sensitivity 0..3
     std::string edAscii = "0";    // [Ascii] Num: messages with non-English characters detected
+
+    bool cbLearned = true;                 // [Learned] QMonitor: the learned score test is on
+    std::string edLearnedCutoff = "0.99";  // [Learned] Cutoff: the score from which it marks (decimal point)
+    bool rbLearnedCheck = false;           // [Learned] Check: true marks with a check mark, false with a question mark
 };
+
+// The learned score's cutoff as a number: the stored text read with a
+// decimal point, kept between kLearnedCutoffMin and 1; a text that is no
+// number gives the default 0.99.
+inline constexpr double kLearnedCutoffDefault = 0.99;
+inline constexpr double kLearnedCutoffMin = 0.5;
+double learnedCutoff(const SpamTestSettings &settings);
+// A score or cutoff as the program writes it: three decimals, a decimal point.
+std::string scoreText(double value);
 
 // Adds 1 to a detection counter kept as decimal text; a text that is not a
 // number counts as 0.

@@ -51,9 +51,12 @@ bool WaitingMessages::btMarkClick()
 {
     if (!anySelected())
         return false;
-    for (auto &message : m_rows)
-        if (message.selected)
-            message.mark = isMarkedForDeletion(message.mark) ? mark::None : mark::CheckMark;
+    for (auto &message : m_rows) {
+        if (!message.selected)
+            continue;
+        message.unmarkedByUser = isMarkedForDeletion(message.mark);
+        message.mark = message.unmarkedByUser ? mark::None : mark::CheckMark;
+    }
     return true;
 }
 

@@ -29,6 +29,9 @@ struct TWaitingMessage {
     std::string dateText;
     int mark = mark::None;
     bool selected = false;
+    // The user took a deletion mark away (btMarkClick) and has not given it
+    // back: what the user decided, for the learned score.
+    bool unmarkedByUser = false;
 };
 
 class WaitingMessages {
@@ -51,9 +54,10 @@ public:
     std::string ResetButtonClick();
     // The information text for a command that needs a selection and has none.
     std::string NadaSelected() const;
-    // Toggles the selected rows: a marked row (0 or 2) loses its mark, any
-    // other becomes a check mark. Returns false, changing nothing, when no
-    // row is selected (the caller then shows NadaSelected).
+    // Toggles the selected rows: a marked row (0 or 2) loses its mark (and
+    // is noted as unmarked by the user), any other becomes a check mark.
+    // Returns false, changing nothing, when no row is selected (the caller
+    // then shows NadaSelected).
     bool btMarkClick();
 
 private:

@@ -173,7 +173,7 @@ struct ConstInvertedFlag {
     const bool &member;
 };
 
-// tidewell.ini: the spam-test settings (sections Smaller, Larger, Known, Ascii).
+// tidewell.ini: the spam-test settings (sections Smaller, Larger, Known, Ascii, Learned).
 // "Question" has opposite senses: in Known it is set when the check mark is
 // chosen, in Ascii when the question mark is chosen.
 template <class S, class V>
@@ -195,6 +195,9 @@ void forEachValue(S &s, V &&visit)
     visit("Ascii", "Question", Inverted{s.rbAsciiCheck});
     visit("Ascii", "Num", s.edAscii);
     visit("Ascii", "Range", s.Range);
+    visit("Learned", "QMonitor", s.cbLearned);
+    visit("Learned", "Cutoff", s.edLearnedCutoff);
+    visit("Learned", "Check", s.rbLearnedCheck);
 }
 inline constexpr const char *kAsciiSection = "Ascii";
 inline constexpr const char *kRangeKey = "Range";

@@ -28,6 +28,10 @@ namespace {
 const std::string kOnlyOne = "information: You have selected more than one message to view.  Only one message can "
                              "be viewed at one time.  The first one selected will be displayed.";
 
+// The last line of every explanation while nothing has been trained.
+const std::string kLearnedNotInUse =
+    "Learned score: not in use until 50 junk and 50 ordinary messages are trained (now 0 and 0)";
+
 // What the text window showed, read as it opened.
 struct Shown {
     bool opened = false;
@@ -335,14 +339,15 @@ TEST_F(InspectionTest, TheExplanationNamesTheRulesAndLeavesMarksAlone)
     Shown shown = run(window->Why1);
     EXPECT_EQ(shown.title, "Reasons that e-mail is marked or not marked");
     EXPECT_EQ(shown.text, "Message from king@spam.example\nSubject of   Cheap offer\n\n"
-                          "Delete   :  Subject Contains \"offer\" ");
+                          "Delete   :  Subject Contains \"offer\" \n" + kLearnedNotInUse);
     EXPECT_EQ(window->messages.row(1).mark, 0);
     EXPECT_TRUE(prompts.shown.empty());
 
     selectRows({1, 0}); // the first selected in list order is explained
     shown = run(window->Why1);
     EXPECT_EQ(shown.text, "Message from ann@friends.example\nSubject of   Lunch on Friday\n\n"
-                          "Message was neither on the exception list nor on the list of matching criteria");
+                          "Message was neither on the exception list nor on the list of matching criteria\n" +
+                              kLearnedNotInUse);
     EXPECT_EQ(prompts.shown, std::vector<std::string>{kOnlyOne});
 
     selectRows({0});
@@ -351,7 +356,8 @@ TEST_F(InspectionTest, TheExplanationNamesTheRulesAndLeavesMarksAlone)
     shown = run(window->Why1);
     EXPECT_EQ(shown.text, "Message from ann@friends.example\nSubject of   Lunch on Friday\n\n"
                           "Message was neither on the exception list nor on the list of matching criteria\n"
-                          "** You marked this message **");
+                          "** You marked this message **\n" +
+                              kLearnedNotInUse);
     EXPECT_EQ(window->messages.row(0).mark, 0);
 }
 

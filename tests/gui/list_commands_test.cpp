@@ -61,7 +61,8 @@ TEST_F(ListCommandsTest, TheRightButtonMenuOffersItsCommandsInOrder)
     QStringList captions;
     for (QAction *action : window->PopupMenu1->actions())
         captions << action->text();
-    EXPECT_EQ(captions, QStringList({"Why was this e-mail marked?", "", "Add selected sender(s) domain to spam list",
+    EXPECT_EQ(captions, QStringList({"Why was this e-mail marked?", "", "Not junk", "Junk", "",
+                                     "Add selected sender(s) domain to spam list",
                                      "Add selected message(s) to spam list", "",
                                      "Add selected sender(s) to exceptions list", "",
                                      "View selected message(s) headers", "View body of one message"}));
@@ -78,7 +79,7 @@ TEST_F(ListCommandsTest, EachCommandNeedsASelection)
             action->trigger();
             ++commands;
         }
-    ASSERT_EQ(commands, 6u);
+    ASSERT_EQ(commands, 8u);
     ASSERT_EQ(prompts.shown.size(), commands);
     for (const std::string &shown : prompts.shown)
         EXPECT_EQ(shown, "information: " + window->messages.NadaSelected());

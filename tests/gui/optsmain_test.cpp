@@ -2,7 +2,9 @@
 // their commands, OK and Cancel, the blacklist editor, counters, printing.
 
 #include "app/resources_init.h"
+#include "classify/learned_fixture.h"
 #include "classify/ui/ascii.h"
+#include "classify/ui/learnfiles.h"
 #include "classify/ui/header.h"
 #include "classify/ui/import.h"
 #include "classify/ui/internt.h"
@@ -21,6 +23,7 @@
 #include "classify/ui/dialog_parts.h"
 
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QHeaderView>
 #include <QSpinBox>
 #include <QTest>
@@ -418,6 +421,41 @@ TEST_F(SpamSettingsWindowTest, CountersResetOnlyWhenConfirmedAndSensitivityIsSto
     EXPECT_EQ(readSpamTestSettings().edUnknown, "12");
 }
 
+TEST_F(SpamSettingsWindowTest, TheLearnedScorePageShowsTheCountsAndSavesItsChoices)
+{
+    start();
+    EXPECT_TRUE(window->cbLearned->isChecked());
+    EXPECT_DOUBLE_EQ(window->nLearnedCutoff->value(), 0.99);
+    EXPECT_TRUE(window->rbLearnedQuestion->isChecked());
+    EXPECT_FALSE(window->pnlLearned->isHidden());
+    EXPECT_FALSE(window->btLearnFiles->isEnabled()) << "no learned score to train";
+
+    LearnedFilter filter(home.file(kLearnedStoreFile));
+    trainBoth(filter, 3);
+    window->setLearnedFilter(&filter);
+    EXPECT_EQ(window->lblLearnedCounts->text(),
+              "Trained so far: 3 junk and 3 ordinary messages. The score marks once 50 of each are trained.");
+    EXPECT_TRUE(window->btLearnFiles->isEnabled());
+
+    window->cbLearned->click();
+    EXPECT_TRUE(window->pnlLearned->isHidden());
+    window->nLearnedCutoff->setValue(0.95);
+    window->rbLearnedCheck->click();
+    click("btOK");
+    const SpamTestSettings saved = readSpamTestSettings();
+    EXPECT_FALSE(saved.cbLearned);
+    EXPECT_EQ(saved.edLearnedCutoff, "0.950");
+    EXPECT_TRUE(saved.rbLearnedCheck);
+    EXPECT_NE(home.read("tidewell.ini").find("[Learned]\r\nQMonitor=0\r\nCutoff=0.950\r\nCheck=1\r\n"),
+              std::string::npos);
+
+    // Training from files shows the new counts when it closes.
+    trainBoth(filter, kLearnedMinimumTrained - 3, 3);
+    onNextDialog<TfrmLearnFiles>([](TfrmLearnFiles &dialog) { dialog.btClose->click(); });
+    click("btLearnFiles");
+    EXPECT_EQ(window->lblLearnedCounts->text(), "Trained so far: 50 junk and 50 ordinary messages.");
+}
+
 TEST_F(SpamSettingsWindowTest, ImportMakesSubjectRulesAndSavesThem)
 {
     storeRules(RuleKind::Subject, {{"Contains", "old", "No", "Yes", "0"}});
@@ -486,8 +524,9 @@ TEST_F(SpamSettingsWindowTest, HelpButtonAsksForHelp)
     start();
     click("btHelp");
     EXPECT_EQ(helpCalls, 1);
-    EXPECT_EQ(window->PageControl1->count(), 8);
+    EXPECT_EQ(window->PageControl1->count(), 9);
     EXPECT_EQ(window->PageControl1->tabText(7), "Non-English");
+    EXPECT_EQ(window->PageControl1->tabText(8), "Learned score");
 }
 
 } // namespace

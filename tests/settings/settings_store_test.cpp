@@ -64,6 +64,10 @@ TEST(SettingsStore, NothingStoredGivesEveryDefault)
     EXPECT_EQ(spam.Range, 0);
     EXPECT_EQ(spam.edUnknown + spam.edAscii, "00");
     EXPECT_EQ(readAsciiRange(), 0);
+    // The learned score is on, from 0.99, with a question mark.
+    EXPECT_TRUE(spam.cbLearned);
+    EXPECT_EQ(spam.edLearnedCutoff, "0.99");
+    EXPECT_FALSE(spam.rbLearnedCheck);
 }
 
 TEST(SettingsStore, EveryRegistryValueRoundTrips)
@@ -192,12 +196,16 @@ TEST(SettingsStore, SpamTestSettingsRoundTripInTableOrder)
     spam.rbAsciiCheck = true;
     spam.edAscii = "4";
     spam.Range = 2;
+    spam.cbLearned = false;
+    spam.edLearnedCutoff = "0.95";
+    spam.rbLearnedCheck = true;
     saveSpamTestSettings(spam);
     EXPECT_EQ(home.read("tidewell.ini"),
               "[Smaller]\r\nQSmaller=1\r\nNum=0\r\nCheck=0\r\n"
               "[Larger]\r\nQLarger=1\r\nNum=99999999\r\nCheck=0\r\n"
               "[Known]\r\nQMonitor=0\r\nValid=0\r\nQuestion=1\r\nNum=17\r\n"
-              "[Ascii]\r\nQMonitor=0\r\nQuestion=0\r\nNum=4\r\nRange=2\r\n");
+              "[Ascii]\r\nQMonitor=0\r\nQuestion=0\r\nNum=4\r\nRange=2\r\n"
+              "[Learned]\r\nQMonitor=0\r\nCutoff=0.95\r\nCheck=1\r\n");
     const SpamTestSettings back = readSpamTestSettings();
     EXPECT_EQ(back.cbSmaller, spam.cbSmaller);
     EXPECT_EQ(back.nSmaller, spam.nSmaller);
@@ -213,6 +221,9 @@ TEST(SettingsStore, SpamTestSettingsRoundTripInTableOrder)
     EXPECT_EQ(back.rbAsciiCheck, spam.rbAsciiCheck);
     EXPECT_EQ(back.edAscii, spam.edAscii);
     EXPECT_EQ(back.Range, spam.Range);
+    EXPECT_EQ(back.cbLearned, spam.cbLearned);
+    EXPECT_EQ(back.edLearnedCutoff, spam.edLearnedCutoff);
+    EXPECT_EQ(back.rbLearnedCheck, spam.rbLearnedCheck);
 
     saveAsciiRange(1);
     EXPECT_EQ(readAsciiRange(), 1);

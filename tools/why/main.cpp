@@ -1,6 +1,6 @@
 // tidewell-why: explains offline why a message would be marked. Reads the
-// rules, settings and blacklist from the program folder and the registry as
-// the program does, reads one raw header block, classifies it as a check
+// rules, settings, blacklist and learned score from the program folder and
+// the registry as the program does, reads one raw header block, classifies it as a check
 // would and prints the explanation the program shows, then "Mark: " and the
 // mark the classification gives. No file is changed.
 
@@ -98,6 +98,12 @@ int main(int argc, char *argv[])
     WhyLog why;
     Classifier classifier(messages, info, spam.rules, spam.tests, known, domains, why);
     classifier.setMailboxNumber(options->mailbox);
+    // The learned score as the program reads it; a damaged store stays where it is.
+    LearnedFilter learned(programFile(kLearnedStoreFile));
+    const std::string learnedProblem = learned.load(false);
+    if (!learnedProblem.empty())
+        std::cerr << "tidewell-why: " << learnedProblem << "\n";
+    classifier.setLearnedFilter(&learned);
 
     classifier.MarkForDeletion(row);
     const int classified = messages.row(row).mark;

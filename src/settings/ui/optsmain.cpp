@@ -99,6 +99,7 @@ TfrmOptionsMain::TfrmOptionsMain(SpamSettingsModel &model, KnownSpammers &knownS
     PageControl1->addTab(scrollingPage(makeBlackListTab()), QStringLiteral("BlackList"));
     PageControl1->addTab(scrollingPage(makeValidTab()), QStringLiteral("Valid Domains"));
     PageControl1->addTab(scrollingPage(makeAsciiTab()), QStringLiteral("Non-English"));
+    PageControl1->addTab(scrollingPage(makeLearnedTab()), QStringLiteral("Learned score"));
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ok = buttons->addButton(QDialogButtonBox::Ok);
@@ -412,6 +413,9 @@ void TfrmOptionsMain::loadControls()
     cbAscii->setChecked(t.cbAscii);
     (t.rbAsciiCheck ? rbAsciiCheck : rbAsciiQuestion)->setChecked(true);
     edAscii->setText(toDisplay(t.edAscii));
+    cbLearned->setChecked(t.cbLearned);
+    nLearnedCutoff->setValue(learnedCutoff(t));
+    (t.rbLearnedCheck ? rbLearnedCheck : rbLearnedQuestion)->setChecked(true);
     updateEnabling();
 }
 
@@ -431,6 +435,11 @@ void TfrmOptionsMain::storeControls()
     t.cbAscii = cbAscii->isChecked();
     t.rbAsciiCheck = rbAsciiCheck->isChecked();
     t.edAscii = fromDisplay(edAscii->text());
+    t.cbLearned = cbLearned->isChecked();
+    // A cutoff left as it was keeps its stored text.
+    if (nLearnedCutoff->value() != learnedCutoff(t))
+        t.edLearnedCutoff = scoreText(nLearnedCutoff->value());
+    t.rbLearnedCheck = rbLearnedCheck->isChecked();
 }
 
 void TfrmOptionsMain::updateEnabling()
@@ -441,6 +450,7 @@ void TfrmOptionsMain::updateEnabling()
         w->setEnabled(cbLarger->isChecked());
     pnlValid->setVisible(cbValid->isChecked());
     pnlAscii->setVisible(cbAscii->isChecked());
+    pnlLearned->setVisible(cbLearned->isChecked());
 }
 
 void TfrmOptionsMain::refreshGrids()
@@ -462,6 +472,7 @@ void TfrmOptionsMain::FormShow()
     loadBlacklist();
     loadControls();
     refreshGrids();
+    updateLearnedCounts();
 }
 
 void TfrmOptionsMain::showEvent(QShowEvent *event)

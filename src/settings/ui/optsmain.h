@@ -1,6 +1,7 @@
 #pragma once
 // The spam settings window: the four rule tables, the size tests, the
-// known-spammer blacklist, the unknown-domain and non-English tests. It
+// known-spammer blacklist, the unknown-domain and non-English tests and the
+// learned score. It
 // shows and edits the SpamSettingsModel the classification reads; OK saves
 // the model to the files, Cancel reads it back from them.
 
@@ -16,6 +17,7 @@
 #include <vector>
 
 class QCheckBox;
+class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -29,6 +31,7 @@ class QWidget;
 namespace tw {
 
 class KnownSpammers;
+class LearnedFilter;
 class RuleGridView;
 
 // "<n>) <user> - server <server>" for each configured mailbox, 1 to 12.
@@ -50,6 +53,11 @@ public:
     std::function<std::vector<std::string>()> MailboxLines;
     // Lets the user choose the printer; false cancels. Default: the print dialog.
     std::function<bool(QPrinter &)> SetUpPrinter;
+
+    // The learned score whose counts the "Learned score" page shows and
+    // which "Train from files..." trains (the main window's, wired at
+    // start-up). Without one the page shows no counts and cannot train.
+    void setLearnedFilter(LearnedFilter *filter);
 
     // Reads the rule files and the ini values into the model and the
     // controls; a damaged rule file is shown as an error.
@@ -90,6 +98,8 @@ public:
     void btClearClick();
     void btAsciiResetClick();
     void btAsciiClick();
+    // Opens "Train from files" and shows the new counts afterwards.
+    void btLearnFilesClick();
 
     void btOKClick();
     void btCancelClick();
@@ -132,6 +142,14 @@ public:
     QRadioButton *rbAsciiQuestion;
     QLineEdit *edAscii;
 
+    QCheckBox *cbLearned;
+    QWidget *pnlLearned;
+    QDoubleSpinBox *nLearnedCutoff;
+    QRadioButton *rbLearnedCheck;
+    QRadioButton *rbLearnedQuestion;
+    QLabel *lblLearnedCounts;
+    QPushButton *btLearnFiles;
+
 protected:
     void showEvent(QShowEvent *event) override;
     // Cancel, Escape and closing the window: the model is read back from
@@ -149,6 +167,8 @@ private:
     QWidget *makeBlackListTab();
     QWidget *makeValidTab();
     QWidget *makeAsciiTab();
+    QWidget *makeLearnedTab();
+    void updateLearnedCounts();
 
     void FormShow();
     void loadControls();
@@ -174,6 +194,7 @@ private:
     KnownSpammers &m_knownSpammers;
     std::function<void()> m_showHelp;
     std::array<RuleTab, 4> m_tabs;
+    LearnedFilter *m_learned = nullptr;
 };
 
 } // namespace tw
