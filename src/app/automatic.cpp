@@ -195,6 +195,7 @@ void TfrmMain::FormCreate(TfrmSplash *splash, TfrmRetrieving *progress)
     knownSpammers.LoadUpKnownList(programFile("known.lst"));
     GetRemotePOPSettings(currentMailbox < 1 || currentMailbox > kMailboxCount ? 1 : currentMailbox);
     CleanUpEMLFiles();
+    expireKeptCopies();
     // 15.
     if (m_splash) {
         m_splash->showSecondPicture();

@@ -51,15 +51,32 @@ void TfrmMain::DeleteMessages()
             Prompts::current().information("There were no messages marked to delete!");
         return;
     }
+    const std::string question = "Really delete " + std::to_string(marked) + " messages from server?";
     if (!automatic && m_general.general.Ask &&
-        !Prompts::current().yesNo("Really delete " + std::to_string(marked) + " messages from server?"))
+        !Prompts::current().yesNo(keepingCopies() ? question + "\n\n" + keptCopiesNote() : question))
         return;
     // 4.-7. Flags left by an earlier, failed run must not carry over.
     for (int i = 0; i < msRemotePOP1.RemoteInfo().Count(); ++i)
         msRemotePOP1.ClearFlags(i);
+    std::vector<int> flagged;
     for (int i = 0; i < total && i < msRemotePOP1.RemoteInfo().Count(); ++i)
-        if (isMarkedForDeletion(messages.row(i).mark))
+        if (isMarkedForDeletion(messages.row(i).mark)) {
             msRemotePOP1.FlagForDeletion(i);
+            flagged.push_back(i);
+        }
+    const std::unique_ptr<DeletionCopyBatch> copies = prepareDeletionCopies(flagged);
+    msRemotePOP1.DeletionCopies = copies.get();
+    // After the transfer, also a failed one: copies of messages that were
+    // not deleted go again, the ones that could not be kept are reported,
+    // and the folder is held to its bounds.
+    const auto settleCopies = [&] {
+        msRemotePOP1.DeletionCopies = nullptr;
+        if (!copies)
+            return;
+        copies->settle(m_deletedRows);
+        reportCopyFailures(*copies);
+        expireKeptCopies();
+    };
     markedTotal = marked;
     deletionCounter = 1;
     disableAllButtons();
@@ -76,6 +93,7 @@ void TfrmMain::DeleteMessages()
         msRemotePOP1.TransferData();
     } catch (const ETidewellError &error) {
         closeQuietly();
+        settleCopies();
         activityLog.CloseLogFile();
         enableAllButtons();
         setRunningState(false);
@@ -90,6 +108,7 @@ void TfrmMain::DeleteMessages()
             activityLog.logDeletion({msRemotePOP1.Server, msRemotePOP1.UserName, m.subject, m.senderAddress,
                                      m.senderName, m.sizeText, m.dateText});
         }
+    settleCopies();
     // 9.-10.
     activityLog.CloseLogFile();
     const int deleted = int(m_deletedRows.size());
