@@ -45,7 +45,10 @@ std::vector<std::string> keptFilesIn(const std::string &folder)
         if (!parseKeptFileName(name))
             continue;
         struct stat st {};
-        if (::lstat((folder + "/" + name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        const bool regular = entry->d_type == DT_UNKNOWN
+                                 ? ::lstat((folder + "/" + name).c_str(), &st) == 0 && S_ISREG(st.st_mode)
+                                 : entry->d_type == DT_REG;
+        if (regular)
             names.push_back(name);
     }
     ::closedir(dir);

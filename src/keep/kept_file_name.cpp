@@ -53,18 +53,30 @@ std::optional<int> smallNumber(std::string_view text)
     return int(value);
 }
 
-// "yyyyMMddTHHmmssZ" read as UTC (read whole, a local time could fall into
-// a daylight-saving gap); invalid for anything else.
+// The decimal number of Digits, or -1 when one is no digit.
+int digitsValue(std::string_view digits)
+{
+    int value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// "yyyyMMddTHHmmssZ" read as UTC; invalid for anything else. Read by hand:
+// a folder of ten thousand copies is listed at every opening.
 QDateTime timeFromName(std::string_view text)
 {
     if (text.size() != 16 || text[8] != 'T' || text[15] != 'Z')
         return {};
-    const auto part = [&](size_t at, size_t length) { return QString::fromLatin1(text.data() + at, qsizetype(length)); };
-    const QDate date = QDate::fromString(part(0, 8), QStringLiteral("yyyyMMdd"));
-    const QTime time = QTime::fromString(part(9, 6), QStringLiteral("HHmmss"));
-    if (!date.isValid() || !time.isValid())
+    const QDate date(digitsValue(text.substr(0, 4)), digitsValue(text.substr(4, 2)), digitsValue(text.substr(6, 2)));
+    const int hour = digitsValue(text.substr(9, 2)), minute = digitsValue(text.substr(11, 2)),
+              second = digitsValue(text.substr(13, 2));
+    if (!date.isValid() || !QTime::isValid(hour, minute, second))
         return {};
-    return QDateTime(date, time, Qt::UTC);
+    return QDateTime(date, QTime(hour, minute, second), Qt::UTC);
 }
 
 } // namespace
