@@ -48,7 +48,7 @@ protected:
         put("Minutes of the meeting", "Ann Smith <ann@example.org>", 300);
         put("Win a VIAGRA cruise", "king@spam.example", 200);
         put("Cheap viagra", "queen@spam.example", 100);
-        put("Lunch?", "bob@viagra-fans.example", 50);
+        put("Lunch?", "bob@viagra-fans.example", 50, true);
         DeletedMailCommands commands;
         commands.viewMessage = [this](const std::string &path, QWidget *) { viewed.push_back(path); };
         commands.showExplanation = [this](const std::vector<std::string> &lines, QWidget *) { explained.push_back(lines); };
@@ -56,7 +56,7 @@ protected:
         window = std::make_unique<TfrmDeletedMail>(store, commands);
         window->show();
     }
-    void put(const std::string &subject, const std::string &from, int minutesAgo)
+    void put(const std::string &subject, const std::string &from, int minutesAgo, bool markedByUser = false)
     {
         KeptMessage row;
         row.deletedAt = kNow - minutesAgo * 60;
@@ -70,6 +70,8 @@ protected:
         row.senderAddress = sender.address;
         row.senderName = sender.name;
         row.why = {"Message from " + sender.address, "Subject of   " + subject, "", "Subject contains viagra"};
+        if (markedByUser)
+            row.why.push_back("** You marked this message **");
         const std::string text = keptText(subject, from);
         row.size = row.storedBytes = (long long)text.size();
         ASSERT_TRUE(writeKeptFile(store.pathOf(row.fileName), text, nullptr));
@@ -102,9 +104,10 @@ TEST_F(DeletedMailWindowTest, ListsNewestFirstAndTheSearchNarrowsBySubjectOrSend
     EXPECT_EQ(cell(3, DeletedMailModel::Mailbox), "ann");
     EXPECT_EQ(cell(3, DeletedMailModel::Sender), "ann@example.org Ann Smith");
     EXPECT_EQ(cell(3, DeletedMailModel::Why), "Subject contains viagra");
+    EXPECT_EQ(cell(0, DeletedMailModel::Why), "** You marked this message **");
     EXPECT_EQ(cell(3, DeletedMailModel::Size),
               std::to_string(keptText("Minutes of the meeting", "Ann Smith <ann@example.org>").size()));
-    EXPECT_EQ(window->lblStatus->text().left(19), QStringLiteral("4 messages kept (0."));
+    EXPECT_EQ(window->lblStatus->text().left(22), QStringLiteral("4 messages kept (1 KB)"));
     EXPECT_FALSE(window->btView->isEnabled()); // nothing selected yet
 
     QTest::keyClicks(window->edSearch, QStringLiteral("ViAgRa"));

@@ -12,6 +12,8 @@ namespace {
 
 // The heading lines of an explanation: sender, subject and an empty line.
 constexpr size_t kWhyHeadingLines = 3;
+// The line an explanation ends with when the user set the check mark.
+constexpr const char *kMarkedByUser = "** You marked this message **";
 
 std::string mailboxText(const KeptMessage &message)
 {
@@ -31,6 +33,10 @@ DeletedMailModel::DeletedMailModel(QObject *parent) : QAbstractTableModel(parent
 
 std::string DeletedMailModel::whySummary(const KeptMessage &message)
 {
+    // A mark the user set by hand decides more than what the rules found.
+    for (const std::string &line : message.why)
+        if (line == kMarkedByUser)
+            return line;
     if (message.why.size() > kWhyHeadingLines)
         return message.why[kWhyHeadingLines];
     return message.why.empty() ? std::string() : message.why.back();

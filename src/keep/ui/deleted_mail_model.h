@@ -31,7 +31,8 @@ public:
     // The copy shown in row Row.
     const KeptMessage &message(int row) const { return m_messages[size_t(m_shown[size_t(row)])]; }
 
-    // The explanation's first finding: the line after the heading lines.
+    // The explanation in one line: that the user marked the message, when
+    // so, else its first finding (the line after the heading lines).
     static std::string whySummary(const KeptMessage &message);
 
     int rowCount(const QModelIndex &parent = {}) const override;

@@ -29,8 +29,11 @@ const char *const kOnlyOneMessage = "You have selected more than one message to 
                                     "viewed at one time.  The first one selected will be displayed.";
 constexpr size_t kMaxSuggestedName = 60;
 
-QString megabytes(long long bytes)
+// "512 KB", "3.4 MB": what the copies take.
+QString amountOf(long long bytes)
 {
+    if (bytes < 1024 * 1024)
+        return QString::number((bytes + 1023) / 1024) + QStringLiteral(" KB");
     return QString::number(double(bytes) / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MB");
 }
 
@@ -99,7 +102,7 @@ void TfrmDeletedMail::buildControls()
     lvDeleted->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     lvDeleted->setWordWrap(false);
     lvDeleted->setAlternatingRowColors(true);
-    const int widths[DeletedMailModel::ColumnCount] = {140, 90, 260, 200, 110, 260};
+    const int widths[DeletedMailModel::ColumnCount] = {170, 90, 250, 200, 100, 260};
     for (int column = 0; column < DeletedMailModel::ColumnCount; ++column)
         lvDeleted->setColumnWidth(column, widths[column]);
     lvDeleted->horizontalHeader()->setStretchLastSection(true);
@@ -168,7 +171,7 @@ void TfrmDeletedMail::updateStatus()
 {
     QString text = QString::number(m_model->totalCount()) +
                    (m_model->totalCount() == 1 ? QStringLiteral(" message kept (") : QStringLiteral(" messages kept (")) +
-                   megabytes(m_model->totalBytes()) + QStringLiteral(") in ") + toDisplay(m_store.folder());
+                   amountOf(m_model->totalBytes()) + QStringLiteral(") in ") + toDisplay(m_store.folder());
     if (m_model->rowCount() != m_model->totalCount())
         text = QString::number(m_model->rowCount()) + QStringLiteral(" shown of ") + text;
     lblStatus->setText(text);
