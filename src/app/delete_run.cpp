@@ -66,6 +66,10 @@ void TfrmMain::DeleteMessages()
         }
     const std::unique_ptr<DeletionCopyBatch> copies = prepareDeletionCopies(flagged);
     msRemotePOP1.DeletionCopies = copies.get();
+    // The client never keeps pointing at the batch once this run is over,
+    // however it ends.
+    const std::unique_ptr<TmsRemotePOP, void (*)(TmsRemotePOP *)> forgetCopies(
+        &msRemotePOP1, [](TmsRemotePOP *pop) { pop->DeletionCopies = nullptr; });
     // After the transfer, also a failed one: copies of messages that were
     // not deleted go again, the ones that could not be kept are reported,
     // and the folder is held to its bounds.
