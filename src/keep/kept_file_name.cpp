@@ -71,10 +71,12 @@ QDateTime timeFromName(std::string_view text)
 {
     if (text.size() != 16 || text[8] != 'T' || text[15] != 'Z')
         return {};
-    const QDate date(digitsValue(text.substr(0, 4)), digitsValue(text.substr(4, 2)), digitsValue(text.substr(6, 2)));
+    const int year = digitsValue(text.substr(0, 4));
+    const QDate date(year, digitsValue(text.substr(4, 2)), digitsValue(text.substr(6, 2)));
     const int hour = digitsValue(text.substr(9, 2)), minute = digitsValue(text.substr(11, 2)),
               second = digitsValue(text.substr(13, 2));
-    if (!date.isValid() || !QTime::isValid(hour, minute, second))
+    // A negative year would be a valid date before our era: no digits, no date.
+    if (year < 1 || !date.isValid() || !QTime::isValid(hour, minute, second))
         return {};
     return QDateTime(date, QTime(hour, minute, second), Qt::UTC);
 }
