@@ -42,7 +42,7 @@ TEST(KeptFileName, OtherNamesAreNotCopies)
 {
     for (const char *name : {"index.txt", "msg_0.eml", "20261208T213405Z_1_x.eml.tmp-ab12Cd", "20261308T213405Z_1_x.eml",
                              "20261208T213405Z_one_x.eml", "20261208T213405Z_1_x%2.eml", "20261208T213405Z_1_x_y_z.eml",
-                             "20261208T213405Z_1_x_-2.eml", "\xF30261208T213405Z_1_x.eml", "00001208T213405Z_1_x.eml"})
+                             "20261208T213405Z_1_x_-2.eml", "\xF3" "0261208T213405Z_1_x.eml", "00001208T213405Z_1_x.eml"})
         EXPECT_FALSE(parseKeptFileName(name)) << name;
 }
 
