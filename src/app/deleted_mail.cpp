@@ -132,6 +132,9 @@ void TfrmMain::openDeletedMailWindow()
 
 void TfrmMain::DeletedMail1Click()
 {
+    // A deletion run writes the folder meanwhile; the list would be half made.
+    if (runInProgress())
+        return;
     TimerPool1.setActive(minuteTrigger, false);
     playAlarmSound(false);
     openDeletedMailWindow();

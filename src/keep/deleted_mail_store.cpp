@@ -162,6 +162,11 @@ bool DeletedMailStore::addRows(const std::vector<KeptMessage> &rows, std::string
     std::vector<KeptMessage> all;
     if (const std::optional<std::string> stored = readWholeFile(indexPath()))
         all = parseKeptIndex(*stored).rows;
+    // A row the folder was mended with meanwhile gives way to the full one.
+    std::set<std::string> added;
+    for (const KeptMessage &row : rows)
+        added.insert(row.fileName);
+    std::erase_if(all, [&](const KeptMessage &row) { return added.count(row.fileName) > 0; });
     all.insert(all.end(), rows.begin(), rows.end());
     return writeIndex(all, why);
 }

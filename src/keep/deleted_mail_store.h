@@ -42,9 +42,9 @@ public:
     // it is no error, the next reading mends again). No folder: none.
     std::vector<KeptMessage> load() const;
 
-    // Adds the rows of copies already written to the index. False with the
-    // reason when the index cannot be written; the files are then left as
-    // they are.
+    // Adds the rows of copies already written to the index, in place of rows
+    // a mending gave them meanwhile. False with the reason when the index
+    // cannot be written; the files are then left as they are.
     bool addRows(const std::vector<KeptMessage> &rows, std::string *why = nullptr) const;
 
     // Removes the copies named: their rows leave the index first, then their

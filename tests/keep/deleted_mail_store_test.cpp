@@ -70,7 +70,9 @@ TEST_F(DeletedMailStoreTest, AddAndRemoveChangeTheIndexAndTheFilesTogether)
 {
     const KeptMessage a = putCopy("A", 300), b = putCopy("B", 200);
     ASSERT_TRUE(store.addRows({a}));
+    store.load(); // a reading before B's row is added mends the index with a row rebuilt for B
     ASSERT_TRUE(store.addRows({b}));
+    EXPECT_FALSE(parseKeptIndex(home.read("deleted/index.txt")).damaged);
     EXPECT_EQ(store.load(), (std::vector<KeptMessage>{b, a}));
     ASSERT_TRUE(store.remove({a.fileName}));
     EXPECT_EQ(store.load(), (std::vector<KeptMessage>{b}));
