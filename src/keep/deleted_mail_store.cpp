@@ -104,9 +104,7 @@ bool DeletedMailStore::prepareFolder(std::string *why) const
 {
     if (isFolder(m_folder))
         return true;
-    const size_t slash = m_folder.rfind('/');
-    if (slash != std::string::npos && slash > 0)
-        makeFolders(m_folder.substr(0, slash));
+    // The program folder it lives in is made at start-up.
     if (::mkdir(m_folder.c_str(), kOwnerOnlyFolder) == 0 || isFolder(m_folder))
         return true;
     if (why)

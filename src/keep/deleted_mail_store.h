@@ -33,7 +33,8 @@ public:
     const std::string &folder() const { return m_folder; }
     std::string pathOf(const std::string &fileName) const { return m_folder + "/" + fileName; }
 
-    // Creates the folder (only its owner may enter it) when it is missing.
+    // Creates the folder (only its owner may enter it) when it is missing;
+    // the folder holding it must be there.
     // False with the system's reason in *Why when there is no folder after.
     bool prepareFolder(std::string *why = nullptr) const;
 
