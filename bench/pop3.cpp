@@ -6,7 +6,11 @@
 // no client can beat on that link. Then measures the CPU the client uses
 // while it waits for a silent server.
 //
+// Then deletes 200 marked messages with and without keeping copies
+// (pop3_deletion.h).
+//
 //   bench_pop3 [rounds]          (3 by default)
+//   bench_pop3 [rounds] deletion the deletion case alone
 //   TIDEWELL_BENCH_QUICK=1       skips the one-command-at-a-time clients on
 //                                2,000 messages at 25 ms (about 200 s each)
 #include "bench_measures.h"
@@ -15,6 +19,7 @@
 #include "net/errors.h"
 #include "net/mspop3.h"
 #include "net/pop3_limits.h"
+#include "pop3_deletion.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -222,6 +227,10 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const bool quick = qEnvironmentVariableIntValue("TIDEWELL_BENCH_QUICK") != 0;
+    if (argc > 2 && std::string(argv[2]) == "deletion") {
+        bench::deletionCase(rounds);
+        return 0;
+    }
     const double rate = loopbackBytesPerSecond();
     std::printf("loopback transfer rate: %.0f MB/s\n", rate / 1e6);
     std::printf("floor = (round trips of the login and QUIT + windows of %d commands) x RTT + bytes / rate\n",
@@ -285,6 +294,8 @@ int main(int argc, char **argv)
                             pipelined.wall / median(taken["poplib"]).wall);
         }
     }
+
+    bench::deletionCase(rounds);
 
     const int silence = 3;
     std::printf("CPU while waiting %d s for a silent server: %.3f s\n", silence, cpuWhileWaitingForSilence(silence));

@@ -215,6 +215,7 @@ void TfrmMain::FormCreate(TfrmSplash *splash, TfrmRetrieving *progress)
     GetRemotePOPSettings(currentMailbox < 1 || currentMailbox > kMailboxCount ? 1 : currentMailbox);
     CleanUpEMLFiles();
     logUnconfirmedDeletions();
+    expireKeptCopies();
     // 15.
     if (m_splash) {
         m_splash->showSecondPicture();

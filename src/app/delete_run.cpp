@@ -106,15 +106,36 @@ void TfrmMain::DeleteMessages()
             Prompts::current().information("There were no messages marked to delete!");
         return;
     }
+    const std::string question = "Really delete " + std::to_string(marked) + " messages from server?";
     if (!automatic && m_general.general.Ask &&
-        !Prompts::current().yesNo("Really delete " + std::to_string(marked) + " messages from server?"))
+        !Prompts::current().yesNo(keepingCopies() ? question + "\n\n" + keptCopiesNote() : question))
         return;
     // 4.-7. Flags left by an earlier, failed run must not carry over.
     for (int i = 0; i < msRemotePOP1.RemoteInfo().Count(); ++i)
         msRemotePOP1.ClearFlags(i);
+    std::vector<int> flagged;
     for (int i = 0; i < total && i < msRemotePOP1.RemoteInfo().Count(); ++i)
-        if (isMarkedForDeletion(messages.row(i).mark))
+        if (isMarkedForDeletion(messages.row(i).mark)) {
             msRemotePOP1.FlagForDeletion(i);
+            flagged.push_back(i);
+        }
+    const std::unique_ptr<DeletionCopyBatch> copies = prepareDeletionCopies(flagged);
+    msRemotePOP1.DeletionCopies = copies.get();
+    // The client never keeps pointing at the batch once this run is over,
+    // however it ends.
+    const std::unique_ptr<TmsRemotePOP, void (*)(TmsRemotePOP *)> forgetCopies(
+        &msRemotePOP1, [](TmsRemotePOP *pop) { pop->DeletionCopies = nullptr; });
+    // After the transfer, also a failed one: copies of messages that were
+    // not deleted go again, the ones that could not be kept are reported,
+    // and the folder is held to its bounds.
+    const auto settleCopies = [&] {
+        msRemotePOP1.DeletionCopies = nullptr;
+        if (!copies)
+            return;
+        copies->settle(m_deletedRows);
+        reportCopyFailures(*copies);
+        expireKeptCopies();
+    };
     markedTotal = marked;
     deletionCounter = 1;
     disableAllButtons();
@@ -138,6 +159,7 @@ void TfrmMain::DeleteMessages()
         closeQuietly();
         // Broken off at or after the QUIT: the accepted deletions may have happened.
         PendingDeletionRecord().logUnconfirmed(activityLog);
+        settleCopies();
         activityLog.CloseLogFile();
         enableAllButtons();
         setRunningState(false);
@@ -154,6 +176,7 @@ void TfrmMain::DeleteMessages()
         if (row < msRemotePOP1.RemoteInfo().Count() && row < messages.count())
             deleted.push_back({messages.row(row).subject, msRemotePOP1.RemoteInfo().Items(row).Size,
                                msRemotePOP1.RemoteInfo().Items(row).Headers});
+    settleCopies();
     // 9. The log holds the deletions now: the record has done its work.
     activityLog.CloseLogFile();
     PendingDeletionRecord().confirm();

@@ -36,6 +36,8 @@ void TfrmMain::buildPopupMenu()
     PopupMenu1->addSeparator();
     ViewHeader1 = add("ViewHeader1", "View selected message(s) headers", &TfrmMain::ViewHeader1Click);
     ViewMessages1 = add("ViewMessages1", "View body of one message", &TfrmMain::ViewMessages1Click);
+    PopupMenu1->addSeparator();
+    DeletedMail1 = add("DeletedMail1", "Deleted mail", &TfrmMain::DeletedMail1Click);
 
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListView1, &QWidget::customContextMenuRequested, this,

@@ -99,6 +99,7 @@ int runProgram(int argc, char **argv)
     generalCommands.launchMailProgram = [&main] { main.btLaunchClick(); };
     generalCommands.showStatistics = [&main] { main.btStatsClick(); };
     generalCommands.showHelp = [] { showHelpOverDialog("General_Settings"); };
+    generalCommands.showDeletedMail = [&main] { main.openDeletedMailWindow(); };
     TfrmGeneral generalWindow(general, spam, main.agRas1, generalCommands);
     generalWindow.setObjectName(QStringLiteral("frmGeneral"));
     main.ShowGeneralSettingsWindow = [&generalWindow] { generalWindow.exec(); };

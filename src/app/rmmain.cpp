@@ -149,10 +149,11 @@ void TfrmMain::buildControls()
     btGeneral = panelButton("btGeneral", QStringLiteral("&General settings"));
     btSpamSetup = panelButton("btSpamSetup", QStringLiteral("S&pam settings"));
     btStats = panelButton("btStats", QStringLiteral("S&tats"));
+    btDeletedMail = panelButton("btDeletedMail", QStringLiteral("&Deleted mail"));
     btAbout = panelButton("btAbout", QStringLiteral("A&bout"));
     btBlammo = panelButton("btBlammo", QStringLiteral("Smash it"));
     btHelp = panelButton("btHelp", QStringLiteral("&Help"));
-    for (QToolButton *b : {btGeneral, btSpamSetup, btStats, btAbout, btBlammo, btHelp})
+    for (QToolButton *b : {btGeneral, btSpamSetup, btStats, btDeletedMail, btAbout, btBlammo, btHelp})
         panel->addWidget(b);
 
     ListView1 = new TMessageListView(central);
@@ -189,6 +190,7 @@ void TfrmMain::buildControls()
     fromPanel(btGeneral, [this] { btGeneralClick(); });
     fromPanel(btSpamSetup, [this] { btSpamSetupClick(); });
     fromPanel(btStats, [this] { btStatsClick(); });
+    fromPanel(btDeletedMail, [this] { DeletedMail1Click(); });
     fromPanel(btAbout, [this] { btAboutClick(false); });
     fromPanel(btBlammo, [this] { btAboutClick(true); });
     fromPanel(btHelp, [this] { btHelpClick(); });
@@ -215,6 +217,7 @@ void TfrmMain::buildTrayMenu()
     acTrayGeneral = settings->addAction(QStringLiteral("General"), this, &TfrmMain::btGeneralClick);
     acTrayViewLog = settings->addAction(QStringLiteral("View log file"), this, &TfrmMain::Viewlogfile1Click);
     acTrayStats = trayMenu->addAction(QStringLiteral("Statistics"), this, &TfrmMain::btStatsClick);
+    acTrayDeletedMail = trayMenu->addAction(QStringLiteral("Deleted mail"), this, &TfrmMain::DeletedMail1Click);
     trayMenu->addSeparator();
     acTrayEnable = trayMenu->addAction(QStringLiteral("Enable automatic check"), this,
                                        [this] { EnableAutomatic1Click(true); });

@@ -15,6 +15,8 @@
 #include "classify/mx_lookup_resolver.h"
 #include "classify/unknown_domains.h"
 #include "classify/waiting_messages.h"
+#include "keep/deleted_mail_store.h"
+#include "keep/deletion_copy_batch.h"
 #include "net/agRasCmp.h"
 #include "net/message_text.h"
 #include "net/msmsg.h"
@@ -30,8 +32,9 @@
 #include <QTimer>
 #include <atomic>
 #include <functional>
-#include <set>
+#include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 class QAction;
@@ -74,15 +77,15 @@ public:
     QLabel *lblTitle, *lblTM, *lblAd;
     QToolButton *btList, *btOptions, *btExit, *btMark, *btDelete, *btRemark, *btResetAll, *btLaunch;
     QWidget *pnlSettings;
-    QToolButton *btGeneral, *btSpamSetup, *btStats, *btAbout, *btBlammo, *btHelp;
+    QToolButton *btGeneral, *btSpamSetup, *btStats, *btDeletedMail, *btAbout, *btBlammo, *btHelp;
     TMessageListView *ListView1;
     QLabel *StatusPanel1, *StatusPanel2;
     QMenu *trayMenu;
     QMenu *PopupMenu1;  // the message list's right-button menu
     QAction *Why1, *NotJunk1, *Junk1, *AddtoSPAMlist1, *Addselectedsendersdomaintospamlist1, *AddtoExceptions1,
-        *ViewHeader1, *ViewMessages1;
+        *ViewHeader1, *ViewMessages1, *DeletedMail1;
     QAction *acTrayCheck, *acTrayLaunch, *acTrayMain, *acTraySpam, *acTrayGeneral, *acTrayViewLog, *acTrayStats,
-        *acTrayEnable, *acTrayDisable, *acTrayHelp, *acTrayAbout, *acTrayExit;
+        *acTrayDeletedMail, *acTrayEnable, *acTrayDisable, *acTrayHelp, *acTrayAbout, *acTrayExit;
 
     // --- owned parts ---
     TmsRemotePOP msRemotePOP1;
@@ -195,6 +198,18 @@ public:
 
     // --- deletion run ---
     void DeleteMessages();
+
+    // --- copies of deleted mail (deleted_mail.cpp) ---
+    // "Deleted mail" from the settings panel, the tray and the list menu:
+    // the window of kept copies, with the minute trigger paused meanwhile.
+    void DeletedMail1Click();
+    // The window alone, over the window in front (the general settings use it).
+    void openDeletedMailWindow();
+    // Removes the copies that the general settings' days and size expire;
+    // a folder that stays above its size for young copies is logged.
+    void expireKeptCopies();
+    bool keepingCopies() const;
+    const DeletedMailStore &deletedMail() const { return m_deletedMail; }
 
     // --- the POP3 session (secure_session.cpp) ---
     // A session kept open after a listing for the deletion run that follows
@@ -311,9 +326,19 @@ private:
     std::vector<int> beginInspection(bool oneOnly);
     // Retrieves message K into its file; false after an error (reported).
     bool downloadMessage(int k, const std::vector<int> &selected);
+    // The deletion's copies of the Flagged rows (null when copies are off),
+    // each described with its row and explanation.
+    std::unique_ptr<DeletionCopyBatch> prepareDeletionCopies(const std::vector<int> &flagged);
+    // The messages left on the server for want of a copy: an ERROR line
+    // each, and a summary box unless a hidden automatic run.
+    void reportCopyFailures(const DeletionCopyBatch &batch);
+    KeptCopyLimits keptCopyLimits() const;
+    // What the deletion's question adds while copies are kept.
+    std::string keptCopiesNote() const;
 
     GeneralSettingsModel &m_general;
     SpamSettingsModel &m_spam;
+    DeletedMailStore m_deletedMail{DeletedMailStore::defaultFolder()};
     ResolverMxLookup m_mxLookup;
     QueriesMxAsker m_mxAsker;
     UnknownDomains m_domains;

@@ -1,6 +1,7 @@
 #include "net/mspop3.h"
 
 #include "net/errors.h"
+#include "net/pop3_message_text.h"
 #include "platform/bytes.h"
 #include "platform/private_files.h"
 
@@ -186,14 +187,18 @@ void TmsCustomPOP::ReadInfo(int Index, TmsRemoteInfoItem &Item, bool WithUID, bo
     readInfoReplies(window, Index, Item, WithUID, WithInfo);
 }
 
-void TmsCustomPOP::queueInfoCommands(TPop3CommandWindow &Window, int Index, bool WithUID, bool WithInfo)
+void TmsCustomPOP::queueInfoCommands(TPop3CommandWindow &Window, int Index, bool WithUID, bool WithInfo,
+                                     int ListedSize)
 {
     const std::string number = std::to_string(Index + 1);
     if (WithUID)
         Window.queue(Index, "UIDL " + number);
     if (WithInfo) {
         Window.queue(Index, "LIST " + number);
-        Window.queue(Index, "TOP " + number + " 1", true);
+        // A reply dropped unread (the message changed) may be as long as a
+        // too large header block the listing read to its end.
+        Window.queue(Index, "TOP " + number + " 1", true,
+                     ListedSize < 0 ? headerBlockLimits() : topReplyLimits(ListedSize));
     }
 }
 
@@ -327,11 +332,11 @@ void TmsRemotePOP::UpdateInfo()
 bool TmsRemotePOP::VerifyMessage(int Index)
 {
     TPop3CommandWindow window(*this, false);
-    queueInfoCommands(window, Index, true, true);
+    queueInfoCommands(window, Index, true, true, m_remoteInfo.Items(Index).Size);
     return verifyReplies(window, Index);
 }
 
-bool TmsRemotePOP::verifyReplies(TPop3CommandWindow &Window, int Index)
+bool TmsRemotePOP::verifyReplies(TPop3CommandWindow &Window, int Index, std::string *UID)
 {
     const TmsRemoteInfoItem &listed = m_remoteInfo.Items(Index);
     TmsRemoteInfoItem current;
@@ -340,16 +345,43 @@ bool TmsRemotePOP::verifyReplies(TPop3CommandWindow &Window, int Index)
         readInfoReplies(Window, Index, current, true, true);
         same = current.Size == listed.Size && current.Headers.Lines() == listed.Headers.Lines() &&
                (listed.UID.empty() || current.UID == listed.UID);
+        if (UID)
+            *UID = current.UID;
     } catch (const EServerError &) {
         // A refused LIST or TOP on a live connection: the server no longer
         // holds a message with this number. A lost connection goes on.
         if (LastReply().empty() || !IsConnected())
             throw;
-        Window.skipRestOf(Index, topReplyLimits(listed.Size));
+        Window.skipRestOf(Index);
     }
     if (!same && OnMessageSkipped)
         OnMessageSkipped(this, Index);
     return same;
+}
+
+bool TmsRemotePOP::retrievesWhole(int Index) const
+{
+    return DeletionCopies && m_remoteInfo.Items(Index).Size <= DeletionCopies->maxMessageBytes();
+}
+
+void TmsRemotePOP::copyMessage(TPop3CommandWindow &Window, int Index, bool Confirmed, const std::string &UID)
+{
+    if (!Confirmed) {
+        Window.skipRestOf(Index); // its RETR, when one went out
+        return;
+    }
+    if (!retrievesWhole(Index)) {
+        DeletionCopies->keep(Index, UID, headerBlockFromLines(m_remoteInfo.Items(Index).Headers.Lines()), true);
+        return;
+    }
+    if (Window.readReply() != 1) {
+        DeletionCopies->notSent(Index, LastReply());
+        return;
+    }
+    const int listedSize = m_remoteInfo.Items(Index).Size;
+    std::string block;
+    ReadData(block, listedSize, messageLimits(listedSize));
+    DeletionCopies->keep(Index, UID, messageFromDataBlock(block), false);
 }
 
 void TmsRemotePOP::deleteUnchanged(const std::vector<int> &Indexes)
@@ -361,14 +393,31 @@ void TmsRemotePOP::deleteUnchanged(const std::vector<int> &Indexes)
     window.QueueMore = [&] {
         if (queued == Indexes.size())
             return false;
-        queueInfoCommands(window, Indexes[queued++], true, true);
+        const int index = Indexes[queued++];
+        queueInfoCommands(window, index, true, true, m_remoteInfo.Items(index).Size);
+        // The copy is asked for at once: waiting for the re-read first would
+        // cost a round trip per message.
+        if (retrievesWhole(index))
+            window.queue(index, "RETR " + std::to_string(index + 1), true,
+                         messageLimits(m_remoteInfo.Items(index).Size));
         return true;
     };
     readWindow(window, [&] {
         std::vector<int> confirmed;
-        for (int index : Indexes)
-            if (verifyReplies(window, index))
+        for (int index : Indexes) {
+            std::string uid;
+            const bool same = verifyReplies(window, index, &uid);
+            if (DeletionCopies)
+                copyMessage(window, index, same, uid);
+            if (same)
                 confirmed.push_back(index);
+        }
+        // A message whose copy is not safely kept stays on the server.
+        if (DeletionCopies) {
+            std::vector<int> kept = DeletionCopies->keptCopies();
+            std::sort(kept.begin(), kept.end());
+            std::erase_if(confirmed, [&](int index) { return !std::binary_search(kept.begin(), kept.end(), index); });
+        }
         // Only now, with every flagged message compared, do DELE commands go out.
         window.QueueMore = nullptr;
         for (int index : confirmed)

@@ -154,7 +154,9 @@ protected:
     // reply to TOP too large to keep is read to its end; the item then
     // records its size in CutReplyBytes and keeps the complete header lines
     // of what was kept.
-    void queueInfoCommands(TPop3CommandWindow &Window, int Index, bool WithUID, bool WithInfo);
+    // ListedSize, when the message was listed before, bounds a TOP reply that is
+    // dropped unread.
+    void queueInfoCommands(TPop3CommandWindow &Window, int Index, bool WithUID, bool WithInfo, int ListedSize = -1);
     void readInfoReplies(TPop3CommandWindow &Window, int Index, TmsRemoteInfoItem &Item, bool WithUID,
                          bool WithInfo);
     // Runs Read, which takes replies from Window. An error that leaves
@@ -187,6 +189,28 @@ private:
     int m_mailboxSize = -1;
 };
 
+// Where a deletion keeps a copy of every message it removes (see
+// TmsRemotePOP::TransferData). Calls come in the order of the messages.
+class TmsDeletionCopies {
+public:
+    virtual ~TmsDeletionCopies() = default;
+    // A message listed larger than this many bytes is not retrieved: its
+    // copy is its header block alone.
+    virtual long long maxMessageBytes() const = 0;
+    // Message Num was found as it was listed. Message is its copy: the whole
+    // message as delivered (messageFromDataBlock), or with HeaderOnly its
+    // header block (headerBlockFromLines). UID is its unique id, "" when the
+    // server gives none. The copy may be written in the background.
+    virtual void keep(int Num, const std::string &UID, std::string Message, bool HeaderOnly) = 0;
+    // Message Num was found as it was listed, but the server refused to send
+    // it; Reply is the refusal. It gets no copy.
+    virtual void notSent(int Num, const std::string &Reply) = 0;
+    // Asked once, after every flagged message has been read and before any
+    // DELE is sent: the messages whose copies are safely kept (it may wait
+    // for writes to finish). Only these are deleted.
+    virtual std::vector<int> keptCopies() = 0;
+};
+
 class TmsRemotePOP : public TmsCustomPOP {
     Q_OBJECT
 public:
@@ -211,6 +235,8 @@ public:
     // Fired when message Num is left alone because the server no longer holds
     // the listed message at that number (another program changed the mailbox).
     TmsNumNotifyEvent OnMessageSkipped;
+    // When set, every message a deletion removes is first kept there (not owned).
+    TmsDeletionCopies *DeletionCopies = nullptr;
 
     TmsRemoteInfo &RemoteInfo() { return m_remoteInfo; }
     const TmsRemoteInfo &RemoteInfo() const { return m_remoteInfo; }
@@ -230,6 +256,10 @@ public:
     // (UIDL, LIST, TOP) and then sends DELE for the confirmed ones, in
     // windows when the session pipelines; OnDeleting fires before each
     // message's DELE is answered, OnDeleted when the server accepted it.
+    // With DeletionCopies set, RETR n follows each flagged message's re-read
+    // in the same windows (not for a message listed larger than its
+    // maxMessageBytes), each confirmed message's copy is handed over, and
+    // DELE goes only to the messages whose copies keptCopies names.
     // Does nothing when RemoteInfo is empty.
     void TransferData();
     // Re-reads message Index (UIDL, LIST, TOP) and tells whether it is still
@@ -254,8 +284,14 @@ public:
 
 private:
     // The second half of VerifyMessage: reads message Index's replies to
-    // UIDL, LIST and TOP from Window and compares.
-    bool verifyReplies(TPop3CommandWindow &Window, int Index);
+    // UIDL, LIST and TOP from Window and compares. UID gets the unique id read.
+    bool verifyReplies(TPop3CommandWindow &Window, int Index, std::string *UID = nullptr);
+    // Whether a deletion with copies retrieves message Index whole.
+    bool retrievesWhole(int Index) const;
+    // Reads the rest of message Index's replies (its RETR when it was sent)
+    // and hands its copy to DeletionCopies, or drops them when the message
+    // was not confirmed.
+    void copyMessage(TPop3CommandWindow &Window, int Index, bool Confirmed, const std::string &UID);
     // Re-reads the messages of Indexes and deletes the ones still as listed.
     void deleteUnchanged(const std::vector<int> &Indexes);
 

@@ -12,9 +12,9 @@ TPop3CommandWindow::TPop3CommandWindow(TagSocket &Socket, bool Pipelined)
 {
 }
 
-void TPop3CommandWindow::queue(int Message, std::string Line, bool BlockFollows)
+void TPop3CommandWindow::queue(int Message, std::string Line, bool BlockFollows, const TDataBlockLimits &BlockLimits)
 {
-    m_commands.push_back({Message, std::move(Line), BlockFollows});
+    m_commands.push_back({Message, std::move(Line), BlockFollows, BlockLimits});
 }
 
 void TPop3CommandWindow::sendWhatFits()
@@ -59,7 +59,7 @@ int TPop3CommandWindow::readReply()
     return m_socket.ReadLine();
 }
 
-void TPop3CommandWindow::skipRestOf(int Message, const TDataBlockLimits &Limits)
+void TPop3CommandWindow::skipRestOf(int Message)
 {
     while (!m_commands.empty() && m_commands.front().message == Message) {
         if (m_sent == 0) {
@@ -67,9 +67,10 @@ void TPop3CommandWindow::skipRestOf(int Message, const TDataBlockLimits &Limits)
             continue;
         }
         const bool blockFollows = m_commands.front().blockFollows;
+        const TDataBlockLimits limits = m_commands.front().blockLimits;
         if (readReply() == 1 && blockFollows) {
             std::string dropped;
-            m_socket.ReadData(dropped, -1, Limits);
+            m_socket.ReadData(dropped, -1, limits);
         }
     }
 }

@@ -32,8 +32,9 @@ public:
     std::function<bool()> QueueMore;
 
     // Adds a command for message Message (0-based). BlockFollows: a positive
-    // reply is followed by a data block.
-    void queue(int Message, std::string Line, bool BlockFollows = false);
+    // reply is followed by a data block, which may hold and take what
+    // BlockLimits allow.
+    void queue(int Message, std::string Line, bool BlockFollows = false, const TDataBlockLimits &BlockLimits = {});
     // Reads the reply to the oldest command not yet answered and returns its
     // code (TagSocket::ReadLine). Sends first what the window allows. Between
     // replies that needed no wait the program's events are still handled, so
@@ -41,9 +42,9 @@ public:
     int readReply();
     // Gives up the rest of message Message's commands at the front of the
     // queue: those sent are answered and their replies (with the data blocks
-    // of positive ones, within Limits) read and dropped; those not sent yet
-    // are never sent.
-    void skipRestOf(int Message, const TDataBlockLimits &Limits);
+    // of positive ones, each within its command's limits) read and dropped;
+    // those not sent yet are never sent.
+    void skipRestOf(int Message);
     // Whether commands went out whose replies have not been read. After an
     // error the connection is then out of step: the next reply read would
     // answer one of them, not whatever the caller sends next.
@@ -54,6 +55,7 @@ private:
         int message;
         std::string line;
         bool blockFollows;
+        TDataBlockLimits blockLimits;
     };
     void sendWhatFits();
 

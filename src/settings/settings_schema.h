@@ -38,6 +38,12 @@ struct GeneralSettings {
     int RAS = 0;              // dial-up entry: 0 none, n the n-th entry of the platform's list
     std::string Count = "0";  // spam counter, decimal text
     bool SysTray = false;     // start in the tray
+    // Copies of deleted mail in the program folder's "deleted": kept this
+    // many days (0: no copies are kept), the folder bounded to this many MB
+    // (0: no bound), and of a message above this many KB only its header block.
+    int KeepDeletedDays = 30;
+    int KeepDeletedMaxMB = 200;
+    int KeepDeletedMaxKB = 1024;
     bool operator==(const GeneralSettings &) const = default;
 };
 
@@ -59,6 +65,9 @@ void forEachValue(G &s, V &&visit)
     visit("RAS", s.RAS);
     visit("Count", s.Count);
     visit("SysTray", s.SysTray);
+    visit("KeepDeletedDays", s.KeepDeletedDays);
+    visit("KeepDeletedMaxMB", s.KeepDeletedMaxMB);
+    visit("KeepDeletedMaxKB", s.KeepDeletedMaxKB);
 }
 inline constexpr const char *kGeneralSection = "General";
 // The About window's counter, also in "General" but written on its own.

@@ -91,6 +91,11 @@ void ActivityLog::logAutomaticMode(bool enabled)
     writeEntry(automaticModeLine(enabled, logTimeStamp(Clock::now())));
 }
 
+void ActivityLog::logKeptCopiesOverLimit(long long keptMB, long long limitMB)
+{
+    writeEntry(keptCopiesOverLimitLine(keptMB, limitMB, logTimeStamp(Clock::now())));
+}
+
 void ActivityLog::logDeletion(const DeletedMessageEntry &message)
 {
     if (!isOpen())

@@ -46,6 +46,7 @@ public:
     void logMailCheck(int count, const std::string &userName, const std::string &server);
     void logError(const std::string &errorText, const std::string &userName, const std::string &server);
     void logAutomaticMode(bool enabled);
+    void logKeptCopiesOverLimit(long long keptMB, long long limitMB);
     void logDeletion(const DeletedMessageEntry &message);
 
 private:

@@ -33,6 +33,12 @@ std::string automaticModeLine(bool enabled, const std::string &stamp)
     return std::string("Automatic mode ") + (enabled ? "enabled" : "disabled") + " at " + stamp;
 }
 
+std::string keptCopiesOverLimitLine(long long keptMB, long long limitMB, const std::string &stamp)
+{
+    return "Deleted mail holds " + std::to_string(keptMB) + " MB, above its limit of " + std::to_string(limitMB) +
+           " MB; copies less than a day old are kept at " + stamp;
+}
+
 std::array<std::string, 5> deletionBlock(const DeletedMessageEntry &m, const std::string &stamp)
 {
     return {

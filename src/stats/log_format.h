@@ -30,6 +30,9 @@ std::string errorLine(const std::string &errorText, const std::string &userName,
                       const std::string &stamp);
 // "Automatic mode enabled|disabled at <stamp>"
 std::string automaticModeLine(bool enabled, const std::string &stamp);
+// "Deleted mail holds <kept> MB, above its limit of <limit> MB; copies less
+// than a day old are kept at <stamp>"
+std::string keptCopiesOverLimitLine(long long keptMB, long long limitMB, const std::string &stamp);
 
 // One deleted message as the deletion run reports it.
 struct DeletedMessageEntry {

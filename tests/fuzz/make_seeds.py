@@ -226,6 +226,18 @@ def local_files_seeds():
     write("local_files", "known-lst", "spam@junk.example\r\njunk.example\r\n\r\nJUNK.example\r\n")
 
 
+def kept_index_seeds():
+    first = "Tidewell deleted mail 1\r\n"
+    row = ("20261208T213405Z_1_0000a1b2.eml\t2026-12-08T21:34:05Z\t1\tpop.example.org\tann\t0000a1b2\t1380\t1380"
+           "\twhole\tWin a \\t cruise\tking@spam.example\tThe King\tMessage from king@spam.example\\nSubject of   Win"
+           "\\n\\nSubject contains cruise\r\n")
+    headers = ("20261208T213406Z_2_a%2Fb_2.eml\t2026-12-08T21:34:06Z\t2\t\t\ta/b\t99999\t310\theaders\tHuge"
+               "\tx@example.org\t\t\r\n")
+    write("kept_index", "two-rows", first + row + headers)
+    write("kept_index", "cut-row", first + row + headers[:40])
+    write("kept_index", "no-first-line", headers + row)
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -248,6 +260,7 @@ def main():
     demo_session_seeds()
     codings_seeds()
     local_files_seeds()
+    kept_index_seeds()
 
 
 if __name__ == "__main__":

@@ -172,6 +172,10 @@ TEST_F(AutomaticTest, WithAutomaticDeletionNoWindowComesUpAndNoAlarmSounds)
     window->tmCheckForMailTimer();
     EXPECT_EQ(server.messagesLeft().size(), 1u);
     EXPECT_EQ(logCount("DELETE SPAM"), 1);
+    // An unattended deletion keeps its copy as one the user starts does.
+    const std::vector<KeptMessage> kept = window->deletedMail().load();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(window->deletedMail().read(kept[0].fileName), message("Cheap VIAGRA now", "king@spam.example"));
     EXPECT_TRUE(sound.calls.empty() || sound.calls == std::vector<std::string>(sound.calls.size(), "stop"));
     QTest::qWait(50); // a queued showing would have happened by now
     EXPECT_FALSE(window->isVisible());
@@ -221,7 +225,7 @@ TEST_F(AutomaticTest, TheTrayMenuFollowsTheProgramsState)
     for (QAction *action : items)
         captions.push_back(action->isSeparator() ? "-" : action->text().toStdString());
     EXPECT_EQ(captions, (std::vector<std::string>{"Check e-mail for spam", "Launch e-mail program", "-", "Main screen",
-                                                  "Settings", "Statistics", "-", "Enable automatic check",
+                                                  "Settings", "Statistics", "Deleted mail", "-", "Enable automatic check",
                                                   "Disable automatic check", "-", "Help/Info", "-", "Exit"}));
     EXPECT_EQ(trayState(), "enabled, manual, Exit");
     EXPECT_TRUE(window->acTrayStats->isEnabled()); // the statistics launcher opens from the tray

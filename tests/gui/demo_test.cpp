@@ -76,7 +76,8 @@ TEST_F(DemoTest, CheckMarksTheSpamAndDeletingLeavesTheOrdinaryMail)
 
     prompts.yesNoAnswers = {true};
     window->btDeleteClick();
-    EXPECT_EQ(prompts.shown, (std::vector<std::string>{"yesno: Really delete 8 messages from server?"}));
+    EXPECT_EQ(prompts.shown, (std::vector<std::string>{"yesno: Really delete 8 messages from server?\n\n"
+                                                       "A copy of each is kept in Deleted mail for 30 days."}));
 
     // The deletion lists the mailbox again: only the ordinary mail is left,
     // on the server and in the list.
@@ -92,6 +93,15 @@ TEST_F(DemoTest, CheckMarksTheSpamAndDeletingLeavesTheOrdinaryMail)
     QFile log(demo + QStringLiteral("/home/logfile.txt"));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_EQ(log.readAll().count("DELETE SPAM"), 8);
+    // Every deleted message is kept in Deleted mail.
+    std::map<std::string, int> kept;
+    for (const KeptMessage &copy : window->deletedMail().load())
+        kept[copy.subject] = mark::CheckMark;
+    std::map<std::string, int> deleted;
+    for (const auto &[subject, mark] : kDemoMarks)
+        if (isMarkedForDeletion(mark))
+            deleted[subject] = mark::CheckMark;
+    EXPECT_EQ(kept, deleted);
 }
 
 } // namespace

@@ -123,6 +123,7 @@ protected:
         commands.launchMailProgram = [this] { commandsRun.push_back("launch " + general.general.Mailer); };
         commands.showStatistics = [this] { commandsRun.push_back("statistics"); };
         commands.showHelp = [this] { commandsRun.push_back("help"); };
+        commands.showDeletedMail = [this] { commandsRun.push_back("deleted mail"); };
         window = std::make_unique<TfrmGeneral>(general, spam, dialUp, commands);
     }
     void createAndShow()
@@ -254,6 +255,12 @@ TEST_F(GeneralWindowTest, TwoMailboxesAreSavedWithTheirPasswordsEnciphered)
     window->cb[1]->click(); // mailbox 2 stays out of checks
     window->rbAuto->click();
     window->nMinutes->setValue(25);
+    EXPECT_EQ(window->nKeepDays->value(), 30); // the defaults of the copies of deleted mail
+    EXPECT_EQ(window->nKeepMaxMB->value(), 200);
+    EXPECT_EQ(window->nKeepMaxKB->value(), 1024);
+    window->nKeepDays->setValue(0);
+    window->nKeepMaxMB->setValue(50);
+    window->nKeepMaxKB->setValue(64);
 
     window->btOK->click();
 
@@ -278,6 +285,10 @@ TEST_F(GeneralWindowTest, TwoMailboxesAreSavedWithTheirPasswordsEnciphered)
     }
     EXPECT_EQ(generalValue("Automatic"), "1");
     EXPECT_EQ(generalValue("Minutes"), "25");
+    EXPECT_EQ(generalValue("KeepDeletedDays"), "0");
+    EXPECT_EQ(generalValue("KeepDeletedMaxMB"), "50");
+    EXPECT_EQ(generalValue("KeepDeletedMaxKB"), "64");
+    EXPECT_EQ(general.general.KeepDeletedDays, 0);
     struct stat info {};
     ASSERT_EQ(stat(registryFilePath().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
@@ -462,7 +473,8 @@ TEST_F(GeneralWindowTest, LogCounterAlarmAndCallbackCommands)
     window->btLaunch->click();
     window->btStats->click();
     window->btHelp->click();
-    EXPECT_EQ(commandsRun, (std::vector<std::string>{"launch /usr/bin/mailer", "statistics", "help"}));
+    window->btDeletedMail->click();
+    EXPECT_EQ(commandsRun, (std::vector<std::string>{"launch /usr/bin/mailer", "statistics", "help", "deleted mail"}));
 
     window->btOK->click();
     EXPECT_EQ(generalValue("Count"), "0");

@@ -2,11 +2,16 @@
 // and the score marking in a real check, against a Dovecot mailbox.
 
 #include "classify/learned_fixture.h"
+#include "dialog_driver.h"
+#include "keep/ui/deleted_mail_model.h"
+#include "keep/ui/deleted_mail_window.h"
 #include "fixtures/dovecot_server.h"
 #include "main_window_fixture.h"
 #include "settings/settings_store.h"
 
 #include <QAction>
+#include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 
@@ -67,6 +72,31 @@ TEST_F(LearningTest, TheUsersDeletionTeachesSpamAndALaterCheckTheMailLeftAlone)
     EXPECT_EQ(afterCheck.trainedAs(minutes, mailbox()), TrainedAs::Ham);
     window->btListClick();
     EXPECT_EQ(saved().hamTrained(), 1u) << "counted once";
+}
+
+TEST_F(LearningTest, AMessageTakenBackFromDeletedMailIsUnlearnedAsSpam)
+{
+    checkMailbox(kThree);
+    const TmsHeaders cruise = headersOf(1);
+    prompts.yesNoAnswers = {true};
+    window->btDelete->click();
+    ASSERT_EQ(saved().trainedAs(cruise, mailbox()), TrainedAs::Spam);
+
+    // Handed to the desktop's mail program from the kept copies.
+    onNextDialog<TfrmDeletedMail>([&](TfrmDeletedMail &shown) {
+        const int row = shown.model()->rowCount() - 1; // newest first: the cruise was deleted first
+        shown.lvDeleted->selectRow(row);
+        ASSERT_EQ(shown.selectedMessages().size(), 1u);
+        ASSERT_EQ(shown.selectedMessages().front().subject, "Win a VIAGRA cruise");
+        shown.btOpen->click();
+        shown.btClose->click();
+    });
+    window->DeletedMail1->trigger();
+    ASSERT_EQ(shell.calls.size(), 1u);
+    const LearnedFilter after = saved();
+    EXPECT_EQ(after.trainedAs(cruise, mailbox()), TrainedAs::Ham);
+    EXPECT_EQ(after.spamTrained(), 1u);
+    EXPECT_EQ(after.hamTrained(), 1u);
 }
 
 TEST_F(LearningTest, AnAutomaticPassThatDeletesTrainsNothing)

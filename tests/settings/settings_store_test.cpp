@@ -38,6 +38,9 @@ TEST(SettingsStore, NothingStoredGivesEveryDefault)
     EXPECT_EQ(general.Minutes, 10);
     EXPECT_TRUE(general.Alarm && general.Repeat && general.Ask && general.Launch);
     EXPECT_EQ(general.Count, "0");
+    EXPECT_EQ(general.KeepDeletedDays, 30);
+    EXPECT_EQ(general.KeepDeletedMaxMB, 200);
+    EXPECT_EQ(general.KeepDeletedMaxKB, 1024);
     EXPECT_EQ(readLogNaming(), LogNaming::AsIs);
     EXPECT_EQ(readPoints(), 0);
 
@@ -90,6 +93,9 @@ TEST(SettingsStore, EveryRegistryValueRoundTrips)
     general.RAS = 3;
     general.Count = "1234";
     general.SysTray = true;
+    general.KeepDeletedDays = 0;
+    general.KeepDeletedMaxMB = 5;
+    general.KeepDeletedMaxKB = 64;
     saveGeneralSettings(general, LogNaming::Quarter);
     EXPECT_EQ(readGeneralSettings(), general);
     EXPECT_EQ(readLogNaming(), LogNaming::Quarter);
@@ -98,6 +104,7 @@ TEST(SettingsStore, EveryRegistryValueRoundTrips)
     EXPECT_EQ(stored(kGeneralKey, "Points"), std::nullopt); // written only by the About window
     EXPECT_EQ(stored(kGeneralKey, "Kill"), "1");
     EXPECT_EQ(stored(kGeneralKey, "Minutes"), "45");
+    EXPECT_EQ(stored(kGeneralKey, "KeepDeletedDays"), "0");
     saveGeneralSettings(general, LogNaming::Month);
     EXPECT_EQ(readLogNaming(), LogNaming::Month);
     saveAutomatic(false);
@@ -151,7 +158,7 @@ TEST(SettingsStore, StoredTextConversions)
 
     // Saving writes under AlarmFile; the old spelling is the same value.
     saveGeneralSettings(general, LogNaming::AsIs);
-    EXPECT_EQ(Registry().valueNames(Hive::CurrentUser, kGeneralKey).size(), 14u);
+    EXPECT_EQ(Registry().valueNames(Hive::CurrentUser, kGeneralKey).size(), 17u);
     EXPECT_EQ(stored(kGeneralKey, "ALARMFILE"), "/old/spelling.wav");
 
     // Placement: a text that is no number keeps the window's current value.

@@ -38,6 +38,7 @@ struct GeneralWindowCommands {
     std::function<void()> launchMailProgram;  // the main window's launch command
     std::function<void()> showStatistics;     // the statistics window, modally
     std::function<void()> showHelp;           // the help topic "General_Settings"
+    std::function<void()> showDeletedMail;    // the "Deleted mail" window, modally
 };
 
 class TfrmGeneral : public QDialog {
@@ -65,6 +66,10 @@ public:
     QWidget *pnlManual, *pnlAuto, *pnlSound;
     QCheckBox *cbConfirmation, *cbLaunch, *cbExit, *cbKill, *cbAlarm, *cbRepeat, *cbSysTray;
     QSpinBox *nMinutes;
+    // Copies of deleted mail: days kept, the folder's bound in MB, and the
+    // size in KB above which only the header block is kept.
+    QSpinBox *nKeepDays, *nKeepMaxMB, *nKeepMaxKB;
+    QPushButton *btDeletedMail;
     QLineEdit *edAlarm, *Edit1, *edMail;
     QToolButton *SpeedButton1, *SpeedButton2, *SpeedButton3;
     QPushButton *sbTest, *btView, *btClear, *btReset, *btStats, *btLaunch;
@@ -73,7 +78,7 @@ public:
     QPushButton *btOK, *btCancel, *btHelp;
 
     // The tab pages in their order.
-    enum Tab { Mailboxes, Connection, Automatic, StartUp, ActivityLog, MailProgram };
+    enum Tab { Mailboxes, Connection, Automatic, StartUp, ActivityLog, MailProgram, DeletedMail };
 
     // The showing steps (run by every showing of the window).
     void FormShow();
@@ -85,6 +90,7 @@ public:
     void btClearClick();
     void btResetClick();
     void btStatsClick();
+    void btDeletedMailClick();
     void btLaunchClick();
     void btHelpClick();
     void sbTestClick();
@@ -110,6 +116,7 @@ private:
     QWidget *buildStartUpTab();
     QWidget *buildActivityLogTab();
     QWidget *buildMailProgramTab();
+    QWidget *buildDeletedMailTab();
     void connectCommands();
     void ColorEdits();
     void ControlEnter(QWidget *control);

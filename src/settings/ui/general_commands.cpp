@@ -67,6 +67,12 @@ void TfrmGeneral::btStatsClick()
         m_commands.showStatistics();
 }
 
+void TfrmGeneral::btDeletedMailClick()
+{
+    if (m_commands.showDeletedMail)
+        m_commands.showDeletedMail();
+}
+
 void TfrmGeneral::btLaunchClick()
 {
     // The launch command starts the program this window names, saved or not.

@@ -74,6 +74,7 @@ void TfrmGeneral::buildControls()
     PageControl1->addTab(scrollingPage(buildStartUpTab()), QStringLiteral("Start Up"));
     PageControl1->addTab(scrollingPage(buildActivityLogTab()), QStringLiteral("Activity Log"));
     PageControl1->addTab(scrollingPage(buildMailProgramTab()), QStringLiteral("Mail program"));
+    PageControl1->addTab(scrollingPage(buildDeletedMailTab()), QStringLiteral("Deleted mail"));
 
     btOK = named(new QPushButton(QStringLiteral("OK")), QStringLiteral("btOK"));
     btOK->setDefault(true);
@@ -291,6 +292,37 @@ QWidget *TfrmGeneral::buildMailProgramTab()
     return page;
 }
 
+QWidget *TfrmGeneral::buildDeletedMailTab()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    const auto spin = [](const char *name, int most) {
+        auto *box = named(new QSpinBox, QString::fromLatin1(name));
+        box->setRange(0, most);
+        return box;
+    };
+    nKeepDays = spin("nKeepDays", 3650);
+    nKeepMaxMB = spin("nKeepMaxMB", 1000000);
+    nKeepMaxKB = spin("nKeepMaxKB", 262144);
+    nKeepMaxKB->setMinimum(1);
+    layout->addWidget(note(QStringLiteral("Before Tidewell deletes a message on the server it keeps a copy, so that "
+                                          "a message deleted by mistake can be had back.")));
+    layout->addWidget(row({new QLabel(QStringLiteral("Keep the copies for")), nKeepDays,
+                           new QLabel(QStringLiteral("days (0 keeps no copies)"))},
+                          true));
+    layout->addWidget(row({new QLabel(QStringLiteral("Keep at most")), nKeepMaxMB,
+                           new QLabel(QStringLiteral("MB of copies (0: no limit; copies less than a day old are "
+                                                     "always kept)"))},
+                          true));
+    layout->addWidget(row({new QLabel(QStringLiteral("Of a message larger than")), nKeepMaxKB,
+                           new QLabel(QStringLiteral("KB keep only its header block"))},
+                          true));
+    btDeletedMail = named(new QPushButton(QStringLiteral("Show &deleted mail")), QStringLiteral("btDeletedMail"));
+    layout->addWidget(row({btDeletedMail}, true));
+    layout->addStretch();
+    return page;
+}
+
 void TfrmGeneral::connectCommands()
 {
     connect(btOK, &QPushButton::clicked, this, &TfrmGeneral::btOKClick);
@@ -300,6 +332,7 @@ void TfrmGeneral::connectCommands()
     connect(btClear, &QPushButton::clicked, this, &TfrmGeneral::btClearClick);
     connect(btReset, &QPushButton::clicked, this, &TfrmGeneral::btResetClick);
     connect(btStats, &QPushButton::clicked, this, &TfrmGeneral::btStatsClick);
+    connect(btDeletedMail, &QPushButton::clicked, this, &TfrmGeneral::btDeletedMailClick);
     connect(btLaunch, &QPushButton::clicked, this, &TfrmGeneral::btLaunchClick);
     connect(sbTest, &QPushButton::clicked, this, &TfrmGeneral::sbTestClick);
     connect(SpeedButton1, &QToolButton::clicked, this, &TfrmGeneral::SpeedButton1Click);
@@ -322,8 +355,10 @@ void TfrmGeneral::ColorEdits()
         edit->installEventFilter(this);
         ControlExit(edit);
     }
-    nMinutes->installEventFilter(this);
-    ControlExit(nMinutes);
+    for (QSpinBox *spin : {nMinutes, nKeepDays, nKeepMaxMB, nKeepMaxKB}) {
+        spin->installEventFilter(this);
+        ControlExit(spin);
+    }
 }
 
 void TfrmGeneral::ControlEnter(QWidget *control)

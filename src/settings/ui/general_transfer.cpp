@@ -44,6 +44,9 @@ void TfrmGeneral::loadGeneral()
     RASComboBox->setCurrentIndex(g.RAS >= 0 && g.RAS < RASComboBox->count() ? g.RAS : -1);
     edCount->setText(toDisplay(g.Count));
     cbSysTray->setChecked(g.SysTray);
+    nKeepDays->setValue(g.KeepDeletedDays);
+    nKeepMaxMB->setValue(g.KeepDeletedMaxMB);
+    nKeepMaxKB->setValue(g.KeepDeletedMaxKB);
     showPanels();
 }
 
@@ -133,6 +136,9 @@ void TfrmGeneral::storeControls()
     g.RAS = RASComboBox->currentIndex();
     g.Count = fromDisplay(edCount->text());
     g.SysTray = cbSysTray->isChecked();
+    g.KeepDeletedDays = nKeepDays->value();
+    g.KeepDeletedMaxMB = nKeepMaxMB->value();
+    g.KeepDeletedMaxKB = nKeepMaxKB->value();
     m_model.naming = rbMonth->isChecked() ? LogNaming::Month : rbQuarter->isChecked() ? LogNaming::Quarter
                                                                                        : LogNaming::AsIs;
     m_model.servers.Which = preferredMailbox();

@@ -1,0 +1,143 @@
+// TfrmMain: the safety net of the deletion run. Before a marked message is
+// deleted a copy of it is kept in the deleted-mail folder; a message whose
+// copy cannot be kept stays on the server. The copies expire by age and
+// size at start-up and after every deletion run, and the "Deleted mail"
+// window gives them back.
+
+#include "app/optRetrieve.h"
+#include "app/rmmain.h"
+#include "app/vheader.h"
+#include "keep/ui/deleted_mail_window.h"
+#include "platform/clock.h"
+#include "platform/prompts.h"
+
+#include <QApplication>
+
+namespace tw {
+
+namespace {
+
+constexpr long long kBytesPerMB = 1024 * 1024;
+
+} // namespace
+
+bool TfrmMain::keepingCopies() const { return m_general.general.KeepDeletedDays > 0; }
+
+KeptCopyLimits TfrmMain::keptCopyLimits() const
+{
+    const GeneralSettings &g = m_general.general;
+    return {g.KeepDeletedDays, std::max(0LL, (long long)g.KeepDeletedMaxMB) * kBytesPerMB};
+}
+
+std::string TfrmMain::keptCopiesNote() const
+{
+    const int days = m_general.general.KeepDeletedDays;
+    return "A copy of each is kept in Deleted mail for " + std::to_string(days) + (days == 1 ? " day." : " days.");
+}
+
+std::unique_ptr<DeletionCopyBatch> TfrmMain::prepareDeletionCopies(const std::vector<int> &flagged)
+{
+    if (!keepingCopies())
+        return nullptr;
+    auto batch = std::make_unique<DeletionCopyBatch>(m_deletedMail,
+                                                     std::max(1LL, (long long)m_general.general.KeepDeletedMaxKB) * 1024);
+    // The explanations are part of the copies; working them out must not
+    // count as detections of the non-English and unknown-domain tests.
+    const SpamTestSettings counters = m_spam.tests;
+    for (int row : flagged) {
+        const TWaitingMessage &message = messages.row(row);
+        KeptMessage facts;
+        facts.mailbox = serverToIndex();
+        facts.server = msRemotePOP1.Server;
+        facts.user = msRemotePOP1.UserName;
+        facts.size = msRemotePOP1.RemoteInfo().Items(row).Size;
+        facts.subject = message.subject;
+        facts.senderAddress = message.senderAddress;
+        facts.senderName = message.senderName;
+        try {
+            facts.why = explain(row);
+        } catch (const std::exception &error) {
+            facts.why = {"Message from " + message.senderAddress, "Subject of   " + message.subject, "", error.what()};
+        }
+        batch->describe(row, std::move(facts));
+    }
+    m_spam.tests.edUnknown = counters.edUnknown;
+    m_spam.tests.edAscii = counters.edAscii;
+    batch->OnCopying = [this](int row) {
+        const std::string subject = row < messages.count() ? messages.row(row).subject : std::string();
+        if (m_progress)
+            m_progress->setMessage("Keeping a copy of " + subject);
+        setStatus("Keeping a copy of " + std::to_string(row + 1) + " " + subject);
+    };
+    return batch;
+}
+
+void TfrmMain::reportCopyFailures(const DeletionCopyBatch &batch)
+{
+    const std::vector<DeletionCopyBatch::Failure> failures = batch.failures();
+    if (failures.empty())
+        return;
+    std::string text = "These messages were not deleted because no copy of them could be kept:";
+    for (const DeletionCopyBatch::Failure &failure : failures) {
+        const std::string subject = failure.num < messages.count() ? messages.row(failure.num).subject : "";
+        activityLog.logError("Not deleted, as no copy of it could be kept (" + failure.reason + "): " + subject,
+                             msRemotePOP1.UserName, msRemotePOP1.Server);
+        text += "\n" + std::to_string(failure.num + 1) + ". " + subject + " (" + failure.reason + ")";
+    }
+    if (visibleOrManual())
+        Prompts::current().warning(text + "\nThey are still on the server.");
+}
+
+void TfrmMain::expireKeptCopies()
+{
+    if (!keepingCopies())
+        return;
+    const KeptCopyLimits limits = keptCopyLimits();
+    const DeletedMailStore::ExpiryOutcome outcome =
+        m_deletedMail.expire(limits, Clock::nowQt().toSecsSinceEpoch());
+    if (!outcome.overLimit)
+        return;
+    activityLog.setPath(m_general.general.Logfile);
+    activityLog.logKeptCopiesOverLimit((outcome.bytesLeft + kBytesPerMB - 1) / kBytesPerMB,
+                                       limits.maxBytes / kBytesPerMB);
+}
+
+void TfrmMain::openDeletedMailWindow()
+{
+    DeletedMailCommands commands;
+    // A kept copy is decoded and shown as a downloaded message is.
+    commands.viewMessage = [this](const std::string &path, QWidget *over) {
+        if (std::optional<TShownMessage> shown = decodeForViewing(path))
+            showMessageWindow(std::move(*shown), over);
+    };
+    commands.showExplanation = [](const std::vector<std::string> &lines, QWidget *over) {
+        showTextWindow(TfrmViewHeader::Mode::Explanation, lines, over);
+    };
+    commands.mailProgram = [this] { return m_general.general.Mailer; };
+    // A message the user takes back was not junk: the learned score unlearns it.
+    commands.restored = [this](const KeptMessage &message, const std::string &bytes) {
+        TmsHeaders headers;
+        headers.SetText(bytes);
+        headers.CutAtBody();
+        learner.restoredFromKeptCopies(headers, message.server, message.user);
+        saveLearnedScore();
+    };
+    // Over the window in front (the general settings may have asked), or
+    // on its own while the program lives in the tray.
+    QWidget *front = QApplication::activeModalWidget();
+    TfrmDeletedMail window(m_deletedMail, commands, front ? front : (isVisible() ? this : nullptr));
+    window.exec();
+}
+
+void TfrmMain::DeletedMail1Click()
+{
+    // A deletion run writes the folder meanwhile; the list would be half made.
+    if (runInProgress())
+        return;
+    TimerPool1.setActive(minuteTrigger, false);
+    playAlarmSound(false);
+    openDeletedMailWindow();
+    afterDialog();
+}
+
+} // namespace tw

@@ -1,0 +1,29 @@
+#pragma once
+// One kept copy of a deleted message, as its row in the index of the
+// deleted-mail folder describes it.
+
+#include <QtGlobal>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+struct KeptMessage {
+    std::string fileName;        // the copy's file in the deleted-mail folder
+    qint64 deletedAt = 0;        // when it was deleted: seconds since 1970-01-01 UTC
+    int mailbox = 0;             // the mailbox number (1..12), 0 when unknown
+    std::string server;
+    std::string user;
+    std::string uidl;            // the server's unique id, "" when it gave none
+    long long size = 0;          // the message's size as the server listed it
+    long long storedBytes = 0;   // the size of the copy
+    bool headersOnly = false;    // the message was too large: only its header block is kept
+    std::string subject;
+    std::string senderAddress;
+    std::string senderName;
+    std::vector<std::string> why;  // the explanation of its mark, line by line
+
+    bool operator==(const KeptMessage &) const = default;
+};
+
+} // namespace tw
