@@ -74,6 +74,7 @@ void TmsCustomPOP::Open()
 {
     CheckProperties();
     ResetState();
+    obtainAccessToken();
     TmsMailBase::Open();
 }
 
@@ -81,7 +82,7 @@ void TmsCustomPOP::CheckProperties()
 {
     if (UserName.empty())
         ReportError(TextUserNameRequired);
-    if (Password.empty())
+    if (Password.empty() && !signsInWithToken(SignIn))
         ReportError(TextPasswordRequired);
 }
 
@@ -105,13 +106,14 @@ void TmsCustomPOP::Login()
         m_capabilities.clear();
         m_capabilitiesAsked = false;
         m_sessionEncrypted = false;
+        m_signInMechanism.clear();
         secureFromStart();
         readGreeting();
         negotiateStartTls();
         m_sessionEncrypted = IsEncrypted();
-        requireOk(command("USER " + UserName));
-        requireOk(command("PASS " + Password));
+        signIn();
         Stat();
+        fire(OnLoggedIn);
     } catch (const ESocketError &) {
         Close();
         throw;
