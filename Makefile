@@ -10,10 +10,10 @@ PREFIX ?= /usr/local
 
 # Everything the build, the program and the tests need from Debian.
 DEB_PACKAGES = cmake g++ make pkg-config ccache \
-  qt6-base-dev qt6-charts-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev \
+  qt6-base-dev qt6-charts-dev qt6-multimedia-dev qt6-networkauth-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev \
   libgtest-dev libgmock-dev \
   dovecot-pop3d dnsmasq-base openssl \
-  xvfb xauth fonts-dejavu-core poppler-utils \
+  xvfb xauth fonts-dejavu-core poppler-utils xdg-utils \
   dpkg-dev
 
 # Only `make fuzz` needs these: clang and the libFuzzer of its version.
