@@ -76,6 +76,7 @@ void TfrmMain::DeleteMessages()
         msRemotePOP1.TransferData();
     } catch (const ETidewellError &error) {
         closeQuietly();
+        forgetRefusedToken(error);
         activityLog.CloseLogFile();
         enableAllButtons();
         setRunningState(false);

@@ -49,8 +49,21 @@ void TTrayIcon::remove()
 void TTrayIcon::setHint(const std::string &hint)
 {
     m_hint = hint.substr(0, 63);
+    applyToolTip();
+}
+
+void TTrayIcon::setNotice(const std::string &notice)
+{
+    m_notice = notice;
+    applyToolTip();
+}
+
+std::string TTrayIcon::toolTip() const { return m_notice.empty() ? m_hint : m_hint + "\n" + m_notice; }
+
+void TTrayIcon::applyToolTip()
+{
     if (m_icon)
-        m_icon->setToolTip(toDisplay(m_hint));
+        m_icon->setToolTip(toDisplay(toolTip()));
 }
 
 void TTrayIcon::setState(State state)

@@ -32,6 +32,13 @@ public:
     // At most 63 characters are kept.
     void setHint(const std::string &hint);
     const std::string &hint() const { return m_hint; }
+    // A notice that stays under the hint, whatever the hint becomes, until
+    // it is replaced or cleared with "" (for example an expired sign-in that
+    // a hidden check could not renew). Not cut to the hint's length.
+    void setNotice(const std::string &notice);
+    const std::string &notice() const { return m_notice; }
+    // What the tray shows: the hint, and the notice on a line of its own.
+    std::string toolTip() const;
     void setState(State state);
     State state() const { return m_state; }
     // The picture shown now: ":/pictures/hammer.png", anim1 or anim2.
@@ -50,6 +57,7 @@ public:
 
 private:
     void applyPicture();
+    void applyToolTip();
 
     QWidget *m_mainWindow;
     QMenu *m_menu;
@@ -61,6 +69,7 @@ private:
     bool m_secondFrame = false;
     State m_state = State::Normal;
     std::string m_hint = "Tidewell (right click)";
+    std::string m_notice;
 };
 
 } // namespace tw

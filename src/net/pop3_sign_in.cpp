@@ -44,6 +44,8 @@ void TmsCustomPOP::obtainAccessToken()
         failSignIn(error.what(), true);
     } catch (const ESignInError &error) {
         failSignIn(error.what());
+    } catch (const ECanceledError &) {
+        raiseCanceled(); // reported as every cancel is
     }
     if (Canceled())
         raiseCanceled();
