@@ -98,8 +98,9 @@ public:
     // Downgrade protection for Security Automatic. A mailbox whose earlier
     // sessions were encrypted (EncryptedBefore), or that trusts a
     // certificate (TrustedFingerprint), never signs in over an unencrypted
-    // connection: the login stops with ESocketError instead. Otherwise
-    // OnPlainTextSignIn decides; unset, nothing is sent in clear.
+    // connection: the login stops with ESignInError instead (its text says
+    // why, never a wrong password). Otherwise OnPlainTextSignIn decides;
+    // unset, nothing is sent in clear.
     bool EncryptedBefore = false;
     TPlainTextEvent OnPlainTextSignIn;
     // Fired just before a password or token goes out unencrypted (Security

@@ -73,13 +73,13 @@ void TmsCustomPOP::guardUnencryptedSignIn()
         Fail("The connection is not encrypted; the " + secret + " was not sent."); // the steps before stop first
     if (Security == TPop3Security::Automatic) {
         if (EncryptedBefore || !normalizedFingerprint(TrustedFingerprint).empty())
-            Fail("The server offers no encryption, but this mailbox's connection was encrypted before, so the " +
+            failSignIn("The server offers no encryption, but this mailbox's connection was encrypted before, so the " +
                  secret +
                  " was not sent: someone may be interfering with the connection. If your provider really no longer "
                  "offers encryption, choose \"None\" as this mailbox's security.");
         std::string refusal;
         if (!OnPlainTextSignIn || !OnPlainTextSignIn(this, refusal))
-            Fail(refusal.empty() ? "The server offers no encryption; the " + secret + " was not sent." : refusal);
+            failSignIn(refusal.empty() ? "The server offers no encryption; the " + secret + " was not sent." : refusal);
     }
     fire(OnUnencryptedSignIn);
 }

@@ -244,7 +244,7 @@ TEST(Pop3SignIn, NoSecretGoesOutUnencryptedWhereTheDowngradeProtectionForbidsIt)
             server.expectClose();
         }
 
-        const std::string error = raisedText<ESocketError>([&] { client.pop.UpdateInfo(); });
+        const std::string error = raisedText<ESignInError>([&] { client.pop.UpdateInfo(); });
 
         server.verify();
         EXPECT_EQ(error, signsIn ? "<no error>" : c.error);
