@@ -25,7 +25,7 @@ ASAN_BUILD_DIR ?= build-asan
 FUZZ_BUILD_DIR ?= build-fuzz
 # Seconds each fuzz target runs (make fuzz FUZZ_SECONDS=600).
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = headers dns_reply settings_files activity_log rule_file pop3_replies mime
+FUZZ_TARGETS = headers dns_reply settings_files activity_log rule_file pop3_replies mime sasl
 
 .PHONY: all deps fuzz-deps install-packages configure build test test-asan fuzz run install package bench clean
 
