@@ -47,6 +47,27 @@ std::string providerError(const QByteArray &body)
     return description.empty() ? error : error + ": " + description;
 }
 
+// Qt's flow hands a token reply to its handler through a connection
+// without a context object; a reply still under way when the sign-in ends
+// (a time-out, a cancel) must never reach the handler after it is gone.
+class AbandonPendingReplies {
+public:
+    explicit AbandonPendingReplies(QNetworkAccessManager &network) : m_network(network) {}
+    ~AbandonPendingReplies()
+    {
+        for (QNetworkReply *reply : m_network.findChildren<QNetworkReply *>()) {
+            reply->disconnect();
+            reply->abort();
+            reply->deleteLater();
+        }
+    }
+    AbandonPendingReplies(const AbandonPendingReplies &) = delete;
+    AbandonPendingReplies &operator=(const AbandonPendingReplies &) = delete;
+
+private:
+    QNetworkAccessManager &m_network;
+};
+
 } // namespace
 
 std::string pkceChallengeS256(const std::string &verifier)
@@ -126,6 +147,7 @@ void TOAuth2SignIn::runFlow(bool withBrowser, int seconds)
         handler = std::make_unique<QOAuthOobReplyHandler>();
     }
     QOAuth2AuthorizationCodeFlow flow(&m_network);
+    const AbandonPendingReplies abandon(m_network); // before the flow and the handler go
     flow.setAuthorizationUrl(QUrl(qs(Endpoints.authorizeUrl)));
     flow.setAccessTokenUrl(QUrl(qs(Endpoints.tokenUrl)));
     flow.setClientIdentifier(qs(Endpoints.clientId));

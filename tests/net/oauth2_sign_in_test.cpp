@@ -6,6 +6,10 @@
 #include "net/errors.h"
 #include "net/oauth2_sign_in.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QUrl>
 #include <QUrlQuery>
 #include <gtest/gtest.h>
@@ -107,6 +111,29 @@ TEST_F(OAuth2SignIn, ARefusedRefreshMeansSigningInAgainButAnUnreachableProviderD
     unreachable.RefreshToken = "rt";
     const std::string error = raisedText<ESignInError>([&] { unreachable.accessToken(); });
     EXPECT_EQ(error.rfind("The provider could not be reached for the sign-in: ", 0), 0u) << error;
+}
+
+TEST_F(OAuth2SignIn, AProviderThatDoesNotAnswerEndsTheRefreshWithinItsLimit)
+{
+    QTcpServer silent; // takes the request and says nothing
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    std::vector<QTcpSocket *> held;
+    QObject::connect(&silent, &QTcpServer::newConnection, [&] { held.push_back(silent.nextPendingConnection()); });
+    signIn.Endpoints.tokenUrl = "http://127.0.0.1:" + std::to_string(silent.serverPort()) + "/token";
+    signIn.RefreshToken = "rt";
+    signIn.RequestSeconds = 2;
+
+    EXPECT_EQ(raisedText<ESignInError>([&] { signIn.accessToken(); }),
+              "The provider did not answer the sign-in within 2 seconds.");
+
+    // The answer that comes after all reaches nobody.
+    for (QTcpSocket *socket : held)
+        socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\n{}");
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(signIn.RefreshToken, "rt");
 }
 
 TEST_F(OAuth2SignIn, ARedirectWithAnotherStateIsRefusedAndItsCodeNeverUsed)
