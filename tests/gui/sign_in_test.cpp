@@ -233,9 +233,10 @@ TEST_F(DowngradeTest, TheFirstUnencryptedSignInIsAskedAboutOnceAndTheAnswerKept)
                         [](const std::string &line) { return line.rfind("AUTH", 0) == 0 || line.rfind("USER", 0) == 0; });
         EXPECT_EQ(sentThrough, yes);
         EXPECT_EQ(logCount("WARNING password sent unencrypted"), yes ? 2 : 0);
-        if (!yes)
+        if (!yes) {
             EXPECT_NE(prompts.shown.back().find("you chose not to send the password"), std::string::npos)
                 << prompts.shown.back();
+        }
         progress.reset();
         window.reset();
         prompts.shown.clear();
