@@ -10,10 +10,10 @@ PREFIX ?= /usr/local
 
 # Everything the build, the program and the tests need from Debian.
 DEB_PACKAGES = cmake g++ make pkg-config ccache \
-  qt6-base-dev qt6-charts-dev qt6-multimedia-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev \
+  qt6-base-dev qt6-charts-dev qt6-multimedia-dev qt6-networkauth-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev \
   libgtest-dev libgmock-dev \
   dovecot-pop3d dnsmasq-base openssl \
-  xvfb xauth fonts-dejavu-core poppler-utils \
+  xvfb xauth fonts-dejavu-core poppler-utils xdg-utils \
   dpkg-dev
 
 # Only `make fuzz` needs these: clang and the libFuzzer of its version.
@@ -26,7 +26,7 @@ FUZZ_BUILD_DIR ?= build-fuzz
 # Seconds each fuzz target runs (make fuzz FUZZ_SECONDS=600).
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = headers dns_reply settings_files activity_log rule_file pop3_replies mime \
-  http_reply rtf demo_session codings local_files learned_store kept_index
+  http_reply rtf demo_session codings local_files learned_store kept_index sasl
 
 .PHONY: all deps fuzz-deps install-packages configure build test test-asan fuzz run install package bench clean
 

@@ -32,7 +32,10 @@ void TfrmMain::GetRemotePOPSettings(int n)
             msRemotePOP1.Password = account.password;
             msRemotePOP1.Security = pop3SecurityFromSetting(account.security);
             msRemotePOP1.TrustedFingerprint = account.fingerprint;
+            msRemotePOP1.SignIn = signInMethodFromSetting(account.signIn.method);
+            msRemotePOP1.EncryptedBefore = account.encrypted;
             m_loadedMailbox = n;
+            m_loadedAccount = account;
         }
     } catch (const std::exception &error) {
         Prompts::current().error(error.what());
@@ -205,6 +208,7 @@ void TfrmMain::handleUpdateError(const ETidewellError &error)
 {
     logFailure(error);
     closeQuietly();
+    forgetRefusedToken(error);
     if (!visibleOrManual())
         return; // a hidden automatic run absorbs its errors
     enableAllButtons();
@@ -216,7 +220,10 @@ void TfrmMain::handleUpdateError(const ETidewellError &error)
 void TfrmMain::showRemoteError(const ETidewellError &error)
 {
     const std::string text = error.what();
-    if (dynamic_cast<const ELoginRefusedError *>(&error)) {
+    if (dynamic_cast<const ESignInError *>(&error)) {
+        // Its text says what to do; it is never a wrong password.
+        Prompts::current().error(text);
+    } else if (dynamic_cast<const ELoginRefusedError *>(&error)) {
         Prompts::current().error("\"" + text + "\"  Unable to connect to your mailbox - \"" + msRemotePOP1.UserName +
                                  "\".  Either your UserName/Mailbox or Password is incorrect.  "
                                  "Go to the General Settings screen to correct your mailbox or password.");
@@ -276,6 +283,7 @@ void TfrmMain::wirePopEvents()
     msRemotePOP1.OnUserMessageSave = [this](QObject *, int n, const std::string &contents) {
         msRemotePOP1UserMessageSave(n, contents);
     };
+    wireSignInEvents();
 }
 
 void TfrmMain::msRemotePOP1Open()

@@ -160,6 +160,7 @@ void TfrmMain::DeleteMessages()
         // Broken off at or after the QUIT: the accepted deletions may have happened.
         PendingDeletionRecord().logUnconfirmed(activityLog);
         settleCopies();
+        forgetRefusedToken(error);
         activityLog.CloseLogFile();
         enableAllButtons();
         setRunningState(false);

@@ -23,13 +23,16 @@
 #include "net/msmx.h"
 #include "net/msmx_queries.h"
 #include "net/mspop3.h"
+#include "net/oauth2_sign_in.h"
 #include "settings/Encryp.h"
 #include "settings/general_model.h"
+#include "settings/settings_store.h"
 #include "settings/spam_model.h"
 #include "stats/activity_log.h"
 
 #include <QMainWindow>
 #include <QTimer>
+#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -222,6 +225,22 @@ public:
     // check: the session stops with its error in the activity log instead.
     bool trustCertificate(const TCertificateProblem &problem);
 
+    // --- signing in (sign_in.cpp) ---
+    // The access token for the mailbox loaded into the POP3 client: the
+    // token command's output, or the browser sign-in's token, refreshed
+    // without the user. When there is none, or the refresh is refused, a
+    // check the user started says why and opens the browser; a hidden
+    // automatic check never does: it fails with the text that the activity
+    // log and the tray icon's tip show. Raises ESignInError,
+    // ESignInExpiredError, ECanceledError.
+    std::string accessTokenForLoadedMailbox();
+    // Whether the loaded mailbox's password (or token) may go out over a
+    // connection the server offers no encryption for: the remembered
+    // answer, else the question, asked only in a check the user started.
+    bool allowPlainTextSignIn(std::string &refusal);
+    // The OAuth2 sign-in of mailbox N, set up from its current settings.
+    TOAuth2SignIn &oauthSignIn(int n);
+
     // --- automatic mode ---
     void UpdateAutomaticCaptions(bool automatic, int minutes);
     void UpdateTrayIcons(bool automatic);
@@ -310,6 +329,17 @@ private:
     // Said once per check when the DNS server does not answer.
     void dnsNotAnswering();
 
+    // signing in (sign_in.cpp)
+    void wireSignInEvents();
+    // After a login: an encrypted session is remembered for the mailbox,
+    // and a notice about its sign-in is cleared.
+    void msRemotePOP1LoggedIn();
+    void msRemotePOP1UnencryptedSignIn();
+    // After an error of a session: a refused token is not offered again.
+    void forgetRefusedToken(const ETidewellError &error);
+    // Keeps a new refresh token of mailbox N in the settings.
+    void keepRefreshToken(int n, const std::string &token);
+
     // POP3 client events
     void msRemotePOP1Open();
     void msRemotePOP1UpdatingInfo();
@@ -347,6 +377,8 @@ private:
     TfrmRetrieving *m_progress = nullptr;
     bool m_firstLoad = true;
     int m_loadedMailbox = 0;  // the mailbox whose account the POP3 client holds
+    RemotePOPAccount m_loadedAccount; // its settings as they were loaded
+    std::array<std::unique_ptr<TOAuth2SignIn>, kMailboxCount> m_oauth;
     bool m_listedUnencrypted = false;  // the last listing came over an unencrypted session
     bool m_errorLogged = false;        // the running listing or deletion has logged its ERROR line
     std::string m_dnsNote;             // why this check skipped the unknown-domain test, "" when it did not

@@ -93,7 +93,9 @@ void TfrmMain::followAccountChanges()
     const MailboxAccount &account = m_general.servers.account(m_loadedMailbox);
     const TPop3Security security = pop3SecurityFromSetting(account.security);
     const bool sameAccount = account.server == msRemotePOP1.Server && account.userName == msRemotePOP1.UserName;
-    if (sameAccount && account.password == msRemotePOP1.Password && security == msRemotePOP1.Security)
+    const bool sameSignIn = account.signIn == m_loadedAccount.signIn && account.plainText == m_loadedAccount.plainText &&
+                            account.encrypted == m_loadedAccount.encrypted;
+    if (sameAccount && account.password == msRemotePOP1.Password && security == msRemotePOP1.Security && sameSignIn)
         return;
     endKeptSession();
     if (!sameAccount)
@@ -101,6 +103,14 @@ void TfrmMain::followAccountChanges()
     msRemotePOP1.Password = account.password;
     msRemotePOP1.Security = security;
     msRemotePOP1.TrustedFingerprint = account.fingerprint;
+    msRemotePOP1.SignIn = signInMethodFromSetting(account.signIn.method);
+    msRemotePOP1.EncryptedBefore = account.encrypted;
+    m_loadedAccount.password = account.password;
+    m_loadedAccount.security = account.security;
+    m_loadedAccount.fingerprint = account.fingerprint;
+    m_loadedAccount.signIn = account.signIn;
+    m_loadedAccount.encrypted = account.encrypted;
+    m_loadedAccount.plainText = account.plainText;
 }
 
 void TfrmMain::hideEvent(QHideEvent *event)

@@ -33,6 +33,13 @@ TIDEWELL_ERROR_CLASS(EResolverError, ETidewellError)     // DNS-level failure
 TIDEWELL_ERROR_CLASS(EResolverRefusedError, EResolverError) // a resolver's policy answer: nothing was checked
 TIDEWELL_ERROR_CLASS(EMessageError, ETidewellError)      // message validation
 TIDEWELL_ERROR_CLASS(EMessageParserError, ETidewellError) // MIME structure or decoding
+// Signing in with a token failed: none could be had, or the server refused it.
+// Never a wrong password: the text says what to do (sign in again, mend the
+// token command).
+TIDEWELL_ERROR_CLASS(ESignInError, ETidewellError)
+// The refresh token no longer works (consent revoked, past its lifetime), or
+// no sign-in has taken place yet: only a sign-in in the browser helps.
+TIDEWELL_ERROR_CLASS(ESignInExpiredError, ESignInError)
 
 #undef TIDEWELL_ERROR_CLASS
 

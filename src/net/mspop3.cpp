@@ -75,6 +75,7 @@ void TmsCustomPOP::Open()
 {
     CheckProperties();
     ResetState();
+    obtainAccessToken();
     TmsMailBase::Open();
 }
 
@@ -82,7 +83,7 @@ void TmsCustomPOP::CheckProperties()
 {
     if (UserName.empty())
         ReportError(TextUserNameRequired);
-    if (Password.empty())
+    if (Password.empty() && !signsInWithToken(SignIn))
         ReportError(TextPasswordRequired);
 }
 
@@ -98,6 +99,12 @@ void TmsCustomPOP::requireOk(int Code)
         throw EServerError(LastReply());
 }
 
+void TmsCustomPOP::requirePasswordAccepted(int Code)
+{
+    if (Code != 1)
+        throw ELoginRefusedError(LastReply());
+}
+
 void TmsCustomPOP::Login()
 {
     try {
@@ -106,14 +113,14 @@ void TmsCustomPOP::Login()
         m_capabilities.clear();
         m_capabilitiesAsked = false;
         m_sessionEncrypted = false;
+        m_signInMechanism.clear();
         secureFromStart();
         readGreeting();
         negotiateStartTls();
         m_sessionEncrypted = IsEncrypted();
-        // Only a refusal of these two says something about the account.
-        if (command("USER " + UserName) != 1 || command("PASS " + Password) != 1)
-            throw ELoginRefusedError(LastReply());
+        signIn();
         Stat();
+        fire(OnLoggedIn);
     } catch (const ESocketError &) {
         Close();
         throw;

@@ -1,6 +1,8 @@
 #pragma once
 // The POP3 client. It speaks USER, PASS, STAT, LIST n, UIDL n, TOP n 1,
-// RETR n, DELE n and QUIT over the socket transport.
+// RETR n, DELE n and QUIT over the socket transport, and signs in with
+// USER/PASS or, when the server lists SASL mechanisms, with AUTH
+// (pop3_sign_in.cpp).
 //
 //  - TmsMailBase: a mail connection that logs in and out.
 //  - TmsCustomPOP: the protocol commands for one message.
@@ -28,6 +30,8 @@
 #include "net/pop3_capabilities.h"
 #include "net/pop3_command_window.h"
 #include "net/pop3_limits.h"
+#include "net/sasl.h"
+#include "net/sign_in.h"
 
 #include <functional>
 #include <string>
@@ -76,9 +80,34 @@ public:
 
     std::string UserName;
     std::string Password;
+    // Password: the password goes with the strongest SASL mechanism the
+    // server lists (SCRAM-SHA-256, SCRAM-SHA-1, PLAIN), else USER and PASS.
+    // OAuth: an access token from OnAccessToken goes with AUTH XOAUTH2 or
+    // AUTH OAUTHBEARER, whichever the server lists.
+    TSignInMethod SignIn = TSignInMethod::Password;
+    // Asked for the access token (OAuth only) in Open, before connecting.
+    TAccessTokenEvent OnAccessToken;
+    // Whether AUTH carries its first response on the command line (RFC
+    // 5034's initial response, one round trip less). Off: "AUTH <name>",
+    // the server's "+ ", then the response, which every server takes and
+    // Microsoft's POP3 servers require.
+    bool SaslInitialResponse = false;
     // How the session is protected (mspop3_security.cpp). None sends what
     // the plain protocol always sent.
     TPop3Security Security = TPop3Security::None;
+    // Downgrade protection for Security Automatic. A mailbox whose earlier
+    // sessions were encrypted (EncryptedBefore), or that trusts a
+    // certificate (TrustedFingerprint), never signs in over an unencrypted
+    // connection: the login stops with ESignInError instead (its text says
+    // why, never a wrong password). Otherwise OnPlainTextSignIn decides;
+    // unset, nothing is sent in clear.
+    bool EncryptedBefore = false;
+    TPlainTextEvent OnPlainTextSignIn;
+    // Fired just before a password or token goes out unencrypted (Security
+    // None, or Automatic when allowed), so that it can be logged.
+    TNotifyEvent OnUnencryptedSignIn;
+    // Fired when a login has succeeded (after STAT).
+    TNotifyEvent OnLoggedIn;
     // Seconds an unencrypted connection may stay silent before its
     // greeting: a TLS port says nothing until spoken to in TLS.
     int GreetingTimeOut = 10;
@@ -100,6 +129,9 @@ public:
     const TPop3Capabilities &Capabilities() const { return m_capabilities; }
     // Whether the last login took place over an encrypted connection.
     bool SessionEncrypted() const { return m_sessionEncrypted; }
+    // How the last login signed in: "USER/PASS" or the SASL mechanism's
+    // name; "" before the first.
+    const std::string &SignInMechanism() const { return m_signInMechanism; }
 
     // CAPA: fills Capabilities; a negative reply leaves them empty.
     void ReadCapabilities();
@@ -111,22 +143,28 @@ public:
     // 1 for a line beginning with "+", -1 for "-", 0 otherwise.
     int ReplyCode(const std::string &Line) override;
     void ResetState() override;
-    // CheckProperties, ResetState, then the transport's Open.
+    // CheckProperties, ResetState, the access token when signing in with
+    // one (OnAccessToken; its ESignInError is reported through OnError and
+    // raised again), then the transport's Open.
     void Open() override;
 
     // Connect, secure the connection as Security says, read the greeting,
-    // USER, PASS, STAT; each must be answered positively (else EServerError
-    // with the reply; ELoginRefusedError for USER and PASS). No password is
-    // sent before TLS when Security asks for it; a connection that cannot be
-    // secured ends with ETlsError saying why (ECertificateError for a
-    // certificate that was not trusted). An ESocketError closes the
+    // CAPA (unless asked already), sign in, STAT; each must be answered
+    // positively (else EServerError with the reply; ELoginRefusedError for a
+    // refused USER, PASS or password mechanism). No password or token is sent
+    // before TLS when Security asks for it, nor in clear where the downgrade
+    // protection forbids it; a connection that cannot be secured ends with
+    // ETlsError saying why (ECertificateError for a certificate that was not
+    // trusted). A refused token raises ESignInError saying to sign in again.
+    // An ESocketError closes the
     // connection before it goes on.
     void Login() override;
     // If connected: QUIT, which must be answered positively.
     void Logout() override;
 
     // ESocketError "UserName property is required" / "Password property is
-    // required" (after OnError) when either is empty.
+    // required" (after OnError) when either is empty; a sign-in with a token
+    // needs no password.
     virtual void CheckProperties();
     // Hands a retrieved message to its keeper.
     virtual void SaveMessage(int Num, const std::string &Contents) = 0;
@@ -144,6 +182,9 @@ protected:
     int command(const std::string &Line);
     // Raises EServerError with LastReply unless Code is positive.
     void requireOk(int Code);
+    // The same for a step of signing in with the password: a refusal there
+    // says something about the account (ELoginRefusedError).
+    void requirePasswordAccepted(int Code);
     // Re-reads message Index: with WithUID its unique id (UIDL, a negative
     // reply leaves UID empty), with WithInfo its size (LIST) and header block
     // (TOP n 1, cut at the body).
@@ -181,10 +222,30 @@ private:
     void secureFromStart();
     void readGreeting();
     void negotiateStartTls();
+    // Signing in (pop3_sign_in.cpp).
+    void obtainAccessToken();
+    void signIn();
+    void guardUnencryptedSignIn();
+    void signInWithUserPass();
+    void signInWithPlain();
+    void signInWithScram(sasl::Mechanism mechanism);
+    void signInWithToken(sasl::Mechanism mechanism);
+    // Sends AUTH with its first response (on the command line or after the
+    // server's "+ "); returns the code of the reply that follows.
+    int startAuth(sasl::Mechanism mechanism, const std::string &firstResponse);
+    // Whether the last reply is a SASL challenge ("+ ...", not "+OK").
+    bool challengeReceived() const;
+    // Ends an AUTH exchange the client cannot go on with ("*"), reads the
+    // server's answer, then fails with Text.
+    [[noreturn]] void abandonAuth(const std::string &text);
+    // OnError with Text, close, then ESignInError (or the expired kind).
+    [[noreturn]] void failSignIn(const std::string &text, bool expired = false);
 
     TPop3Capabilities m_capabilities;
     bool m_capabilitiesAsked = false; // CAPA was sent in this session
     bool m_sessionEncrypted = false;
+    std::string m_accessToken;     // for this connection's sign-in
+    std::string m_signInMechanism;
     int m_messageCount = -1;
     int m_mailboxSize = -1;
 };

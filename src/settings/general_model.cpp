@@ -52,7 +52,7 @@ std::vector<int> GeneralSettingsModel::usableMailboxes() const
 bool GeneralSettingsModel::CheckUserMailboxes() const
 {
     for (const MailboxAccount &account : servers.accounts)
-        if (account.checked && account.userName.find('@') != std::string::npos)
+        if (account.checked && account.signIn.method == 0 && account.userName.find('@') != std::string::npos)
             return false;
     return true;
 }
@@ -61,7 +61,7 @@ bool GeneralSettingsModel::CheckForAOL() const
 {
     static const char *webMail[] = {"aol.com", "juno.com", "hotmail.com", "msn.com"};
     for (const MailboxAccount &account : servers.accounts) {
-        if (!account.checked)
+        if (!account.checked || account.signIn.method != 0)
             continue;
         const std::string server = lowerCase(account.server);
         const std::string user = lowerCase(account.userName);

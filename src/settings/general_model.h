@@ -40,9 +40,11 @@ public:
     // The lowest usable mailbox number, or 0.
     int FirstMailboxChecked() const;
     std::vector<int> usableMailboxes() const;
-    // False when the user name of any ticked mailbox contains "@".
+    // False when the user name of any ticked mailbox that signs in with a
+    // password contains "@" (an OAuth2 sign-in names the whole address).
     bool CheckUserMailboxes() const;
-    // True when a ticked mailbox's server or user name names a web-mail service.
+    // True when a ticked mailbox that signs in with a password names a
+    // web-mail service in its server or user name (OAuth2 opens those).
     bool CheckForAOL() const;
     // Server 1 filled in and servers 2..12 all empty.
     bool OnlyOneMailbox() const;

@@ -91,6 +91,24 @@ void forEachValue(L &s, V &&visit)
 }
 inline constexpr const char *kLogfileSection = "Logfile";
 
+// How a mailbox signs in, beside its password.
+struct MailboxSignIn {
+    // "SignIn<n>": 0 Password, 1 OAuth2 (browser), 2 OAuth2 (token command)
+    // (TSignInMethod); settings written before it existed read as 0.
+    int method = 0;
+    std::string tokenCommand{};  // "TokenCommand<n>": prints an access token
+    // "OAuthAuthorizeUrl<n>", "OAuthTokenUrl<n>", "OAuthScope<n>",
+    // "OAuthClientId<n>": a custom provider, or overrides of a known one.
+    std::string authorizeUrl{}, tokenUrl{}, scope{}, clientId{};
+    // "OAuthRefreshToken<n>": kept as the password is (mailbox_secrets.h).
+    std::string refreshToken{};
+    bool operator==(const MailboxSignIn &) const = default;
+};
+inline constexpr int kSignInChoices = 3; // SignIn<n> runs from 0 to 2
+
+// The answer about sending a mailbox's password unencrypted ("PlainText<n>").
+enum class PlainTextAnswer { NotAsked = 0, Yes = 1, No = 2 };
+
 // Section "Server": the twelve mailbox accounts ("Server1".."Server12" and so
 // on) and the preferred mailbox.
 struct MailboxAccount {
@@ -106,6 +124,12 @@ struct MailboxAccount {
     // hexadecimal digits, "" for none. (The "{}" lets the accounts be
     // written as {server, user, password, checked} without a warning.)
     std::string fingerprint{};
+    MailboxSignIn signIn{};
+    // "Encrypted<n>": a session of this mailbox was encrypted, so it never
+    // signs in over an unencrypted connection again (Security Automatic).
+    bool encrypted = false;
+    // "PlainText<n>": 0 not asked yet, 1 Yes, 2 No (PlainTextAnswer).
+    int plainText = 0;
 
     // A slot is configured when its server is not empty (blanks count as text).
     bool configured() const { return !server.empty(); }

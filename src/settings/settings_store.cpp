@@ -1,8 +1,11 @@
 #include "settings/settings_store.h"
 
+#include "net/sign_in.h"
 #include "net/tls_trust.h"
+#include "settings/mailbox_secrets.h"
 #include "platform/inifile.h"
 #include "platform/paths.h"
+#include "platform/bytes.h"
 #include "platform/registry.h"
 
 namespace tw {
@@ -54,6 +57,16 @@ public:
     void operator()(const std::string &name, int value) const { (*this)(name, std::to_string(value)); }
     void operator()(const std::string &name, bool value) const { (*this)(name, std::string(value ? "1" : "0")); }
 
+    // Writes a value that settings files from before it existed lack only
+    // when it differs from its default or is stored already: such a file
+    // stays as it was until the value is used, and a save writes no more
+    // than it needs to.
+    template <class T> void unlessDefault(const std::string &name, const T &value, const T &fallback) const
+    {
+        if (value != fallback || m_registry.readString(Hive::CurrentUser, m_key, name))
+            (*this)(name, value);
+    }
+
 private:
     Registry &m_registry;
     std::string m_key;
@@ -73,6 +86,40 @@ void readSecurityValues(const KeyReader &read, int n, int &security, std::string
         security = 0;
     read(numbered("Fingerprint", n), fingerprint);
     fingerprint = normalizedFingerprint(fingerprint);
+}
+
+// The sign-in values of mailbox N but its refresh token, with an unknown
+// method read as Password.
+void readSignInValues(const KeyReader &read, int n, MailboxSignIn &signIn)
+{
+    read(numbered("SignIn", n), signIn.method);
+    if (signIn.method < 0 || signIn.method >= kSignInChoices)
+        signIn.method = 0;
+    read(numbered("TokenCommand", n), signIn.tokenCommand);
+    read(numbered("OAuthAuthorizeUrl", n), signIn.authorizeUrl);
+    read(numbered("OAuthTokenUrl", n), signIn.tokenUrl);
+    read(numbered("OAuthScope", n), signIn.scope);
+    read(numbered("OAuthClientId", n), signIn.clientId);
+}
+
+void writeSignInValues(const KeyWriter &write, int n, const MailboxSignIn &signIn)
+{
+    const std::string none;
+    write.unlessDefault(numbered("SignIn", n), signIn.method, 0);
+    write.unlessDefault(numbered("TokenCommand", n), signIn.tokenCommand, none);
+    write.unlessDefault(numbered("OAuthAuthorizeUrl", n), signIn.authorizeUrl, none);
+    write.unlessDefault(numbered("OAuthTokenUrl", n), signIn.tokenUrl, none);
+    write.unlessDefault(numbered("OAuthScope", n), signIn.scope, none);
+    write.unlessDefault(numbered("OAuthClientId", n), signIn.clientId, none);
+}
+
+// Encrypted<n> and PlainText<n>: what earlier sessions showed of the server.
+void readProtectionValues(const KeyReader &read, int n, bool &encrypted, int &plainText)
+{
+    read(numbered("Encrypted", n), encrypted);
+    read(numbered("PlainText", n), plainText);
+    if (plainText < 0 || plainText > int(PlainTextAnswer::No))
+        plainText = int(PlainTextAnswer::NotAsked);
 }
 
 } // namespace
@@ -135,9 +182,10 @@ ServerSettings readServerSettings(TKeyedEncryption &cipher)
         read(numbered("Mailbox", n), account.userName);
         read(numbered("Check", n), account.checked);
         readSecurityValues(read, n, account.security, account.fingerprint);
-        std::string stored;
-        read(numbered("Passwd", n), stored);
-        account.password = stored.empty() ? std::string() : cipher.decrypt(stored);
+        readSignInValues(read, n, account.signIn);
+        readProtectionValues(read, n, account.encrypted, account.plainText);
+        account.password = readMailboxSecret(n, MailboxSecret::Password, cipher);
+        account.signIn.refreshToken = readMailboxSecret(n, MailboxSecret::RefreshToken, cipher);
     }
     return settings;
 }
@@ -152,9 +200,13 @@ std::optional<MailboxProblem> saveServerSettings(const ServerSettings &settings,
         write(numbered("Server", n), account.server);
         write(numbered("Mailbox", n), account.userName);
         write(numbered("Check", n), account.checked);
-        write(numbered("Passwd", n), account.password.empty() ? std::string() : cipher.encrypt(account.password));
+        saveMailboxSecret(n, MailboxSecret::Password, account.password, cipher);
         write(numbered("Security", n), account.security);
         write(numbered("Fingerprint", n), account.fingerprint);
+        writeSignInValues(write, n, account.signIn);
+        saveMailboxSecret(n, MailboxSecret::RefreshToken, account.signIn.refreshToken, cipher);
+        write.unlessDefault(numbered("Encrypted", n), account.encrypted, false);
+        write.unlessDefault(numbered("PlainText", n), account.plainText, 0);
 
         // Emptiness is exact here: a field of blanks counts as filled.
         const bool hasServer = !account.server.empty();
@@ -166,8 +218,13 @@ std::optional<MailboxProblem> saveServerSettings(const ServerSettings &settings,
         if (!hasServer && hasUser)
             return MailboxProblem{n, Field::Server,
                                   "Mailbox " + std::to_string(n) + " " + account.userName + " has a blank server"};
-        if (hasServer && hasUser && account.password.empty())
+        // A mailbox that signs in with a token needs no password, but a
+        // token command needs a command.
+        const auto method = signInMethodFromSetting(account.signIn.method);
+        if (hasServer && hasUser && method == TSignInMethod::Password && account.password.empty())
             return MailboxProblem{n, Field::Password, "Mailbox " + std::to_string(n) + " - there is no password set"};
+        if (hasServer && hasUser && method == TSignInMethod::OAuthCommand && trimmed(account.signIn.tokenCommand).empty())
+            return MailboxProblem{n, Field::SignIn, "Mailbox " + std::to_string(n) + " - there is no token command set"};
     }
     return std::nullopt;
 }
@@ -189,11 +246,11 @@ RemotePOPAccount readMailboxForRemotePOP(int n, TKeyedEncryption &cipher, const 
     if (marker == kVersionMarker) {
         read(numbered("Server", n), result.server);
         read(numbered("Mailbox", n), result.userName);
-        std::string stored;
-        read(numbered("Passwd", n), stored);
-        if (!stored.empty())
-            result.password = cipher.decrypt(stored);
+        result.password = readMailboxSecret(n, MailboxSecret::Password, cipher);
         readSecurityValues(read, n, result.security, result.fingerprint);
+        readSignInValues(read, n, result.signIn);
+        result.signIn.refreshToken = readMailboxSecret(n, MailboxSecret::RefreshToken, cipher);
+        readProtectionValues(read, n, result.encrypted, result.plainText);
         result.loaded = true;
         return result;
     }
@@ -201,7 +258,7 @@ RemotePOPAccount readMailboxForRemotePOP(int n, TKeyedEncryption &cipher, const 
         if (passwordsLost)
             passwordsLost();
         for (int m = 1; m <= kMailboxCount; ++m)
-            write(numbered("Passwd", m), std::string());
+            saveMailboxSecret(m, MailboxSecret::Password, std::string(), cipher);
     }
     return result;
 }
@@ -210,6 +267,18 @@ void saveMailboxFingerprint(int n, const std::string &fingerprint)
 {
     Registry registry;
     KeyWriter(registry, sectionKey(kServerSection))(numbered("Fingerprint", n), fingerprint);
+}
+
+void saveMailboxEncrypted(int n)
+{
+    Registry registry;
+    KeyWriter(registry, sectionKey(kServerSection))(numbered("Encrypted", n), true);
+}
+
+void saveMailboxPlainTextAnswer(int n, PlainTextAnswer answer)
+{
+    Registry registry;
+    KeyWriter(registry, sectionKey(kServerSection))(numbered("PlainText", n), int(answer));
 }
 
 MessageListColumns readMessageListColumns()

@@ -43,16 +43,17 @@ ServerSettings readServerSettings(TKeyedEncryption &cipher);
 
 // A mailbox account that cannot be saved as it stands.
 struct MailboxProblem {
-    enum class Field { UserName, Server, Password };
+    enum class Field { UserName, Server, Password, SignIn };
     int mailbox = 0;     // 1..12
     Field field = Field::UserName;  // the field to give the focus
     std::string text;    // the error text to show
 };
-// Writes Which, then for n = 1..12 the four values of mailbox n (the password
-// enciphered with Cipher), checking each mailbox right after writing it. At
-// the first mailbox with a server but no user name, a user name but no
-// server, or both but no password, it stops (later mailboxes are not written)
-// and returns the problem.
+// Writes Which, then for n = 1..12 the values of mailbox n (the password and
+// refresh token enciphered with Cipher, through mailbox_secrets.h), checking
+// each mailbox right after writing it. At the first mailbox with a server but
+// no user name, a user name but no server, or both but no password (when it
+// signs in with one) or no token command (when it signs in with one), it
+// stops (later mailboxes are not written) and returns the problem.
 std::optional<MailboxProblem> saveServerSettings(const ServerSettings &settings, TKeyedEncryption &cipher);
 
 // What loading mailbox N for the POP3 client found.
@@ -63,6 +64,9 @@ struct RemotePOPAccount {
     std::string password;  // deciphered
     int security = 0;      // Security<N>
     std::string fingerprint; // Fingerprint<N>
+    MailboxSignIn signIn;  // SignIn<N> and what goes with it, the refresh token deciphered
+    bool encrypted = false; // Encrypted<N>
+    int plainText = 0;     // PlainText<N>
 };
 // The settings side of loading mailbox N into the POP3 client: reads the old
 // Passwd<N>, reads and then always writes the Version161 marker. With the
@@ -74,6 +78,11 @@ RemotePOPAccount readMailboxForRemotePOP(int n, TKeyedEncryption &cipher,
 // Fingerprint<N> alone: the certificate the user just chose to trust for
 // mailbox N. Raises EStoreError.
 void saveMailboxFingerprint(int n, const std::string &fingerprint);
+// Encrypted<N> = 1: a session of mailbox N was encrypted. Raises EStoreError.
+void saveMailboxEncrypted(int n);
+// PlainText<N>: the user's answer about sending mailbox N's password
+// unencrypted. Raises EStoreError.
+void saveMailboxPlainTextAnswer(int n, PlainTextAnswer answer);
 inline constexpr const char *kPasswordsLostWarning =
     "Warning: You will have to re-enter your passwords for all of your mailboxes!  Sorry for the inconvenience.";
 

@@ -86,6 +86,11 @@ void ActivityLog::logError(const std::string &errorText, const std::string &user
     writeEntry(errorLine(errorText, userName, server, logTimeStamp(Clock::now())));
 }
 
+void ActivityLog::logWarning(const std::string &text, const std::string &userName, const std::string &server)
+{
+    writeEntry(warningLine(text, userName, server, logTimeStamp(Clock::now())));
+}
+
 void ActivityLog::logAutomaticMode(bool enabled)
 {
     writeEntry(automaticModeLine(enabled, logTimeStamp(Clock::now())));

@@ -40,11 +40,12 @@ public:
     // Appends Line and its line end and flushes; dropped while not open.
     void writeLine(const std::string &line);
 
-    // Whole entries, stamped with the current time. The first three open the
+    // Whole entries, stamped with the current time. All but the deletion block open the
     // log, write and close it again; a deletion block is written only while
     // the log is open (the deletion run opens it around its deletions).
     void logMailCheck(int count, const std::string &userName, const std::string &server);
     void logError(const std::string &errorText, const std::string &userName, const std::string &server);
+    void logWarning(const std::string &text, const std::string &userName, const std::string &server);
     void logAutomaticMode(bool enabled);
     void logKeptCopiesOverLimit(long long keptMB, long long limitMB);
     void logDeletion(const DeletedMessageEntry &message);

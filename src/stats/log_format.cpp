@@ -28,6 +28,12 @@ std::string errorLine(const std::string &errorText, const std::string &userName,
     return "ERROR " + errorText + " FOR " + userName + " ON " + server + " AT " + stamp;
 }
 
+std::string warningLine(const std::string &text, const std::string &userName, const std::string &server,
+                        const std::string &stamp)
+{
+    return "WARNING " + text + " FOR " + userName + " ON " + server + " AT " + stamp;
+}
+
 std::string automaticModeLine(bool enabled, const std::string &stamp)
 {
     return std::string("Automatic mode ") + (enabled ? "enabled" : "disabled") + " at " + stamp;

@@ -28,6 +28,10 @@ std::string mailCheckLine(int count, const std::string &userName, const std::str
 // "ERROR <text> FOR <user> ON <server> AT <stamp>"
 std::string errorLine(const std::string &errorText, const std::string &userName, const std::string &server,
                       const std::string &stamp);
+// "WARNING <text> FOR <user> ON <server> AT <stamp>": something the user
+// should know of that did not stop the run.
+std::string warningLine(const std::string &text, const std::string &userName, const std::string &server,
+                        const std::string &stamp);
 // "Automatic mode enabled|disabled at <stamp>"
 std::string automaticModeLine(bool enabled, const std::string &stamp);
 // "Deleted mail holds <kept> MB, above its limit of <limit> MB; copies less

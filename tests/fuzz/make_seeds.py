@@ -112,7 +112,9 @@ def dot_stuffed(block):
 
 
 def pop3_transcript(blocks):
-    out = [b"+OK ready", b"+OK", b"+OK logged in", b"+OK %d %d" % (len(blocks), sum(map(len, blocks)))]
+    # CAPA is asked before signing in; refusing it leads to USER and PASS.
+    out = [b"+OK ready", b"-ERR no capabilities", b"+OK", b"+OK logged in",
+           b"+OK %d %d" % (len(blocks), sum(map(len, blocks)))]
     reply = b"\r\n".join(out) + b"\r\n"
     for n, block in enumerate(blocks, 1):
         reply += b"+OK %d %d\r\n+OK\r\n" % (n, len(block) + 200) + dot_stuffed(block) + b"\r\nbody\r\n.\r\n"

@@ -113,7 +113,9 @@ TEST_F(CheckRunTest, AWrongPasswordIsExplainedLoggedAsAnErrorAndKeptOnTheTrayTip
     EXPECT_EQ(window->btExit->text(), "E&xit");
     // An ERROR line with the server's refusal, and no check of 0 messages for the statistics.
     EXPECT_EQ(logCount("ERROR -ERR"), 1) << log();
-    EXPECT_EQ(logCount(" FOR tester ON " + server.hostAndPort() + " AT "), 1);
+    // Beside it only the note that the password went unencrypted (Security "None").
+    EXPECT_EQ(logCount(" FOR tester ON " + server.hostAndPort() + " AT "), 2);
+    EXPECT_EQ(logCount("WARNING password sent unencrypted FOR tester ON "), 1) << log();
     EXPECT_EQ(logCount("MAIL CHECK"), 0);
     EXPECT_EQ(window->trayIcon->problem().rfind("Last check of tester on " + server.hostAndPort() + " failed: -ERR", 0),
               0u)

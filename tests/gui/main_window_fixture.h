@@ -29,7 +29,8 @@ protected:
     std::unique_ptr<TfrmMain> window;
     std::unique_ptr<TfrmRetrieving> progress;
 
-    // Stores mailbox N in the registry as the general settings window would.
+    // Stores mailbox N in the registry as the general settings window would,
+    // with Security "None" (the scripted servers have no TLS).
     void storeMailbox(int n, const std::string &server, const std::string &user, const std::string &password,
                       bool checked = true);
     // Stores General values (after Edit changes them) and the log path "activity.log".
@@ -45,8 +46,8 @@ protected:
     void selectRows(std::initializer_list<int> rows);
 };
 
-// The scripted server greets, lists no STLS (the mailbox's security is
-// Automatic), accepts ann's login (password "pw") and answers STAT with Stat.
+// The scripted server greets, answers CAPA with nothing, accepts ann's
+// login (password "pw") and answers STAT with Stat.
 void scriptLogin(FakeTcpServer &server, const std::string &stat);
 // The same up to the password, which it awaits; the test answers it.
 void scriptUpToPassword(FakeTcpServer &server);

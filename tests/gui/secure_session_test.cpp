@@ -62,6 +62,8 @@ TEST_F(SecureSessionTest, AKeptSessionEndsWhenIdleHiddenOrItsAccountChanges)
     DovecotServer server({message("First", "a@example.org")});
     ASSERT_TRUE(server.started()) << server.failure();
     storeMailbox(1, server.hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+    storeSecurity(1, 0); // Automatic, with the user's earlier Yes to sending the password unencrypted
+    Registry().writeString(kServerKey, "PlainText1", "1");
     storeGeneral();
     start();
     TmsRemotePOP &pop = window->msRemotePOP1;

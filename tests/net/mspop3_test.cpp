@@ -294,6 +294,10 @@ TEST(Pop3Failures, ANegativeReplyAtEachStepRaisesTheServersLine)
             if (!steps[i].first.empty())
                 server.expect(steps[i].first);
             server.sendLine(i == refused ? "-ERR refused here" : steps[i].second);
+            if (i == 0 && refused > 0) { // a refused CAPA is no error: the client goes on with USER
+                server.expect("CAPA");
+                server.sendLine("-ERR no capabilities here");
+            }
         }
         server.expectClose();
         Client c(server);
@@ -355,6 +359,8 @@ TEST(Pop3Failures, AServerClosingBeforeTheReplyEndsFailsAsARefusalWithEmptyText)
 {
     FakeTcpServer server;
     server.sendLine("+OK ready");
+    server.expect("CAPA");
+    server.sendLine("-ERR no capabilities here");
     server.expect("USER ann");
     server.send("+OK hal");
     server.close();
@@ -563,6 +569,8 @@ TEST(Pop3Hostile, EveryHostileServerEndsTheRunWithAClearErrorAndNothingWrongDone
         {"NUL bytes and bare line feeds", Run::Listing,
          [](FakeTcpServer &s) {
              s.send(std::string("+OK re\0ady\n", 11));
+             s.expect("CAPA");
+             s.send("-ERR\n");
              s.expect("USER ann");
              s.send("+OK\n");
              s.expect("PASS pw");

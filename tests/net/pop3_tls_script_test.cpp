@@ -41,8 +41,14 @@ protected:
         ASSERT_TRUE(server.useCertificate(certificate));
         pop.Server = server.hostAndPort();
     }
-    static void scriptCredentials(FakeTcpServer &server)
+    // The sign-in and an empty listing; CAPA first unless it was read
+    // already (inside TLS after STLS).
+    static void scriptCredentials(FakeTcpServer &server, bool capaFirst = true)
     {
+        if (capaFirst) {
+            server.expect("CAPA");
+            server.sendLine("-ERR what?");
+        }
         server.expect("USER ann");
         server.sendLine("+OK");
         server.expect("PASS pw");
@@ -75,7 +81,7 @@ TEST_F(Pop3TlsScript, StartTlsComesBeforeTheCredentialsAndCapabilitiesAreReadAga
     server.startTls();
     server.expect("CAPA");
     server.send("+OK\r\nTOP\r\nPIPELINING\r\nUIDL\r\n.\r\n");
-    scriptCredentials(server);
+    scriptCredentials(server, false);
     pop.Security = TPop3Security::STARTTLS;
 
     pop.UpdateInfo();
@@ -174,13 +180,17 @@ TEST_F(Pop3TlsScript, AutomaticWithoutStlsIsAnUnencryptedSession)
     server.sendLine("+OK ready");
     server.expect("CAPA");
     server.sendLine("-ERR what?");
-    scriptCredentials(server);
+    scriptCredentials(server, false);
     pop.Security = TPop3Security::Automatic;
+    int unencrypted = 0;
+    pop.OnPlainTextSignIn = [](QObject *, std::string &) { return true; };
+    pop.OnUnencryptedSignIn = [&](QObject *) { ++unencrypted; };
 
     pop.UpdateInfo();
 
     EXPECT_FALSE(pop.SessionEncrypted());
     EXPECT_TRUE(pop.Capabilities().empty());
+    EXPECT_EQ(unencrypted, 1);
 }
 
 TEST_F(Pop3TlsScript, StartTlsThatCannotHappenEndsBeforeThePassword)
@@ -203,28 +213,35 @@ TEST_F(Pop3TlsScript, StartTlsThatCannotHappenEndsBeforeThePassword)
          "The server sent more than its answer to STLS before the TLS handshake, so the connection cannot be "
          "trusted. The password was not sent."},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        FakeTcpServer server;
-        connectTo(server, local);
-        server.sendLine("+OK ready");
-        server.expect("CAPA");
-        server.send(c.capaReply);
-        if (c.stlsReply) {
-            server.expect("STLS");
-            server.sendLine(c.stlsReply);
-        }
-        server.expectClose();
-        std::vector<std::string> errors;
-        pop.OnError = [&](QObject *, std::string &text) { errors.push_back(text); };
-        pop.Security = TPop3Security::STARTTLS;
+    // Neither a password nor an access token goes out: the server lists
+    // every mechanism, and the token is at hand before connecting.
+    for (const TSignInMethod method : {TSignInMethod::Password, TSignInMethod::OAuthCommand})
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (signsInWithToken(method) ? ", token" : ", password"));
+            FakeTcpServer server;
+            connectTo(server, local);
+            server.sendLine("+OK ready");
+            server.expect("CAPA");
+            server.send(std::string(c.capaReply) == "+OK\r\nTOP\r\nUIDL\r\n.\r\n"
+                            ? "+OK\r\nTOP\r\nSASL PLAIN XOAUTH2 OAUTHBEARER\r\n.\r\n"
+                            : c.capaReply);
+            if (c.stlsReply) {
+                server.expect("STLS");
+                server.sendLine(c.stlsReply);
+            }
+            server.expectClose();
+            std::vector<std::string> errors;
+            pop.OnError = [&](QObject *, std::string &text) { errors.push_back(text); };
+            pop.Security = TPop3Security::STARTTLS;
+            pop.SignIn = method;
+            pop.OnAccessToken = [](QObject *) { return std::string("ya29.token"); };
 
-        EXPECT_EQ(raisedText<ESocketError>([&] { pop.UpdateInfo(); }), c.error);
-        EXPECT_EQ(errors, std::vector<std::string>{c.error}); // reported once, for the log
-        EXPECT_FALSE(pop.IsConnected());
-        server.verify();
-        EXPECT_FALSE(sent(server, "USER") || sent(server, "PASS"));
-    }
+            EXPECT_EQ(raisedText<ESocketError>([&] { pop.UpdateInfo(); }), c.error);
+            EXPECT_EQ(errors, std::vector<std::string>{c.error}); // reported once, for the log
+            EXPECT_FALSE(pop.IsConnected());
+            server.verify();
+            EXPECT_FALSE(sent(server, "USER") || sent(server, "PASS") || sent(server, "AUTH"));
+        }
 }
 
 TEST_F(Pop3TlsScript, ARefusedCertificateSendsNothingAfterTheHandshake)

@@ -22,6 +22,10 @@ TEST(GeneralSettingsModel, MailboxQueriesFollowTicksAndServers)
     EXPECT_EQ(model.usableMailboxes(), (std::vector<int>{1, 5}));
     EXPECT_FALSE(model.CheckUserMailboxes());
     EXPECT_TRUE(model.CheckForAOL());
+    model.servers.account(5).signIn.method = 1; // OAuth2 signs in with the whole address, web mail included
+    EXPECT_TRUE(model.CheckUserMailboxes());
+    EXPECT_FALSE(model.CheckForAOL());
+    model.servers.account(5).signIn.method = 0;
     EXPECT_FALSE(model.OnlyOneMailbox());
     EXPECT_EQ(model.serverToIndex("pop.five.EXAMPLE", "dee@AOL.com"), 5);
     EXPECT_EQ(model.serverToIndex("pop.five.example", "other"), 0);

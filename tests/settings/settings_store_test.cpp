@@ -2,9 +2,11 @@
 #include "fixtures/temp_home.h"
 #include "platform/registry.h"
 #include "platform/store_error.h"
+#include "settings/mailbox_secrets.h"
 #include "settings/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace tw;
 
@@ -115,15 +117,24 @@ TEST(SettingsStore, EveryRegistryValueRoundTrips)
     ServerSettings server;
     server.Which = 12;
     for (int n = 1; n <= kMailboxCount; ++n) {
-        server.account(n) = {"pop" + std::to_string(n) + ".example", "user" + std::to_string(n),
-                             "pw\xE9" + std::to_string(n), n % 2 == 0, n % kSecurityChoices,
-                             n == 5 ? std::string(64, 'C') : std::string()};
+        const std::string number = std::to_string(n);
+        server.account(n) = {"pop" + number + ".example", "user" + number, "pw\xE9" + number, n % 2 == 0,
+                             n % kSecurityChoices, n == 5 ? std::string(64, 'C') : std::string()};
+        server.account(n).signIn = {n % kSignInChoices, "token-helper --account " + number,
+                                    "https://sso" + number + ".example/authorize", "https://sso.example/token",
+                                    "mail offline", "client-" + number, "rt-" + number};
+        server.account(n).encrypted = n % 2 == 1;
+        server.account(n).plainText = n % 3;
     }
     EXPECT_EQ(saveServerSettings(server, cipher), std::nullopt);
     EXPECT_EQ(readServerSettings(cipher), server);
     const std::string enciphered = *stored(kServerKey, "Passwd12");
     EXPECT_EQ(enciphered.size(), 2 + 2 * std::string("pw\xE9" "12").size());
     EXPECT_EQ(stored(kServerKey, "Check1"), "0");
+    // The refresh token is kept as the password is: enciphered.
+    EXPECT_EQ(stored(kServerKey, "OAuthRefreshToken10")->size(), 2 + 2 * std::string("rt-10").size());
+    EXPECT_EQ(stored(kServerKey, "SignIn4"), "1");
+    EXPECT_EQ(stored(kServerKey, "TokenCommand2"), "token-helper --account 2");
 
     saveMessageListColumns(MessageListColumns{{1, 2, 3, 4, 5}});
     EXPECT_EQ(readMessageListColumns().widths, (std::array<int, 5>{1, 2, 3, 4, 5}));
@@ -248,6 +259,8 @@ TEST(SettingsStore, MailboxProblemsStopTheSaveAfterWritingTheMailbox)
          "Mailbox 3 has a server pop.c.example but no mailbox"},
         {{"", "carol", "pw", true}, MailboxProblem::Field::Server, "Mailbox 3 carol has a blank server"},
         {{"pop.c.example", "carol", "", false}, MailboxProblem::Field::Password, "Mailbox 3 - there is no password set"},
+        {{"pop.c.example", "carol", "", true, 0, "", {2, " "}}, MailboxProblem::Field::SignIn,
+         "Mailbox 3 - there is no token command set"},
     };
     for (const auto &c : cases) {
         test::TempHome home;
@@ -268,6 +281,19 @@ TEST(SettingsStore, MailboxProblemsStopTheSaveAfterWritingTheMailbox)
         EXPECT_EQ(back.account(3), c.third); // written before the check
         EXPECT_EQ(stored(kServerKey, "Server4"), std::nullopt);
     }
+
+    // A mailbox that signs in in the browser needs no password.
+    test::TempHome home;
+    TKeyedEncryption cipher = passwordCipher();
+    ServerSettings server;
+    server.account(1) = {"outlook.office365.com", "alice@example.com", "", true};
+    server.account(1).signIn.method = 1;
+    server.account(2) = {"pop.example.org", "bob", "b", true};
+    EXPECT_EQ(saveServerSettings(server, cipher), std::nullopt);
+    // A mailbox that uses none of the sign-in values gets none written.
+    EXPECT_EQ(stored(kServerKey, "SignIn1"), "1");
+    for (const char *name : {"SignIn2", "TokenCommand2", "OAuthClientId2", "OAuthRefreshToken2", "Encrypted2", "PlainText2"})
+        EXPECT_EQ(stored(kServerKey, name), std::nullopt) << name;
 }
 
 TEST(SettingsStore, PasswordMarkerAndOneTimeWarning)
@@ -379,4 +405,53 @@ TEST(SettingsStore, MailboxSecurityAndTrustedCertificateReadAsTheProgramUsesThem
     saveMailboxFingerprint(7, digits);
     EXPECT_EQ(stored(kServerKey, "Fingerprint7"), digits);
     EXPECT_EQ(readServerSettings(cipher).account(7).fingerprint, digits);
+}
+
+TEST(SettingsStore, MailboxSignInValuesReadAsTheProgramUsesThem)
+{
+    struct Case {
+        std::optional<std::string> signIn, encrypted, plainText; // as stored; nullopt: absent (older settings)
+        int readSignIn;
+        bool readEncrypted;
+        int readPlainText;
+    } cases[] = {
+        {std::nullopt, std::nullopt, std::nullopt, 0, false, 0},
+        {"1", "1", "2", 1, true, 2},
+        {"2", "0", "1", 2, false, 1},
+        {"3", "yes", "3", 0, false, 0},
+        {"-1", "2", "-1", 0, true, 0},
+    };
+    TKeyedEncryption cipher = passwordCipher();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.signIn.value_or("<absent>"));
+        test::TempHome home;
+        Registry reg;
+        reg.writeString(kServerKey, "Version161", "161");
+        reg.writeString(kServerKey, "Server2", "pop.example");
+        for (const auto &[name, value] : {std::pair{"SignIn2", c.signIn}, std::pair{"Encrypted2", c.encrypted},
+                                          std::pair{"PlainText2", c.plainText}})
+            if (value)
+                reg.writeString(kServerKey, name, *value);
+
+        const MailboxAccount account = readServerSettings(cipher).account(2);
+        const RemotePOPAccount loaded = readMailboxForRemotePOP(2, cipher, {});
+        for (const auto &[signIn, encrypted, plainText] :
+             {std::tuple{account.signIn.method, account.encrypted, account.plainText},
+              std::tuple{loaded.signIn.method, loaded.encrypted, loaded.plainText}}) {
+            EXPECT_EQ(signIn, c.readSignIn);
+            EXPECT_EQ(encrypted, c.readEncrypted);
+            EXPECT_EQ(plainText, c.readPlainText);
+        }
+    }
+
+    test::TempHome home;
+    saveMailboxEncrypted(4);
+    saveMailboxPlainTextAnswer(4, PlainTextAnswer::No);
+    saveMailboxSecret(4, MailboxSecret::RefreshToken, "rt-abc", cipher);
+    const MailboxAccount account = readServerSettings(cipher).account(4);
+    EXPECT_TRUE(account.encrypted);
+    EXPECT_EQ(account.plainText, int(PlainTextAnswer::No));
+    EXPECT_EQ(account.signIn.refreshToken, "rt-abc");
+    EXPECT_EQ(readMailboxSecret(4, MailboxSecret::RefreshToken, cipher), "rt-abc");
+    EXPECT_NE(stored(kServerKey, "OAuthRefreshToken4"), "rt-abc");
 }

@@ -74,6 +74,15 @@ TEST_F(WhyToolTest, ARawEightBitSubjectIsReadInItsDeclaredCharset)
     EXPECT_NE(run.out.find("\nMark: 0\n"), std::string::npos) << run.out;
 }
 
+TEST_F(WhyToolTest, HelpNamesTheSettingsItReads)
+{
+    const ToolRun run = runWhy({"--help"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char *part : {"usage: tidewell-why", "Security<n>", "SignIn<n>", "TokenCommand<n>", "OAuthClientId<n>",
+                             "OAuthRefreshToken<n>", "Encrypted<n>", "PlainText<n>"})
+        EXPECT_NE(run.out.find(part), std::string::npos) << part;
+}
+
 TEST_F(WhyToolTest, BadArgumentsAndMissingFilesExitWithTwo)
 {
     for (const QStringList &arguments : {QStringList{"--size", "x", "-"}, QStringList{},

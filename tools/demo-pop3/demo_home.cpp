@@ -1,5 +1,6 @@
 #include "demo-pop3/demo_home.h"
 
+#include "net/mspop3.h"
 #include "platform/paths.h"
 #include "settings/settings_store.h"
 #include "settings/spam_model.h"
@@ -90,6 +91,9 @@ void storeTryOutMailbox(const std::string &server, const std::string &user, cons
     ServerSettings servers = readServerSettings(cipher);
     servers.Which = 1;
     servers.account(1) = {server, user, password, true};
+    // The demo server on this computer speaks plain POP3, and the password
+    // never leaves the computer: no question about sending it unencrypted.
+    servers.account(1).security = int(TPop3Security::None);
     if (const auto problem = saveServerSettings(servers, cipher))
         throw std::runtime_error(problem->text);
 

@@ -59,6 +59,10 @@ int main(int argc, char *argv[])
         std::cerr << "tidewell-why: " << error << "\n" << why::kUsage;
         return kBadUsage;
     }
+    if (options->help) {
+        std::cout << why::kUsage << why::kHelpSettings;
+        return 0;
+    }
     std::string input;
     if (!readInput(options->file, input)) {
         std::cerr << "tidewell-why: cannot read " << options->file << "\n";

@@ -25,6 +25,10 @@ std::optional<Options> parseOptions(const std::vector<std::string> &arguments, s
     bool haveFile = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string &argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+            return options;
+        }
         const bool isOption = argument == "--size" || argument == "--mailbox" || argument == "--mark";
         if (isOption) {
             if (i + 1 >= arguments.size()) {

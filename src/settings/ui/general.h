@@ -22,6 +22,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -61,6 +62,12 @@ public:
     // Beside the security: shown while a certificate is trusted for the
     // mailbox (its fingerprint in the tooltip); a click forgets it.
     std::array<QToolButton *, kMailboxCount> btForgetCertificate{};
+    // How the mailbox signs in: "Password", "OAuth2 (browser)", "OAuth2
+    // (token command)" (SignIn<n>), and "Sign in..." (general_sign_in.cpp).
+    std::array<QComboBox *, kMailboxCount> cmbSignIn{};
+    std::array<QPushButton *, kMailboxCount> btSignIn{};
+    // One line of guidance about the row last changed (sign_in_guidance.h).
+    QLabel *lblSignInNote;
     QComboBox *RASComboBox;
     QRadioButton *rbManual, *rbAuto;
     QWidget *pnlManual, *pnlAuto, *pnlSound;
@@ -99,6 +106,9 @@ public:
     void SpeedButton3Click();
     void cbKillClick();
     void rbManualClick();
+    // Browser sign-in: runs it now, so that the first check needs no
+    // browser, and keeps the refresh token. Token command: asks for it.
+    void btSignInClick(int n);
 
     // Cancel (and Escape, and the close box): puts the stored settings back.
     void reject() override;
@@ -118,6 +128,11 @@ private:
     QWidget *buildMailProgramTab();
     QWidget *buildDeletedMailTab();
     void connectCommands();
+    // The sign-in choice and button of row N (general_sign_in.cpp).
+    void addSignInControls(QGridLayout *grid, int n, int column);
+    // Enables row N's button for its choice and shows its guidance; with
+    // OnlyWhenSaid, keeps the line when row N has nothing to say.
+    void updateSignInRow(int n, bool onlyWhenSaid = false);
     void ColorEdits();
     void ControlEnter(QWidget *control);
     void ControlExit(QWidget *control);

@@ -89,7 +89,7 @@ void TfrmGeneral::buildControls()
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);
-    resize(740, 520);
+    resize(940, 540);
 }
 
 QWidget *TfrmGeneral::buildMailboxesTab()
@@ -102,8 +102,9 @@ QWidget *TfrmGeneral::buildMailboxesTab()
 
     auto *rows = new QWidget;
     auto *grid = new QGridLayout(rows);
-    const char *headings[] = {"POP Server", "User Name/Mailbox", "Password", "Security", "Preferred", "Check?"};
-    for (int column = 0; column < 6; ++column)
+    const char *headings[] = {"POP Server", "User Name/Mailbox", "Password", "Security", "Sign-in", "", "Preferred",
+                              "Check?"};
+    for (int column = 0; column < 8; ++column)
         grid->addWidget(new QLabel(QString::fromLatin1(headings[column])), 0, column);
     m_preferredGroup = new QButtonGroup(this);
     for (int n = 1; n <= kMailboxCount; ++n) {
@@ -138,8 +139,9 @@ QWidget *TfrmGeneral::buildMailboxesTab()
         securityRow->addWidget(cmbSecurity[i], 1);
         securityRow->addWidget(btForgetCertificate[i]);
         grid->addWidget(security, n, 3);
-        grid->addWidget(rb[i], n, 4);
-        grid->addWidget(cb[i], n, 5);
+        addSignInControls(grid, n, 4);
+        grid->addWidget(rb[i], n, 6);
+        grid->addWidget(cb[i], n, 7);
     }
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 3);
@@ -151,6 +153,9 @@ QWidget *TfrmGeneral::buildMailboxesTab()
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(scroll, 1);
+    lblSignInNote = named(note(QString()), QStringLiteral("lblSignInNote"));
+    lblSignInNote->setTextFormat(Qt::PlainText);
+    layout->addWidget(lblSignInNote);
     layout->addWidget(new QLabel(QStringLiteral("Mailboxes without a check mark will not be checked for e-mail.")));
     return page;
 }

@@ -3,6 +3,7 @@
 #include "settings/ui/general.h"
 
 #include "net/tls_trust.h"
+#include "net/oauth_providers.h"
 #include "platform/bytes.h"
 #include "platform/prompts.h"
 
@@ -71,7 +72,11 @@ void TfrmGeneral::loadServers()
         cb[i]->setChecked(account.checked);
         cmbSecurity[i]->setCurrentIndex(account.security);
         showTrustedCertificate(n);
+        cmbSignIn[i]->setCurrentIndex(account.signIn.method);
     }
+    lblSignInNote->clear();
+    for (int n = kMailboxCount; n >= 1; --n)
+        updateSignInRow(n, true); // the first row with something to say wins
 }
 
 void TfrmGeneral::showTrustedCertificate(int n)
@@ -145,11 +150,23 @@ void TfrmGeneral::storeControls()
     for (int n = 1; n <= kMailboxCount; ++n) {
         const size_t i = size_t(n - 1);
         MailboxAccount &account = m_model.servers.account(n);
-        account.server = fromDisplay(edServe[i]->text());
-        account.userName = fromDisplay(edName[i]->text());
+        const std::string server = fromDisplay(edServe[i]->text());
+        const std::string userName = fromDisplay(edName[i]->text());
+        // What was learnt of another server, and a sign-in of another
+        // account, do not carry over.
+        if (serverHost(server) != serverHost(account.server)) {
+            account.encrypted = false;
+            account.plainText = int(PlainTextAnswer::NotAsked);
+            account.signIn.refreshToken.clear();
+        }
+        if (userName != account.userName)
+            account.signIn.refreshToken.clear();
+        account.server = server;
+        account.userName = userName;
         account.password = fromDisplay(edPass[i]->text());
         account.checked = cb[i]->isChecked();
         account.security = std::max(0, cmbSecurity[i]->currentIndex());
+        account.signIn.method = std::max(0, cmbSignIn[i]->currentIndex());
     }
 }
 

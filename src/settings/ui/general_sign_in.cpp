@@ -1,0 +1,113 @@
+// TfrmGeneral: each mailbox row's sign-in choice, its "Sign in..." button
+// (the browser sign-in at configuration time, or the token command), and
+// the line of guidance under the rows.
+
+#include "settings/ui/general.h"
+
+#include "net/errors.h"
+#include "net/oauth2_sign_in.h"
+#include "net/sign_in.h"
+#include "platform/bytes.h"
+#include "platform/prompts.h"
+#include "settings/mailbox_secrets.h"
+#include "settings/sign_in_guidance.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+
+namespace tw {
+
+void TfrmGeneral::addSignInControls(QGridLayout *grid, int n, int column)
+{
+    const size_t i = size_t(n - 1);
+    const QString number = QString::number(n);
+    cmbSignIn[i] = new QComboBox;
+    cmbSignIn[i]->setObjectName(QStringLiteral("cmbSignIn") + number);
+    // In the order of the stored numbers 0..2.
+    cmbSignIn[i]->addItems({QStringLiteral("Password"), QStringLiteral("OAuth2 (browser)"),
+                            QStringLiteral("OAuth2 (token command)")});
+    cmbSignIn[i]->setToolTip(QStringLiteral(
+        "Password: the password goes with the strongest method the server offers.\n"
+        "OAuth2 (browser): you sign in once in your browser (\"Sign in...\"); Tidewell keeps the sign-in fresh.\n"
+        "OAuth2 (token command): a command of your own prints an access token before every check."));
+    btSignIn[i] = new QPushButton(QStringLiteral("Sign in..."));
+    btSignIn[i]->setObjectName(QStringLiteral("btSignIn") + number);
+    grid->addWidget(cmbSignIn[i], n, column);
+    grid->addWidget(btSignIn[i], n, column + 1);
+    connect(cmbSignIn[i], &QComboBox::currentIndexChanged, this, [this, n] { updateSignInRow(n); });
+    connect(edServe[i], &QLineEdit::textEdited, this, [this, n] { updateSignInRow(n); });
+    connect(btSignIn[i], &QPushButton::clicked, this, [this, n] { btSignInClick(n); });
+}
+
+void TfrmGeneral::updateSignInRow(int n, bool onlyWhenSaid)
+{
+    const size_t i = size_t(n - 1);
+    const TSignInMethod method = signInMethodFromSetting(cmbSignIn[i]->currentIndex());
+    btSignIn[i]->setEnabled(method != TSignInMethod::Password);
+    MailboxSignIn signIn = m_model.servers.account(n).signIn;
+    signIn.method = int(method);
+    const std::string guidance = signInGuidance(n, fromDisplay(edServe[i]->text()), signIn);
+    if (!guidance.empty() || !onlyWhenSaid)
+        lblSignInNote->setText(toDisplay(guidance));
+}
+
+void TfrmGeneral::btSignInClick(int n)
+{
+    const size_t i = size_t(n - 1);
+    MailboxAccount &account = m_model.servers.account(n);
+    Prompts &prompts = Prompts::current();
+    if (signInMethodFromSetting(cmbSignIn[i]->currentIndex()) == TSignInMethod::OAuthCommand) {
+        std::string command = account.signIn.tokenCommand;
+        if (prompts.inputText("Token command", "Mailbox " + std::to_string(n) +
+                                                   ": the command that prints an access token (it runs with "
+                                                   "/bin/sh -c before every check):",
+                              command))
+            account.signIn.tokenCommand = trimmed(command);
+        updateSignInRow(n);
+        return;
+    }
+
+    TOAuth2SignIn signIn;
+    const std::string server = fromDisplay(edServe[i]->text());
+    const MailboxSignIn &own = account.signIn;
+    signIn.Endpoints = oauthEndpoints(server, {own.authorizeUrl, own.tokenUrl, own.scope, own.clientId});
+    QProgressDialog waiting(QStringLiteral("Waiting for the sign-in in your browser..."), QStringLiteral("Cancel"), 0,
+                            0, this);
+    waiting.setObjectName(QStringLiteral("dlgSignInWaiting"));
+    waiting.setWindowModality(Qt::WindowModal);
+    waiting.setMinimumDuration(0);
+    waiting.show();
+    signIn.Canceled = [&waiting] { return waiting.wasCanceled(); };
+    try {
+        signIn.signInWithBrowser();
+    } catch (const ECanceledError &) {
+        return;
+    } catch (const std::exception &error) {
+        waiting.close();
+        prompts.error("The sign-in for mailbox " + std::to_string(n) + " did not succeed: " + error.what());
+        return;
+    }
+    waiting.close();
+    // The sign-in belongs to the account as the row shows it now.
+    account.server = server;
+    account.userName = fromDisplay(edName[i]->text());
+    account.signIn.refreshToken = signIn.RefreshToken;
+    try {
+        saveMailboxSecret(n, MailboxSecret::RefreshToken, signIn.RefreshToken, m_model.cipher);
+    } catch (const std::exception &error) {
+        prompts.error(error.what());
+        return;
+    }
+    if (signIn.RefreshToken.empty())
+        prompts.warning("Mailbox " + std::to_string(n) +
+                        " is signed in, but the provider gave no lasting sign-in: once this one ends, a check "
+                        "asks for the browser again.");
+    else
+        prompts.information("Mailbox " + std::to_string(n) + " is signed in.");
+}
+
+} // namespace tw
