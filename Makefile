@@ -12,7 +12,7 @@ PREFIX ?= /usr/local
 DEB_PACKAGES = cmake g++ make pkg-config ccache \
   qt6-base-dev qt6-charts-dev qt6-multimedia-dev qt6-networkauth-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev \
   libgtest-dev libgmock-dev \
-  dovecot-pop3d dnsmasq-base openssl \
+  dovecot-pop3d dovecot-imapd dnsmasq-base openssl \
   xvfb xauth fonts-dejavu-core poppler-utils xdg-utils \
   dpkg-dev
 

@@ -141,6 +141,15 @@ public:
     // dot line) and the rest is read and dropped; returns how many bytes
     // were dropped, 0 when the whole block was appended.
     long long ReadData(std::string &Stream, int ExpectedSize, const TDataBlockLimits &Limits = {});
+    // Reads exactly Count bytes (a counted block such as an IMAP literal)
+    // and appends them to Stream; what follows them stays for the next read.
+    // Within Limits as ReadData: a Count above MaxBytes closes and raises
+    // ESocketError (57032) before anything is read, past MaxSeconds in all
+    // it ends with the time-out error, and with MaxKeptBytes only the first
+    // MaxKeptBytes bytes are appended and the rest is read and dropped;
+    // returns how many were dropped. A peer that closes first raises
+    // ESocketError (57031). Progress events give the percentage of Count.
+    long long ReadBytes(std::string &Stream, long long Count, const TDataBlockLimits &Limits = {});
     // Appends received bytes to Stream until the peer closes, or until Count
     // bytes have arrived when Count >= 0. Fires OnClosed when complete.
     void ReadToEnd(std::string &Stream, int Count);

@@ -1,0 +1,163 @@
+// The IMAP client against a real server: Dovecot on a loopback port, with a
+// Maildir in a temporary folder and a "Junk" folder of the \Junk special use.
+#include "fixtures/dovecot_server.h"
+#include "fixtures/raised.h"
+#include "net/errors.h"
+#include "net/imap_client.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+using namespace tw;
+using tw::test::DovecotServer;
+using tw::test::raisedText;
+
+namespace {
+
+std::string message(int n)
+{
+    const std::string number = std::to_string(n);
+    return "From: Sender " + number + " <s" + number + "@example.org>\r\n"
+           "Subject: Message " + number + "\r\n"
+           "\r\n"
+           "Body of message " + number + "\r\n";
+}
+
+class ImapDovecot : public ::testing::Test {
+protected:
+    // Message n (1-based) gets flags[n-1] (Maildir letters).
+    void startServer(const std::vector<std::string> &flags)
+    {
+        server = std::make_unique<DovecotServer>();
+        for (size_t n = 1; n <= flags.size(); ++n)
+            server->addMessage(message(int(n)), flags[n - 1]);
+        ASSERT_TRUE(server->started()) << server->failure();
+        imap.Server = server->imapHostAndPort();
+        imap.UserName = DovecotServer::UserName;
+        imap.Password = DovecotServer::Password;
+        imap.SetTimeOut(10);
+        imap.OnNextInfoUpdated = [this](QObject *, int n) { listed.push_back(n); };
+        imap.OnMessageSkipped = [this](QObject *, int n) { skipped.push_back(n); };
+        imap.OnDeleted = [this](QObject *, int n) { deleted.push_back(n); };
+    }
+    std::vector<std::string> subjects() const
+    {
+        std::vector<std::string> result;
+        for (int i = 0; i < imap.RemoteInfo().Count(); ++i)
+            result.push_back(imap.RemoteInfo().Items(i).Headers.GetFieldBody("Subject"));
+        return result;
+    }
+    std::vector<std::string> flags(int count) const
+    {
+        std::vector<std::string> result;
+        for (int n = 1; n <= count; ++n)
+            result.push_back(server->flagsOf(n));
+        return result;
+    }
+
+    std::unique_ptr<DovecotServer> server;
+    TmsImapClient imap;
+    std::vector<int> listed, skipped, deleted;
+};
+
+TEST_F(ImapDovecot, ListingLeavesEveryFlagUnchanged)
+{
+    const std::vector<std::string> before = {"", "S", "F", "RS"};
+    startServer(before);
+
+    imap.UpdateInfo();
+
+    EXPECT_FALSE(imap.IsConnected());
+    EXPECT_EQ(subjects(), (std::vector<std::string>{"Message 1", "Message 2", "Message 3", "Message 4"}));
+    EXPECT_EQ(listed, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(imap.RemoteInfo().Items(0).Size, int(message(1).size()));
+    EXPECT_EQ(imap.RemoteInfo().Items(0).Headers.Lines(),
+              (std::vector<std::string>{"From: Sender 1 <s1@example.org>", "Subject: Message 1"}));
+    EXPECT_NE(imap.ListedUidValidity(), 0u);
+    EXPECT_EQ(flags(4), before);
+    EXPECT_EQ(imap.SignInMechanism(), "PLAIN");
+}
+
+TEST_F(ImapDovecot, MarkedMessagesEndUpInJunkAndTheOthersStayUnread)
+{
+    startServer({"", "", "", ""});
+    imap.UpdateInfo();
+    imap.FlagForDeletion(0);
+    imap.FlagForDeletion(2);
+
+    imap.TransferData();
+
+    EXPECT_EQ(server->messagesIn("Junk"), (std::vector<std::string>{message(1), message(3)}));
+    EXPECT_EQ(flags(4), (std::vector<std::string>{"gone", "", "gone", ""}));
+    EXPECT_EQ(deleted, (std::vector<int>{0, 2}));
+    EXPECT_TRUE(skipped.empty());
+    EXPECT_EQ(imap.LastMove().Destination, "Junk");
+    EXPECT_EQ(imap.LastMove().Messages.size(), 2u);
+    EXPECT_TRUE(imap.LastMove().undoable());
+    EXPECT_EQ(imap.Notice(), "");
+    EXPECT_FALSE(imap.IsConnected());
+}
+
+TEST_F(ImapDovecot, AMessageExpungedByAnotherClientAfterTheListingIsSkipped)
+{
+    startServer({"", "", ""});
+    imap.UpdateInfo();
+    imap.FlagForDeletion(0);
+    imap.FlagForDeletion(1);
+    ASSERT_TRUE(server->removeMessage(2));
+
+    imap.TransferData();
+
+    EXPECT_EQ(skipped, std::vector<int>{1});
+    EXPECT_EQ(deleted, std::vector<int>{0});
+    EXPECT_EQ(server->messagesIn("Junk"), std::vector<std::string>{message(1)});
+    EXPECT_EQ(flags(3), (std::vector<std::string>{"gone", "gone", ""}));
+}
+
+TEST_F(ImapDovecot, TheUndoMovesAMessageBackToTheInbox)
+{
+    startServer({"", ""});
+    imap.UpdateInfo();
+    imap.FlagForDeletion(1);
+    imap.TransferData();
+    ASSERT_EQ(server->messagesIn("Junk"), std::vector<std::string>{message(2)});
+    const TImapMoveRecord moved = imap.LastMove();
+
+    imap.MoveBack(moved);
+
+    EXPECT_TRUE(server->messagesIn("Junk").empty());
+    std::vector<std::string> inbox = server->messagesIn("INBOX");
+    std::sort(inbox.begin(), inbox.end());
+    EXPECT_EQ(inbox, (std::vector<std::string>{message(1), message(2)}));
+    EXPECT_EQ(imap.LastMove().Destination, "INBOX");
+    EXPECT_EQ(imap.LastMove().Messages.size(), 1u);
+    // Moved back once, it is no longer in the junk folder to be moved again.
+    imap.MoveBack(moved);
+    EXPECT_TRUE(imap.LastMove().Messages.empty());
+    EXPECT_EQ(server->messagesIn("INBOX").size(), 2u);
+}
+
+TEST_F(ImapDovecot, DeletingForGoodRemovesOnlyTheMarkedMessages)
+{
+    startServer({"", "S", ""});
+    imap.DeleteForGood = true;
+    imap.UpdateInfo();
+    imap.FlagForDeletion(1);
+
+    imap.TransferData();
+
+    EXPECT_EQ(flags(3), (std::vector<std::string>{"", "gone", ""}));
+    EXPECT_TRUE(server->messagesIn("Junk").empty());
+    EXPECT_TRUE(imap.LastMove().Messages.empty());
+    EXPECT_EQ(deleted, std::vector<int>{1});
+}
+
+TEST_F(ImapDovecot, AWrongPasswordIsTheServersRefusal)
+{
+    startServer({""});
+    imap.Password = "not the password";
+    EXPECT_EQ(raisedText<ELoginRefusedError>([&] { imap.UpdateInfo(); }),
+              "NO [AUTHENTICATIONFAILED] Authentication failed.");
+}
+
+} // namespace
