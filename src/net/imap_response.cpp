@@ -59,6 +59,7 @@ public:
             response.tag = first.substr(0, space);
         }
         m_pos = space + 1;
+        skipBlanks();
         response.line = first.substr(m_pos);
         const std::string word = upperCase(atom());
         if (isStatusWord(word)) {
