@@ -337,7 +337,6 @@ void TmsImapClient::TransferData()
 
 void TmsImapClient::MoveBack(const TImapMoveRecord &Record)
 {
-    OpenMailbox();
     const std::string junk = imapMailboxDisplayName(Record.Destination);
     std::vector<uint32_t> uids;
     for (const TImapMoveRecord::Message &message : Record.Messages)
@@ -346,6 +345,7 @@ void TmsImapClient::MoveBack(const TImapMoveRecord &Record)
     if (!Record.undoable() || uids.empty())
         throw ETidewellError("The server did not say where in \"" + junk +
                              "\" the messages went, so Tidewell cannot find them to move them back.");
+    OpenMailbox();
     selectMailbox(Record.Destination, false, junk);
     if (m_selectedUidValidity != Record.DestinationUidValidity)
         throw ETidewellError("The folder \"" + junk +
