@@ -113,7 +113,14 @@ const TmsMailBase::TSecurityWords &TmsImapClient::securityWords() const
 
 int TmsImapClient::ReplyCode(const std::string &) { return 0; }
 
-std::string TmsImapClient::nextTag() { return "a" + std::to_string(++m_tagNumber); }
+std::string TmsImapClient::nextTag()
+{
+    // Every command may have its own untagged replies, up to a bound that
+    // grows with the folder.
+    const long long messages = std::min<long long>(m_exists, std::max(0, MaxListedMessages));
+    m_untaggedLeft = int(std::min<long long>(INT_MAX, imap::kMinUntaggedPerCommand + imap::kMaxUntaggedPerMessage * messages));
+    return "a" + std::to_string(++m_tagNumber);
+}
 
 void TmsImapClient::ClearFlags(int Index)
 {
@@ -150,8 +157,6 @@ TImapResponse TmsImapClient::execute(const TImapCommand &Command, const Untagged
                                      const TImapReadLimits &Limits)
 {
     const std::string tag = nextTag();
-    m_untaggedLeft = imap::kMinUntaggedPerCommand +
-                     imap::kMaxUntaggedPerMessage * int(std::min<uint32_t>(m_exists, uint32_t(MaxListedMessages)));
     try {
         std::string line = tag;
         for (const TImapCommand::Piece &piece : Command.pieces()) {

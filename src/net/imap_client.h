@@ -204,6 +204,7 @@ private:
     using UntaggedHandler = std::function<void(const TImapResponse &)>;
 
     // --- Commands (imap_client.cpp) ---
+    // The tag of a new command; its untagged replies are counted afresh.
     std::string nextTag();
     // Reads one response within Limits and the reply time.
     TImapResponse readResponse(const TImapReadLimits &Limits = {});
