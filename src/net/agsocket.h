@@ -260,6 +260,9 @@ private:
     bool acceptCertificate(TCertificateProblem &problem);
     // Raises the 10054 error (closing the connection) for a send that failed.
     void reportConnectionReset();
+    // The end of a block read that did not complete: the time-out when it
+    // took too long, the socket's error, or else 57031 (the peer closed).
+    [[noreturn]] void failIncompleteBlock(bool TooSlow);
 
     TTimeCounter m_counter;
     QDeadlineTimer m_deadline{QDeadlineTimer::Forever};

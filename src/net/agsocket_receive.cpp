@@ -5,6 +5,8 @@
 // finds it without waiting.
 #include "net/agsocket.h"
 
+#include "net/stringtable.h"
+
 #include <QDeadlineTimer>
 #include <algorithm>
 #include <climits>
@@ -221,14 +223,7 @@ long long TagSocket::ReadData(std::string &Stream, int ExpectedSize, const TData
     }
     if (complete)
         return rest.dropped();
-    if (tooSlow)
-        raiseTimedOut();
-    if (m_errorSeen)
-        ReportError(m_errorCode);
-    // The server closed the connection in the middle of the block.
-    Close();
-    ReportError(TextClosedBeforeDataComplete);
-    return 0; // not reached: ReportError raises
+    failIncompleteBlock(tooSlow);
 }
 
 long long TagSocket::ReadBytes(std::string &Stream, long long Count, const TDataBlockLimits &Limits)
@@ -285,14 +280,17 @@ long long TagSocket::ReadBytes(std::string &Stream, long long Count, const TData
     raiseIfCanceledOrTimedOut();
     if (done == Count)
         return Count - kept;
-    if (tooSlow)
+    failIncompleteBlock(tooSlow);
+}
+
+void TagSocket::failIncompleteBlock(bool TooSlow)
+{
+    if (TooSlow)
         raiseTimedOut();
     if (m_errorSeen)
         ReportError(m_errorCode);
     // The server closed the connection in the middle of the block.
-    Close();
-    ReportError(TextClosedBeforeDataComplete);
-    return 0; // not reached: ReportError raises
+    Fail(loadStr(TextClosedBeforeDataComplete));
 }
 
 void TagSocket::ReadToEnd(std::string &Stream, int Count)

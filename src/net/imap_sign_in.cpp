@@ -38,28 +38,20 @@ class TmsImapClient::AuthenticateDialogue : public TSaslDialogue {
 public:
     explicit AuthenticateDialogue(TmsImapClient &client) : m_client(client) {}
 
-    Answer start(const char *Mechanism, const std::string &FirstResponse) override
+protected:
+    std::string startCommand(const char *Mechanism) override
     {
         m_tag = m_client.nextTag();
-        const std::string command = m_tag + " AUTHENTICATE " + Mechanism;
-        const std::string response = sasl::toBase64(FirstResponse);
-        if (m_client.m_capabilities.has("SASL-IR"))
-            return send(command + " " + (response.empty() ? "=" : response));
-        const Answer answer = send(command);
-        if (answer.kind != Answer::Kind::Challenge)
-            return answer; // the mechanism itself was refused
-        return send(response);
+        return m_tag + " AUTHENTICATE " + Mechanism;
     }
-    Answer respond(const std::string &Response) override { return send(sasl::toBase64(Response)); }
-    void abandon() override { send("*"); }
-
-private:
-    Answer send(const std::string &line)
+    bool initialResponse() const override { return m_client.m_capabilities.has("SASL-IR"); }
+    Answer send(const std::string &Line) override
     {
-        m_client.SendLine(line);
+        m_client.SendLine(Line);
         return answerOf(m_client.readUntilTagged(m_tag, true, {}, {}));
     }
 
+private:
     TmsImapClient &m_client;
     std::string m_tag;
 };

@@ -32,6 +32,20 @@ std::optional<std::string> challengeBytes(const Answer &answer) { return sasl::f
 
 } // namespace
 
+TSaslDialogue::Answer TSaslDialogue::start(const char *Mechanism, const std::string &FirstResponse)
+{
+    const std::string command = startCommand(Mechanism);
+    const std::string response = sasl::toBase64(FirstResponse);
+    if (initialResponse())
+        return send(command + " " + (response.empty() ? "=" : response));
+    const Answer answer = send(command);
+    if (answer.kind != Answer::Kind::Challenge)
+        return answer; // the mechanism itself was refused
+    return send(response);
+}
+
+TSaslDialogue::Answer TSaslDialogue::respond(const std::string &Response) { return send(sasl::toBase64(Response)); }
+
 std::string TmsMailBase::secretName() const { return signsInWithToken(SignIn) ? "access token" : "password"; }
 
 void TmsMailBase::obtainAccessToken()

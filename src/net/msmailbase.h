@@ -32,8 +32,10 @@ enum class TMailSecurity { Automatic = 0, TLS = 1, STARTTLS = 2, None = 3 };
 // The security of a stored setting; anything unknown is Automatic.
 TMailSecurity mailSecurityFromSetting(int value);
 
-// One SASL exchange as a protocol carries it. Messages go in and out as raw
-// bytes; the dialogue does the base64 and the protocol's framing.
+// One SASL exchange as a protocol carries it: a command that names the
+// mechanism (with the first client message on it where the protocol allows),
+// then the server's challenges, each answered with one base64 line, until
+// the server's final reply. Client messages go in as raw bytes.
 class TSaslDialogue {
 public:
     virtual ~TSaslDialogue() = default;
@@ -52,11 +54,19 @@ public:
 
     // Starts the exchange with Mechanism and its first client message,
     // and returns the server's answer to that message.
-    virtual Answer start(const char *Mechanism, const std::string &FirstResponse) = 0;
+    Answer start(const char *Mechanism, const std::string &FirstResponse);
     // Sends the next client message.
-    virtual Answer respond(const std::string &Response) = 0;
+    Answer respond(const std::string &Response);
     // Breaks the exchange off ("*") and reads the server's closing answer.
-    virtual void abandon() = 0;
+    void abandon() { send("*"); }
+
+protected:
+    // The command that starts an exchange with Mechanism ("AUTH PLAIN").
+    virtual std::string startCommand(const char *Mechanism) = 0;
+    // Whether that command carries the first client message (after a blank).
+    virtual bool initialResponse() const = 0;
+    // Sends Line and reads the server's answer.
+    virtual Answer send(const std::string &Line) = 0;
 };
 
 // Where a deletion keeps a copy of every message it removes for good (see

@@ -14,24 +14,12 @@ class TmsCustomPOP::AuthDialogue : public TSaslDialogue {
 public:
     explicit AuthDialogue(TmsCustomPOP &pop) : m_pop(pop) {}
 
-    Answer start(const char *Mechanism, const std::string &FirstResponse) override
+protected:
+    std::string startCommand(const char *Mechanism) override { return std::string("AUTH ") + Mechanism; }
+    bool initialResponse() const override { return m_pop.SaslInitialResponse; }
+    Answer send(const std::string &Line) override
     {
-        const std::string command = std::string("AUTH ") + Mechanism;
-        const std::string response = sasl::toBase64(FirstResponse);
-        if (m_pop.SaslInitialResponse)
-            return send(command + " " + (response.empty() ? "=" : response));
-        const Answer answer = send(command);
-        if (answer.kind != Answer::Kind::Challenge)
-            return answer; // the mechanism itself was refused
-        return send(response);
-    }
-    Answer respond(const std::string &Response) override { return send(sasl::toBase64(Response)); }
-    void abandon() override { m_pop.command("*"); }
-
-private:
-    Answer send(const std::string &line)
-    {
-        const int code = m_pop.command(line);
+        const int code = m_pop.command(Line);
         const std::string &reply = m_pop.LastReply();
         // A challenge is "+ ..." (or a bare "+"), never "+OK".
         if (startsWith(reply, "+") && !startsWith(reply, "+OK"))
@@ -39,6 +27,7 @@ private:
         return {code == 1 ? Answer::Kind::Accepted : Answer::Kind::Refused, reply};
     }
 
+private:
     TmsCustomPOP &m_pop;
 };
 
