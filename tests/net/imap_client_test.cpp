@@ -18,17 +18,7 @@ namespace {
 const std::string kListing = "UID FETCH 1:* (UID RFC822.SIZE BODY.PEEK[HEADER])";
 
 struct Client {
-    explicit Client(FakeTcpServer &server)
-    {
-        imap.Server = server.hostAndPort();
-        imap.UserName = "ann";
-        imap.Password = "pw";
-        imap.SetTimeOut(5);
-        imap.OnNextInfoUpdated = [this](QObject *, int n) { listed.push_back(n); };
-        imap.OnMessageSkipped = [this](QObject *, int n) { skipped.push_back(n); };
-        imap.OnDeleting = [this](QObject *, int n) { deleting.push_back(n); };
-        imap.OnDeleted = [this](QObject *, int n) { deleted.push_back(n); };
-    }
+    explicit Client(FakeTcpServer &server) : events(imap) { useScript(imap, server); }
     std::vector<std::string> subjects() const
     {
         std::vector<std::string> result;
@@ -44,7 +34,7 @@ struct Client {
         return result;
     }
     TmsImapClient imap;
-    std::vector<int> listed, skipped, deleting, deleted;
+    ImapEvents events;
 };
 
 bool sent(const FakeTcpServer &server, const std::string &command)
@@ -99,7 +89,7 @@ TEST(ImapClient, AListingTakesRepliesInAnyOrderWithNewsInBetween)
     server.verify();
     EXPECT_EQ(client.subjects(), (std::vector<std::string>{"First", "Third", "New"}));
     EXPECT_EQ(client.uids(), (std::vector<uint32_t>{11, 13, 14}));
-    EXPECT_EQ(client.listed, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(client.events.listed, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(client.imap.RemoteInfo().Items(1).Size, 300);
     EXPECT_EQ(client.imap.ListedUidValidity(), 7u);
     EXPECT_FALSE(client.imap.IsConnected());
@@ -142,7 +132,7 @@ TEST(ImapClient, OnlyTidewellsUidsAreMovedOrExpunged)
     struct Case {
         const char *name;
         const char *afterLogin;
-        std::vector<std::pair<std::string, std::vector<std::string>>> dialogue; // command, replies
+        ImapDialogue dialogue;
         bool withheld;
     } cases[] = {
         {"MOVE",
@@ -177,11 +167,7 @@ TEST(ImapClient, OnlyTidewellsUidsAreMovedOrExpunged)
         server.sendLine("* 3 FETCH (RFC822.SIZE 100 UID 23)");
         server.sendLine("* 1 FETCH (UID 21 RFC822.SIZE 100)");
         server.sendLine("a4 OK Fetch completed");
-        for (const auto &[command, replies] : c.dialogue) {
-            server.expect(command);
-            for (const std::string &reply : replies)
-                server.sendLine(reply);
-        }
+        scriptImapDialogue(server, c.dialogue);
         scriptImapLogout(server, std::string("a") + std::to_string(5 + c.dialogue.size()));
         client.imap.UpdateInfo();
         client.imap.FlagForDeletion(0);
@@ -191,8 +177,8 @@ TEST(ImapClient, OnlyTidewellsUidsAreMovedOrExpunged)
 
         server.verify();
         EXPECT_FALSE(sent(server, "EXPUNGE") || sent(server, "CLOSE")) << "an expunge of every \\Deleted message";
-        EXPECT_EQ(client.deleting, (std::vector<int>{0, 2}));
-        EXPECT_EQ(client.deleted, (std::vector<int>{0, 2}));
+        EXPECT_EQ(client.events.deleting, (std::vector<int>{0, 2}));
+        EXPECT_EQ(client.events.deleted, (std::vector<int>{0, 2}));
         const TImapMoveRecord &move = client.imap.LastMove();
         EXPECT_EQ(move.Source, "INBOX");
         EXPECT_EQ(move.SourceUidValidity, 7u);
@@ -228,7 +214,7 @@ TEST(ImapClient, DeletingForGoodWithoutUidPlusMarksButNeverExpunges)
     client.imap.TransferData();
 
     server.verify();
-    EXPECT_EQ(client.deleted, std::vector<int>{1});
+    EXPECT_EQ(client.events.deleted, std::vector<int>{1});
     EXPECT_EQ(client.imap.Notice(),
               "The server does not offer UIDPLUS, so the messages were marked as deleted in \"INBOX\" but not removed "
               "from it: this server can only remove all messages marked as deleted at once, and Tidewell removes none "
@@ -276,10 +262,10 @@ TEST(ImapClient, MessagesNotAsListedAreLeftAlone)
         client.imap.TransferData();
 
         server.verify();
-        EXPECT_EQ(client.deleted, c.moved);
+        EXPECT_EQ(client.events.deleted, c.moved);
         std::vector<int> left = {0, 2};
         std::erase_if(left, [&](int n) { return std::count(c.moved.begin(), c.moved.end(), n) > 0; });
-        EXPECT_EQ(client.skipped, left);
+        EXPECT_EQ(client.events.skipped, left);
     }
 }
 
@@ -287,7 +273,7 @@ TEST(ImapClient, TheJunkFolderIsFoundOrMade)
 {
     struct Case {
         const char *name, *capabilities;
-        std::vector<std::pair<std::string, std::vector<std::string>>> dialogue;
+        ImapDialogue dialogue;
         const char *junk;
     } cases[] = {
         {"the special use, asked for",
@@ -323,11 +309,7 @@ TEST(ImapClient, TheJunkFolderIsFoundOrMade)
         FakeTcpServer server;
         Client client(server);
         scriptImapLogin(server, c.capabilities);
-        for (const auto &[command, replies] : c.dialogue) {
-            server.expect(command);
-            for (const std::string &reply : replies)
-                server.sendLine(reply);
-        }
+        scriptImapDialogue(server, c.dialogue);
         client.imap.OpenMailbox();
         EXPECT_EQ(client.imap.FindJunkFolder(), c.junk);
         EXPECT_EQ(client.imap.FindJunkFolder(), c.junk); // asked once per session
@@ -352,7 +334,7 @@ TEST(ImapClient, ARefusalIsQuotedAndStopsBeforeAnythingIsMoved)
     EXPECT_EQ(raisedText<EServerError>([&] { client.imap.TransferData(); }), "NO [OVERQUOTA] Quota exceeded");
     client.imap.Close();
     server.verify();
-    EXPECT_TRUE(client.deleting.empty());
+    EXPECT_TRUE(client.events.deleting.empty());
 }
 
 TEST(ImapClient, MovingBackNeedsTheJunkFolderAsItWas)

@@ -1,6 +1,7 @@
 // The IMAP client against a real server: Dovecot on a loopback port, with a
 // Maildir in a temporary folder and a "Junk" folder of the \Junk special use.
 #include "fixtures/dovecot_server.h"
+#include "fixtures/imap_script.h"
 #include "fixtures/raised.h"
 #include "net/errors.h"
 #include "net/imap_client.h"
@@ -10,6 +11,7 @@
 
 using namespace tw;
 using tw::test::DovecotServer;
+using tw::test::ImapEvents;
 using tw::test::raisedText;
 
 namespace {
@@ -36,9 +38,6 @@ protected:
         imap.UserName = DovecotServer::UserName;
         imap.Password = DovecotServer::Password;
         imap.SetTimeOut(10);
-        imap.OnNextInfoUpdated = [this](QObject *, int n) { listed.push_back(n); };
-        imap.OnMessageSkipped = [this](QObject *, int n) { skipped.push_back(n); };
-        imap.OnDeleted = [this](QObject *, int n) { deleted.push_back(n); };
     }
     std::vector<std::string> subjects() const
     {
@@ -57,7 +56,7 @@ protected:
 
     std::unique_ptr<DovecotServer> server;
     TmsImapClient imap;
-    std::vector<int> listed, skipped, deleted;
+    ImapEvents events{imap};
 };
 
 TEST_F(ImapDovecot, ListingLeavesEveryFlagUnchanged)
@@ -69,7 +68,7 @@ TEST_F(ImapDovecot, ListingLeavesEveryFlagUnchanged)
 
     EXPECT_FALSE(imap.IsConnected());
     EXPECT_EQ(subjects(), (std::vector<std::string>{"Message 1", "Message 2", "Message 3", "Message 4"}));
-    EXPECT_EQ(listed, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(events.listed, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(imap.RemoteInfo().Items(0).Size, int(message(1).size()));
     EXPECT_EQ(imap.RemoteInfo().Items(0).Headers.Lines(),
               (std::vector<std::string>{"From: Sender 1 <s1@example.org>", "Subject: Message 1"}));
@@ -89,8 +88,8 @@ TEST_F(ImapDovecot, MarkedMessagesEndUpInJunkAndTheOthersStayUnread)
 
     EXPECT_EQ(server->messagesIn("Junk"), (std::vector<std::string>{message(1), message(3)}));
     EXPECT_EQ(flags(4), (std::vector<std::string>{"gone", "", "gone", ""}));
-    EXPECT_EQ(deleted, (std::vector<int>{0, 2}));
-    EXPECT_TRUE(skipped.empty());
+    EXPECT_EQ(events.deleted, (std::vector<int>{0, 2}));
+    EXPECT_TRUE(events.skipped.empty());
     EXPECT_EQ(imap.LastMove().Destination, "Junk");
     EXPECT_EQ(imap.LastMove().Messages.size(), 2u);
     EXPECT_TRUE(imap.LastMove().undoable());
@@ -108,8 +107,8 @@ TEST_F(ImapDovecot, AMessageExpungedByAnotherClientAfterTheListingIsSkipped)
 
     imap.TransferData();
 
-    EXPECT_EQ(skipped, std::vector<int>{1});
-    EXPECT_EQ(deleted, std::vector<int>{0});
+    EXPECT_EQ(events.skipped, std::vector<int>{1});
+    EXPECT_EQ(events.deleted, std::vector<int>{0});
     EXPECT_EQ(server->messagesIn("Junk"), std::vector<std::string>{message(1)});
     EXPECT_EQ(flags(3), (std::vector<std::string>{"gone", "gone", ""}));
 }
@@ -149,7 +148,7 @@ TEST_F(ImapDovecot, DeletingForGoodRemovesOnlyTheMarkedMessages)
     EXPECT_EQ(flags(3), (std::vector<std::string>{"", "gone", ""}));
     EXPECT_TRUE(server->messagesIn("Junk").empty());
     EXPECT_TRUE(imap.LastMove().Messages.empty());
-    EXPECT_EQ(deleted, std::vector<int>{1});
+    EXPECT_EQ(events.deleted, std::vector<int>{1});
 }
 
 TEST_F(ImapDovecot, AWrongPasswordIsTheServersRefusal)

@@ -86,10 +86,7 @@ TEST(ImapHostileServer, EveryBoundEndsTheListingWithAnError)
         SCOPED_TRACE(c.name);
         FakeTcpServer server;
         TmsImapClient imap;
-        imap.Server = server.hostAndPort();
-        imap.UserName = "ann";
-        imap.Password = "pw";
-        imap.SetTimeOut(c.dripped.empty() ? 5 : 1);
+        useScript(imap, server, c.dripped.empty() ? 5 : 1);
         scriptImapLogin(server);
         scriptImapSelect(server, "a2", "EXAMINE", c.exists);
         server.expect("a3 UID FETCH 1:* (UID RFC822.SIZE BODY.PEEK[HEADER])");
@@ -124,10 +121,7 @@ TEST(ImapHostileServer, AFolderTooLargeIsListedUpToTheBound)
 {
     FakeTcpServer server;
     TmsImapClient imap;
-    imap.Server = server.hostAndPort();
-    imap.UserName = "ann";
-    imap.Password = "pw";
-    imap.SetTimeOut(5);
+    useScript(imap, server);
     imap.MaxListedMessages = 2;
     scriptImapLogin(server);
     scriptImapSelect(server, "a2", "EXAMINE", 3);
@@ -156,10 +150,7 @@ TEST(ImapHostileServer, AServerThatHangsUpSaysWhyWhenItCan)
         SCOPED_TRACE(c.name);
         FakeTcpServer server;
         TmsImapClient imap;
-        imap.Server = server.hostAndPort();
-        imap.UserName = "ann";
-        imap.Password = "pw";
-        imap.SetTimeOut(5);
+        useScript(imap, server);
         scriptImapLogin(server);
         scriptImapSelect(server, "a2", "EXAMINE", 1);
         server.expect("a3 UID FETCH 1:* (UID RFC822.SIZE BODY.PEEK[HEADER])");
@@ -174,10 +165,7 @@ TEST(ImapHostileServer, AGreetingOfAnotherProtocolIsNotTakenForIMAP)
 {
     FakeTcpServer server;
     TmsImapClient imap;
-    imap.Server = server.hostAndPort();
-    imap.UserName = "ann";
-    imap.Password = "pw";
-    imap.SetTimeOut(5);
+    useScript(imap, server);
     server.sendLine("+OK POP3 ready");
     server.expectClose();
     EXPECT_EQ(outcome([&] { imap.UpdateInfo(); }),
