@@ -118,7 +118,9 @@ std::string TmsImapClient::nextTag()
     // Every command may have its own untagged replies, up to a bound that
     // grows with the folder.
     const long long messages = std::min<long long>(m_exists, std::max(0, MaxListedMessages));
-    m_untaggedLeft = int(std::min<long long>(INT_MAX, imap::kMinUntaggedPerCommand + imap::kMaxUntaggedPerMessage * messages));
+    m_untaggedLeft =
+        int(std::min<long long>(INT_MAX, imap::kMinUntaggedPerCommand + imap::kMaxUntaggedPerMessage * messages));
+    m_alerted = false;
     return "a" + std::to_string(++m_tagNumber);
 }
 
@@ -245,18 +247,16 @@ void TmsImapClient::noteCode(const TImapResponse &Response)
     } else if (Response.code == "UIDVALIDITY") {
         m_selectedUidValidity = imapNumber(Response.codeArguments).value_or(0);
     } else if (Response.code == "COPYUID") {
-        m_copyUids.push_back(Response.codeArguments);
-    } else if (Response.code == "ALERT" && OnAlert) {
+        // A move answers with one, or a few; more are not kept.
+        if (m_copyUids.size() < kMaxCopyUids)
+            m_copyUids.push_back(Response.codeArguments);
+    } else if (Response.code == "ALERT" && OnAlert && !m_alerted) {
+        m_alerted = true; // once per command, however often a server repeats it
         OnAlert(this, TImapResponse::safeText(Response.text));
     }
 }
 
-void TmsImapClient::readCapabilities()
-{
-    const TImapResponse reply = execute(TImapCommand("CAPABILITY"));
-    if (!reply.is("OK"))
-        throw EServerError(reply.quoted());
-}
+void TmsImapClient::readCapabilities() { executeOk(TImapCommand("CAPABILITY")); }
 
 void TmsImapClient::Logout()
 {

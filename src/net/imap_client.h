@@ -48,6 +48,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tw {
@@ -112,9 +113,10 @@ public:
     // longer holds it as it was listed.
     TmsNumNotifyEvent OnMessageSkipped;
     // Fired before the confirmed message Num is moved or deleted, and after
-    // the server has done so.
+    // the server has done so (for messages of the listed folder only).
     TmsNumNotifyEvent OnDeleting, OnDeleted;
-    // An [ALERT] the server wants the user to read (the text made safe to show).
+    // An [ALERT] the server wants the user to read (the text made safe to
+    // show); at most once per command.
     std::function<void(QObject *Sender, const std::string &Text)> OnAlert;
 
     TmsRemoteInfo &RemoteInfo() { return m_remoteInfo; }
@@ -165,10 +167,11 @@ public:
     void FlagForDeletion(int Index) { m_remoteInfo.Items(Index).SetDeleteFlag(true); }
     void ClearFlags(int Index);
 
-    // Logs in if needed, selects Folder, confirms the flagged messages and
-    // moves the unchanged ones to the junk folder (or deletes them for good),
-    // firing OnMessageSkipped, OnDeleting and OnDeleted; logs out. Does
-    // nothing when RemoteInfo is empty. LastMove records the move.
+    // Logs in if needed, selects the folder listed, confirms the flagged
+    // messages and moves the unchanged ones to the junk folder (or deletes
+    // them for good), firing OnMessageSkipped, OnDeleting and OnDeleted;
+    // logs out. Does nothing when RemoteInfo is empty. LastMove records the
+    // move.
     void TransferData();
 
     // Of the messages of the selected folder given by UID and listed size,
@@ -269,10 +272,14 @@ private:
     std::string m_junkFolder;           // found in this session
     TmsRemoteInfo m_remoteInfo;
     std::vector<uint32_t> m_listedUids;
+    std::unordered_map<uint32_t, int> m_indexOfUid; // UID -> index in RemoteInfo
+    std::string m_listedFolder;                      // as the server writes it
     uint32_t m_listedUidValidity = 0;
     TImapMoveRecord m_lastMove;
     std::string m_notice;
     std::vector<std::string> m_copyUids; // the COPYUID codes since the last move command went out
+    static constexpr size_t kMaxCopyUids = 64;
+    bool m_alerted = false; // an ALERT was passed on during this command
 };
 
 } // namespace tw

@@ -102,6 +102,7 @@ private:
         if (fetch.header)
             setHeaderBlock(item, *fetch.header);
         m_client.m_listedUids.push_back(*fetch.uid);
+        m_client.m_indexOfUid[*fetch.uid] = m_client.m_remoteInfo.Count() - 1;
         if (m_client.OnNextInfoUpdated)
             m_client.OnNextInfoUpdated(&m_client, m_client.m_remoteInfo.Count() - 1);
     }
@@ -138,9 +139,12 @@ void TmsImapClient::UpdateInfo()
     fire(OnUpdatingInfo);
     m_remoteInfo.Clear();
     m_listedUids.clear();
+    m_indexOfUid.clear();
     m_listedUidValidity = 0;
+    m_listedFolder.clear();
     SelectFolder(Folder, true);
     m_listedUidValidity = m_selectedUidValidity;
+    m_listedFolder = m_selected;
     const uint32_t held = m_exists;
     const int wanted = int(std::min<uint32_t>(held, uint32_t(std::max(0, MaxListedMessages))));
     if (wanted > 0) {

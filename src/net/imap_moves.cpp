@@ -51,13 +51,14 @@ std::string withheldNotice(const std::string &folder, const std::string &destina
 
 int TmsImapClient::indexOfUid(uint32_t Uid) const
 {
-    const auto found = std::find(m_listedUids.begin(), m_listedUids.end(), Uid);
-    return found == m_listedUids.end() ? -1 : int(found - m_listedUids.begin());
+    const auto found = m_indexOfUid.find(Uid);
+    return found == m_indexOfUid.end() ? -1 : found->second;
 }
 
 void TmsImapClient::fireForListed(const TmsNumNotifyEvent &Event, const std::vector<uint32_t> &Uids)
 {
-    if (!Event)
+    // UIDs of another folder, or of the listed one renewed, are not the listed messages.
+    if (!Event || m_selected != m_listedFolder || m_selectedUidValidity != m_listedUidValidity)
         return;
     for (const uint32_t uid : Uids)
         if (const int index = indexOfUid(uid); index >= 0)
@@ -306,17 +307,20 @@ void TmsImapClient::TransferData()
         // The junk folder is found (or made) first: if that fails, nothing
         // has been touched.
         const std::string junk = DeleteForGood ? std::string() : FindJunkFolder();
-        SelectFolder(Folder, false);
+        // The folder that was listed, whatever Folder says now: the UIDs are its.
+        const std::string folder = imapMailboxDisplayName(m_listedFolder);
+        selectMailbox(m_listedFolder, false, folder);
         if (!DeleteForGood && (junk == m_selected || (sameText(junk, "INBOX") && sameText(m_selected, "INBOX"))))
-            throw ETidewellError("The folder \"" + Folder +
+            throw ETidewellError("The folder \"" + folder +
                                  "\" is the junk folder itself, so its messages cannot be moved there.");
         std::vector<std::pair<uint32_t, uint32_t>> listed;
         for (const int index : flagged)
             listed.emplace_back(ListedUid(index), uint32_t(m_remoteInfo.Items(index).Size));
         const std::vector<uint32_t> confirmed = ConfirmUnchanged(m_listedUidValidity, listed);
+        const std::set<uint32_t> confirmedUids(confirmed.begin(), confirmed.end());
         std::vector<int> unchanged;
         for (const int index : flagged) {
-            if (std::find(confirmed.begin(), confirmed.end(), ListedUid(index)) != confirmed.end())
+            if (confirmedUids.count(ListedUid(index)))
                 unchanged.push_back(index);
             else if (OnMessageSkipped)
                 OnMessageSkipped(this, index);

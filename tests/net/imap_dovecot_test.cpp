@@ -130,6 +130,9 @@ TEST_F(ImapDovecot, TheUndoMovesAMessageBackToTheInbox)
     EXPECT_EQ(inbox, (std::vector<std::string>{message(1), message(2)}));
     EXPECT_EQ(imap.LastMove().Destination, "INBOX");
     EXPECT_EQ(imap.LastMove().Messages.size(), 1u);
+    // The junk folder's UIDs are not the listed messages' (its UID 1 is not
+    // the listed message 1).
+    EXPECT_EQ(events.deleted, std::vector<int>{1});
     // Moved back once, it is no longer in the junk folder to be moved again.
     imap.MoveBack(moved);
     EXPECT_TRUE(imap.LastMove().Messages.empty());
