@@ -24,6 +24,7 @@
 //    expunges a message it did not move. With DeleteForGood the messages get
 //    \Deleted and UID EXPUNGE (or, without UIDPLUS, only \Deleted).
 //  - Undo (MoveBack): moves the messages of a LastMove record back.
+//  - Reading one message (RetrieveMessage): fetched whole, left unread.
 //
 // Lower steps for a caller that drives a session itself: OpenMailbox (connect,
 // secure, sign in), SelectFolder, ConfirmUnchanged, FindJunkFolder,
@@ -191,6 +192,11 @@ public:
     // Deletes the messages Uids of the selected folder for good; fires
     // OnDeleted for the listed messages deleted.
     void DeleteMessages(const std::vector<uint32_t> &Uids);
+    // Logs in if needed and fetches listed message Index whole, exactly as
+    // the server keeps it, leaving it unread (BODY.PEEK[]); logs out unless
+    // StayConnected. ETidewellError when the folder no longer holds it as
+    // listed; EServerError quoting a refusal.
+    std::string RetrieveMessage(int Index);
     // Logs in if needed and moves the messages of Record that are still in
     // its Destination back to its Source (the same UIDVALIDITY, else
     // ETidewellError). LastMove then records this move; logs out unless
@@ -256,6 +262,11 @@ private:
     // Adds Moved to LastMove and fires OnDeleted for them.
     void recordMoved(const std::vector<TImapMoveRecord::Message> &Moved, uint32_t DestinationUidValidity);
     void fireForListed(const TmsNumNotifyEvent &Event, const std::vector<uint32_t> &Uids);
+    // --- Whole messages (imap_retrieval.cpp) ---
+    // UID FETCH BODY.PEEK[] of Uids; Take gets each message asked for, whole,
+    // once. Returns the quoted refusal of a command that was not OK, or "".
+    std::string fetchWholeMessages(const std::vector<uint32_t> &Uids,
+                                   const std::function<void(uint32_t Uid, const std::string &Message)> &Take);
     // Keeps copies of the messages Indexes before a deletion for good;
     // returns those whose copies are kept.
     std::vector<int> keepCopies(const std::vector<int> &Indexes);

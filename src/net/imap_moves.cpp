@@ -248,49 +248,6 @@ void TmsImapClient::DeleteMessages(const std::vector<uint32_t> &Uids)
     }
 }
 
-std::vector<int> TmsImapClient::keepCopies(const std::vector<int> &Indexes)
-{
-    std::vector<uint32_t> whole; // retrieved whole; the larger ones keep their header block
-    for (const int index : Indexes) {
-        const TmsRemoteInfoItem &item = m_remoteInfo.Items(index);
-        if (item.Size <= DeletionCopies->maxMessageBytes())
-            whole.push_back(ListedUid(index));
-        else
-            DeletionCopies->keep(index, item.UID, item.Headers.Text() + "\r\n", true);
-    }
-    TImapReadLimits limits;
-    limits.MaxKeptBytes = limits.MaxKeptPerLiteral = imap::kMaxLiteralBytes;
-    std::set<int> sent;
-    std::string refusal = "The server did not send the message.";
-    for (const TUidSet &set : uidSets(whole, imap::kMaxCommandBytes)) {
-        const TImapResponse reply = execute(
-            TImapCommand("UID FETCH").add(set.text).add("(UID BODY.PEEK[])"),
-            [&](const TImapResponse &response) {
-                if (response.name != "FETCH")
-                    return;
-                const TImapFetch fetch = fetchOf(response);
-                const int index = fetch.uid ? indexOfUid(*fetch.uid) : -1;
-                if (index < 0 || !fetch.message || fetch.message->droppedBytes > 0 ||
-                    !std::binary_search(set.uids.begin(), set.uids.end(), *fetch.uid) || !sent.insert(index).second)
-                    return;
-                DeletionCopies->keep(index, m_remoteInfo.Items(index).UID, fetch.message->bytes, false);
-            },
-            limits);
-        if (!reply.is("OK"))
-            refusal = reply.quoted();
-    }
-    for (const uint32_t uid : whole)
-        if (const int index = indexOfUid(uid); !sent.count(index))
-            DeletionCopies->notSent(index, refusal);
-    std::vector<int> kept = DeletionCopies->keptCopies();
-    std::sort(kept.begin(), kept.end());
-    std::vector<int> deletable;
-    for (const int index : Indexes)
-        if (std::binary_search(kept.begin(), kept.end(), index))
-            deletable.push_back(index);
-    return deletable;
-}
-
 void TmsImapClient::TransferData()
 {
     if (m_remoteInfo.Count() == 0)

@@ -154,6 +154,78 @@ TEST_F(ImapDovecot, DeletingForGoodRemovesOnlyTheMarkedMessages)
     EXPECT_EQ(events.deleted, std::vector<int>{1});
 }
 
+// Keeps copies in memory; refuses to keep the one of message RefusedNum.
+struct Copies : TmsDeletionCopies {
+    long long maxMessageBytes() const override { return maxBytes; }
+    void keep(int Num, const std::string &UID, std::string Message, bool HeaderOnly) override
+    {
+        kept.push_back({Num, UID, Message, HeaderOnly});
+    }
+    void notSent(int Num, const std::string &) override { notSentNums.push_back(Num); }
+    std::vector<int> keptCopies() override
+    {
+        std::vector<int> nums;
+        for (const Kept &copy : kept)
+            if (copy.num != refusedNum)
+                nums.push_back(copy.num);
+        return nums;
+    }
+    struct Kept {
+        int num;
+        std::string uid, message;
+        bool headerOnly;
+    };
+    long long maxBytes = 1000;
+    int refusedNum = -1;
+    std::vector<Kept> kept;
+    std::vector<int> notSentNums;
+};
+
+TEST_F(ImapDovecot, DeletingForGoodKeepsACopyFirstAndDeletesOnlyWhatIsKept)
+{
+    startServer({"", "", "", ""});
+    server->addMessage(message(5) + std::string(2000, 'x') + "\r\n"); // beyond what is copied whole
+    imap.DeleteForGood = true;
+    Copies copies;
+    copies.refusedNum = 2;
+    imap.DeletionCopies = &copies;
+    imap.UpdateInfo();
+    for (const int n : {0, 2, 4})
+        imap.FlagForDeletion(n);
+
+    imap.TransferData();
+
+    ASSERT_EQ(copies.kept.size(), 3u);
+    EXPECT_EQ(copies.kept[0].num, 4); // the header block of the large one first
+    EXPECT_TRUE(copies.kept[0].headerOnly);
+    EXPECT_EQ(copies.kept[0].message, "From: Sender 5 <s5@example.org>\r\nSubject: Message 5\r\n\r\n");
+    EXPECT_EQ(copies.kept[1].num, 0);
+    EXPECT_EQ(copies.kept[1].message, message(1));
+    EXPECT_EQ(copies.kept[1].uid, imap.RemoteInfo().Items(0).UID);
+    EXPECT_FALSE(copies.kept[1].headerOnly);
+    EXPECT_TRUE(copies.notSentNums.empty());
+    // Message 3's copy was not kept: it stays.
+    EXPECT_EQ(flags(5), (std::vector<std::string>{"gone", "", "", "", "gone"}));
+    EXPECT_EQ(events.deleted, (std::vector<int>{0, 4}));
+}
+
+TEST_F(ImapDovecot, AMessageIsReadWholeAndStaysUnread)
+{
+    startServer({"", "F"});
+    imap.StayConnected = true;
+    imap.UpdateInfo();
+
+    EXPECT_EQ(imap.RetrieveMessage(1), message(2));
+    EXPECT_EQ(imap.RetrieveMessage(0), message(1));
+    imap.CloseMailbox();
+
+    EXPECT_EQ(flags(2), (std::vector<std::string>{"", "F"}));
+    ASSERT_TRUE(server->removeMessage(1));
+    imap.StayConnected = false;
+    EXPECT_EQ(raisedText<ETidewellError>([&] { imap.RetrieveMessage(0); }),
+              "The message is no longer in the folder \"INBOX\"; check it again.");
+}
+
 TEST_F(ImapDovecot, AWrongPasswordIsTheServersRefusal)
 {
     startServer({""});
