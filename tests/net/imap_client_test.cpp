@@ -95,6 +95,36 @@ TEST(ImapClient, AListingTakesRepliesInAnyOrderWithNewsInBetween)
     EXPECT_FALSE(client.imap.IsConnected());
 }
 
+TEST(ImapClient, AnEmptyFolderIsListedWithoutAFetchAndACancelEndsAListing)
+{
+    {
+        FakeTcpServer server;
+        Client client(server);
+        int updating = 0, updated = 0;
+        client.imap.OnUpdatingInfo = [&](QObject *) { ++updating; };
+        client.imap.OnInfoUpdated = [&](QObject *) { ++updated; };
+        scriptImapLogin(server);
+        scriptImapSelect(server, "a2", "EXAMINE", 0);
+        scriptImapLogout(server, "a3");
+        client.imap.UpdateInfo();
+        EXPECT_EQ(client.imap.RemoteInfo().Count(), 0);
+        EXPECT_EQ(updating + updated, 2);
+    }
+    {
+        FakeTcpServer server;
+        Client client(server);
+        client.imap.OnNextInfoUpdated = [&](QObject *, int) { client.imap.Cancel(); };
+        scriptImapLogin(server);
+        scriptImapSelect(server, "a2", "EXAMINE", 2);
+        server.expect("a3 " + kListing);
+        server.send(imapFetchReply(1, 1, 9, imapHeader("one")) + imapFetchReply(2, 2, 9, imapHeader("two")));
+        server.expectClose();
+        EXPECT_THROW(client.imap.UpdateInfo(), ECanceledError);
+        EXPECT_EQ(client.subjects(), std::vector<std::string>{"one"});
+        EXPECT_FALSE(client.imap.IsConnected());
+    }
+}
+
 TEST(ImapClient, ALiteralSplitAcrossReadsIsReadWhole)
 {
     FakeTcpServer server;
