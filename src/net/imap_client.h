@@ -15,7 +15,7 @@
 //    "UID FETCH 1:* (UID RFC822.SIZE BODY.PEEK[HEADER])". Replies may come
 //    in any order and interleaved with news about the folder; each message
 //    fires OnNextInfoUpdated as soon as its UID, size and header block are in.
-//  - Deletion (TransferData): SELECT the folder, confirm that every marked
+//  - Deletion (TransferData): SELECT the listed folder, confirm that every marked
 //    message is unchanged (same UIDVALIDITY, UID and size), then move the
 //    confirmed ones to the junk folder with UID MOVE (RFC 6851), or with UID
 //    COPY, UID STORE +FLAGS.SILENT (\Deleted) and UID EXPUNGE (RFC 4315) of
@@ -97,8 +97,8 @@ public:
     std::string Folder = "INBOX";
     // Marked messages are deleted for good instead of moved to the junk folder.
     bool DeleteForGood = false;
-    // When true, UpdateInfo and MoveBack leave the connection logged in for
-    // the next call.
+    // When true, UpdateInfo, RetrieveMessage and MoveBack leave the
+    // connection logged in for the next call.
     bool StayConnected = false;
     // The most messages UpdateInfo lists; a folder holding more is listed up
     // to there and then ETidewellError says how many were left out.
