@@ -11,7 +11,9 @@ namespace tw {
 
 namespace {
 
-constexpr size_t kFieldCount = 13;
+constexpr size_t kFieldCount = 13;     // a POP3 row
+constexpr size_t kImapFieldCount = 20; // an IMAP row: the POP3 fields, then where it went
+constexpr const char *kImap = "IMAP";
 constexpr const char *kWhole = "whole";
 constexpr const char *kHeaders = "headers";
 
@@ -71,6 +73,33 @@ std::optional<long long> number(const std::string &text)
     return value;
 }
 
+std::optional<uint32_t> uid32(const std::string &text)
+{
+    const std::optional<long long> value = number(text);
+    if (!value || *value > 0xFFFFFFFFLL)
+        return std::nullopt;
+    return uint32_t(*value);
+}
+
+// Fields 13..19 of an IMAP row into Row; false when one is not what it must be.
+bool readImapFields(const std::vector<std::string> &fields, KeptMessage &row)
+{
+    if (fields[13] != kImap)
+        return false;
+    const std::optional<uint32_t> sourceValidity = uid32(fields[16]), junkValidity = uid32(fields[17]),
+                                  sourceUid = uid32(fields[18]), junkUid = uid32(fields[19]);
+    if (!sourceValidity || !junkValidity || !sourceUid || !junkUid)
+        return false;
+    row.protocol = 1;
+    row.imapFolder = fields[14];
+    row.imapJunkFolder = fields[15];
+    row.imapSourceUidValidity = *sourceValidity;
+    row.imapJunkUidValidity = *junkValidity;
+    row.imapSourceUid = *sourceUid;
+    row.imapJunkUid = *junkUid;
+    return true;
+}
+
 std::vector<std::string> splitWhy(const std::string &text)
 {
     std::vector<std::string> lines;
@@ -107,7 +136,7 @@ std::optional<KeptMessage> rowFromLine(std::string_view line)
             break;
         at = tab + 1;
     }
-    if (fields.size() != kFieldCount || !parseKeptFileName(fields[0]))
+    if ((fields.size() != kFieldCount && fields.size() != kImapFieldCount) || !parseKeptFileName(fields[0]))
         return std::nullopt;
     const std::optional<qint64> deletedAt = secondsFromIso(fields[1]);
     const std::optional<long long> mailbox = number(fields[2]);
@@ -129,6 +158,8 @@ std::optional<KeptMessage> rowFromLine(std::string_view line)
     row.senderAddress = fields[10];
     row.senderName = fields[11];
     row.why = splitWhy(fields[12]);
+    if (fields.size() == kImapFieldCount && !readImapFields(fields, row))
+        return std::nullopt;
     return row;
 }
 
@@ -139,7 +170,7 @@ std::string keptIndexText(const std::vector<KeptMessage> &rows)
     std::string text(kKeptIndexFirstLine);
     text += "\r\n";
     for (const KeptMessage &row : rows) {
-        const std::string fields[kFieldCount] = {row.fileName,
+        std::vector<std::string> fields = {row.fileName,
                                                  isoTime(row.deletedAt),
                                                  std::to_string(row.mailbox),
                                                  row.server,
@@ -152,7 +183,12 @@ std::string keptIndexText(const std::vector<KeptMessage> &rows)
                                                  row.senderAddress,
                                                  row.senderName,
                                                  joinedWhy(row.why)};
-        for (size_t i = 0; i < kFieldCount; ++i) {
+        if (row.isImap())
+            fields.insert(fields.end(), {kImap, row.imapFolder, row.imapJunkFolder,
+                                         std::to_string(row.imapSourceUidValidity),
+                                         std::to_string(row.imapJunkUidValidity), std::to_string(row.imapSourceUid),
+                                         std::to_string(row.imapJunkUid)});
+        for (size_t i = 0; i < fields.size(); ++i) {
             if (i)
                 text += '\t';
             appendEscaped(text, fields[i]);

@@ -4,7 +4,11 @@
 // tabs: file name, date deleted (ISO 8601, UTC), mailbox number, server,
 // user, UIDL, size as listed, bytes kept, "whole" or "headers", subject,
 // sender address, sender name, and the explanation of its mark (its lines
-// joined by line feeds). In every field a backslash, tab, line feed and
+// joined by line feeds). An IMAP message's row goes on with seven fields
+// more: "IMAP", the folder it was listed in, the junk folder it was moved to,
+// the UIDVALIDITY of each, its UID in each (0 where the server gave none). A
+// POP3 row has the first thirteen fields alone, so rows written before IMAP
+// existed read as POP3 rows. In every field a backslash, tab, line feed and
 // carriage return are written as \\, \t, \n and \r. Lines end in CR LF.
 
 #include "keep/kept_message.h"

@@ -3,6 +3,7 @@
 // deleted-mail folder describes it.
 
 #include <QtGlobal>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,17 @@ struct KeptMessage {
     std::string senderName;
     std::vector<std::string> why;  // the explanation of its mark, line by line
 
+    // Where an IMAP message went, so that it can be moved back. A POP3
+    // message has protocol 0 and none of these.
+    int protocol = 0;                    // 0 POP3, 1 IMAP (as Protocol<n>)
+    std::string imapFolder;              // the folder it was listed in
+    std::string imapJunkFolder;          // the folder it was moved to, "" when deleted for good
+    uint32_t imapSourceUidValidity = 0;  // UIDVALIDITY of imapFolder at the listing
+    uint32_t imapJunkUidValidity = 0;    // of imapJunkFolder (COPYUID), 0 when the server gave none
+    uint32_t imapSourceUid = 0;          // its UID in imapFolder
+    uint32_t imapJunkUid = 0;            // its UID in imapJunkFolder (COPYUID), 0 when the server gave none
+
+    bool isImap() const { return protocol == 1; }
     bool operator==(const KeptMessage &) const = default;
 };
 

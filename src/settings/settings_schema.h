@@ -106,6 +106,11 @@ struct MailboxSignIn {
 };
 inline constexpr int kSignInChoices = 3; // SignIn<n> runs from 0 to 2
 
+// The protocol a mailbox speaks ("Protocol<n>").
+enum class MailProtocol { POP3 = 0, IMAP = 1 };
+inline constexpr int kProtocolChoices = 2; // Protocol<n> runs from 0 to 1
+inline constexpr const char *kDefaultImapFolder = "INBOX";
+
 // The answer about sending a mailbox's password unencrypted ("PlainText<n>").
 enum class PlainTextAnswer { NotAsked = 0, Yes = 1, No = 2 };
 
@@ -130,6 +135,15 @@ struct MailboxAccount {
     bool encrypted = false;
     // "PlainText<n>": 0 not asked yet, 1 Yes, 2 No (PlainTextAnswer).
     int plainText = 0;
+    // "Protocol<n>": 0 POP3, 1 IMAP (MailProtocol); settings written before
+    // it existed read as POP3.
+    int protocol = 0;
+    // "Folder<n>": the IMAP folder that is checked; an empty stored value
+    // reads as INBOX.
+    std::string folder{kDefaultImapFolder};
+    // "ImapDelete<n>": marked IMAP messages are deleted for good instead of
+    // moved to the junk folder.
+    bool imapDelete = false;
 
     // A slot is configured when its server is not empty (blanks count as text).
     bool configured() const { return !server.empty(); }

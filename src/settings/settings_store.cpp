@@ -122,6 +122,26 @@ void readProtectionValues(const KeyReader &read, int n, bool &encrypted, int &pl
         plainText = int(PlainTextAnswer::NotAsked);
 }
 
+// Protocol<n>, Folder<n> and ImapDelete<n>: an unknown protocol is POP3, and
+// a folder left empty is the inbox.
+void readProtocolValues(const KeyReader &read, int n, int &protocol, std::string &folder, bool &imapDelete)
+{
+    read(numbered("Protocol", n), protocol);
+    if (protocol < 0 || protocol >= kProtocolChoices)
+        protocol = int(MailProtocol::POP3);
+    read(numbered("Folder", n), folder);
+    if (folder.empty())
+        folder = kDefaultImapFolder;
+    read(numbered("ImapDelete", n), imapDelete);
+}
+
+void writeProtocolValues(const KeyWriter &write, int n, const MailboxAccount &account)
+{
+    write.unlessDefault(numbered("Protocol", n), account.protocol, int(MailProtocol::POP3));
+    write.unlessDefault(numbered("Folder", n), account.folder, std::string(kDefaultImapFolder));
+    write.unlessDefault(numbered("ImapDelete", n), account.imapDelete, false);
+}
+
 } // namespace
 
 GeneralSettings readGeneralSettings()
@@ -184,6 +204,7 @@ ServerSettings readServerSettings(TKeyedEncryption &cipher)
         readSecurityValues(read, n, account.security, account.fingerprint);
         readSignInValues(read, n, account.signIn);
         readProtectionValues(read, n, account.encrypted, account.plainText);
+        readProtocolValues(read, n, account.protocol, account.folder, account.imapDelete);
         account.password = readMailboxSecret(n, MailboxSecret::Password, cipher);
         account.signIn.refreshToken = readMailboxSecret(n, MailboxSecret::RefreshToken, cipher);
     }
@@ -207,6 +228,7 @@ std::optional<MailboxProblem> saveServerSettings(const ServerSettings &settings,
         saveMailboxSecret(n, MailboxSecret::RefreshToken, account.signIn.refreshToken, cipher);
         write.unlessDefault(numbered("Encrypted", n), account.encrypted, false);
         write.unlessDefault(numbered("PlainText", n), account.plainText, 0);
+        writeProtocolValues(write, n, account);
 
         // Emptiness is exact here: a field of blanks counts as filled.
         const bool hasServer = !account.server.empty();
@@ -251,6 +273,7 @@ RemotePOPAccount readMailboxForRemotePOP(int n, TKeyedEncryption &cipher, const 
         readSignInValues(read, n, result.signIn);
         result.signIn.refreshToken = readMailboxSecret(n, MailboxSecret::RefreshToken, cipher);
         readProtectionValues(read, n, result.encrypted, result.plainText);
+        readProtocolValues(read, n, result.protocol, result.folder, result.imapDelete);
         result.loaded = true;
         return result;
     }

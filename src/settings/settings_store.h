@@ -67,6 +67,9 @@ struct RemotePOPAccount {
     MailboxSignIn signIn;  // SignIn<N> and what goes with it, the refresh token deciphered
     bool encrypted = false; // Encrypted<N>
     int plainText = 0;     // PlainText<N>
+    int protocol = 0;      // Protocol<N> (MailProtocol)
+    std::string folder = kDefaultImapFolder; // Folder<N>
+    bool imapDelete = false; // ImapDelete<N>
 };
 // The settings side of loading mailbox N into the POP3 client: reads the old
 // Passwd<N>, reads and then always writes the Version161 marker. With the

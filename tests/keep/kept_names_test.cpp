@@ -71,13 +71,38 @@ TEST(KeptIndex, RowsReadBackExactly)
     second.fileName = keptFileName(kDecember8, 2, "uid\\1", 2);
     second.headersOnly = false;
     second.why.clear();
-    const std::vector<KeptMessage> rows = {sampleRow(), second};
+    KeptMessage imap = sampleRow();
+    imap.fileName = keptFileName(kDecember8, 3, "1234567890.4294967295");
+    imap.protocol = 1;
+    imap.imapFolder = "Lists\tidewell\tusers";
+    imap.imapJunkFolder = "[Gmail]/Spam";
+    imap.imapSourceUidValidity = 1234567890;
+    imap.imapJunkUidValidity = 0xFFFFFFFF;
+    imap.imapSourceUid = 4294967295u;
+    imap.imapJunkUid = 0; // the server gave no COPYUID
+    const std::vector<KeptMessage> rows = {sampleRow(), second, imap};
     const std::string text = keptIndexText(rows);
     EXPECT_EQ(text.substr(0, text.find('\r')), kKeptIndexFirstLine);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3); // one line per row: nothing unescaped
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4); // one line per row: nothing unescaped
     const ParsedKeptIndex parsed = parseKeptIndex(text);
     EXPECT_FALSE(parsed.damaged);
     EXPECT_EQ(parsed.rows, rows);
+}
+
+TEST(KeptIndex, ARowWrittenBeforeImapReadsAsAPop3RowAndStaysAsItWas)
+{
+    // A row as the index held it before IMAP rows existed: thirteen fields.
+    const std::string old = std::string(kKeptIndexFirstLine) + "\r\n" +
+                            keptFileName(kDecember8, 1, "UID-7") +
+                            "\t2026-12-08T10:00:00Z\t1\tpop.example.org\tann\tUID-7\t900\t900\twhole"
+                            "\tWin now\tking@spam.example\tKing\tMessage from king@spam.example\r\n";
+    const ParsedKeptIndex parsed = parseKeptIndex(old);
+    ASSERT_FALSE(parsed.damaged);
+    ASSERT_EQ(parsed.rows.size(), 1u);
+    EXPECT_EQ(parsed.rows[0].protocol, 0);
+    EXPECT_EQ(parsed.rows[0].imapFolder, "");
+    EXPECT_EQ(parsed.rows[0].imapJunkUid, 0u);
+    EXPECT_EQ(keptIndexText(parsed.rows), old);
 }
 
 TEST(KeptIndex, ADamagedLineIsLeftOutAndTheRestReadsOn)
@@ -101,6 +126,9 @@ TEST(KeptIndex, ADamagedLineIsLeftOutAndTheRestReadsOn)
         {"the same file twice", good + row, 1},
         {"no first line", row + otherRow, 2},
         {"binary garbage", std::string("\0\xff\r\n\x01\t\t\r\n", 9) + otherRow, 1},
+        {"IMAP fields after no IMAP", good + otherRow.substr(0, otherRow.size() - 2) + "\tPOP3\tINBOX\tJunk\t1\t2\t3\t4\r\n", 1},
+        {"an IMAP UID past 32 bits", good + otherRow.substr(0, otherRow.size() - 2) + "\tIMAP\tINBOX\tJunk\t1\t2\t4294967296\t4\r\n", 1},
+        {"an IMAP field too few", good + otherRow.substr(0, otherRow.size() - 2) + "\tIMAP\tINBOX\tJunk\t1\t2\t3\r\n", 1},
     };
     for (const Case &c : cases) {
         const ParsedKeptIndex parsed = parseKeptIndex(c.text);

@@ -125,6 +125,9 @@ TEST(SettingsStore, EveryRegistryValueRoundTrips)
                                     "mail offline", "client-" + number, "rt-" + number};
         server.account(n).encrypted = n % 2 == 1;
         server.account(n).plainText = n % 3;
+        server.account(n).protocol = n % kProtocolChoices;
+        server.account(n).folder = n == 3 ? "Lists/Tidewell users" : kDefaultImapFolder;
+        server.account(n).imapDelete = n == 6;
     }
     EXPECT_EQ(saveServerSettings(server, cipher), std::nullopt);
     EXPECT_EQ(readServerSettings(cipher), server);
@@ -135,6 +138,9 @@ TEST(SettingsStore, EveryRegistryValueRoundTrips)
     EXPECT_EQ(stored(kServerKey, "OAuthRefreshToken10")->size(), 2 + 2 * std::string("rt-10").size());
     EXPECT_EQ(stored(kServerKey, "SignIn4"), "1");
     EXPECT_EQ(stored(kServerKey, "TokenCommand2"), "token-helper --account 2");
+    EXPECT_EQ(stored(kServerKey, "Protocol1"), "1");
+    EXPECT_EQ(stored(kServerKey, "Folder3"), "Lists/Tidewell users");
+    EXPECT_EQ(stored(kServerKey, "ImapDelete6"), "1");
 
     saveMessageListColumns(MessageListColumns{{1, 2, 3, 4, 5}});
     EXPECT_EQ(readMessageListColumns().widths, (std::array<int, 5>{1, 2, 3, 4, 5}));
@@ -292,7 +298,8 @@ TEST(SettingsStore, MailboxProblemsStopTheSaveAfterWritingTheMailbox)
     EXPECT_EQ(saveServerSettings(server, cipher), std::nullopt);
     // A mailbox that uses none of the sign-in values gets none written.
     EXPECT_EQ(stored(kServerKey, "SignIn1"), "1");
-    for (const char *name : {"SignIn2", "TokenCommand2", "OAuthClientId2", "OAuthRefreshToken2", "Encrypted2", "PlainText2"})
+    for (const char *name : {"SignIn2", "TokenCommand2", "OAuthClientId2", "OAuthRefreshToken2", "Encrypted2", "PlainText2",
+                             "Protocol2", "Folder2", "ImapDelete2"})
         EXPECT_EQ(stored(kServerKey, name), std::nullopt) << name;
 }
 
@@ -454,4 +461,60 @@ TEST(SettingsStore, MailboxSignInValuesReadAsTheProgramUsesThem)
     EXPECT_EQ(account.signIn.refreshToken, "rt-abc");
     EXPECT_EQ(readMailboxSecret(4, MailboxSecret::RefreshToken, cipher), "rt-abc");
     EXPECT_NE(stored(kServerKey, "OAuthRefreshToken4"), "rt-abc");
+}
+
+TEST(SettingsStore, MailboxProtocolValuesReadAsTheProgramUsesThem)
+{
+    struct Case {
+        std::optional<std::string> protocol, folder, imapDelete; // as stored; nullopt: absent (older settings)
+        int readProtocol;
+        std::string readFolder;
+        bool readImapDelete;
+    } cases[] = {
+        {std::nullopt, std::nullopt, std::nullopt, 0, "INBOX", false},
+        {"1", "Archive/2026", "1", 1, "Archive/2026", true},
+        {"0", "", "0", 0, "INBOX", false},
+        {"2", "INBOX", "yes", 0, "INBOX", false},
+        {"-1", " Work ", "2", 0, " Work ", true},
+        {"IMAP", std::nullopt, std::nullopt, 0, "INBOX", false},
+    };
+    TKeyedEncryption cipher = passwordCipher();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.protocol.value_or("<absent>"));
+        test::TempHome home;
+        Registry reg;
+        reg.writeString(kServerKey, "Version161", "161");
+        reg.writeString(kServerKey, "Server2", "imap.example");
+        for (const auto &[name, value] : {std::pair{"Protocol2", c.protocol}, std::pair{"Folder2", c.folder},
+                                          std::pair{"ImapDelete2", c.imapDelete}})
+            if (value)
+                reg.writeString(kServerKey, name, *value);
+
+        const MailboxAccount account = readServerSettings(cipher).account(2);
+        const RemotePOPAccount loaded = readMailboxForRemotePOP(2, cipher, {});
+        for (const auto &[protocol, folder, imapDelete] :
+             {std::tuple{account.protocol, account.folder, account.imapDelete},
+              std::tuple{loaded.protocol, loaded.folder, loaded.imapDelete}}) {
+            EXPECT_EQ(protocol, c.readProtocol);
+            EXPECT_EQ(folder, c.readFolder);
+            EXPECT_EQ(imapDelete, c.readImapDelete);
+        }
+    }
+
+    // Going back to POP3 and the inbox rewrites values that were stored.
+    test::TempHome home;
+    ServerSettings server;
+    server.account(1) = {"imap.example", "alice", "a", true};
+    server.account(1).protocol = int(MailProtocol::IMAP);
+    server.account(1).folder = "Work";
+    server.account(1).imapDelete = true;
+    ASSERT_EQ(saveServerSettings(server, cipher), std::nullopt);
+    server.account(1).protocol = int(MailProtocol::POP3);
+    server.account(1).folder = kDefaultImapFolder;
+    server.account(1).imapDelete = false;
+    ASSERT_EQ(saveServerSettings(server, cipher), std::nullopt);
+    EXPECT_EQ(stored(kServerKey, "Protocol1"), "0");
+    EXPECT_EQ(stored(kServerKey, "Folder1"), "INBOX");
+    EXPECT_EQ(stored(kServerKey, "ImapDelete1"), "0");
+    EXPECT_EQ(readServerSettings(cipher), server);
 }
