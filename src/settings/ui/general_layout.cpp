@@ -89,7 +89,7 @@ void TfrmGeneral::buildControls()
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);
-    resize(940, 540);
+    resize(1000, 540); // room for the protocol column beside the server, user and password
 }
 
 QWidget *TfrmGeneral::buildMailboxesTab()
