@@ -47,7 +47,9 @@ std::string signInGuidance(int n, const std::string &server, const MailboxSignIn
         return {};
     case TSignInMethod::OAuthBrowser: {
         const std::string missing =
-            oauthEndpoints(server, {signIn.authorizeUrl, signIn.tokenUrl, signIn.scope, signIn.clientId}).missing();
+            oauthEndpoints(server, {signIn.authorizeUrl, signIn.tokenUrl, signIn.scope, signIn.clientId},
+                           protocol == int(MailProtocol::IMAP))
+                .missing();
         return missing.empty() ? std::string() : mailbox + missing;
     }
     case TSignInMethod::OAuthCommand:

@@ -76,7 +76,8 @@ void TfrmGeneral::btSignInClick(int n)
     TOAuth2SignIn signIn;
     const std::string server = fromDisplay(edServe[i]->text());
     const MailboxSignIn &own = account.signIn;
-    signIn.Endpoints = oauthEndpoints(server, {own.authorizeUrl, own.tokenUrl, own.scope, own.clientId});
+    const bool imap = cmbProtocol[i]->currentIndex() == int(MailProtocol::IMAP);
+    signIn.Endpoints = oauthEndpoints(server, {own.authorizeUrl, own.tokenUrl, own.scope, own.clientId}, imap);
     QProgressDialog waiting(QStringLiteral("Waiting for the sign-in in your browser..."), QStringLiteral("Cancel"), 0,
                             0, this);
     waiting.setObjectName(QStringLiteral("dlgSignInWaiting"));
