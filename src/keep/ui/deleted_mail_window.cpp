@@ -187,12 +187,18 @@ void TfrmDeletedMail::updateCommands()
     const bool any = lvDeleted->selectionModel()->hasSelection();
     for (QPushButton *button : {btWhy, btView, btSaveAs, btOpen, btDeleteNow})
         button->setEnabled(any);
-    const std::vector<KeptMessage> selected = any ? selectedMessages() : std::vector<KeptMessage>();
-    btMoveBack->setEnabled(any && m_commands.moveBack && std::all_of(selected.begin(), selected.end(), canMoveBack));
+    btMoveBack->setEnabled(any && m_commands.moveBack && selectionCanMoveBack());
     for (QAction *action : PopupMenu1->actions()) {
         const QString button = action->objectName().replace(0, 2, QStringLiteral("bt"));
         action->setEnabled(findChild<QPushButton *>(button)->isEnabled());
     }
+}
+
+bool TfrmDeletedMail::selectionCanMoveBack() const
+{
+    const QModelIndexList rows = lvDeleted->selectionModel()->selectedRows();
+    return std::all_of(rows.begin(), rows.end(),
+                       [this](const QModelIndex &row) { return canMoveBack(m_model->message(row.row())); });
 }
 
 std::vector<KeptMessage> TfrmDeletedMail::selectedMessages() const
@@ -303,7 +309,7 @@ void TfrmDeletedMail::btOpenClick()
 void TfrmDeletedMail::btMoveBackClick()
 {
     const std::vector<KeptMessage> messages = selectedMessages();
-    if (messages.empty() || !m_commands.moveBack || !std::all_of(messages.begin(), messages.end(), canMoveBack))
+    if (messages.empty() || !m_commands.moveBack || !selectionCanMoveBack())
         return;
     // The servers may take a while; the window takes no second command meanwhile.
     setEnabled(false);

@@ -81,6 +81,8 @@ public:
 private:
     void buildControls();
     void updateCommands();
+    // Every selected copy is of a message that can be moved back.
+    bool selectionCanMoveBack() const;
     void updateStatus();
     // The first selected copy; several selected: the note that only the first is used.
     const KeptMessage *firstSelected();
