@@ -291,6 +291,10 @@ def kept_index_seeds():
     write("kept_index", "two-rows", first + row + headers)
     write("kept_index", "cut-row", first + row + headers[:40])
     write("kept_index", "no-first-line", headers + row)
+    imap = ("20261208T213407Z_3_1234567890%2E77.eml\t2026-12-08T21:34:07Z\t3\timap.example.org\tann\t1234567890.77"
+            "\t2048\t2048\twhole\tDeals\tdeals@spam.example\t\tSubject contains deals"
+            "\tIMAP\tEntw&APw-rfe\tJunk\t1234567890\t42\t77\t4001\r\n")
+    write("kept_index", "imap-row", first + row + imap)
 
 
 def main():
