@@ -14,6 +14,7 @@ DEB_PACKAGES = cmake g++ make pkg-config ccache \
   libgtest-dev libgmock-dev \
   dovecot-pop3d dnsmasq-base openssl \
   xvfb xauth fonts-dejavu-core poppler-utils xdg-utils \
+  qtkeychain-qt6-dev libqt6keychain1 libsecret-1-0 gnome-keyring dbus libsecret-tools \
   dpkg-dev
 
 # Only `make fuzz` needs these: clang and the libFuzzer of its version.

@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
+#include "platform/secret_store.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "settings/ui/general.h"
@@ -101,6 +102,7 @@ protected:
     ScriptedPrompts prompts;
     RecordingShell shell;
     RecordingSound sound;
+    MemorySecretStore keyring;
     FakeDialUpService dialUpService;
     TagRas dialUp{dialUpService};
     GeneralSettingsModel general;
@@ -261,6 +263,7 @@ TEST_F(GeneralWindowTest, TwoMailboxesAreSavedWithTheirPasswordsEnciphered)
     window->nKeepDays->setValue(0);
     window->nKeepMaxMB->setValue(50);
     window->nKeepMaxKB->setValue(64);
+    window->rbPasswordFile->click();
 
     window->btOK->click();
 

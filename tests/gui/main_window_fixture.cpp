@@ -25,6 +25,7 @@ void MainWindowTest::storeGeneral(const std::function<void(GeneralSettings &)> &
     GeneralSettings settings = readGeneralSettings();
     settings.Logfile = home.file("activity.log");
     settings.Launch = false;
+    settings.PasswordStore = int(PasswordStore::SettingsFile);
     if (edit)
         edit(settings);
     saveGeneralSettings(settings, LogNaming::AsIs);

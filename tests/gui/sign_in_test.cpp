@@ -54,7 +54,7 @@ protected:
     {
         TKeyedEncryption cipher;
         cipher.Key = kPasswordKey;
-        return readMailboxSecret(1, MailboxSecret::RefreshToken, cipher);
+        return MailboxSecrets(PasswordStore::SettingsFile, cipher).read(1, {}, MailboxSecret::RefreshToken).value;
     }
     void hiddenAutomaticPass()
     {
@@ -105,7 +105,8 @@ TEST_F(SignInTest, AnExpiredSignInOpensTheBrowserAgainOnlyInACheckTheUserStarted
     useBrowserSignIn();
     TKeyedEncryption cipher;
     cipher.Key = kPasswordKey;
-    saveMailboxSecret(1, MailboxSecret::RefreshToken, provider.issueRefreshToken(), cipher);
+    MailboxSecrets(PasswordStore::SettingsFile, cipher)
+        .save(1, {}, {}, MailboxSecret::RefreshToken, provider.issueRefreshToken());
     provider.revokeEverything(); // consent withdrawn
     storeGeneral([](GeneralSettings &settings) { settings.Automatic = true; });
     start();
