@@ -82,11 +82,10 @@ int runProgram(int argc, char **argv)
     // The settings models live as long as the program; the windows that edit
     // them are created around them.
     GeneralSettingsModel general;
-    general.readGeneral();
     // Secrets that older settings files hold move to the keyring before
-    // anything reads them; whatever cannot move stays where it is.
-    general.secrets.moveSettingsFileSecretsToKeyring();
-    general.readServers();
+    // anything reads them; whatever cannot move stays where it is, and the
+    // first check that needs it meets the keyring's failure.
+    general.readAtStartUp();
     SpamSettingsModel spam;
     try {
         spam.readSettings();

@@ -21,6 +21,20 @@ void GeneralSettingsModel::readServers()
     servers = std::move(stored);
 }
 
+std::string GeneralSettingsModel::readAtStartUp()
+{
+    readGeneral();
+    std::string notMoved;
+    try {
+        notMoved = secrets.moveSettingsFileSecretsToKeyring();
+    } catch (const std::exception &error) {
+        // The settings file could not be written: the secret is in both places.
+        notMoved = error.what();
+    }
+    readServers();
+    return notMoved;
+}
+
 void GeneralSettingsModel::saveGeneral() const
 {
     GeneralSettings inEffect = general;

@@ -35,6 +35,11 @@ public:
     void readServers();
     // Both of the above.
     void read() { readGeneral(), readServers(); }
+    // Both, as the program starts: with the keyring chosen, the secrets that
+    // the settings file still holds move to the keyring first
+    // (MailboxSecrets::moveSettingsFileSecretsToKeyring). Returns why not all
+    // of them moved ("" when they did); those that did not stay in the file.
+    std::string readAtStartUp();
     // SaveGeneralSettings: section General and section Logfile. Raises
     // EStoreError. PasswordStore is written as the store in effect: a new
     // choice takes effect with saveServers.

@@ -43,10 +43,9 @@ SecretResult resultOf(QKeychain::Job &job)
 
 KeychainSecretStore::KeychainSecretStore(std::string service) : m_service(std::move(service)) {}
 
-void KeychainSecretStore::start(Job job, const std::string &key, const std::string &value,
-                                std::function<void(SecretResult)> answer)
+void KeychainSecretStore::startJob(const QString &service, Job job, const std::string &key, const std::string &value,
+                                   std::function<void(QKeychain::Job &)> finished)
 {
-    const QString service = toDisplay(m_service);
     QKeychain::Job *started = nullptr;
     switch (job) {
     case Job::Read: started = new QKeychain::ReadPasswordJob(service); break;
@@ -65,8 +64,33 @@ void KeychainSecretStore::start(Job job, const std::string &key, const std::stri
     // is left to QtKeychain, and its late answer goes nowhere.
     started->setAutoDelete(true);
     QObject::connect(started, &QKeychain::Job::finished, started,
-                     [answer = std::move(answer)](QKeychain::Job *finished) { answer(resultOf(*finished)); });
+                     [finished = std::move(finished)](QKeychain::Job *job) { finished(*job); });
     started->start();
+}
+
+void KeychainSecretStore::start(Job job, const std::string &key, const std::string &value,
+                                std::function<void(SecretResult)> answer)
+{
+    const QString service = toDisplay(m_service);
+    if (job != Job::Write) {
+        startJob(service, job, key, {}, [answer = std::move(answer)](QKeychain::Job &done) { answer(resultOf(done)); });
+        return;
+    }
+    // The Secret Service keeps text and other bytes as two differently
+    // marked items under the same name, and a write replaces only an item
+    // marked as it is; so the entry is removed first, and a read never
+    // finds the value an item of the other kind held before.
+    // The answers may come after this store has gone: they use copies only.
+    startJob(service, Job::Remove, key, {},
+             [service, key, value, answer = std::move(answer)](QKeychain::Job &removed) mutable {
+                 const SecretResult result = resultOf(removed);
+                 if (result.failed()) {
+                     answer(result);
+                     return;
+                 }
+                 startJob(service, Job::Write, key, value,
+                          [answer = std::move(answer)](QKeychain::Job &done) { answer(resultOf(done)); });
+             });
 }
 
 } // namespace tw
