@@ -58,6 +58,7 @@ SecretResult TimedSecretStore::run(Job job, const std::string &key, const std::s
     bool overTime = false;
     QTimer limit;
     limit.setSingleShot(true);
+    limit.setTimerType(Qt::PreciseTimer); // a coarse timer may end the wait half a second early
     QObject::connect(&limit, &QTimer::timeout, [&overTime] { overTime = true; });
     limit.start(timeLimit);
     waitUntil([&] { return answer->given || overTime; });

@@ -141,4 +141,26 @@ TEST_F(RealKeyringTest, ACheckLogsInWithThePasswordFromTheKeyringAlsoAfterAResta
     EXPECT_EQ(logCount("ERROR"), 0) << log();
 }
 
+TEST_F(RealKeyringTest, ALockedKeyringNobodyUnlocksMovesNothingAndCostsNoWait)
+{
+    storeMailbox(1, "pop.example.org", "ann", "first secret");
+    storeGeneralWithKeyring();
+    const std::string before = registryText();
+    // Locked, with no prompter to ask for its password (no display).
+    const ToolRun locked = runTool("dbus-send", {"--session", "--print-reply", "--dest=org.freedesktop.secrets",
+                                                "/org/freedesktop/secrets", "org.freedesktop.Secret.Service.Lock",
+                                                "array:objpath:/org/freedesktop/secrets/collection/login"});
+    ASSERT_EQ(locked.status, 0) << locked.err;
+    QElapsedTimer clock;
+    clock.start();
+
+    const std::string notMoved = startUp();
+
+    EXPECT_NE(notMoved, "");
+    EXPECT_LT(clock.elapsed(), 10'000);
+    EXPECT_EQ(registryText(), before);
+    EXPECT_EQ(general.servers.account(1).password, "first secret");
+    EXPECT_EQ(lookedUp(kAnnPassword), "<none>");
+}
+
 } // namespace
