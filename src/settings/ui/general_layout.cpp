@@ -411,7 +411,7 @@ QWidget *TfrmGeneral::buildPasswordsTab()
                         "anyone with a copy of your files, can read them.")},
         {rbPasswordAsk, "rbPasswordAsk", QStringLiteral("As&k at each check"),
          QStringLiteral("Nothing is stored: Tidewell asks for each password once after it starts, and checks in "
-                        "the background wait until you have given it.")},
+                        "the background pass over a mailbox until you have given its password.")},
     };
     for (const Choice &choice : choices) {
         choice.button = named(new QRadioButton(choice.caption), QString::fromLatin1(choice.name));
