@@ -94,3 +94,20 @@ TEST_F(WhyToolTest, BadArgumentsAndMissingFilesExitWithTwo)
 }
 
 } // namespace
+
+namespace {
+
+// The companions explain, train and show from files alone: none of them can
+// even reach the desktop keyring or the message bus it answers on.
+TEST(CompanionTools, NoneLinksTheKeyringOrTheMessageBus)
+{
+    for (const char *tool : {TIDEWELL_WHY_PATH, TIDEWELL_LEARN_PATH, TIDEWELL_SHOW_PATH}) {
+        const ToolRun run = runTool(QStringLiteral("readelf"), {"--dynamic", QString::fromUtf8(tool)});
+        ASSERT_EQ(run.status, 0) << tool << run.err;
+        EXPECT_NE(run.out.find("(NEEDED)"), std::string::npos) << tool;
+        for (const char *library : {"keychain", "dbus", "DBus", "secret"})
+            EXPECT_EQ(run.out.find(library), std::string::npos) << tool << " links " << library;
+    }
+}
+
+} // namespace
