@@ -45,6 +45,8 @@ protected:
     void addSubjectRule(const std::string &text);
     // Reads the settings and creates the window as start-up does.
     void start();
+    // One automatic pass of all mailboxes with the window hidden in the tray.
+    void hiddenAutomaticPass();
     std::string log() const { return home.read("activity.log"); }
     // Number of times Text occurs in the log.
     int logCount(const std::string &text) const;

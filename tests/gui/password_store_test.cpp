@@ -6,7 +6,6 @@
 #include "main_window_fixture.h"
 #include "platform/registry.h"
 
-#include <QCoreApplication>
 #include <QToolButton>
 
 using namespace tw;
@@ -71,12 +70,7 @@ TEST_F(PasswordAskedTest, AHiddenCheckAsksNothingAndLogsWhyItPassedTheMailboxOve
 {
     storeAsking(true);
     start();
-    QCoreApplication::processEvents(); // start-up's queued showing comes first
-    window->hide();
-    window->automaticRun = true;
-    window->minutesLeft = 0;
-    window->CheckAllMailBoxes();
-    window->automaticRun = false;
+    hiddenAutomaticPass();
 
     EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.front();
     EXPECT_EQ(logCount("ERROR No password is kept for mailbox 1 (tester on " + dovecot.hostAndPort() +

@@ -56,15 +56,6 @@ protected:
         cipher.Key = kPasswordKey;
         return MailboxSecrets(PasswordStore::SettingsFile, cipher).read(1, {}, MailboxSecret::RefreshToken).value;
     }
-    void hiddenAutomaticPass()
-    {
-        QCoreApplication::processEvents(); // start-up's queued showing comes first
-        window->hide();
-        window->automaticRun = true;
-        window->minutesLeft = 0;
-        window->CheckAllMailBoxes();
-        window->automaticRun = false;
-    }
 
     OAuthServer provider{DovecotServer::UserName};
     DovecotServer dovecot{{message("Signed in", "a@example.org")}, {}, {"plain", provider.introspectionUrl()}};

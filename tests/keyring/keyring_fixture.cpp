@@ -2,7 +2,6 @@
 
 #include "platform/registry.h"
 
-#include <QCoreApplication>
 
 namespace tw::test {
 
@@ -41,16 +40,6 @@ std::string KeyringWindowTest::restart()
     window.reset();
     general = GeneralSettingsModel();
     return startUp();
-}
-
-void KeyringWindowTest::hiddenAutomaticPass()
-{
-    QCoreApplication::processEvents(); // start-up's queued showing comes first
-    window->hide();
-    window->automaticRun = true;
-    window->minutesLeft = 0;
-    window->CheckAllMailBoxes();
-    window->automaticRun = false;
 }
 
 std::string KeyringWindowTest::registryText() const { return home.read("registry.ini"); }

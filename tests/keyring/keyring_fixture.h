@@ -26,8 +26,6 @@ protected:
     std::string startUp();
     // The program ends; a new run starts with a fresh settings model.
     std::string restart();
-    // One automatic pass with the window hidden in the tray.
-    void hiddenAutomaticPass();
 
     // registry.ini as it stands.
     std::string registryText() const;
