@@ -68,11 +68,13 @@ StoredSecret MailboxSecrets::read(int n, const MailboxIdentity &who, MailboxSecr
         return {fileSecret(n, which), {}};
     const std::string entry = keyringEntryName(who, which);
     const SecretResult result = SecretStore::current().read(entry);
+    m_unread.erase(entry);
     switch (result.status) {
     case SecretResult::Status::Done: m_inKeyring[entry] = result.value; return {result.value, {}};
     case SecretResult::Status::NotFound: m_inKeyring[entry].clear(); return {fileSecret(n, which), {}};
     case SecretResult::Status::Failed: break;
     }
+    m_unread.insert(entry);
     return {fileSecret(n, which), result.error};
 }
 
@@ -174,6 +176,10 @@ void MailboxSecrets::saveInKeyring(const MailboxIdentity &who, MailboxSecret whi
     const auto known = m_inKeyring.find(entry);
     if (known != m_inKeyring.end() && known->second == value)
         return;
+    // An empty value of an entry that could not be read says nothing about
+    // it: the entry may hold the only copy of the secret, and stays.
+    if (value.empty() && m_unread.count(entry))
+        return;
     SecretStore &keyring = SecretStore::current();
     const SecretResult result = value.empty() ? keyring.remove(entry) : keyring.write(entry, value);
     if (result.failed()) {
@@ -181,14 +187,15 @@ void MailboxSecrets::saveInKeyring(const MailboxIdentity &who, MailboxSecret whi
         throw EKeyringError(result.error);
     }
     m_inKeyring[entry] = value;
+    m_unread.erase(entry);
 }
 
 void MailboxSecrets::removeFromKeyring(const MailboxIdentity &who, MailboxSecret which)
 {
     const std::string entry = keyringEntryName(who, which);
     const auto known = m_inKeyring.find(entry);
-    if (known != m_inKeyring.end() && known->second.empty())
-        return;
+    if ((known != m_inKeyring.end() && known->second.empty()) || m_unread.count(entry))
+        return; // nothing there, or a secret nobody has seen (see saveInKeyring)
     const SecretResult result = SecretStore::current().remove(entry);
     if (result.failed()) {
         m_inKeyring.erase(entry);

@@ -20,6 +20,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 
@@ -98,6 +99,8 @@ public:
     // Now, and a row that names nobody keeps no secret in the keyring or for
     // this run. A value the keyring is known to hold already is not written
     // again. Whatever the keyring holds, the settings file then does not.
+    // An entry whose last read failed is never emptied or removed: with its
+    // value unknown, it may hold the only copy.
     // Raises EKeyringError (nothing is lost: every secret stays where it
     // was) and EStoreError.
     void save(int n, const MailboxIdentity &before, const MailboxIdentity &now, MailboxSecret which,
@@ -147,6 +150,7 @@ private:
     std::optional<PasswordStore> m_movingFrom;
     std::map<std::string, std::string> m_thisRun;   // secrets held for this run only, by entry name
     std::map<std::string, std::string> m_inKeyring; // what this run knows the keyring to hold
+    std::set<std::string> m_unread;                 // entries whose last read failed: never removed
     std::string m_leftInKeyring;
 };
 
