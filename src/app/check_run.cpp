@@ -4,6 +4,7 @@
 
 #include "app/optRetrieve.h"
 #include "app/rmmain.h"
+#include "app/secret_questions.h"
 #include "app/splash.h"
 #include "app/which.h"
 #include "platform/bytes.h"
@@ -19,7 +20,7 @@ namespace tw {
 void TfrmMain::GetRemotePOPSettings(int n)
 {
     try {
-        const RemotePOPAccount account = readMailboxForRemotePOP(n, cipher, [this] {
+        const RemotePOPAccount account = readMailboxForRemotePOP(n, m_general.secrets, [this] {
             if (m_splash)
                 m_splash->hide();
             Prompts::current().warning(kPasswordsLostWarning);
@@ -159,6 +160,7 @@ bool TfrmMain::listMailbox()
     learner.setListedMailbox(msRemotePOP1.Server, msRemotePOP1.UserName);
     m_listingComplete = false;
     try {
+        prepareLoadedSecrets();
         msRemotePOP1.UpdateInfo();
     } catch (const ETidewellError &error) {
         listed = false;
@@ -209,6 +211,7 @@ void TfrmMain::handleUpdateError(const ETidewellError &error)
     logFailure(error);
     closeQuietly();
     forgetRefusedToken(error);
+    forgetRefusedPassword(error);
     if (!visibleOrManual())
         return; // a hidden automatic run absorbs its errors
     enableAllButtons();
@@ -220,7 +223,7 @@ void TfrmMain::handleUpdateError(const ETidewellError &error)
 void TfrmMain::showRemoteError(const ETidewellError &error)
 {
     const std::string text = error.what();
-    if (dynamic_cast<const ESignInError *>(&error)) {
+    if (dynamic_cast<const ESignInError *>(&error) || dynamic_cast<const ESecretUnavailableError *>(&error)) {
         // Its text says what to do; it is never a wrong password.
         Prompts::current().error(text);
     } else if (dynamic_cast<const ELoginRefusedError *>(&error)) {

@@ -44,7 +44,11 @@ protected:
     std::unique_ptr<TfrmGeneral> window;
     TKeyedEncryption cipher;
 
-    GeneralProtocolTest() { cipher.Key = kPasswordKey; }
+    GeneralProtocolTest()
+    {
+        cipher.Key = kPasswordKey;
+        savePasswordStore(PasswordStore::SettingsFile); // no keyring here
+    }
 
     void storeMailboxes(const std::vector<MailboxAccount> &accounts)
     {
