@@ -9,6 +9,7 @@
 #include "platform/bytes.h"
 #include "platform/clock_locale.h"
 #include "platform/prompts.h"
+#include "platform/settings_files.h"
 #include "settings/settings_store.h"
 
 #include <QApplication>
@@ -84,6 +85,19 @@ void TfrmMain::btListClick()
         synchronizeIwhich();
         GetRemotePOPSettings(currentMailbox);
     }
+    // What the check changes in the settings (hit counts, counters, what
+    // its session taught about the mailbox) is saved once, at its end.
+    SettingsWriteBatch saving;
+    checkLoadedMailbox();
+    try {
+        saving.commit();
+    } catch (const std::exception &error) {
+        Prompts::current().error(error.what());
+    }
+}
+
+void TfrmMain::checkLoadedMailbox()
+{
     // A check always lists the mailbox as it is now: a session kept open by
     // an earlier check shows it as it was then.
     endKeptSession();

@@ -7,6 +7,7 @@
 #include "platform/bytes.h"
 #include "platform/clock.h"
 #include "platform/prompts.h"
+#include "platform/settings_files.h"
 #include "stats/deletion_record.h"
 
 namespace tw {
@@ -202,7 +203,9 @@ void TfrmMain::DeleteMessages()
     const int deletedCount = int(deleted.size()) - reportKeptMessages(deleted);
     m_general.addToSpamCount(deletedCount);
     try {
+        SettingsWriteBatch saving; // the whole section in one write
         m_general.saveGeneral();
+        saving.commit();
     } catch (const std::exception &error) {
         Prompts::current().error(error.what());
     }

@@ -530,6 +530,8 @@ void TfrmMain::keepOnScreen()
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
+    if (OnClosing)
+        OnClosing();
     learnFromListLeft({}, false);
     saveLearnedScore();
     if (msRemotePOP1.IsConnected()) {

@@ -71,6 +71,9 @@ public:
     // main window and the tray's Exit call it; unset, nothing more happens,
     // which is what tests of a window need.
     std::function<void()> EndProgram;
+    // Called first when the window is asked to close, before it saves its
+    // column widths and placement (the program then ends).
+    std::function<void()> OnClosing;
 
     // Start-up: the creation steps (settings, timers, blacklist, first
     // mailbox, tray, column widths, placement). Splash may be null.
@@ -298,6 +301,9 @@ private:
     void setCaption(const std::string &caption);  // window caption, title label and tray hint
 
     // check-mail run pieces
+    // The check of the mailbox loaded into the POP3 client, once it is
+    // chosen: the listing, the log line, the status and the saving.
+    void checkLoadedMailbox();
     // UpdateInfo with its failures handled; true when the listing completed.
     bool listMailbox();
     void addRow(int index);

@@ -1,0 +1,125 @@
+#include "platform/settings_files.h"
+
+#include "platform/private_files.h"
+
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
+
+namespace tw {
+
+namespace {
+
+struct PendingFile {
+    std::string path;
+    std::string bytes;
+    SettingsWriteFailure failure;
+    bool makeFolder = false;
+};
+
+struct Batch {
+    int depth = 0;
+    std::vector<PendingFile> files; // in the order first written
+};
+
+thread_local Batch t_batch;
+std::function<void(const std::string &)> g_observer;
+
+PendingFile *pendingFile(const std::string &path)
+{
+    for (PendingFile &file : t_batch.files)
+        if (file.path == path)
+            return &file;
+    return nullptr;
+}
+
+// Whether Path is a private regular file that holds exactly Bytes.
+bool alreadyOnDisk(const std::string &path, const std::string &bytes)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 077) != 0 ||
+        st.st_size != off_t(bytes.size()))
+        return false;
+    const FileContents current = readFileContents(path);
+    return current.state == FileContents::State::Read && current.bytes == bytes;
+}
+
+// Writes File unless it holds its bytes already; the reason when it cannot.
+bool writeNow(const PendingFile &file, std::string &why)
+{
+    if (alreadyOnDisk(file.path, file.bytes))
+        return true;
+    if (file.makeFolder && !makePrivateFolders(folderOf(file.path))) {
+        why = "cannot create the folder of " + file.path;
+        return false;
+    }
+    if (!writePrivateFile(file.path, file.bytes, &why))
+        return false;
+    if (g_observer)
+        g_observer(file.path);
+    return true;
+}
+
+} // namespace
+
+FileContents readSettingsFile(const std::string &path)
+{
+    if (const PendingFile *pending = pendingFile(path))
+        return {FileContents::State::Read, pending->bytes, {}};
+    return readFileContents(path);
+}
+
+void writeSettingsFile(const std::string &path, std::string bytes, SettingsWriteFailure failure, bool makeFolder)
+{
+    if (t_batch.depth > 0) {
+        if (PendingFile *pending = pendingFile(path)) {
+            pending->bytes = std::move(bytes);
+            pending->failure = std::move(failure);
+            pending->makeFolder = pending->makeFolder || makeFolder;
+        } else {
+            t_batch.files.push_back({path, std::move(bytes), std::move(failure), makeFolder});
+        }
+        return;
+    }
+    std::string why;
+    if (!writeNow({path, std::move(bytes), {}, makeFolder}, why))
+        failure(why);
+}
+
+SettingsWriteBatch::SettingsWriteBatch() : m_outermost(t_batch.depth == 0) { ++t_batch.depth; }
+
+SettingsWriteBatch::~SettingsWriteBatch()
+{
+    if (m_outermost) {
+        try {
+            commit();
+        } catch (...) {
+        }
+    }
+    --t_batch.depth;
+}
+
+void SettingsWriteBatch::commit()
+{
+    if (!m_outermost)
+        return;
+    std::vector<PendingFile> files = std::exchange(t_batch.files, {});
+    const PendingFile *firstFailed = nullptr;
+    std::string firstWhy;
+    for (const PendingFile &file : files) {
+        std::string why;
+        if (!writeNow(file, why) && !firstFailed) {
+            firstFailed = &file;
+            firstWhy = why;
+        }
+    }
+    if (firstFailed)
+        firstFailed->failure(firstWhy);
+}
+
+void setSettingsWriteObserver(std::function<void(const std::string &path)> observer)
+{
+    g_observer = std::move(observer);
+}
+
+} // namespace tw
