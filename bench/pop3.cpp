@@ -234,7 +234,7 @@ int main(int argc, char **argv)
     const double rate = loopbackBytesPerSecond();
     std::printf("loopback transfer rate: %.0f MB/s\n", rate / 1e6);
     std::printf("floor = (round trips of the login and QUIT + windows of %d commands) x RTT + bytes / rate\n",
-                pop3::kMaxWindowCommands);
+                pop3::kMaxWindowMessages);
     std::printf("%-22s %8s %9s %10s %10s\n", "client", "messages", "delay", "wall s", "cpu s");
 
     for (const int count : {200, 2000}) {
@@ -258,7 +258,7 @@ int main(int argc, char **argv)
             const double rtt = measuredRoundTrip(relay.port());
             // Greeting, USER, PASS, STAT, CAPA and QUIT, plus the connection itself.
             const int loginTrips = 7;
-            const int windows = int(std::ceil(2.0 * count / pop3::kMaxWindowCommands));
+            const int windows = int(std::ceil(2.0 * count / pop3::kMaxWindowMessages));
             const double floor = (loginTrips + windows) * rtt + double(listedBytes) / rate;
             const bool slowOnce = delayMs > 0 && count >= 2000;
             std::map<std::string, std::vector<Figures>> taken;
