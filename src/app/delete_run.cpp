@@ -193,7 +193,7 @@ void TfrmMain::DeleteMessages()
     const bool launch =
         marked < total && visibleOrManual() && m_general.general.Launch && !isBlank(m_general.general.Mailer);
     messages.clear();
-    ListView1->clear();
+    ListView1->showAll();
     showProgress("Retrieving messages ... standby");
     const bool stayConnected = msRemotePOP1.StayConnected;
     msRemotePOP1.StayConnected = stayConnected && !launch;

@@ -88,8 +88,6 @@ public:
 
     // --- State ---------------------------------------------------------------
     bool IsConnected() const { return m_socket != nullptr; }
-    // Whether received bytes wait to be read (a read then needs no wait).
-    bool HasReceived() const { return hasIncoming(); }
     const std::string &LastReply() const { return m_lastReply; }
     std::string RemoteAddress() const;   // the resolved address as text ("" before Open)
     uint16_t Port() const { return m_port; }

@@ -67,9 +67,9 @@ int TPop3CommandWindow::readReply()
     // Replies that are already here need no wait, in which the program's
     // events would otherwise be handled: a cancel must not wait for them.
     m_socket.HandlePendingEvents();
-    // Topped up before a read would wait, so the server has work meanwhile;
-    // while replies are at hand, in batches worth a write.
-    if (m_sent == 0 || (m_pipelined && (!m_socket.HasReceived() || worthToppingUp())))
+    // Topped up as replies are read, in batches worth a write: the server
+    // always has the rest of the window to work on meanwhile.
+    if (m_sent == 0 || (m_pipelined && worthToppingUp()))
         sendWhatFits();
     if (m_sent == 0)
         throw std::logic_error("a reply was read for no command");

@@ -6,10 +6,9 @@
 // Pipelined (the server listed PIPELINING), commands go out in windows: as
 // many as keep at most kMaxWindowBytes of command text and the commands of
 // at most kMaxWindowMessages messages unanswered, each batch in one write.
-// The window is topped up as replies are read: once an eighth of it has
-// been answered, and whenever the replies received so far have all been
-// read (the next read would wait), so the server is never idle for want of
-// commands. Otherwise one command at a time, each sent only after the reply
+// The window is topped up as replies are read, whenever an eighth of it has
+// been answered: the server always has the rest to work on, and each write
+// carries a batch. Otherwise one command at a time, each sent only after the reply
 // to the one before has been read: exactly the dialogue of a client that
 // always waits, so a command that a refusal makes pointless is never sent.
 //

@@ -34,8 +34,7 @@ inline constexpr long long kSlowestBytesPerSecond = 1024;
 // Each reply is still read alone, within the limits above.
 inline constexpr long long kMaxWindowBytes = 64LL << 10;
 inline constexpr int kMaxWindowMessages = 1000;
-// The window is topped up once this share of it has been answered, or
-// sooner when the replies already received have all been read.
+// The window is topped up whenever this share of it has been answered.
 inline constexpr int kWindowTopUpShare = 8; // one eighth
 
 // One line of the reply to LIST without an argument ("n size"); a longer

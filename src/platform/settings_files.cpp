@@ -1,5 +1,6 @@
 #include "platform/settings_files.h"
 
+#include "platform/background_work.h"
 #include "platform/private_files.h"
 
 #include <sys/stat.h>
@@ -20,6 +21,8 @@ struct PendingFile {
 struct Batch {
     int depth = 0;
     std::vector<PendingFile> files; // in the order first written
+    // The files a commit is writing: reads still see them until it is done.
+    const std::vector<PendingFile> *inFlight = nullptr;
 };
 
 thread_local Batch t_batch;
@@ -30,6 +33,15 @@ PendingFile *pendingFile(const std::string &path)
     for (PendingFile &file : t_batch.files)
         if (file.path == path)
             return &file;
+    return nullptr;
+}
+
+const PendingFile *fileInFlight(const std::string &path)
+{
+    if (t_batch.inFlight)
+        for (const PendingFile &file : *t_batch.inFlight)
+            if (file.path == path)
+                return &file;
     return nullptr;
 }
 
@@ -66,6 +78,8 @@ FileContents readSettingsFile(const std::string &path)
 {
     if (const PendingFile *pending = pendingFile(path))
         return {FileContents::State::Read, pending->bytes, {}};
+    if (const PendingFile *writing = fileInFlight(path))
+        return {FileContents::State::Read, writing->bytes, {}};
     return readFileContents(path);
 }
 
@@ -103,18 +117,24 @@ void SettingsWriteBatch::commit()
 {
     if (!m_outermost)
         return;
-    std::vector<PendingFile> files = std::exchange(t_batch.files, {});
-    const PendingFile *firstFailed = nullptr;
-    std::string firstWhy;
-    for (const PendingFile &file : files) {
-        std::string why;
-        if (!writeNow(file, why) && !firstFailed) {
-            firstFailed = &file;
-            firstWhy = why;
+    const std::vector<PendingFile> files = std::exchange(t_batch.files, {});
+    if (files.empty())
+        return;
+    // Each file reaches the disk before its write returns, which can take
+    // a while; the interface thread keeps handling its events meanwhile.
+    std::vector<std::string> whys(files.size());
+    std::vector<char> written(files.size(), 0);
+    t_batch.inFlight = &files;
+    runInBackground([&] {
+        for (size_t i = 0; i < files.size(); ++i)
+            written[i] = writeNow(files[i], whys[i]);
+    });
+    t_batch.inFlight = nullptr;
+    for (size_t i = 0; i < files.size(); ++i)
+        if (!written[i]) {
+            files[i].failure(whys[i]);
+            return;
         }
-    }
-    if (firstFailed)
-        firstFailed->failure(firstWhy);
 }
 
 void setSettingsWriteObserver(std::function<void(const std::string &path)> observer)

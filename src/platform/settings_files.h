@@ -8,8 +8,10 @@
 //    still written, so it is narrowed or refused as always).
 //  - While a SettingsWriteBatch exists, writes only change the file's
 //    pending contents, which every read through readSettingsFile sees; the
-//    batch writes each changed file once, atomically, when it commits. A
-//    batch made while another exists joins it: the outermost one writes.
+//    batch writes each changed file once, atomically, when it commits (on a
+//    thread of its own, the interface thread handling its events
+//    meanwhile). A batch made while another exists joins it: the outermost
+//    one writes.
 //
 // One thread (the interface thread) uses these calls; each thread has its
 // own batch.
@@ -47,8 +49,9 @@ public:
     // Writes every file changed since the batch began, once each, in the
     // order they were first written; files that cannot be written do not
     // stop the others. Then raises through the Failure of the first file
-    // that could not be written. A joined batch commits nothing: the
-    // outermost one does.
+    // that could not be written. Reads see the files as written meanwhile;
+    // writes made meanwhile (by a handler of an event) wait for the next
+    // commit. A joined batch commits nothing: the outermost one does.
     void commit();
 
 private:
@@ -56,7 +59,7 @@ private:
 };
 
 // Seam for tests: called with the path of every settings file actually
-// written to disk. Null: nothing is called.
+// written to disk, on the thread that wrote it. Null: nothing is called.
 void setSettingsWriteObserver(std::function<void(const std::string &path)> observer);
 
 } // namespace tw

@@ -2,7 +2,6 @@
 
 #include "settings/settings_store.h"
 
-#include <QTreeWidgetItem>
 
 namespace tw::test {
 
@@ -71,7 +70,7 @@ void MainWindowTest::selectRows(std::initializer_list<int> rowNumbers)
 {
     window->ListView1->clearSelection();
     for (int row : rowNumbers)
-        window->ListView1->topLevelItem(row)->setSelected(true);
+        window->ListView1->setRowSelected(row, true);
 }
 
 void scriptUpToPassword(FakeTcpServer &server)

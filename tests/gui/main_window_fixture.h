@@ -42,7 +42,7 @@ protected:
     std::string log() const { return home.read("activity.log"); }
     // Number of times Text occurs in the log.
     int logCount(const std::string &text) const;
-    int rows() const { return window->ListView1->topLevelItemCount(); }
+    int rows() const { return window->ListView1->rowCount(); }
     void selectRows(std::initializer_list<int> rows);
 };
 
