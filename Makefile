@@ -12,7 +12,7 @@ PREFIX ?= /usr/local
 DEB_PACKAGES = cmake g++ make pkg-config ccache \
   qt6-base-dev qt6-charts-dev qt6-multimedia-dev qt6-networkauth-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev \
   libgtest-dev libgmock-dev \
-  dovecot-pop3d dnsmasq-base openssl \
+  dovecot-pop3d dovecot-imapd dnsmasq-base openssl \
   xvfb xauth fonts-dejavu-core poppler-utils xdg-utils \
   dpkg-dev
 
@@ -26,7 +26,7 @@ FUZZ_BUILD_DIR ?= build-fuzz
 # Seconds each fuzz target runs (make fuzz FUZZ_SECONDS=600).
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = headers dns_reply settings_files activity_log rule_file pop3_replies mime \
-  http_reply rtf demo_session codings local_files learned_store kept_index sasl
+  http_reply rtf demo_session codings local_files learned_store kept_index sasl imap_replies imap_session
 
 .PHONY: all deps fuzz-deps install-packages configure build test test-asan fuzz run install package bench clean
 

@@ -141,6 +141,15 @@ public:
     // dot line) and the rest is read and dropped; returns how many bytes
     // were dropped, 0 when the whole block was appended.
     long long ReadData(std::string &Stream, int ExpectedSize, const TDataBlockLimits &Limits = {});
+    // Reads exactly Count bytes (a counted block such as an IMAP literal)
+    // and appends them to Stream; what follows them stays for the next read.
+    // Within Limits as ReadData: a Count above MaxBytes closes and raises
+    // ESocketError (57032) before anything is read, past MaxSeconds in all
+    // it ends with the time-out error, and with MaxKeptBytes only the first
+    // MaxKeptBytes bytes are appended and the rest is read and dropped;
+    // returns how many were dropped. A peer that closes first raises
+    // ESocketError (57031). Progress events give the percentage of Count.
+    long long ReadBytes(std::string &Stream, long long Count, const TDataBlockLimits &Limits = {});
     // Appends received bytes to Stream until the peer closes, or until Count
     // bytes have arrived when Count >= 0. Fires OnClosed when complete.
     void ReadToEnd(std::string &Stream, int Count);
@@ -251,6 +260,9 @@ private:
     bool acceptCertificate(TCertificateProblem &problem);
     // Raises the 10054 error (closing the connection) for a send that failed.
     void reportConnectionReset();
+    // The end of a block read that did not complete: the time-out when it
+    // took too long, the socket's error, or else 57031 (the peer closed).
+    [[noreturn]] void failIncompleteBlock(bool TooSlow);
 
     TTimeCounter m_counter;
     QDeadlineTimer m_deadline{QDeadlineTimer::Forever};

@@ -5,8 +5,11 @@
 // finds it without waiting.
 #include "net/agsocket.h"
 
+#include "net/stringtable.h"
+
 #include <QDeadlineTimer>
 #include <algorithm>
+#include <climits>
 
 namespace tw {
 
@@ -220,14 +223,74 @@ long long TagSocket::ReadData(std::string &Stream, int ExpectedSize, const TData
     }
     if (complete)
         return rest.dropped();
-    if (tooSlow)
+    failIncompleteBlock(tooSlow);
+}
+
+long long TagSocket::ReadBytes(std::string &Stream, long long Count, const TDataBlockLimits &Limits)
+{
+    requireConnected();
+    if (Count > Limits.MaxBytes) {
+        // Nothing of it is read: the connection is of no more use.
+        Close();
+        ReportError(TextDataBlockTooLarge);
+    }
+    const long long kept = Limits.MaxKeptBytes < 0 ? Count : std::min(Count, Limits.MaxKeptBytes);
+    long long done = 0; // bytes of the block read, kept or dropped
+    bool tooSlow = false;
+    std::string scratch;
+    QDeadlineTimer deadline(QDeadlineTimer::Forever);
+    if (Limits.MaxSeconds > 0)
+        deadline.setRemainingTime(qint64(Limits.MaxSeconds) * 1000);
+
+    // Takes up to Wanted bytes, first from what an earlier read left, then
+    // from the socket, into Stream while keeping, else into the scratch.
+    const auto take = [&](long long wanted) -> size_t {
+        std::string &into = done < kept ? Stream : scratch;
+        if (done >= kept)
+            scratch.clear();
+        if (!m_input.empty()) {
+            const std::string_view held = m_input.view().substr(0, size_t(std::min<long long>(wanted, m_input.size())));
+            into.append(held);
+            m_input.consume(held.size());
+            return held.size();
+        }
+        return m_socket ? appendAvailable(*m_socket, into, wanted) : 0;
+    };
+
+    waitFor([&] {
+        fireProgress(ProgressPercent(done, Count), int(std::min<long long>(done, INT_MAX)));
+        bool received = false;
+        while (done < Count) {
+            const long long wanted = done < kept ? kept - done : std::min<long long>(Count - done, 1 << 16);
+            const size_t got = take(wanted);
+            if (got == 0)
+                break;
+            done += (long long)got;
+            received = true;
+        }
+        if (received) {
+            m_readSeen = false;
+            if (done < Count)
+                restartCounterWhileWaiting(); // a new full time-out after every received chunk
+        }
+        tooSlow = done < Count && deadline.hasExpired();
+        return done == Count || tooSlow || peerClosedAndDrained() || !m_socket;
+    });
+
+    raiseIfCanceledOrTimedOut();
+    if (done == Count)
+        return Count - kept;
+    failIncompleteBlock(tooSlow);
+}
+
+void TagSocket::failIncompleteBlock(bool TooSlow)
+{
+    if (TooSlow)
         raiseTimedOut();
     if (m_errorSeen)
         ReportError(m_errorCode);
     // The server closed the connection in the middle of the block.
-    Close();
-    ReportError(TextClosedBeforeDataComplete);
-    return 0; // not reached: ReportError raises
+    Fail(loadStr(TextClosedBeforeDataComplete));
 }
 
 void TagSocket::ReadToEnd(std::string &Stream, int Count)

@@ -13,9 +13,6 @@ namespace tw {
 
 namespace {
 
-constexpr int TextUserNameRequired = 57103;
-constexpr int TextPasswordRequired = 57104;
-
 // A STAT number; anything else is a conversion error naming the text.
 int statNumber(const std::string &text)
 {
@@ -29,29 +26,6 @@ int statNumber(const std::string &text)
 std::string afterStatus(const std::string &reply) { return reply.size() > 4 ? reply.substr(4) : std::string(); }
 
 } // namespace
-
-// --- TmsMailBase ------------------------------------------------------------------
-
-void TmsMailBase::OpenMailbox()
-{
-    if (!IsConnected()) {
-        Open();
-        Login();
-    }
-}
-
-void TmsMailBase::CloseMailbox()
-{
-    if (!IsConnected())
-        return;
-    try {
-        Logout();
-    } catch (...) {
-        Close();
-        throw;
-    }
-    Close();
-}
 
 // --- TmsCustomPOP ---------------------------------------------------------------
 
@@ -71,22 +45,6 @@ int TmsCustomPOP::ReplyCode(const std::string &Line)
 }
 
 void TmsCustomPOP::ResetState() { TmsMailBase::ResetState(); }
-
-void TmsCustomPOP::Open()
-{
-    CheckProperties();
-    ResetState();
-    obtainAccessToken();
-    TmsMailBase::Open();
-}
-
-void TmsCustomPOP::CheckProperties()
-{
-    if (UserName.empty())
-        ReportError(TextUserNameRequired);
-    if (Password.empty() && !signsInWithToken(SignIn))
-        ReportError(TextPasswordRequired);
-}
 
 int TmsCustomPOP::command(const std::string &Line)
 {

@@ -26,14 +26,12 @@
 // Errors: EServerError carries the server's negative reply line; transport
 // failures, time-outs and cancels are those of TagSocket.
 
-#include "net/agsocket.h"
+#include "net/msmailbase.h"
 #include "net/msmsgcls.h"
 #include "net/pop3_capabilities.h"
 #include "net/pop3_command_window.h"
 #include "net/pop3_limits.h"
 #include "net/pop3_scan_listing.h"
-#include "net/sasl.h"
-#include "net/sign_in.h"
 
 #include <functional>
 #include <string>
@@ -41,78 +39,26 @@
 
 namespace tw {
 
-// Num: the 0-based index of the message.
-using TmsNumNotifyEvent = std::function<void(QObject *Sender, int Num)>;
 // Contents: the retrieved message exactly as the server sent it.
 using TmsUserMsgSaveEvent = std::function<void(QObject *Sender, int Num, const std::string &Contents)>;
 
-// How a POP3 session is protected. The numbers are the stored setting's.
-//  - TLS: the connection is TLS from the start (POP3S, port 995).
-//  - STARTTLS: after the greeting, CAPA must list STLS; STLS and the
-//    handshake come before USER and PASS, and CAPA is read again inside TLS.
-//  - Automatic: TLS on port 995 (the pop3s service), otherwise STARTTLS when
-//    the server offers STLS, otherwise unencrypted.
-//  - None: unencrypted.
-enum class TPop3Security { Automatic = 0, TLS = 1, STARTTLS = 2, None = 3 };
+// How a POP3 session is protected (msmailbase.h); TLS is POP3S on port 995,
+// STARTTLS is STLS after CAPA, which is read again inside TLS.
+using TPop3Security = TMailSecurity;
 
 // The security of a stored setting; anything unknown is Automatic.
-TPop3Security pop3SecurityFromSetting(int value);
-
-class TmsMailBase : public TagSocket {
-    Q_OBJECT
-public:
-    using TagSocket::TagSocket;
-
-    // Connects and logs in; see the protocol client for what it sends.
-    virtual void Login() = 0;
-    // Ends the session; does not close the socket.
-    virtual void Logout() = 0;
-
-    // If not connected: Open, then Login.
-    void OpenMailbox();
-    // If connected: Logout, then Close. The socket is closed even when the
-    // logout fails; the logout's error then goes on.
-    void CloseMailbox();
-};
+inline TPop3Security pop3SecurityFromSetting(int value) { return mailSecurityFromSetting(value); }
 
 class TmsCustomPOP : public TmsMailBase {
     Q_OBJECT
 public:
     explicit TmsCustomPOP(QObject *parent = nullptr);
 
-    std::string UserName;
-    std::string Password;
-    // Password: the password goes with the strongest SASL mechanism the
-    // server lists (SCRAM-SHA-256, SCRAM-SHA-1, PLAIN), else USER and PASS.
-    // OAuth: an access token from OnAccessToken goes with AUTH XOAUTH2 or
-    // AUTH OAUTHBEARER, whichever the server lists.
-    TSignInMethod SignIn = TSignInMethod::Password;
-    // Asked for the access token (OAuth only) in Open, before connecting.
-    TAccessTokenEvent OnAccessToken;
     // Whether AUTH carries its first response on the command line (RFC
     // 5034's initial response, one round trip less). Off: "AUTH <name>",
     // the server's "+ ", then the response, which every server takes and
     // Microsoft's POP3 servers require.
     bool SaslInitialResponse = false;
-    // How the session is protected (mspop3_security.cpp). None sends what
-    // the plain protocol always sent.
-    TPop3Security Security = TPop3Security::None;
-    // Downgrade protection for Security Automatic. A mailbox whose earlier
-    // sessions were encrypted (EncryptedBefore), or that trusts a
-    // certificate (TrustedFingerprint), never signs in over an unencrypted
-    // connection: the login stops with ESignInError instead (its text says
-    // why, never a wrong password). Otherwise OnPlainTextSignIn decides;
-    // unset, nothing is sent in clear.
-    bool EncryptedBefore = false;
-    TPlainTextEvent OnPlainTextSignIn;
-    // Fired just before a password or token goes out unencrypted (Security
-    // None, or Automatic when allowed), so that it can be logged.
-    TNotifyEvent OnUnencryptedSignIn;
-    // Fired when a login has succeeded (after STAT).
-    TNotifyEvent OnLoggedIn;
-    // Seconds an unencrypted connection may stay silent before its
-    // greeting: a TLS port says nothing until spoken to in TLS.
-    int GreetingTimeOut = 10;
     // Whether commands for many messages may be sent in windows, without
     // waiting for each reply, when the server lists PIPELINING in its
     // capabilities. False keeps to one command at a time.
@@ -129,12 +75,6 @@ public:
     // What the server listed in answer to the session's last CAPA (empty when
     // it was not asked or did not answer).
     const TPop3Capabilities &Capabilities() const { return m_capabilities; }
-    // Whether the last login took place over an encrypted connection.
-    bool SessionEncrypted() const { return m_sessionEncrypted; }
-    // How the last login signed in: "USER/PASS" or the SASL mechanism's
-    // name; "" before the first.
-    const std::string &SignInMechanism() const { return m_signInMechanism; }
-
     // CAPA: fills Capabilities; a negative reply leaves them empty.
     void ReadCapabilities();
     // Whether this session sends commands in windows: Pipelining is set and
@@ -145,11 +85,6 @@ public:
     // 1 for a line beginning with "+", -1 for "-", 0 otherwise.
     int ReplyCode(const std::string &Line) override;
     void ResetState() override;
-    // CheckProperties, ResetState, the access token when signing in with
-    // one (OnAccessToken; its ESignInError is reported through OnError and
-    // raised again), then the transport's Open.
-    void Open() override;
-
     // Connect, secure the connection as Security says, read the greeting,
     // CAPA (unless asked already), sign in, STAT; each must be answered
     // positively (else EServerError with the reply; ELoginRefusedError for a
@@ -164,10 +99,6 @@ public:
     // If connected: QUIT, which must be answered positively.
     void Logout() override;
 
-    // ESocketError "UserName property is required" / "Password property is
-    // required" (after OnError) when either is empty; a sign-in with a token
-    // needs no password.
-    virtual void CheckProperties();
     // Hands a retrieved message to its keeper.
     virtual void SaveMessage(int Num, const std::string &Contents) = 0;
 
@@ -227,60 +158,24 @@ protected:
     TDataBlockLimits messageLimits(int ListedSize) const;
     TDataBlockLimits topReplyLimits(int ListedSize) const;
 
+protected:
+    const TSecurityWords &securityWords() const override;
+
 private:
+    // The AUTH dialogue of one SASL exchange (pop3_sign_in.cpp).
+    class AuthDialogue;
+
     // The login steps before USER (mspop3_security.cpp).
-    bool implicitTls() const;
-    void secureFromStart();
     void readGreeting();
     void negotiateStartTls();
     // Signing in (pop3_sign_in.cpp).
-    void obtainAccessToken();
     void signIn();
-    void guardUnencryptedSignIn();
     void signInWithUserPass();
-    void signInWithPlain();
-    void signInWithScram(sasl::Mechanism mechanism);
-    void signInWithToken(sasl::Mechanism mechanism);
-    // Sends AUTH with its first response (on the command line or after the
-    // server's "+ "); returns the code of the reply that follows.
-    int startAuth(sasl::Mechanism mechanism, const std::string &firstResponse);
-    // Whether the last reply is a SASL challenge ("+ ...", not "+OK").
-    bool challengeReceived() const;
-    // Ends an AUTH exchange the client cannot go on with ("*"), reads the
-    // server's answer, then fails with Text.
-    [[noreturn]] void abandonAuth(const std::string &text);
-    // OnError with Text, close, then ESignInError (or the expired kind).
-    [[noreturn]] void failSignIn(const std::string &text, bool expired = false);
 
     TPop3Capabilities m_capabilities;
     bool m_capabilitiesAsked = false; // CAPA was sent in this session
-    bool m_sessionEncrypted = false;
-    std::string m_accessToken;     // for this connection's sign-in
-    std::string m_signInMechanism;
     int m_messageCount = -1;
     int m_mailboxSize = -1;
-};
-
-// Where a deletion keeps a copy of every message it removes (see
-// TmsRemotePOP::TransferData). Calls come in the order of the messages.
-class TmsDeletionCopies {
-public:
-    virtual ~TmsDeletionCopies() = default;
-    // A message listed larger than this many bytes is not retrieved: its
-    // copy is its header block alone.
-    virtual long long maxMessageBytes() const = 0;
-    // Message Num was found as it was listed. Message is its copy: the whole
-    // message as delivered (messageFromDataBlock), or with HeaderOnly its
-    // header block (headerBlockFromLines). UID is its unique id, "" when the
-    // server gives none. The copy may be written in the background.
-    virtual void keep(int Num, const std::string &UID, std::string Message, bool HeaderOnly) = 0;
-    // Message Num was found as it was listed, but the server refused to send
-    // it; Reply is the refusal. It gets no copy.
-    virtual void notSent(int Num, const std::string &Reply) = 0;
-    // Asked once, after every flagged message has been read and before any
-    // DELE is sent: the messages whose copies are safely kept (it may wait
-    // for writes to finish). Only these are deleted.
-    virtual std::vector<int> keptCopies() = 0;
 };
 
 class TmsRemotePOP : public TmsCustomPOP {

@@ -121,6 +121,59 @@ def pop3_transcript(blocks):
     return reply + b"+OK bye\r\n"
 
 
+def imap_header(block):
+    return block.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n").rstrip(b"\r\n") + b"\r\n\r\n"
+
+
+def imap_fetch(number, uid, block):
+    header = imap_header(block)
+    return (b"* %d FETCH (UID %d RFC822.SIZE %d BODY[HEADER] {%d}\r\n" % (number, uid, len(header) + 100, len(header))
+            + header + b")\r\n")
+
+
+def imap_transcript(blocks):
+    """What a server says to a whole session of the IMAP client: sign-in,
+    listing, the junk folder, the confirming fetch and the move."""
+    count = len(blocks)
+    listing = b"".join(imap_fetch(i + 1, 11 + i, block) for i, block in enumerate(blocks))
+    sizes = b"".join(b"* %d FETCH (UID %d RFC822.SIZE %d)\r\n" % (i + 1, 11 + i, len(imap_header(block)) + 100)
+                     for i, block in enumerate(blocks))
+    return (b"* OK [CAPABILITY IMAP4rev1 SASL-IR AUTH=PLAIN LITERAL+] ready\r\n"
+            b"a1 OK [CAPABILITY IMAP4rev1 MOVE UIDPLUS SPECIAL-USE NAMESPACE] Logged in\r\n"
+            b"* FLAGS (\\Answered \\Flagged \\Deleted \\Seen \\Draft)\r\n"
+            b"* %d EXISTS\r\n* OK [UIDVALIDITY 42] UIDs valid\r\na2 OK [READ-ONLY] done\r\n" % count
+            + listing + b"a3 OK Fetch completed\r\n"
+            b"* LIST (\\HasNoChildren) \"/\" INBOX\r\n* LIST (\\HasNoChildren \\Junk) \"/\" Junk\r\na4 OK done\r\n"
+            b"* %d EXISTS\r\n* OK [UIDVALIDITY 42] UIDs valid\r\na5 OK [READ-WRITE] done\r\n" % count
+            + sizes + b"a6 OK done\r\n"
+            b"* OK [COPYUID 77 11 5] Moved\r\n* 1 EXPUNGE\r\na7 OK done\r\n"
+            b"* BYE Logging out\r\na8 OK done\r\n")
+
+
+def imap_seeds(blocks):
+    blocks = [block for block in blocks if len(block) < 2048]
+    for i in range(0, 30, 3):
+        write("imap_session", "session-%02d" % i, imap_transcript(blocks[i:i + 3]))
+    write("imap_session", "without-move",
+          b"* PREAUTH [CAPABILITY IMAP4rev1 NAMESPACE CREATE-SPECIAL-USE] hi\r\n"
+          b"* 1 EXISTS\r\n* OK [UIDVALIDITY 3] ok\r\na1 OK done\r\n"
+          b"* 1 FETCH (BODY[HEADER] {8}\r\nA: b\r\n\r\n RFC822.SIZE 9 UID 4)\r\na2 OK done\r\n"
+          b"* LIST (\\Noselect) \".\" Junk\r\na3 OK done\r\n"
+          b"* NAMESPACE ((\"INBOX.\" \".\")) NIL NIL\r\na4 OK done\r\na5 NO [ALREADYEXISTS] there\r\na6 OK\r\n"
+          b"* 1 EXISTS\r\n* OK [UIDVALIDITY 3] ok\r\na7 OK done\r\n* 1 FETCH (UID 4 RFC822.SIZE 9)\r\na8 OK\r\n"
+          b"a9 OK [COPYUID 5 4 1] copied\r\na10 OK\r\na11 OK\r\na12 OK\r\n")
+    for name in os.listdir(os.path.join(HERE, "seeds", "imap_session")):
+        with open(os.path.join(HERE, "seeds", "imap_session", name), "rb") as f:
+            write("imap_replies", name, f.read())
+    write("imap_replies", "literals",
+          b"* 1 FETCH (BODY[HEADER] {0}\r\n BODY[] {3+}\r\nabc BINARY[] ~{2}\r\n\x00\xff)\r\n"
+          b"* 2 FETCH (X ((a (b \"c\\\"d\")) NIL) Y {5}\r\n{1}\r\n)\r\n"
+          b"* LIST () NIL {12}\r\n&ZeVnLIqe-/a\r\n* LIST (\\Junk) \"/\" [Gmail]/Spam\r\n")
+    write("imap_replies", "statuses",
+          b"* OK [PERMANENTFLAGS (\\Deleted \\*)] ok\r\n* NO [ALERT] Mailbox nearly full\r\n+ dGVzdA==\r\n+\r\n"
+          b"a1 BAD [COPYUID 4294967295 1:3,9 7:9,1] x\r\n* BYE\r\n* 4294967296 EXISTS\r\n*x\r\n\r\n")
+
+
 def dns_name(name):
     return b"".join(bytes([len(p)]) + p.encode() for p in name.split(".")) + b"\0"
 
@@ -263,6 +316,7 @@ def main():
     codings_seeds()
     local_files_seeds()
     kept_index_seeds()
+    imap_seeds(blocks)
 
 
 if __name__ == "__main__":

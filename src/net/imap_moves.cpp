@@ -1,0 +1,330 @@
+// What becomes of the messages a user marked: confirmed unchanged, then
+// moved to the junk folder (found by its special use, else by its name,
+// else made) or deleted for good, and moved back on request. Nothing here
+// ever expunges a message Tidewell did not move or delete itself: only UID
+// EXPUNGE of exactly those UIDs, never EXPUNGE or CLOSE.
+#include "net/imap_client.h"
+
+#include "net/imap_fetch.h"
+#include "net/imap_mailbox_name.h"
+#include "net/imap_uid_set.h"
+#include "platform/bytes.h"
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <set>
+#include <utility>
+
+namespace tw {
+
+namespace {
+
+std::vector<std::string> words(const std::string &text)
+{
+    std::vector<std::string> result;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(' ', start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (end > start)
+            result.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return result;
+}
+
+std::string withheldNotice(const std::string &folder, const std::string &destination)
+{
+    const std::string what = destination.empty() ? "The server does not offer UIDPLUS, so the messages were marked as "
+                                                   "deleted in \"" + folder + "\""
+                                                 : "The server offers neither MOVE nor UIDPLUS, so the messages were "
+                                                   "copied to \"" + destination + "\" and marked as deleted in \"" +
+                                                       folder + "\"";
+    return what + " but not removed from it: this server can only remove all messages marked as deleted at once, "
+                  "and Tidewell removes none but its own. Your mail program removes them when it compacts "
+                  "(expunges) the folder.";
+}
+
+} // namespace
+
+int TmsImapClient::indexOfUid(uint32_t Uid) const
+{
+    const auto found = m_indexOfUid.find(Uid);
+    return found == m_indexOfUid.end() ? -1 : found->second;
+}
+
+void TmsImapClient::fireForListed(const TmsNumNotifyEvent &Event, const std::vector<uint32_t> &Uids)
+{
+    // UIDs of another folder, or of the listed one renewed, are not the listed messages.
+    if (!Event || m_selected != m_listedFolder || m_selectedUidValidity != m_listedUidValidity)
+        return;
+    for (const uint32_t uid : Uids)
+        if (const int index = indexOfUid(uid); index >= 0)
+            Event(this, index);
+}
+
+std::vector<uint32_t> TmsImapClient::ConfirmUnchanged(uint32_t UidValidity,
+                                                      const std::vector<std::pair<uint32_t, uint32_t>> &UidsAndSizes)
+{
+    // Another UIDVALIDITY: the numbers now name other messages, or none.
+    if (UidValidity == 0 || UidValidity != m_selectedUidValidity)
+        return {};
+    std::vector<uint32_t> uids;
+    for (const auto &[uid, size] : UidsAndSizes)
+        uids.push_back(uid);
+    std::map<uint32_t, uint32_t> found; // UID -> size now
+    for (const TUidSet &set : uidSets(uids, imap::kMaxCommandBytes)) {
+        const TImapResponse reply =
+            execute(TImapCommand("UID FETCH").add(set.text).add("(UID RFC822.SIZE)"), [&](const TImapResponse &r) {
+                if (r.name != "FETCH")
+                    return;
+                const TImapFetch fetch = fetchOf(r);
+                if (fetch.uid && fetch.size)
+                    found[*fetch.uid] = *fetch.size;
+            });
+        // A NO may still have answered for the messages that are there;
+        // only what it answered counts.
+        if (reply.is("BAD"))
+            throw EServerError(reply.quoted());
+    }
+    std::vector<uint32_t> confirmed;
+    for (const auto &[uid, size] : UidsAndSizes) {
+        const auto now = found.find(uid);
+        if (now != found.end() && std::min<uint32_t>(now->second, INT_MAX) == std::min<uint32_t>(size, INT_MAX))
+            confirmed.push_back(uid);
+    }
+    return confirmed;
+}
+
+// --- The junk folder ----------------------------------------------------------
+
+std::vector<TImapFolder> TmsImapClient::listFolders()
+{
+    std::vector<TImapFolder> folders;
+    const auto collect = [&](const TImapResponse &response) {
+        if (folders.size() < size_t(imap::kMaxFolders))
+            if (auto folder = folderOf(response))
+                folders.push_back(std::move(*folder));
+    };
+    if (m_capabilities.has("SPECIAL-USE")) {
+        const TImapCommand list =
+            TImapCommand("LIST").addString("").addString("*").add("RETURN (SPECIAL-USE)");
+        if (execute(list, collect).is("OK"))
+            return folders;
+        folders.clear(); // a server that lists SPECIAL-USE but not the RETURN option
+    }
+    executeOk(TImapCommand("LIST").addString("").addString("*"), collect);
+    return folders;
+}
+
+std::string TmsImapClient::createJunkFolder()
+{
+    std::string prefix;
+    if (m_capabilities.has("NAMESPACE"))
+        execute(TImapCommand("NAMESPACE"), [&](const TImapResponse &response) {
+            if (response.name == "NAMESPACE")
+                prefix = personalNamespacePrefix(response);
+        });
+    const std::string name = prefix + "Junk";
+    TImapResponse reply = TImapResponse();
+    if (m_capabilities.has("CREATE-SPECIAL-USE"))
+        reply = execute(TImapCommand("CREATE").addString(name).add("(USE (\\Junk))"));
+    if (!reply.is("OK") && reply.code != "ALREADYEXISTS")
+        reply = execute(TImapCommand("CREATE").addString(name));
+    if (!reply.is("OK") && reply.code != "ALREADYEXISTS")
+        throw EServerError(reply.quoted());
+    // Mail programs that show subscribed folders only show it too.
+    execute(TImapCommand("SUBSCRIBE").addString(name));
+    return name;
+}
+
+std::string TmsImapClient::FindJunkFolder()
+{
+    if (m_junkFolder.empty()) {
+        const std::optional<std::string> found = junkFolderOf(listFolders());
+        m_junkFolder = found ? *found : createJunkFolder();
+    }
+    return m_junkFolder;
+}
+
+// --- Moving and deleting --------------------------------------------------------
+
+std::vector<TImapMoveRecord::Message> TmsImapClient::takeMoved(const std::vector<uint32_t> &Uids,
+                                                               uint32_t &DestinationUidValidity)
+{
+    // COPYUID <destination UIDVALIDITY> <source UIDs> <destination UIDs>,
+    // pairing the two sets in order (RFC 4315).
+    std::map<uint32_t, uint32_t> destinations;
+    DestinationUidValidity = 0;
+    for (const std::string &copyUid : std::exchange(m_copyUids, {})) {
+        const std::vector<std::string> parts = words(copyUid);
+        const auto validity = parts.empty() ? std::nullopt : imapNumber(parts[0]);
+        const auto sources = parts.size() == 3 ? uidsOfSet(parts[1], Uids.size()) : std::nullopt;
+        const auto targets = parts.size() == 3 ? uidsOfSet(parts[2], Uids.size()) : std::nullopt;
+        if (!validity || !sources || !targets || sources->size() != targets->size())
+            continue; // unreadable: the copies' UIDs stay unknown
+        DestinationUidValidity = *validity;
+        for (size_t i = 0; i < sources->size(); ++i)
+            destinations[(*sources)[i]] = (*targets)[i];
+    }
+    // Without a COPYUID every UID asked for was moved (a UID that no longer
+    // exists is passed over by the server and is gone either way).
+    std::vector<TImapMoveRecord::Message> moved;
+    for (const uint32_t uid : Uids) {
+        const auto found = destinations.find(uid);
+        if (destinations.empty())
+            moved.push_back({uid, 0});
+        else if (found != destinations.end())
+            moved.push_back({uid, found->second});
+    }
+    return moved;
+}
+
+void TmsImapClient::recordMoved(const std::vector<TImapMoveRecord::Message> &Moved, uint32_t DestinationUidValidity)
+{
+    m_lastMove.Messages.insert(m_lastMove.Messages.end(), Moved.begin(), Moved.end());
+    if (DestinationUidValidity != 0)
+        m_lastMove.DestinationUidValidity = DestinationUidValidity;
+    std::vector<uint32_t> uids;
+    for (const TImapMoveRecord::Message &message : Moved)
+        uids.push_back(message.sourceUid);
+    fireForListed(OnDeleted, uids);
+}
+
+void TmsImapClient::storeDeletedAndExpunge(const std::vector<uint32_t> &Uids)
+{
+    for (const TUidSet &set : uidSets(Uids, imap::kMaxCommandBytes)) {
+        executeOk(TImapCommand("UID STORE").add(set.text).add("+FLAGS.SILENT (\\Deleted)"));
+        // UID EXPUNGE removes exactly these; EXPUNGE would remove every
+        // message marked \Deleted, the user's own among them, so without
+        // UIDPLUS nothing is removed and the run says so.
+        if (m_capabilities.has("UIDPLUS"))
+            executeOk(TImapCommand("UID EXPUNGE").add(set.text));
+        else
+            m_notice = withheldNotice(imapMailboxDisplayName(m_selected),
+                                      m_lastMove.Destination.empty() ? std::string()
+                                                                     : imapMailboxDisplayName(m_lastMove.Destination));
+    }
+}
+
+void TmsImapClient::MoveMessages(const std::vector<uint32_t> &Uids, const std::string &Destination)
+{
+    m_lastMove = TImapMoveRecord();
+    m_lastMove.Source = m_selected;
+    m_lastMove.SourceUidValidity = m_selectedUidValidity;
+    m_lastMove.Destination = Destination;
+    m_notice.clear();
+    for (const TUidSet &set : uidSets(Uids, imap::kMaxCommandBytes)) {
+        fireForListed(OnDeleting, set.uids);
+        m_copyUids.clear();
+        uint32_t destinationUidValidity = 0;
+        if (m_capabilities.has("MOVE")) {
+            executeOk(TImapCommand("UID MOVE").add(set.text).addString(Destination));
+            const std::vector<TImapMoveRecord::Message> moved = takeMoved(set.uids, destinationUidValidity);
+            recordMoved(moved, destinationUidValidity);
+            continue;
+        }
+        executeOk(TImapCommand("UID COPY").add(set.text).addString(Destination));
+        // Only the copied ones are marked and removed, and recorded once they are.
+        const std::vector<TImapMoveRecord::Message> copied = takeMoved(set.uids, destinationUidValidity);
+        std::vector<uint32_t> uids;
+        for (const TImapMoveRecord::Message &message : copied)
+            uids.push_back(message.sourceUid);
+        storeDeletedAndExpunge(uids);
+        recordMoved(copied, destinationUidValidity);
+    }
+}
+
+void TmsImapClient::DeleteMessages(const std::vector<uint32_t> &Uids)
+{
+    m_lastMove = TImapMoveRecord();
+    m_notice.clear();
+    for (const TUidSet &set : uidSets(Uids, imap::kMaxCommandBytes)) {
+        fireForListed(OnDeleting, set.uids);
+        storeDeletedAndExpunge(set.uids);
+        fireForListed(OnDeleted, set.uids);
+    }
+}
+
+void TmsImapClient::TransferData()
+{
+    if (m_remoteInfo.Count() == 0)
+        return;
+    OpenMailbox();
+    fire(OnTransferringData);
+    m_lastMove = TImapMoveRecord();
+    m_notice.clear();
+    std::vector<int> flagged;
+    for (int index = 0; index < m_remoteInfo.Count(); ++index)
+        if (m_remoteInfo.Items(index).DeleteFlag())
+            flagged.push_back(index);
+    if (!flagged.empty()) {
+        // The junk folder is found (or made) first: if that fails, nothing
+        // has been touched.
+        const std::string junk = DeleteForGood ? std::string() : FindJunkFolder();
+        // The folder that was listed, whatever Folder says now: the UIDs are its.
+        const std::string folder = imapMailboxDisplayName(m_listedFolder);
+        selectMailbox(m_listedFolder, false, folder);
+        if (!DeleteForGood && (junk == m_selected || (sameText(junk, "INBOX") && sameText(m_selected, "INBOX"))))
+            throw ETidewellError("The folder \"" + folder +
+                                 "\" is the junk folder itself, so its messages cannot be moved there.");
+        std::vector<std::pair<uint32_t, uint32_t>> listed;
+        for (const int index : flagged)
+            listed.emplace_back(ListedUid(index), uint32_t(m_remoteInfo.Items(index).Size));
+        const std::vector<uint32_t> confirmed = ConfirmUnchanged(m_listedUidValidity, listed);
+        const std::set<uint32_t> confirmedUids(confirmed.begin(), confirmed.end());
+        std::vector<int> unchanged;
+        for (const int index : flagged) {
+            if (confirmedUids.count(ListedUid(index)))
+                unchanged.push_back(index);
+            else if (OnMessageSkipped)
+                OnMessageSkipped(this, index);
+        }
+        if (DeleteForGood && DeletionCopies && !unchanged.empty())
+            unchanged = keepCopies(unchanged);
+        std::vector<uint32_t> uids;
+        for (const int index : unchanged)
+            uids.push_back(ListedUid(index));
+        if (DeleteForGood)
+            DeleteMessages(uids);
+        else
+            MoveMessages(uids, junk);
+    }
+    fire(OnDataTransfered);
+    CloseMailbox();
+}
+
+void TmsImapClient::MoveBack(const TImapMoveRecord &Record)
+{
+    const std::string junk = imapMailboxDisplayName(Record.Destination);
+    std::vector<uint32_t> uids;
+    for (const TImapMoveRecord::Message &message : Record.Messages)
+        if (message.destinationUid != 0)
+            uids.push_back(message.destinationUid);
+    if (!Record.undoable() || uids.empty())
+        throw ETidewellError("The server did not say where in \"" + junk +
+                             "\" the messages went, so Tidewell cannot find them to move them back.");
+    OpenMailbox();
+    selectMailbox(Record.Destination, false, junk);
+    if (m_selectedUidValidity != Record.DestinationUidValidity)
+        throw ETidewellError("The folder \"" + junk +
+                             "\" has been renewed on the server since the messages were moved there (its UIDVALIDITY "
+                             "changed), so Tidewell cannot find them any more.");
+    // Only what is still there goes back: the user may have deleted some.
+    std::vector<uint32_t> present;
+    for (const TUidSet &set : uidSets(uids, imap::kMaxCommandBytes))
+        executeOk(TImapCommand("UID FETCH").add(set.text).add("(UID)"), [&](const TImapResponse &response) {
+            if (response.name != "FETCH")
+                return;
+            const TImapFetch fetch = fetchOf(response);
+            if (fetch.uid && std::binary_search(set.uids.begin(), set.uids.end(), *fetch.uid))
+                present.push_back(*fetch.uid);
+        });
+    MoveMessages(present, Record.Source);
+    if (!StayConnected)
+        CloseMailbox();
+}
+
+} // namespace tw
