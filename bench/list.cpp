@@ -49,19 +49,6 @@ std::vector<std::string> corpusMessages()
     return messages;
 }
 
-std::string generatedMessage(int n)
-{
-    const std::string number = std::to_string(n);
-    return "Return-Path: <sender" + number + "@example.org>\r\n"
-           "From: \"Sender " + number + "\" <sender" + number + "@example.org>\r\n"
-           "To: tester@example.net\r\n"
-           "Subject: Generated message number " + number + "\r\n"
-           "Date: Tue, 5 Dec 2000 14:03:22 +0000\r\n"
-           "Message-ID: <" + number + "@example.org>\r\n"
-           "\r\n"
-           "A short body.\r\n";
-}
-
 // The bytes of the header block the program keeps of Message: its lines up
 // to the empty one, without their line ends.
 long long headerBlockBytes(const std::string &message)
@@ -199,7 +186,7 @@ int main(int argc, char **argv)
         }
         long long headerBytes = 0;
         for (int n = 0; n < count; ++n) {
-            const std::string message = corpus.empty() ? generatedMessage(n + 1) : corpus[size_t(n) % corpus.size()];
+            const std::string message = corpus.empty() ? bench::shortGeneratedMessage(n + 1) : corpus[size_t(n) % corpus.size()];
             headerBytes += headerBlockBytes(message);
             server.addMessage(message);
         }

@@ -17,6 +17,20 @@
 
 namespace tw::bench {
 
+// Message N of a generated mailbox: a short header block and a one-line body.
+inline std::string shortGeneratedMessage(int n)
+{
+    const std::string number = std::to_string(n);
+    return "Return-Path: <sender" + number + "@example.org>\r\n"
+           "From: \"Sender " + number + "\" <sender" + number + "@example.org>\r\n"
+           "To: tester@example.net\r\n"
+           "Subject: Generated message number " + number + "\r\n"
+           "Date: Tue, 5 Dec 2000 14:03:22 +0000\r\n"
+           "Message-ID: <" + number + "@example.org>\r\n"
+           "\r\n"
+           "A short body.\r\n";
+}
+
 struct ProgramRun {
     double shownSeconds = -1; // from the start of the process to its main window shown
     bool finished = false;    // ended by itself with status 0

@@ -22,19 +22,6 @@ namespace {
 constexpr int MessageCount = 2000;
 constexpr int Rounds = 5;
 
-std::string generatedMessage(int n)
-{
-    const std::string number = std::to_string(n);
-    return "Return-Path: <sender" + number + "@example.org>\r\n"
-           "From: \"Sender " + number + "\" <sender" + number + "@example.org>\r\n"
-           "To: tester@example.net\r\n"
-           "Subject: Generated message number " + number + "\r\n"
-           "Date: Tue, 5 Dec 2000 14:03:22 +0000\r\n"
-           "Message-ID: <" + number + "@example.org>\r\n"
-           "\r\n"
-           "A short body.\r\n";
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -42,7 +29,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     std::vector<std::string> messages;
     for (int n = 1; n <= MessageCount; ++n)
-        messages.push_back(generatedMessage(n));
+        messages.push_back(tw::bench::shortGeneratedMessage(n));
     tw::test::DovecotServer server(messages);
     if (!server.started()) {
         std::fprintf(stderr, "Dovecot did not start: %s\n", server.failure().c_str());

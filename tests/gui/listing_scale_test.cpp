@@ -19,11 +19,7 @@ class ListingScaleTest : public MainWindowTest {};
 TEST_F(ListingScaleTest, FiveThousandRowsCostEachRowTheSameWork)
 {
     constexpr int kRows = 5000;
-    std::vector<std::string> mailbox;
-    for (int n = 1; n <= kRows; ++n)
-        mailbox.push_back(message(n % 4 ? "Meeting " + std::to_string(n) : "Cheap viagra " + std::to_string(n),
-                                  "sender" + std::to_string(n) + "@example.org"));
-    DovecotServer server(mailbox);
+    DovecotServer server(numberedMailbox(kRows, 4));
     ASSERT_TRUE(server.started()) << server.failure();
     storeMailbox(1, server.hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
     storeGeneral([](GeneralSettings &settings) { settings.Automatic = false; });

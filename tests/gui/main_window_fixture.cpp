@@ -98,4 +98,13 @@ std::string message(const std::string &subject, const std::string &from, const s
            "@example.org>\r\n\r\n" + body;
 }
 
+std::vector<std::string> numberedMailbox(int count, int spamEvery)
+{
+    std::vector<std::string> mailbox;
+    for (int n = 1; n <= count; ++n)
+        mailbox.push_back(message(n % spamEvery ? "Meeting " + std::to_string(n) : "Cheap viagra " + std::to_string(n),
+                                  "sender" + std::to_string(n) + "@example.org"));
+    return mailbox;
+}
+
 } // namespace tw::test

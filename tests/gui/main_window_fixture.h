@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tw::test {
 
@@ -54,5 +55,8 @@ void scriptUpToPassword(FakeTcpServer &server);
 
 // A plain message with these headers.
 std::string message(const std::string &subject, const std::string &from, const std::string &body = "Hello.\r\n");
+// Count messages from sender<n>@example.org, n = 1..Count: every SpamEvery-th
+// has the subject "Cheap viagra <n>", the others "Meeting <n>".
+std::vector<std::string> numberedMailbox(int count, int spamEvery);
 
 } // namespace tw::test

@@ -38,11 +38,7 @@ class SettingsWritesTest : public MainWindowTest {};
 
 TEST_F(SettingsWritesTest, ACheckWritesEachSettingsFileAtMostOnceAndOnlyWhatChanged)
 {
-    std::vector<std::string> mailbox;
-    for (int n = 1; n <= 200; ++n)
-        mailbox.push_back(message(n % 3 ? "Meeting " + std::to_string(n) : "Cheap viagra " + std::to_string(n),
-                                  "sender" + std::to_string(n) + "@example.org"));
-    DovecotServer server(mailbox);
+    DovecotServer server(numberedMailbox(200, 3));
     ASSERT_TRUE(server.started()) << server.failure();
     storeMailbox(1, server.hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
     storeGeneral([](GeneralSettings &settings) { settings.Automatic = false; });
