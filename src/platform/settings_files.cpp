@@ -113,13 +113,13 @@ SettingsWriteBatch::~SettingsWriteBatch()
     --t_batch.depth;
 }
 
-void SettingsWriteBatch::commit()
+namespace {
+
+// Writes Files (off the interface thread, which handles its events
+// meanwhile); the failure and reason of the first that could not be written
+// go to FirstFailure and FirstWhy unless one is there already.
+void writeRound(const std::vector<PendingFile> &files, SettingsWriteFailure &firstFailure, std::string &firstWhy)
 {
-    if (!m_outermost)
-        return;
-    const std::vector<PendingFile> files = std::exchange(t_batch.files, {});
-    if (files.empty())
-        return;
     // Each file reaches the disk before its write returns, which can take
     // a while; the interface thread keeps handling its events meanwhile.
     std::vector<std::string> whys(files.size());
@@ -130,11 +130,27 @@ void SettingsWriteBatch::commit()
             written[i] = writeNow(files[i], whys[i]);
     });
     t_batch.inFlight = nullptr;
-    for (size_t i = 0; i < files.size(); ++i)
+    for (size_t i = 0; i < files.size() && !firstFailure; ++i)
         if (!written[i]) {
-            files[i].failure(whys[i]);
-            return;
+            firstFailure = files[i].failure;
+            firstWhy = whys[i];
         }
+}
+
+} // namespace
+
+void SettingsWriteBatch::commit()
+{
+    if (!m_outermost)
+        return;
+    // What handlers of events wrote while a round was being written is
+    // written in a further round, so nothing is left behind unwritten.
+    SettingsWriteFailure firstFailure;
+    std::string firstWhy;
+    while (!t_batch.files.empty())
+        writeRound(std::exchange(t_batch.files, {}), firstFailure, firstWhy);
+    if (firstFailure)
+        firstFailure(firstWhy);
 }
 
 void setSettingsWriteObserver(std::function<void(const std::string &path)> observer)

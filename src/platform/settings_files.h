@@ -50,8 +50,9 @@ public:
     // order they were first written; files that cannot be written do not
     // stop the others. Then raises through the Failure of the first file
     // that could not be written. Reads see the files as written meanwhile;
-    // writes made meanwhile (by a handler of an event) wait for the next
-    // commit. A joined batch commits nothing: the outermost one does.
+    // what a handler of an event writes meanwhile is written by the same
+    // commit, in a further round. A joined batch commits nothing: the
+    // outermost one does.
     void commit();
 
 private:

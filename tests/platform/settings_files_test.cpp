@@ -7,7 +7,11 @@
 #include "platform/settings_files.h"
 #include "platform/store_error.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,6 +83,33 @@ TEST(SettingsFiles, ABatchWritesEachChangedFileOnceAndReadsSeeItsChangesMeanwhil
     EXPECT_EQ(after.readString(Hive::CurrentUser, kGeneral, "Minutes"), "20");
     EXPECT_EQ(after.readString(Hive::CurrentUser, kGeneral, "Alarm"), "0");
     EXPECT_EQ(IniFile(home.file("tidewell.ini")).readString("Ascii", "Num", ""), "2");
+}
+
+TEST(SettingsFiles, WhatAHandlerOfAnEventWritesWhileABatchIsWrittenReachesTheDiskInTheSameCommit)
+{
+    test::TempHome home;
+    std::atomic<bool> handled{false};
+    setSettingsWriteObserver([&](const std::string &) {
+        // On the writing thread: the interface thread handles an event that
+        // changes a setting, before this write round ends.
+        if (handled.exchange(true))
+            return;
+        std::atomic<bool> done{false};
+        QMetaObject::invokeMethod(qApp, [&] {
+            IniFile(home.file("tidewell.ini")).writeString("Known", "Num", "7");
+            done = true;
+        }, Qt::QueuedConnection);
+        for (int waited = 0; !done && waited < 5000; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    {
+        SettingsWriteBatch batch;
+        Registry().writeString(kGeneral, "Minutes", "10");
+    }
+    setSettingsWriteObserver(nullptr);
+    ASSERT_TRUE(handled);
+    EXPECT_NE(home.read("tidewell.ini").find("Num=7"), std::string::npos)
+        << "the handler's change is not left pending after the batch";
 }
 
 TEST(SettingsFiles, ABatchThatCannotWriteAFileWritesTheOthersAndRaisesThatFilesError)
