@@ -7,6 +7,7 @@
 #include "platform/bytes.h"
 #include "platform/clock.h"
 #include "platform/prompts.h"
+#include "platform/settings_files.h"
 #include "stats/deletion_record.h"
 
 namespace tw {
@@ -192,7 +193,7 @@ void TfrmMain::DeleteMessages()
     const bool launch =
         marked < total && visibleOrManual() && m_general.general.Launch && !isBlank(m_general.general.Mailer);
     messages.clear();
-    ListView1->clear();
+    ListView1->showAll();
     showProgress("Retrieving messages ... standby");
     const bool stayConnected = msRemotePOP1.StayConnected;
     msRemotePOP1.StayConnected = stayConnected && !launch;
@@ -202,7 +203,9 @@ void TfrmMain::DeleteMessages()
     const int deletedCount = int(deleted.size()) - reportKeptMessages(deleted);
     m_general.addToSpamCount(deletedCount);
     try {
+        SettingsWriteBatch saving; // the whole section in one write
         m_general.saveGeneral();
+        saving.commit();
     } catch (const std::exception &error) {
         Prompts::current().error(error.what());
     }
