@@ -48,9 +48,9 @@ std::unique_ptr<DeletionCopyBatch> TfrmMain::prepareDeletionCopies(const std::ve
         const TWaitingMessage &message = messages.row(row);
         KeptMessage facts;
         facts.mailbox = serverToIndex();
-        facts.server = msRemotePOP1.Server;
-        facts.user = msRemotePOP1.UserName;
-        facts.size = msRemotePOP1.RemoteInfo().Items(row).Size;
+        facts.server = mailClient().Server;
+        facts.user = mailClient().UserName;
+        facts.size = mailSession().listed().Items(row).Size;
         facts.subject = message.subject;
         facts.senderAddress = message.senderAddress;
         facts.senderName = message.senderName;
@@ -81,7 +81,7 @@ void TfrmMain::reportCopyFailures(const DeletionCopyBatch &batch)
     for (const DeletionCopyBatch::Failure &failure : failures) {
         const std::string subject = failure.num < messages.count() ? messages.row(failure.num).subject : "";
         activityLog.logError("Not deleted, as no copy of it could be kept (" + failure.reason + "): " + subject,
-                             msRemotePOP1.UserName, msRemotePOP1.Server);
+                             mailClient().UserName, mailClient().Server);
         text += "\n" + std::to_string(failure.num + 1) + ". " + subject + " (" + failure.reason + ")";
     }
     if (visibleOrManual())

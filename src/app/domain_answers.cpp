@@ -44,7 +44,7 @@ void TfrmMain::awaitDomainAnswers()
 {
     // Every query ends by itself within its tries; a cancel ends the wait
     // at once.
-    waitUntil([this] { return m_domains.pending() == 0 || msRemotePOP1.Canceled(); });
+    waitUntil([this] { return m_domains.pending() == 0 || mailClient().Canceled(); });
     m_domains.stopAsking();
 }
 
@@ -54,7 +54,7 @@ void TfrmMain::dnsNotAnswering()
                 " does not answer, so the unknown-domain test is skipped for this check.";
     setStatus(m_dnsNote);
     activityLog.setPath(m_general.general.Logfile);
-    activityLog.logError(m_dnsNote, msRemotePOP1.UserName, msRemotePOP1.Server);
+    activityLog.logError(m_dnsNote, mailClient().UserName, mailClient().Server);
 }
 
 } // namespace tw
