@@ -7,6 +7,7 @@
 #include "app/optRetrieve.h"
 #include "app/rmmain.h"
 #include "app/vheader.h"
+#include "runs/kept_copies.h"
 #include "keep/ui/deleted_mail_window.h"
 #include "platform/clock.h"
 #include "platform/prompts.h"
@@ -15,19 +16,7 @@
 
 namespace tw {
 
-namespace {
-
-constexpr long long kBytesPerMB = 1024 * 1024;
-
-} // namespace
-
 bool TfrmMain::keepingCopies() const { return m_general.general.KeepDeletedDays > 0; }
-
-KeptCopyLimits TfrmMain::keptCopyLimits() const
-{
-    const GeneralSettings &g = m_general.general;
-    return {g.KeepDeletedDays, std::max(0LL, (long long)g.KeepDeletedMaxMB) * kBytesPerMB};
-}
 
 std::string TfrmMain::keptCopiesNote() const
 {
@@ -39,28 +28,12 @@ std::unique_ptr<DeletionCopyBatch> TfrmMain::prepareDeletionCopies(const std::ve
 {
     if (!keepingCopies())
         return nullptr;
-    auto batch = std::make_unique<DeletionCopyBatch>(m_deletedMail,
-                                                     std::max(1LL, (long long)m_general.general.KeepDeletedMaxKB) * 1024);
     // The explanations are part of the copies; working them out must not
     // count as detections of the non-English and unknown-domain tests.
     const SpamTestSettings counters = m_spam.tests;
-    for (int row : flagged) {
-        const TWaitingMessage &message = messages.row(row);
-        KeptMessage facts;
-        facts.mailbox = serverToIndex();
-        facts.server = mailClient().Server;
-        facts.user = mailClient().UserName;
-        facts.size = mailSession().listed().Items(row).Size;
-        facts.subject = message.subject;
-        facts.senderAddress = message.senderAddress;
-        facts.senderName = message.senderName;
-        try {
-            facts.why = explain(row);
-        } catch (const std::exception &error) {
-            facts.why = {"Message from " + message.senderAddress, "Subject of   " + message.subject, "", error.what()};
-        }
-        batch->describe(row, std::move(facts));
-    }
+    auto batch = prepareCopies(m_deletedMail, std::max(1LL, (long long)m_general.general.KeepDeletedMaxKB) * 1024,
+                               mailSession(), messages, flagged, serverToIndex(),
+                               [this](int row) { return explain(row); });
     m_spam.tests.edUnknown = counters.edUnknown;
     m_spam.tests.edAscii = counters.edAscii;
     batch->OnCopying = [this](int row) {
@@ -90,16 +63,8 @@ void TfrmMain::reportCopyFailures(const DeletionCopyBatch &batch)
 
 void TfrmMain::expireKeptCopies()
 {
-    if (!keepingCopies())
-        return;
-    const KeptCopyLimits limits = keptCopyLimits();
-    const DeletedMailStore::ExpiryOutcome outcome =
-        m_deletedMail.expire(limits, Clock::nowQt().toSecsSinceEpoch());
-    if (!outcome.overLimit)
-        return;
     activityLog.setPath(m_general.general.Logfile);
-    activityLog.logKeptCopiesOverLimit((outcome.bytesLeft + kBytesPerMB - 1) / kBytesPerMB,
-                                       limits.maxBytes / kBytesPerMB);
+    tw::expireKeptCopies(m_deletedMail, m_general.general, activityLog, Clock::nowQt().toSecsSinceEpoch());
 }
 
 void TfrmMain::openDeletedMailWindow()

@@ -378,7 +378,6 @@ private:
     // The messages left on the server for want of a copy: an ERROR line
     // each, and a summary box unless a hidden automatic run.
     void reportCopyFailures(const DeletionCopyBatch &batch);
-    KeptCopyLimits keptCopyLimits() const;
     // What the deletion's question adds while copies are kept.
     std::string keptCopiesNote() const;
 

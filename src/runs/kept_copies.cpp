@@ -2,6 +2,8 @@
 
 #include "runs/imap_session.h"
 
+#include <algorithm>
+
 namespace tw {
 
 KeptMessage keptFacts(const TMailboxSession &session, int row, const TWaitingMessage &message, int mailbox,
@@ -23,6 +25,46 @@ KeptMessage keptFacts(const TMailboxSession &session, int row, const TWaitingMes
         facts.imapSourceUid = imap->listedUid(row);
     }
     return facts;
+}
+
+std::unique_ptr<DeletionCopyBatch> prepareCopies(const DeletedMailStore &store, long long maxMessageBytes,
+                                                 const TMailboxSession &session, const WaitingMessages &messages,
+                                                 const std::vector<int> &flagged, int mailbox,
+                                                 const std::function<std::vector<std::string>(int row)> &explain)
+{
+    auto batch = std::make_unique<DeletionCopyBatch>(store, maxMessageBytes);
+    for (int row : flagged) {
+        const TWaitingMessage &message = messages.row(row);
+        std::vector<std::string> why;
+        try {
+            why = explain(row);
+        } catch (const std::exception &error) {
+            why = {"Message from " + message.senderAddress, "Subject of   " + message.subject, "", error.what()};
+        }
+        batch->describe(row, keptFacts(session, row, message, mailbox, std::move(why)));
+    }
+    return batch;
+}
+
+namespace {
+
+constexpr long long kBytesPerMB = 1024 * 1024;
+
+} // namespace
+
+KeptCopyLimits keptCopyLimits(const GeneralSettings &general)
+{
+    return {general.KeepDeletedDays, std::max(0LL, (long long)general.KeepDeletedMaxMB) * kBytesPerMB};
+}
+
+void expireKeptCopies(const DeletedMailStore &store, const GeneralSettings &general, ActivityLog &log, qint64 now)
+{
+    if (general.KeepDeletedDays <= 0)
+        return;
+    const KeptCopyLimits limits = keptCopyLimits(general);
+    const DeletedMailStore::ExpiryOutcome outcome = store.expire(limits, now);
+    if (outcome.overLimit)
+        log.logKeptCopiesOverLimit((outcome.bytesLeft + kBytesPerMB - 1) / kBytesPerMB, limits.maxBytes / kBytesPerMB);
 }
 
 bool recordMovesInCopies(DeletionCopyBatch &batch, const TMailboxSession &session, std::string *why)

@@ -7,7 +7,11 @@
 #include "keep/deletion_copy_batch.h"
 #include "keep/kept_message.h"
 #include "runs/mailbox_session.h"
+#include "settings/settings_schema.h"
+#include "stats/activity_log.h"
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +21,22 @@ namespace tw {
 // Message), from mailbox number Mailbox, with the explanation Why.
 KeptMessage keptFacts(const TMailboxSession &session, int row, const TWaitingMessage &message, int mailbox,
                       std::vector<std::string> why);
+
+// The copies of a deletion of the listed rows Flagged: a batch over Store
+// (messages larger than MaxMessageBytes keep their header block), each row
+// described with keptFacts and its explanation from Explain (whose error
+// becomes a line of the explanation).
+std::unique_ptr<DeletionCopyBatch> prepareCopies(const DeletedMailStore &store, long long maxMessageBytes,
+                                                 const TMailboxSession &session, const WaitingMessages &messages,
+                                                 const std::vector<int> &flagged, int mailbox,
+                                                 const std::function<std::vector<std::string>(int row)> &explain);
+
+// The limits the general settings set on the kept copies (days, whole MB).
+KeptCopyLimits keptCopyLimits(const GeneralSettings &general);
+// Removes the copies that General's days and size expire at Now (seconds
+// since 1970 UTC); a folder that stays above its size for young copies is
+// logged to Log (whose path is set).
+void expireKeptCopies(const DeletedMailStore &store, const GeneralSettings &general, ActivityLog &log, qint64 now);
 
 // After an IMAP move to the junk folder: each kept copy's row records the
 // junk folder, its UIDVALIDITY and the message's UID there (COPYUID). False
