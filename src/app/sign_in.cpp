@@ -41,8 +41,9 @@ TOAuth2SignIn &TfrmMain::oauthSignIn(int n)
     const MailboxAccount &account = m_general.servers.account(n);
     const MailboxSignIn &values = n == m_loadedMailbox ? m_loadedAccount.signIn : account.signIn;
     const std::string server = n == m_loadedMailbox ? m_loadedAccount.server : account.server;
-    const TOAuthEndpoints endpoints =
-        oauthEndpoints(server, {values.authorizeUrl, values.tokenUrl, values.scope, values.clientId});
+    const int protocol = n == m_loadedMailbox ? m_loadedAccount.protocol : account.protocol;
+    const TOAuthEndpoints endpoints = oauthEndpoints(
+        server, {values.authorizeUrl, values.tokenUrl, values.scope, values.clientId}, protocol == int(MailProtocol::IMAP));
     // Another provider, or a sign-in made in the settings window since:
     // the access token held belongs to what was before.
     const bool otherProvider = endpoints.authorizeUrl != signIn->Endpoints.authorizeUrl ||

@@ -25,7 +25,8 @@ struct KeptMessage {
     std::vector<std::string> why;  // the explanation of its mark, line by line
 
     // Where an IMAP message went, so that it can be moved back. A POP3
-    // message has protocol 0 and none of these.
+    // message has protocol 0 and none of these. Folder names are kept as the
+    // server writes them (as TImapMoveRecord holds them, not decoded).
     int protocol = 0;                    // 0 POP3, 1 IMAP (as Protocol<n>)
     std::string imapFolder;              // the folder it was listed in
     std::string imapJunkFolder;          // the folder it was moved to, "" when deleted for good

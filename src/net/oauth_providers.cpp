@@ -35,8 +35,9 @@ namespace tw {
 namespace {
 
 struct KnownProvider {
-    std::vector<const char *> hosts;
+    std::vector<const char *> hosts;  // its POP3 and IMAP servers
     TOAuthEndpoints endpoints;
+    std::string imapScope = {};       // the scope an IMAP sign-in asks for, "" when the same
 };
 
 const std::vector<KnownProvider> &knownProviders()
@@ -50,7 +51,9 @@ const std::vector<KnownProvider> &knownProviders()
         microsoft.scope = "https://outlook.office.com/POP.AccessAsUser.All offline_access";
         microsoft.clientId = TIDEWELL_OAUTH_CLIENT_ID_MICROSOFT;
         microsoft.redirectHost = "localhost";
-        list.push_back({{"outlook.office365.com", "pop-mail.outlook.com"}, microsoft});
+        list.push_back({{"outlook.office365.com", "pop-mail.outlook.com", "imap-mail.outlook.com"},
+                        microsoft,
+                        "https://outlook.office.com/IMAP.AccessAsUser.All offline_access"});
 
         TOAuthEndpoints google;
         google.provider = "Google";
@@ -61,7 +64,7 @@ const std::vector<KnownProvider> &knownProviders()
         google.clientSecret = TIDEWELL_OAUTH_CLIENT_SECRET_GOOGLE;
         // Without these Google hands out no refresh token.
         google.extraAuthorizationParameters = {{"access_type", "offline"}, {"prompt", "consent"}};
-        list.push_back({{"pop.gmail.com"}, google});
+        list.push_back({{"pop.gmail.com", "imap.gmail.com"}, google});
 
         TOAuthEndpoints yahoo;
         yahoo.provider = "Yahoo";
@@ -70,7 +73,7 @@ const std::vector<KnownProvider> &knownProviders()
         yahoo.scope = "mail-w";
         yahoo.clientId = TIDEWELL_OAUTH_CLIENT_ID_YAHOO;
         yahoo.clientSecret = TIDEWELL_OAUTH_CLIENT_SECRET_YAHOO;
-        list.push_back({{"pop.mail.yahoo.com"}, yahoo});
+        list.push_back({{"pop.mail.yahoo.com", "imap.mail.yahoo.com"}, yahoo});
 
         TOAuthEndpoints aol = yahoo;
         aol.provider = "AOL";
@@ -78,7 +81,7 @@ const std::vector<KnownProvider> &knownProviders()
         aol.tokenUrl = "https://api.login.aol.com/oauth2/get_token";
         aol.clientId = TIDEWELL_OAUTH_CLIENT_ID_AOL;
         aol.clientSecret = TIDEWELL_OAUTH_CLIENT_SECRET_AOL;
-        list.push_back({{"pop.aol.com"}, aol});
+        list.push_back({{"pop.aol.com", "imap.aol.com"}, aol});
 
         TOAuthEndpoints fastmail;
         fastmail.provider = "Fastmail";
@@ -86,7 +89,7 @@ const std::vector<KnownProvider> &knownProviders()
         fastmail.tokenUrl = "https://api.fastmail.com/oauth/refresh";
         fastmail.scope = "https://www.fastmail.com/dev/protocol-pop";
         fastmail.clientId = TIDEWELL_OAUTH_CLIENT_ID_FASTMAIL;
-        list.push_back({{"pop.fastmail.com"}, fastmail});
+        list.push_back({{"pop.fastmail.com", "imap.fastmail.com"}, fastmail, "https://www.fastmail.com/dev/protocol-imap"});
         return list;
     }();
     return providers;
@@ -112,13 +115,17 @@ std::string serverHost(const std::string &server)
     return lowerCase(host);
 }
 
-TOAuthEndpoints oauthEndpoints(const std::string &server, const TOAuthOverrides &overrides)
+TOAuthEndpoints oauthEndpoints(const std::string &server, const TOAuthOverrides &overrides, bool forImap)
 {
     TOAuthEndpoints endpoints;
     const std::string host = serverHost(server);
-    for (const KnownProvider &known : knownProviders())
-        if (std::find(known.hosts.begin(), known.hosts.end(), host) != known.hosts.end())
-            endpoints = known.endpoints;
+    for (const KnownProvider &known : knownProviders()) {
+        if (std::find(known.hosts.begin(), known.hosts.end(), host) == known.hosts.end())
+            continue;
+        endpoints = known.endpoints;
+        if (forImap && !known.imapScope.empty())
+            endpoints.scope = known.imapScope;
+    }
     override(endpoints.authorizeUrl, overrides.authorizeUrl);
     override(endpoints.tokenUrl, overrides.tokenUrl);
     override(endpoints.scope, overrides.scope);

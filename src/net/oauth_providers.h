@@ -1,6 +1,7 @@
 #pragma once
 // Where a mailbox's OAuth2 sign-in goes: the provider known from the
-// server's host name (Microsoft, Google, Yahoo, AOL, Fastmail) with its
+// server's host name (Microsoft, Google, Yahoo, AOL, Fastmail; their POP3
+// and IMAP servers) with its
 // authorization and token endpoints and scope, or a custom provider that the
 // mailbox's own values describe. The mailbox's values also override a known
 // provider's.
@@ -43,7 +44,9 @@ struct TOAuthEndpoints {
 // lower case.
 std::string serverHost(const std::string &server);
 
-// The endpoints for a mailbox on Server with the mailbox's Overrides.
-TOAuthEndpoints oauthEndpoints(const std::string &server, const TOAuthOverrides &overrides);
+// The endpoints for a mailbox on Server with the mailbox's Overrides. ForImap:
+// the mailbox speaks IMAP, and a provider that grants IMAP apart from POP3
+// (Microsoft, Fastmail) is asked for IMAP.
+TOAuthEndpoints oauthEndpoints(const std::string &server, const TOAuthOverrides &overrides, bool forImap = false);
 
 } // namespace tw

@@ -1,6 +1,7 @@
 // The "Deleted mail" window driven as a user drives it: the list newest
-// first, the search box, Why, View, Save as, Open in mail program and Delete
-// now on the selected copies, and every way in from the main window.
+// first, the search box, Why, View, Save as, Open in mail program, Move back
+// to the inbox and Delete now on the selected copies, and every way in from
+// the main window.
 
 #include "dialog_driver.h"
 #include "keep/kept_file_name.h"
@@ -39,6 +40,9 @@ protected:
     std::vector<std::string> viewed;
     std::vector<std::vector<std::string>> explained;
     std::string mailer;
+    std::vector<std::string> restored;   // subject and bytes of each message taken back
+    std::vector<std::vector<std::string>> movedBack; // the subjects given to each moveBack
+    std::vector<MoveBackOutcome> moveBackAnswer;     // what the next moveBack says
     std::unique_ptr<TfrmDeletedMail> window;
 
     // Copies deleted these many minutes ago, oldest first in the list below.
@@ -53,12 +57,34 @@ protected:
         commands.viewMessage = [this](const std::string &path, QWidget *) { viewed.push_back(path); };
         commands.showExplanation = [this](const std::vector<std::string> &lines, QWidget *) { explained.push_back(lines); };
         commands.mailProgram = [this] { return mailer; };
+        commands.restored = [this](const KeptMessage &message, const std::string &bytes) {
+            restored.push_back(message.subject + ": " + bytes);
+        };
+        commands.moveBack = [this](const std::vector<KeptMessage> &messages) {
+            EXPECT_FALSE(window->isEnabled()); // no second command while the servers work
+            movedBack.emplace_back();
+            for (const KeptMessage &message : messages)
+                movedBack.back().push_back(message.subject);
+            return moveBackAnswer;
+        };
         window = std::make_unique<TfrmDeletedMail>(store, commands);
         window->show();
     }
-    void put(const std::string &subject, const std::string &from, int minutesAgo, bool markedByUser = false)
+    // JunkUid: an IMAP message moved to the junk folder with that UID there
+    // (0: the server did not say); none: a POP3 message.
+    void put(const std::string &subject, const std::string &from, int minutesAgo, bool markedByUser = false,
+             std::optional<uint32_t> junkUid = std::nullopt)
     {
         KeptMessage row;
+        if (junkUid) {
+            row.protocol = 1;
+            row.imapFolder = "Entw&APw-rfe"; // as the server writes "Entwürfe"
+            row.imapJunkFolder = "Junk";
+            row.imapSourceUidValidity = 5;
+            row.imapJunkUidValidity = *junkUid ? 77 : 0;
+            row.imapSourceUid = uint32_t(minutesAgo);
+            row.imapJunkUid = *junkUid;
+        }
         row.deletedAt = kNow - minutesAgo * 60;
         row.mailbox = 1;
         row.user = "ann";
@@ -188,6 +214,59 @@ TEST_F(DeletedMailWindowTest, WhyViewAndOpenHandTheSelectedCopyOn)
     shell.succeed = false;
     window->btOpen->click();
     EXPECT_EQ(prompts.shown.back(), "error: Unable to launch mail program. ");
+}
+
+TEST_F(DeletedMailWindowTest, MoveBackIsOfferedForImapMessagesThatCanBeFoundAgainAndTakesTheirCopies)
+{
+    put("Team outing photos", "carol@example.org", 30, false, 4001);
+    put("Re: Team outing", "dave@example.org", 20, false, 4002);
+    put("Invoice 12", "billing@example.com", 10, false, 0); // moved, but the server gave no COPYUID
+    window->reload();
+    ASSERT_EQ(shownSubjects(), (std::vector<std::string>{"Invoice 12", "Re: Team outing", "Team outing photos",
+                                                         "Lunch?", "Cheap viagra", "Win a VIAGRA cruise",
+                                                         "Minutes of the meeting"}));
+    QAction *menuCommand = window->PopupMenu1->findChild<QAction *>(QStringLiteral("acMoveBack"));
+    ASSERT_NE(menuCommand, nullptr);
+    const struct {
+        std::initializer_list<int> rows;
+        bool offered;
+    } selections[] = {{{}, false}, {{3}, false}, {{0}, false}, {{1}, true}, {{1, 2}, true}, {{1, 3}, false}};
+    for (const auto &selection : selections) {
+        select(selection.rows);
+        EXPECT_EQ(window->btMoveBack->isEnabled(), selection.offered) << selection.rows.size();
+        EXPECT_EQ(menuCommand->isEnabled(), selection.offered);
+        EXPECT_TRUE(window->btDeleteNow->isEnabled() || selection.rows.size() == 0);
+    }
+
+    // One moved back, one refused: only the one moved back leaves the list,
+    // with its copy, and counts as taken back.
+    select({1, 2});
+    moveBackAnswer = {{true, ""}, {false, "the server said: NO Mailbox is full"}};
+    window->btMoveBack->click();
+    EXPECT_EQ(movedBack, (std::vector<std::vector<std::string>>{{"Re: Team outing", "Team outing photos"}}));
+    EXPECT_EQ(restored, std::vector<std::string>{"Re: Team outing: " +
+                                                 keptText("Re: Team outing", "dave@example.org")});
+    EXPECT_EQ(prompts.shown, std::vector<std::string>{"warning: This message could not be moved back:\nTeam outing "
+                                                      "photos (the server said: NO Mailbox is full)\nThe other "
+                                                      "message is back in the folder it was checked in."});
+    EXPECT_EQ(shownSubjects().size(), 6u);
+    EXPECT_EQ(store.load().size(), 6u);
+    EXPECT_TRUE(window->isEnabled());
+
+    // The answer short of a message counts as not moved; a whole success says where it went.
+    select({1});
+    moveBackAnswer = {};
+    window->btMoveBack->click();
+    EXPECT_EQ(prompts.shown.back(),
+              "warning: This message could not be moved back:\nTeam outing photos (no answer came for it)");
+    moveBackAnswer = {{true, ""}};
+    select({1}); // the list was read again
+    window->btMoveBack->click();
+    EXPECT_EQ(prompts.shown.back(), "information: The message is back in Entw\xC3\xBCrfe.");
+    EXPECT_EQ(restored.size(), 2u);
+    EXPECT_EQ(shownSubjects(), (std::vector<std::string>{"Invoice 12", "Lunch?", "Cheap viagra",
+                                                         "Win a VIAGRA cruise", "Minutes of the meeting"}));
+    EXPECT_EQ(QDir(QString::fromStdString(store.folder())).entryList(QDir::Files).size(), 6); // five copies, the index
 }
 
 // Every way in from the main window opens the window.

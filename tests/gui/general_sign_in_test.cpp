@@ -83,7 +83,14 @@ TEST_F(GeneralSignInTest, TheLineOfGuidanceFollowsTheRowAndItsChoice)
                       "Tidewell brings none: see \"Signing in with OAuth2\" in the README.");
 
     typeServer(2, "imap.mail.me.com");
-    EXPECT_EQ(note(), "Mailbox 2: iCloud Mail offers no POP3, so Tidewell cannot check it.");
+    EXPECT_EQ(note(), "Mailbox 2: iCloud Mail offers no POP3: choose IMAP as the protocol.");
+    window->cmbProtocol[1]->setCurrentIndex(1); // IMAP
+    EXPECT_EQ(note(), "Mailbox 2: with two-step verification iCloud needs an app password, made on your account's "
+                      "security page.");
+    typeServer(2, "imap.gmail.com");
+    EXPECT_EQ(note(), "Mailbox 2: with two-step verification Gmail needs an app password, made on your account's "
+                      "security page.");
+    window->cmbProtocol[1]->setCurrentIndex(0);
     typeServer(2, "pop.gmx.net");
     EXPECT_EQ(note(), "Mailbox 2: with two-step verification GMX needs an app password, made on your account's "
                       "security page.");

@@ -201,6 +201,7 @@ TEST(OAuthProviders, KnownHostsGetTheirProviderAndAMailboxsOwnValuesWin)
 {
     struct Case {
         const char *server, *provider, *tokenUrl, *scope, *redirectHost;
+        bool imap = false;
     } cases[] = {
         {"outlook.office365.com", "Microsoft", "https://login.microsoftonline.com/common/oauth2/v2.0/token",
          "https://outlook.office.com/POP.AccessAsUser.All offline_access", "localhost"},
@@ -213,10 +214,20 @@ TEST(OAuthProviders, KnownHostsGetTheirProviderAndAMailboxsOwnValuesWin)
          "https://www.fastmail.com/dev/protocol-pop", "127.0.0.1"},
         {"pop.example.org", "", "", "", "127.0.0.1"},
         {"gmail.com.example.org", "", "", "", "127.0.0.1"},
+        // IMAP: the same providers; Microsoft and Fastmail grant it apart from POP3.
+        {"outlook.office365.com:993", "Microsoft", "https://login.microsoftonline.com/common/oauth2/v2.0/token",
+         "https://outlook.office.com/IMAP.AccessAsUser.All offline_access", "localhost", true},
+        {"imap-mail.outlook.com", "Microsoft", "https://login.microsoftonline.com/common/oauth2/v2.0/token",
+         "https://outlook.office.com/IMAP.AccessAsUser.All offline_access", "localhost", true},
+        {"imap.gmail.com", "Google", "https://oauth2.googleapis.com/token", "https://mail.google.com/", "127.0.0.1",
+         true},
+        {"imap.aol.com", "AOL", "https://api.login.aol.com/oauth2/get_token", "mail-w", "127.0.0.1", true},
+        {"imap.fastmail.com", "Fastmail", "https://api.fastmail.com/oauth/refresh",
+         "https://www.fastmail.com/dev/protocol-imap", "127.0.0.1", true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.server);
-        const TOAuthEndpoints endpoints = oauthEndpoints(c.server, {});
+        const TOAuthEndpoints endpoints = oauthEndpoints(c.server, {}, c.imap);
         EXPECT_EQ(endpoints.provider, c.provider);
         EXPECT_EQ(endpoints.tokenUrl, c.tokenUrl);
         EXPECT_EQ(endpoints.scope, c.scope);
@@ -229,6 +240,8 @@ TEST(OAuthProviders, KnownHostsGetTheirProviderAndAMailboxsOwnValuesWin)
     EXPECT_EQ(own.clientId, "my-own-client");
     EXPECT_EQ(own.clientSecret, ""); // never a secret that belongs to another client id
     EXPECT_EQ(own.missing(), "");
+    // A mailbox's own scope wins over the IMAP one too.
+    EXPECT_EQ(oauthEndpoints("outlook.office365.com", {"", "", "my-scope", ""}, true).scope, "my-scope");
 }
 
 } // namespace

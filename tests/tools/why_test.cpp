@@ -79,7 +79,8 @@ TEST_F(WhyToolTest, HelpNamesTheSettingsItReads)
     const ToolRun run = runWhy({"--help"});
     ASSERT_EQ(run.status, 0) << run.err;
     for (const char *part : {"usage: tidewell-why", "Security<n>", "SignIn<n>", "TokenCommand<n>", "OAuthClientId<n>",
-                             "OAuthRefreshToken<n>", "Encrypted<n>", "PlainText<n>"})
+                             "OAuthRefreshToken<n>", "Encrypted<n>", "PlainText<n>", "Protocol<n>", "Folder<n>",
+                             "ImapDelete<n>"})
         EXPECT_NE(run.out.find(part), std::string::npos) << part;
 }
 

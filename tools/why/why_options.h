@@ -37,7 +37,7 @@ inline constexpr const char *kHelpSettings =
     "and of registry.ini ($TIDEWELL_HOME, else ~/.config/tidewell). No file is changed.\n"
     "\n"
     "Mailbox values in registry.ini, key ...\\Tidewell\\10\\Server, n = 1..12:\n"
-    "  Server<n>, Mailbox<n>   POP3 server (host[:port]) and user name\n"
+    "  Server<n>, Mailbox<n>   POP3 or IMAP server (host[:port]) and user name\n"
     "  Passwd<n>               password, enciphered\n"
     "  Check<n>                1: checked in a check of all mailboxes\n"
     "  Security<n>             0 Automatic, 1 TLS, 2 STARTTLS, 3 None\n"
@@ -49,6 +49,9 @@ inline constexpr const char *kHelpSettings =
     "  OAuthRefreshToken<n>    the browser sign-in's refresh token, enciphered\n"
     "  Encrypted<n>            1: a session was encrypted; never signs in unencrypted again\n"
     "  PlainText<n>            sending the password unencrypted: 0 not asked, 1 yes, 2 no\n"
-    "Values that are absent read as 0 or empty, as in settings from before they existed.\n";
+    "  Protocol<n>             0 POP3 (ports 110, 995 TLS), 1 IMAP (ports 143, 993 TLS)\n"
+    "  Folder<n>               the IMAP folder checked (INBOX when absent or empty)\n"
+    "  ImapDelete<n>           1: marked IMAP messages are deleted for good, not moved to Junk\n"
+    "Other values that are absent read as 0 or empty, as in settings from before they existed.\n";
 
 } // namespace tw::why

@@ -1,6 +1,8 @@
 #include "keep/ui/deleted_mail_window.h"
 
+#include "keep/kept_move_back.h"
 #include "keep/ui/deleted_mail_model.h"
+#include "net/imap_mailbox_name.h"
 #include "platform/bytes.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
@@ -115,6 +117,9 @@ void TfrmDeletedMail::buildControls()
     btView = named(new QPushButton(QStringLiteral("&View"), this), "btView");
     btSaveAs = named(new QPushButton(QStringLiteral("&Save as..."), this), "btSaveAs");
     btOpen = named(new QPushButton(QStringLiteral("&Open in mail program"), this), "btOpen");
+    btMoveBack = named(new QPushButton(QStringLiteral("Move &back to the inbox"), this), "btMoveBack");
+    btMoveBack->setToolTip(QStringLiteral("Moves messages of IMAP mailboxes back from the Junk folder to the folder "
+                                          "they were checked in."));
     btDeleteNow = named(new QPushButton(QStringLiteral("&Delete now"), this), "btDeleteNow");
     btClose = named(new QPushButton(QStringLiteral("Close"), this), "btClose");
 
@@ -122,7 +127,7 @@ void TfrmDeletedMail::buildControls()
     const std::pair<QPushButton *, void (TfrmDeletedMail::*)()> commands[] = {
         {btWhy, &TfrmDeletedMail::btWhyClick},       {btView, &TfrmDeletedMail::btViewClick},
         {btSaveAs, &TfrmDeletedMail::btSaveAsClick}, {btOpen, &TfrmDeletedMail::btOpenClick},
-        {btDeleteNow, &TfrmDeletedMail::btDeleteNowClick},
+        {btMoveBack, &TfrmDeletedMail::btMoveBackClick}, {btDeleteNow, &TfrmDeletedMail::btDeleteNowClick},
     };
     for (const auto &[button, command] : commands) {
         connect(button, &QPushButton::clicked, this, command);
@@ -146,7 +151,7 @@ void TfrmDeletedMail::buildControls()
     connect(deleteKey, &QShortcut::activated, this, &TfrmDeletedMail::btDeleteNowClick);
 
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *button : {btWhy, btView, btSaveAs, btOpen, btDeleteNow})
+    for (QPushButton *button : {btWhy, btView, btSaveAs, btOpen, btMoveBack, btDeleteNow})
         buttons->addWidget(button);
     buttons->addStretch();
     buttons->addWidget(btClose);
@@ -182,8 +187,12 @@ void TfrmDeletedMail::updateCommands()
     const bool any = lvDeleted->selectionModel()->hasSelection();
     for (QPushButton *button : {btWhy, btView, btSaveAs, btOpen, btDeleteNow})
         button->setEnabled(any);
-    for (QAction *action : PopupMenu1->actions())
-        action->setEnabled(any);
+    const std::vector<KeptMessage> selected = any ? selectedMessages() : std::vector<KeptMessage>();
+    btMoveBack->setEnabled(any && m_commands.moveBack && std::all_of(selected.begin(), selected.end(), canMoveBack));
+    for (QAction *action : PopupMenu1->actions()) {
+        const QString button = action->objectName().replace(0, 2, QStringLiteral("bt"));
+        action->setEnabled(findChild<QPushButton *>(button)->isEnabled());
+    }
 }
 
 std::vector<KeptMessage> TfrmDeletedMail::selectedMessages() const
@@ -289,6 +298,60 @@ void TfrmDeletedMail::btOpenClick()
     if (handedOver && m_commands.restored)
         if (const std::optional<std::string> bytes = m_store.read(message->fileName))
             m_commands.restored(*message, *bytes);
+}
+
+void TfrmDeletedMail::btMoveBackClick()
+{
+    const std::vector<KeptMessage> messages = selectedMessages();
+    if (messages.empty() || !m_commands.moveBack || !std::all_of(messages.begin(), messages.end(), canMoveBack))
+        return;
+    // The servers may take a while; the window takes no second command meanwhile.
+    setEnabled(false);
+    lblStatus->setText(QStringLiteral("Moving back to the inbox..."));
+    std::vector<MoveBackOutcome> outcomes;
+    try {
+        outcomes = m_commands.moveBack(messages);
+    } catch (const std::exception &error) {
+        outcomes.assign(messages.size(), MoveBackOutcome{false, error.what()});
+    }
+    setEnabled(true);
+    outcomes.resize(messages.size(), MoveBackOutcome{false, "no answer came for it"});
+
+    std::vector<std::string> movedNames;
+    std::string failures;
+    for (size_t i = 0; i < messages.size(); ++i) {
+        const KeptMessage &message = messages[i];
+        if (!outcomes[i].moved) {
+            failures += "\n" + message.subject + " (" + outcomes[i].text + ")";
+            continue;
+        }
+        movedNames.push_back(message.fileName);
+        // Back in the mailbox means it was not junk, as a copy saved or opened.
+        if (m_commands.restored)
+            if (const std::optional<std::string> bytes = m_store.read(message.fileName))
+                m_commands.restored(message, *bytes);
+    }
+    std::string why;
+    if (!movedNames.empty() && !m_store.remove(movedNames, &why))
+        Prompts::current().error("Unable to delete the kept copies in " + m_store.folder() + ": " + why);
+    reload();
+
+    const size_t failed = messages.size() - movedNames.size();
+    if (failed == 0) {
+        Prompts::current().information(
+            messages.size() == 1
+                ? "The message is back in " + imapMailboxDisplayName(messages.front().imapFolder) + "."
+                : "The " + std::to_string(messages.size()) + " messages are back in the folders they were checked in.");
+        return;
+    }
+    std::string text = failed == 1 ? "This message could not be moved back:" : "These messages could not be moved back:";
+    text += failures;
+    if (movedNames.size() == 1)
+        text += "\nThe other message is back in the folder it was checked in.";
+    else if (movedNames.size() > 1)
+        text += "\nThe other " + std::to_string(movedNames.size()) +
+                " messages are back in the folders they were checked in.";
+    Prompts::current().warning(text);
 }
 
 void TfrmDeletedMail::btDeleteNowClick()

@@ -3,7 +3,8 @@
 // newest first, with a search box over subject and sender. For the selected
 // copies it shows why the message was marked, views it through the
 // program's body view, saves it as an .eml file, hands it to the mail
-// program, or deletes the copy for good. Created for one use.
+// program, moves an IMAP message back from the junk folder, or deletes the
+// copy for good. Created for one use.
 
 #include "keep/deleted_mail_store.h"
 
@@ -22,6 +23,12 @@ namespace tw {
 
 class DeletedMailModel;
 
+// What became of one message given to DeletedMailCommands::moveBack.
+struct MoveBackOutcome {
+    bool moved = false;
+    std::string text;  // why it was not moved back; "" when it was
+};
+
 // What the window asks of the rest of the program.
 struct DeletedMailCommands {
     // Shows the message in the file at Path in the program's body view.
@@ -33,6 +40,12 @@ struct DeletedMailCommands {
     // The user took Message (whose copy holds Bytes) back: saved it as a
     // file or handed it to the mail program.
     std::function<void(const KeptMessage &message, const std::string &bytes)> restored;
+    // Moves Messages (each one that canMoveBack, keep/kept_move_back.h) from
+    // the junk folder back to the folder they were listed in, on their
+    // mailboxes' servers. One outcome per message, in their order; a
+    // message missing from the answer was not moved. Unset: the window
+    // offers no moving back.
+    std::function<std::vector<MoveBackOutcome>(const std::vector<KeptMessage> &messages)> moveBack;
 };
 
 class TfrmDeletedMail : public QDialog {
@@ -45,7 +58,7 @@ public:
     QLineEdit *edSearch;
     QTableView *lvDeleted;
     QLabel *lblStatus;
-    QPushButton *btWhy, *btView, *btSaveAs, *btOpen, *btDeleteNow, *btClose;
+    QPushButton *btWhy, *btView, *btSaveAs, *btOpen, *btMoveBack, *btDeleteNow, *btClose;
     QMenu *PopupMenu1;
     DeletedMailModel *model() const { return m_model; }
 
@@ -59,6 +72,10 @@ public:
     void btViewClick();       // the first one in the body view
     void btSaveAsClick();     // one: a file chosen by the user; several: a folder chosen
     void btOpenClick();       // the first one in the mail program
+    // "Move back to the inbox": only when every selected copy is of an IMAP
+    // message that can be moved back. The copies of the messages moved back
+    // leave the folder, as they are in their mailbox again.
+    void btMoveBackClick();
     void btDeleteNowClick();  // for good, after a question
 
 private:

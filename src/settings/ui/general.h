@@ -57,6 +57,14 @@ public:
     std::array<QLineEdit *, kMailboxCount> edServe{}, edName{}, edPass{};
     std::array<QRadioButton *, kMailboxCount> rb{};
     std::array<QCheckBox *, kMailboxCount> cb{};
+    // The mailbox's protocol: "POP3", "IMAP" (Protocol<n>). Under an IMAP
+    // row a line of its own (pnlImap) holds the folder checked (Folder<n>)
+    // and whether marked messages are deleted for good instead of moved to
+    // the junk folder (ImapDelete<n>); it is hidden for POP3 (general_protocol.cpp).
+    std::array<QComboBox *, kMailboxCount> cmbProtocol{};
+    std::array<QWidget *, kMailboxCount> pnlImap{};
+    std::array<QLineEdit *, kMailboxCount> edFolder{};
+    std::array<QCheckBox *, kMailboxCount> cbImapDelete{};
     // The mailbox's security: "Automatic", "TLS", "STARTTLS", "None" (Security<n>).
     std::array<QComboBox *, kMailboxCount> cmbSecurity{};
     // Beside the security: shown while a certificate is trusted for the
@@ -128,8 +136,16 @@ private:
     QWidget *buildMailProgramTab();
     QWidget *buildDeletedMailTab();
     void connectCommands();
-    // The sign-in choice and button of row N (general_sign_in.cpp).
-    void addSignInControls(QGridLayout *grid, int n, int column);
+    // The protocol choice of row N in Column of grid row GridRow, and its
+    // IMAP line in grid row GridRow + 1 across the grid (general_protocol.cpp).
+    void addProtocolControls(QGridLayout *grid, int n, int gridRow, int column);
+    // Shows row N's IMAP line while its protocol is IMAP.
+    void updateProtocolRow(int n);
+    // Model <-> controls for row N's protocol, folder and deletion choice.
+    void loadProtocol(int n);
+    void storeProtocol(int n);
+    // The sign-in choice and button of row N in grid row GridRow (general_sign_in.cpp).
+    void addSignInControls(QGridLayout *grid, int n, int gridRow, int column);
     // Enables row N's button for its choice and shows its guidance; with
     // OnlyWhenSaid, keeps the line when row N has nothing to say.
     void updateSignInRow(int n, bool onlyWhenSaid = false);

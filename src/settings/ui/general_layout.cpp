@@ -89,7 +89,7 @@ void TfrmGeneral::buildControls()
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);
-    resize(940, 540);
+    resize(1000, 540); // room for the protocol column beside the server, user and password
 }
 
 QWidget *TfrmGeneral::buildMailboxesTab()
@@ -102,9 +102,9 @@ QWidget *TfrmGeneral::buildMailboxesTab()
 
     auto *rows = new QWidget;
     auto *grid = new QGridLayout(rows);
-    const char *headings[] = {"POP Server", "User Name/Mailbox", "Password", "Security", "Sign-in", "", "Preferred",
-                              "Check?"};
-    for (int column = 0; column < 8; ++column)
+    const char *headings[] = {"POP Server", "User Name/Mailbox", "Password", "Protocol", "Security", "Sign-in", "",
+                              "Preferred", "Check?"};
+    for (int column = 0; column < 9; ++column)
         grid->addWidget(new QLabel(QString::fromLatin1(headings[column])), 0, column);
     m_preferredGroup = new QButtonGroup(this);
     for (int n = 1; n <= kMailboxCount; ++n) {
@@ -120,16 +120,22 @@ QWidget *TfrmGeneral::buildMailboxesTab()
         cmbSecurity[i]->addItems({QStringLiteral("Automatic"), QStringLiteral("TLS"), QStringLiteral("STARTTLS"),
                                   QStringLiteral("None")});
         cmbSecurity[i]->setToolTip(QStringLiteral(
-            "Automatic: TLS on port 995, otherwise STARTTLS when the server offers it, otherwise unencrypted.\n"
-            "TLS: encrypted from the start (usually port 995).\n"
-            "STARTTLS: the server must switch to encryption before the password is sent (usually port 110).\n"
+            "Automatic: TLS on port 995 (POP3) or 993 (IMAP), otherwise STARTTLS when the server offers it, "
+            "otherwise unencrypted.\n"
+            "TLS: encrypted from the start (usually port 995 for POP3, 993 for IMAP).\n"
+            "STARTTLS: the server must switch to encryption before the password is sent (usually port 110 for "
+            "POP3, 143 for IMAP).\n"
             "None: unencrypted."));
         rb[i] = named(new QRadioButton(QStringLiteral("Mailbox ") + number), QStringLiteral("rb") + number);
         cb[i] = named(new QCheckBox(QStringLiteral("?")), QStringLiteral("cb") + number);
         m_preferredGroup->addButton(rb[i], n);
-        grid->addWidget(edServe[i], n, 0);
-        grid->addWidget(edName[i], n, 1);
-        grid->addWidget(edPass[i], n, 2);
+        // Each mailbox takes two grid rows: its own, and under it the line
+        // that only an IMAP mailbox shows.
+        const int gridRow = 2 * n - 1;
+        grid->addWidget(edServe[i], gridRow, 0);
+        grid->addWidget(edName[i], gridRow, 1);
+        grid->addWidget(edPass[i], gridRow, 2);
+        addProtocolControls(grid, n, gridRow, 3);
         btForgetCertificate[i] = named(new QToolButton, QStringLiteral("btForgetCertificate") + number);
         btForgetCertificate[i]->setText(QStringLiteral("Forget"));
         btForgetCertificate[i]->setAutoRaise(true);
@@ -138,10 +144,10 @@ QWidget *TfrmGeneral::buildMailboxesTab()
         securityRow->setContentsMargins(0, 0, 0, 0);
         securityRow->addWidget(cmbSecurity[i], 1);
         securityRow->addWidget(btForgetCertificate[i]);
-        grid->addWidget(security, n, 3);
-        addSignInControls(grid, n, 4);
-        grid->addWidget(rb[i], n, 6);
-        grid->addWidget(cb[i], n, 7);
+        grid->addWidget(security, gridRow, 4);
+        addSignInControls(grid, n, gridRow, 5);
+        grid->addWidget(rb[i], gridRow, 7);
+        grid->addWidget(cb[i], gridRow, 8);
     }
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 3);

@@ -18,10 +18,11 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <algorithm>
 
 namespace tw {
 
-void TfrmGeneral::addSignInControls(QGridLayout *grid, int n, int column)
+void TfrmGeneral::addSignInControls(QGridLayout *grid, int n, int gridRow, int column)
 {
     const size_t i = size_t(n - 1);
     const QString number = QString::number(n);
@@ -36,8 +37,8 @@ void TfrmGeneral::addSignInControls(QGridLayout *grid, int n, int column)
         "OAuth2 (token command): a command of your own prints an access token before every check."));
     btSignIn[i] = new QPushButton(QStringLiteral("Sign in..."));
     btSignIn[i]->setObjectName(QStringLiteral("btSignIn") + number);
-    grid->addWidget(cmbSignIn[i], n, column);
-    grid->addWidget(btSignIn[i], n, column + 1);
+    grid->addWidget(cmbSignIn[i], gridRow, column);
+    grid->addWidget(btSignIn[i], gridRow, column + 1);
     connect(cmbSignIn[i], &QComboBox::currentIndexChanged, this, [this, n] { updateSignInRow(n); });
     connect(edServe[i], &QLineEdit::textEdited, this, [this, n] { updateSignInRow(n); });
     connect(btSignIn[i], &QPushButton::clicked, this, [this, n] { btSignInClick(n); });
@@ -50,7 +51,8 @@ void TfrmGeneral::updateSignInRow(int n, bool onlyWhenSaid)
     btSignIn[i]->setEnabled(method != TSignInMethod::Password);
     MailboxSignIn signIn = m_model.servers.account(n).signIn;
     signIn.method = int(method);
-    const std::string guidance = signInGuidance(n, fromDisplay(edServe[i]->text()), signIn);
+    const std::string guidance =
+        signInGuidance(n, fromDisplay(edServe[i]->text()), signIn, std::max(0, cmbProtocol[i]->currentIndex()));
     if (!guidance.empty() || !onlyWhenSaid)
         lblSignInNote->setText(toDisplay(guidance));
 }
@@ -74,7 +76,8 @@ void TfrmGeneral::btSignInClick(int n)
     TOAuth2SignIn signIn;
     const std::string server = fromDisplay(edServe[i]->text());
     const MailboxSignIn &own = account.signIn;
-    signIn.Endpoints = oauthEndpoints(server, {own.authorizeUrl, own.tokenUrl, own.scope, own.clientId});
+    const bool imap = cmbProtocol[i]->currentIndex() == int(MailProtocol::IMAP);
+    signIn.Endpoints = oauthEndpoints(server, {own.authorizeUrl, own.tokenUrl, own.scope, own.clientId}, imap);
     QProgressDialog waiting(QStringLiteral("Waiting for the sign-in in your browser..."), QStringLiteral("Cancel"), 0,
                             0, this);
     waiting.setObjectName(QStringLiteral("dlgSignInWaiting"));

@@ -73,6 +73,7 @@ void TfrmGeneral::loadServers()
         cmbSecurity[i]->setCurrentIndex(account.security);
         showTrustedCertificate(n);
         cmbSignIn[i]->setCurrentIndex(account.signIn.method);
+        loadProtocol(n);
     }
     lblSignInNote->clear();
     for (int n = kMailboxCount; n >= 1; --n)
@@ -167,6 +168,7 @@ void TfrmGeneral::storeControls()
         account.checked = cb[i]->isChecked();
         account.security = std::max(0, cmbSecurity[i]->currentIndex());
         account.signIn.method = std::max(0, cmbSignIn[i]->currentIndex());
+        storeProtocol(n);
     }
 }
 
