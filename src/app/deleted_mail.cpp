@@ -8,6 +8,10 @@
 #include "app/rmmain.h"
 #include "app/vheader.h"
 #include "runs/kept_copies.h"
+#include "runs/move_back.h"
+#include "runs/unattended_sign_in.h"
+#include "platform/bytes.h"
+#include "settings/settings_store.h"
 #include "keep/ui/deleted_mail_window.h"
 #include "platform/clock.h"
 #include "platform/prompts.h"
@@ -67,6 +71,23 @@ void TfrmMain::expireKeptCopies()
     tw::expireKeptCopies(m_deletedMail, m_general.general, activityLog, Clock::nowQt().toSecsSinceEpoch());
 }
 
+std::string TfrmMain::prepareMoveBack(TmsImapClient &imap, const KeptMessage &first)
+{
+    int n = first.mailbox;
+    if (n < 1 || n > kMailboxCount || !sameText(m_general.servers.account(n).server, first.server) ||
+        !sameText(m_general.servers.account(n).userName, first.user))
+        n = m_general.serverToIndex(first.server, first.user);
+    if (n == 0)
+        return "The mailbox " + first.user + " on " + first.server + " is no longer in the general settings.";
+    const RemotePOPAccount account = readMailboxForRemotePOP(n, cipher, [] {});
+    if (!account.loaded || account.protocol != int(MailProtocol::IMAP))
+        return "Mailbox " + std::to_string(n) + " (" + first.user + ") is no longer an IMAP mailbox in the general settings.";
+    loadMailAccount(imap, account);
+    imap.RAS = msRemoteIMAP1.RAS;
+    signInUnattended(imap, n, account, cipher, [](const std::string &error) { Prompts::current().error(error); });
+    return {};
+}
+
 void TfrmMain::openDeletedMailWindow()
 {
     DeletedMailCommands commands;
@@ -86,6 +107,15 @@ void TfrmMain::openDeletedMailWindow()
         headers.CutAtBody();
         learner.restoredFromKeptCopies(headers, message.server, message.user);
         saveLearnedScore();
+    };
+    // A kept IMAP message goes back over a session of its own mailbox.
+    commands.moveBack = [this](const std::vector<KeptMessage> &kept) {
+        std::vector<MoveBackOutcome> outcomes;
+        for (const TMovedBack &result : moveKeptMessagesBack(kept, [this](TmsImapClient &imap, const KeptMessage &first) {
+                 return prepareMoveBack(imap, first);
+             }))
+            outcomes.push_back({result.moved, result.text});
+        return outcomes;
     };
     // Over the window in front (the general settings may have asked), or
     // on its own while the program lives in the tray.

@@ -229,6 +229,9 @@ public:
     void expireKeptCopies();
     bool keepingCopies() const;
     const DeletedMailStore &deletedMail() const { return m_deletedMail; }
+    // Sets up Imap for moving kept copies back to the mailbox First came
+    // from: its account, and a sign-in that asks nothing. "" or why not.
+    std::string prepareMoveBack(TmsImapClient &imap, const KeptMessage &first);
 
     // --- the POP3 session (secure_session.cpp) ---
     // A session kept open after a listing for the deletion run that follows

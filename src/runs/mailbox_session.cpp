@@ -4,15 +4,20 @@
 
 namespace tw {
 
+void loadMailAccount(TmsMailBase &client, const RemotePOPAccount &account)
+{
+    client.Server = account.server;
+    client.UserName = account.userName;
+    client.Password = account.password;
+    client.Security = mailSecurityFromSetting(account.security);
+    client.TrustedFingerprint = account.fingerprint;
+    client.SignIn = signInMethodFromSetting(account.signIn.method);
+    client.EncryptedBefore = account.encrypted;
+}
+
 void TMailboxSession::loadAccount(const RemotePOPAccount &account)
 {
-    m_client.Server = account.server;
-    m_client.UserName = account.userName;
-    m_client.Password = account.password;
-    m_client.Security = mailSecurityFromSetting(account.security);
-    m_client.TrustedFingerprint = account.fingerprint;
-    m_client.SignIn = signInMethodFromSetting(account.signIn.method);
-    m_client.EncryptedBefore = account.encrypted;
+    loadMailAccount(m_client, account);
     loadProtocolSettings(account);
 }
 

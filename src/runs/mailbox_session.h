@@ -26,6 +26,12 @@
 
 namespace tw {
 
+// Takes Account's server, user name, password, security, trusted
+// certificate and sign-in into Client. An empty password empties the
+// client's: the password of the mailbox loaded before must never go to
+// another server.
+void loadMailAccount(TmsMailBase &client, const RemotePOPAccount &account);
+
 class TMailboxSession {
 public:
     explicit TMailboxSession(TmsMailBase &client) : m_client(client) {}
@@ -52,11 +58,8 @@ public:
     virtual void setStayConnected(bool stay) = 0;
     virtual bool stayConnected() const = 0;
 
-    // Takes the account's server, user name, password, security, trusted
-    // certificate and sign-in, and what its protocol adds (the IMAP folder
-    // and whether marked messages are deleted for good). An empty password
-    // empties the client's: the password of the mailbox loaded before must
-    // never go to another server.
+    // loadMailAccount, and what the protocol adds (the IMAP folder and
+    // whether marked messages are deleted for good).
     void loadAccount(const RemotePOPAccount &account);
 
     void logIn() { m_client.OpenMailbox(); }

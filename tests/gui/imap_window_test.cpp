@@ -5,8 +5,15 @@
 #include "main_window_fixture.h"
 #include "settings/settings_store.h"
 
+#include "keep/ui/deleted_mail_window.h"
+
+#include <QApplication>
 #include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <sstream>
 
 using namespace tw;
@@ -81,6 +88,28 @@ TEST_F(ImapWindowTest, AnImapMailboxIsCheckedAndItsMarkedMessagesMovedToJunk)
         EXPECT_EQ(copy.imapJunkFolder, "Junk");
         EXPECT_NE(copy.imapJunkUid, 0u);
     }
+
+    // "Move back to the inbox" in Deleted mail undoes the move on the server.
+    bool clicked = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        auto *deleted = qobject_cast<TfrmDeletedMail *>(QApplication::activeModalWidget());
+        if (!deleted)
+            return;
+        deleted->lvDeleted->selectAll();
+        clicked = deleted->btMoveBack->isEnabled();
+        deleted->btMoveBack->click();
+        deleted->btClose->click();
+    });
+    window->DeletedMail1Click();
+    ASSERT_TRUE(clicked);
+    EXPECT_TRUE(server.messagesIn("Junk").empty());
+    std::vector<std::string> inbox = server.messagesIn("INBOX");
+    std::sort(inbox.begin(), inbox.end());
+    std::vector<std::string> all = mail;
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(inbox, all);
+    EXPECT_TRUE(window->deletedMail().load().empty());
+    EXPECT_EQ(prompts.shown.back(), "information: The 2 messages are back in the folders they were checked in.");
 }
 
 TEST_F(ImapWindowTest, TheCheckToolDeletesWithTheWindowsLogBlocks)

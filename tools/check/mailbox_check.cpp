@@ -6,9 +6,6 @@
 #include "net/errors.h"
 #include "net/imap_client.h"
 #include "net/mspop3.h"
-#include "net/oauth2_sign_in.h"
-#include "net/oauth_providers.h"
-#include "net/token_command.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
 #include "runs/deletion_run.h"
@@ -17,7 +14,7 @@
 #include "runs/listed_row.h"
 #include "runs/pop3_session.h"
 #include "runs/run_texts.h"
-#include "settings/mailbox_secrets.h"
+#include "runs/unattended_sign_in.h"
 #include "settings/settings_store.h"
 
 #include <iostream>
@@ -32,36 +29,6 @@ constexpr int kSessionSeconds = 120;
 std::string mailboxName(int n, const std::string &userName)
 {
     return "mailbox " + std::to_string(n) + " (" + userName + ")";
-}
-
-// The access token without the user: the token command's, or the OAuth2
-// sign-in's refreshed with the stored refresh token. A sign-in that needs
-// the browser fails, saying so.
-std::string accessToken(int n, const RemotePOPAccount &account, TKeyedEncryption &cipher)
-{
-    if (signInMethodFromSetting(account.signIn.method) == TSignInMethod::OAuthCommand)
-        return runTokenCommand(account.signIn.tokenCommand, kTokenCommandSeconds);
-    TOAuth2SignIn signIn;
-    const MailboxSignIn &values = account.signIn;
-    signIn.Endpoints = oauthEndpoints(account.server, {values.authorizeUrl, values.tokenUrl, values.scope, values.clientId});
-    signIn.RefreshToken = values.refreshToken;
-    // A provider may hand out a new refresh token with the refresh; the old
-    // one may stop working, so it is kept (in a dry run too: losing it
-    // would mean signing in again).
-    signIn.OnRefreshTokenChanged = [n, &cipher](const std::string &token) {
-        try {
-            saveMailboxSecret(n, MailboxSecret::RefreshToken, token, cipher);
-        } catch (const std::exception &error) {
-            std::cerr << "tidewell-check: " << error.what() << "\n";
-        }
-    };
-    try {
-        return signIn.accessToken();
-    } catch (const ESignInExpiredError &expired) {
-        throw ESignInExpiredError("The sign-in for " + mailboxName(n, account.userName) +
-                                  (values.refreshToken.empty() ? " has not been made yet" : " has expired") +
-                                  "; checking mail in Tidewell's window signs in. (" + expired.what() + ")");
-    }
 }
 
 // The protocol clients of one mailbox and the session that drives them.
@@ -123,17 +90,8 @@ private:
 void MailboxCheck::wireClient()
 {
     TmsMailBase &client = m_session.client();
-    client.OnAccessToken = [this](QObject *) { return accessToken(m_n, m_account, m_setting.cipher); };
-    client.OnPlainTextSignIn = [this](QObject *, std::string &refusal) {
-        if (PlainTextAnswer(m_account.plainText) == PlainTextAnswer::Yes)
-            return true;
-        refusal = "The server offers no encryption, and tidewell-check never sends the " +
-                  std::string(signsInWithToken(m_session.client().SignIn) ? "access token" : "password") + " of " +
-                  mailboxName(m_n, m_account.userName) +
-                  " unencrypted without your permission; it was not sent. Check mail with Tidewell's window open to decide.";
-        return false;
-    };
-    client.OnCertificateUntrusted = [](QObject *, const TCertificateProblem &) { return false; };
+    signInUnattended(client, m_n, m_account, m_setting.cipher,
+                     [](const std::string &error) { std::cerr << "tidewell-check: " << error << "\n"; });
     client.OnError = [this](QObject *, std::string &message) {
         if (!logging())
             return;
