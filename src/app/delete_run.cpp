@@ -160,7 +160,10 @@ void TfrmMain::DeleteMessages()
     listMailbox();
     mailSession().setStayConnected(stayConnected);
     // 10. Counted once the listing has shown which deletions the server really made.
-    const int deletedCount = int(deleted.size()) - reportKeptMessages(deleted);
+    // Messages an IMAP server could only mark as deleted are still listed;
+    // the warning above said so already.
+    const int deletedCount =
+        int(deleted.size()) - (mailSession().removalNotice().empty() ? reportKeptMessages(deleted) : 0);
     m_general.addToSpamCount(deletedCount);
     try {
         m_general.saveGeneral();

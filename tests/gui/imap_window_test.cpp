@@ -1,6 +1,7 @@
 // The main window over an IMAP mailbox on Dovecot (with a \Junk folder), and
 // tidewell-check's deletion compared with the window's: the same log blocks.
 #include "fixtures/dovecot_server.h"
+#include "fixtures/imap_script.h"
 #include "fixtures/tool_run.h"
 #include "main_window_fixture.h"
 #include "settings/settings_store.h"
@@ -145,4 +146,56 @@ TEST_F(ImapWindowTest, TheCheckToolDeletesWithTheWindowsLogBlocks)
         EXPECT_EQ(byTool.messagesLeft(), byWindow.messagesLeft());
         EXPECT_EQ(byTool.messagesIn("Junk"), byWindow.messagesIn("Junk"));
     }
+}
+
+TEST_F(ImapWindowTest, AServerThatCannotExpungeSingleMessagesIsNamedAndNothingElseIsExpunged)
+{
+    FakeTcpServer server;
+    storeMailbox(1, server.hostAndPort(), "ann", "pw");
+    useProtocol(1, MailProtocol::IMAP);
+    // A second mailbox, not ticked: the session ends after each listing.
+    storeMailbox(2, "pop.example.org", "bob", "pw", false);
+    storeGeneral([](GeneralSettings &g) { g.KeepDeletedDays = 0; });
+    addSubjectRule("viagra");
+    const std::string listing = "UID FETCH 1:* (UID RFC822.SIZE BODY.PEEK[HEADER])";
+    const auto scriptListing = [&](int exists, const std::string &replies) {
+        scriptImapLogin(server, "IMAP4rev1");
+        scriptImapSelect(server, "a2", "EXAMINE", exists);
+        server.expect("a3 " + listing);
+        server.send(replies + "a3 OK done\r\n");
+        scriptImapLogout(server, "a4");
+    };
+    scriptListing(2, imapFetchReply(1, 21, 80, imapHeader("Lunch")) + imapFetchReply(2, 22, 90, imapHeader("VIAGRA")));
+    server.accept();
+    scriptImapLogin(server, "IMAP4rev1");
+    server.expect("a2 LIST \"\" \"*\"");
+    server.sendLine("* LIST (\\HasNoChildren) \"/\" INBOX");
+    server.sendLine("* LIST (\\HasNoChildren \\Junk) \"/\" Junk");
+    server.sendLine("a2 OK List completed");
+    scriptImapSelect(server, "a3", "SELECT", 2);
+    server.expect("a4 UID FETCH 22 (UID RFC822.SIZE)");
+    server.sendLine("* 2 FETCH (UID 22 RFC822.SIZE 90)");
+    server.sendLine("a4 OK Fetch completed");
+    scriptImapDialogue(server, {{"a5 UID COPY 22 \"Junk\"", {"a5 OK Copied"}},
+                                {"a6 UID STORE 22 +FLAGS.SILENT (\\Deleted)", {"a6 OK Stored"}}});
+    scriptImapLogout(server, "a7");
+    server.accept();
+    scriptListing(2, imapFetchReply(1, 21, 80, imapHeader("Lunch")) + imapFetchReply(2, 22, 90, imapHeader("VIAGRA")));
+    start();
+
+    window->btListClick();
+    ASSERT_EQ(rows(), 2);
+    prompts.yesNoAnswers = {true};
+    window->btDelete->click();
+
+    server.verify();
+    ASSERT_GE(prompts.shown.size(), 2u);
+    EXPECT_TRUE(prompts.shown[1].starts_with("warning: The server offers neither MOVE nor UIDPLUS, so the messages were "
+                                             "copied to \"Junk\" and marked as deleted in \"INBOX\" but not removed "
+                                             "from it"))
+        << prompts.shown[1];
+    EXPECT_EQ(logCount("WARNING The server offers neither MOVE nor UIDPLUS"), 1);
+    EXPECT_EQ(logCount("DELETE SPAM on "), 1);
+    EXPECT_EQ(logCount("still holds"), 0);
+    EXPECT_EQ(window->StatusPanel2->text().toStdString(), "There were 1 messages deleted");
 }

@@ -231,8 +231,10 @@ std::string MailboxCheck::removeMarked()
     int held = 0;
     try {
         m_session.list();
-        const std::vector<std::string> subjects = stillHeld(removed, m_session.listed());
-        held = int(subjects.size());
+        // Messages an IMAP server could only mark as deleted are still
+        // listed; its notice said so already.
+        if (m_session.removalNotice().empty())
+            held = int(stillHeld(removed, m_session.listed()).size());
         if (held > 0)
             m_setting.log.logError("The server accepted the deletion of " + std::to_string(held) +
                                        " message(s) but still holds them",
