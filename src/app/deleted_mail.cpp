@@ -6,6 +6,7 @@
 
 #include "app/optRetrieve.h"
 #include "app/rmmain.h"
+#include "runs/run_texts.h"
 #include "app/vheader.h"
 #include "runs/kept_copies.h"
 #include "runs/move_back.h"
@@ -58,7 +59,7 @@ void TfrmMain::reportCopyFailures(const DeletionCopyBatch &batch)
     for (const DeletionCopyBatch::Failure &failure : failures) {
         const std::string subject = failure.num < messages.count() ? messages.row(failure.num).subject : "";
         activityLog.logError("Not deleted, as no copy of it could be kept (" + failure.reason + "): " + subject,
-                             mailClient().UserName, mailClient().Server);
+                             mailClient().UserName, loggedServer(mailSession()));
         text += "\n" + std::to_string(failure.num + 1) + ". " + subject + " (" + failure.reason + ")";
     }
     if (visibleOrManual())

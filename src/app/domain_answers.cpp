@@ -7,6 +7,7 @@
 // per domain.
 
 #include "app/rmmain.h"
+#include "runs/run_texts.h"
 #include "platform/event_wait.h"
 
 namespace tw {
@@ -54,7 +55,7 @@ void TfrmMain::dnsNotAnswering()
                 " does not answer, so the unknown-domain test is skipped for this check.";
     setStatus(m_dnsNote);
     activityLog.setPath(m_general.general.Logfile);
-    activityLog.logError(m_dnsNote, mailClient().UserName, mailClient().Server);
+    activityLog.logError(m_dnsNote, mailClient().UserName, loggedServer(mailSession()));
 }
 
 } // namespace tw

@@ -5,6 +5,7 @@
 // server (that it was encrypted once).
 
 #include "app/rmmain.h"
+#include "runs/run_texts.h"
 #include "net/errors.h"
 #include "net/token_command.h"
 #include "platform/prompts.h"
@@ -142,7 +143,7 @@ void TfrmMain::msRemotePOP1UnencryptedSignIn()
     activityLog.setPath(m_general.general.Logfile);
     activityLog.logWarning(signsInWithToken(mailClient().SignIn) ? "access token sent unencrypted"
                                                                  : "password sent unencrypted",
-                           mailClient().UserName, mailClient().Server);
+                           mailClient().UserName, loggedServer(mailSession()));
 }
 
 void TfrmMain::msRemotePOP1LoggedIn()
