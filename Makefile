@@ -9,11 +9,14 @@ CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
 # Everything the build, the program and the tests need from Debian.
+# (QtKeychain loads libsecret itself when the program runs; gnome-keyring,
+# dbus and libsecret-tools give the keyring tests a keyring of their own.)
 DEB_PACKAGES = cmake g++ make pkg-config ccache \
   qt6-base-dev qt6-charts-dev qt6-multimedia-dev qt6-networkauth-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev \
   libgtest-dev libgmock-dev \
   dovecot-pop3d dovecot-imapd dnsmasq-base openssl \
   xvfb xauth fonts-dejavu-core poppler-utils xdg-utils \
+  qtkeychain-qt6-dev libqt6keychain1 libsecret-1-0 gnome-keyring dbus libsecret-tools \
   dpkg-dev
 
 # Only `make fuzz` needs these: clang and the libFuzzer of its version.

@@ -4,6 +4,7 @@
 
 #include "app/optRetrieve.h"
 #include "app/rmmain.h"
+#include "app/secret_questions.h"
 #include "app/splash.h"
 #include "app/which.h"
 #include "platform/bytes.h"
@@ -21,7 +22,7 @@ namespace tw {
 void TfrmMain::GetRemotePOPSettings(int n)
 {
     try {
-        const RemotePOPAccount account = readMailboxForRemotePOP(n, cipher, [this] {
+        const RemotePOPAccount account = readMailboxForRemotePOP(n, m_general.secrets, [this] {
             if (m_splash)
                 m_splash->hide();
             Prompts::current().warning(kPasswordsLostWarning);
@@ -155,6 +156,7 @@ bool TfrmMain::listMailbox()
     learner.setListedMailbox(mailClient().Server, mailClient().UserName);
     m_listingComplete = false;
     try {
+        prepareLoadedSecrets();
         mailSession().list();
     } catch (const ETidewellError &error) {
         listed = false;
@@ -205,6 +207,7 @@ void TfrmMain::handleUpdateError(const ETidewellError &error)
     logFailure(error);
     closeQuietly();
     forgetRefusedToken(error);
+    forgetRefusedPassword(error);
     if (!visibleOrManual())
         return; // a hidden automatic run absorbs its errors
     enableAllButtons();

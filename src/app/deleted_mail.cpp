@@ -80,12 +80,14 @@ std::string TfrmMain::prepareMoveBack(TmsImapClient &imap, const KeptMessage &fi
         n = m_general.serverToIndex(first.server, first.user);
     if (n == 0)
         return "The mailbox " + first.user + " on " + first.server + " is no longer in the general settings.";
-    const RemotePOPAccount account = readMailboxForRemotePOP(n, cipher, [] {});
+    const RemotePOPAccount account = readMailboxForRemotePOP(n, m_general.secrets, [] {});
     if (!account.loaded || account.protocol != int(MailProtocol::IMAP))
         return "Mailbox " + std::to_string(n) + " (" + first.user + ") is no longer an IMAP mailbox in the general settings.";
+    if (const std::string problem = unattendedSecretProblem(n, account, m_general.secrets); !problem.empty())
+        return problem;
     loadMailAccount(imap, account);
     imap.RAS = msRemoteIMAP1.RAS;
-    signInUnattended(imap, n, account, cipher, [](const std::string &error) { Prompts::current().error(error); });
+    signInUnattended(imap, n, account, m_general.secrets, [](const std::string &error) { Prompts::current().error(error); });
     return {};
 }
 

@@ -8,6 +8,7 @@
 #include "app/splash.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "platform/keyring/keychain_secret_store.h"
 #include "platform/singleinstance.h"
 #include "platform/ui/desktop_services.h"
 #include "platform/ui/screen_fit.h"
@@ -73,10 +74,18 @@ int runProgram(int argc, char **argv)
     splash->repaint();
     QApplication::processEvents();
 
+    // Passwords and sign-in tokens go to the desktop's keyring, unless the
+    // user chose otherwise.
+    KeychainSecretStore keyring(kKeyringService);
+    SecretStore::setDesktop(&keyring);
+
     // The settings models live as long as the program; the windows that edit
     // them are created around them.
     GeneralSettingsModel general;
-    general.read();
+    // Secrets that older settings files hold move to the keyring before
+    // anything reads them; whatever cannot move stays where it is, and the
+    // first check that needs it meets the keyring's failure.
+    general.readAtStartUp();
     SpamSettingsModel spam;
     try {
         spam.readSettings();
@@ -111,6 +120,7 @@ int runProgram(int argc, char **argv)
     startDemoTourWhenAsked(main);
     const int status = app.exec();
     main.CleanUpEMLFiles();
+    SecretStore::setDesktop(nullptr);
     return status;
 }
 

@@ -1,4 +1,5 @@
 #include "app/rmmain.h"
+#include "app/secret_questions.h"
 
 #include "app/About.h"
 #include "app/glyph_button.h"
@@ -42,6 +43,8 @@ TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidg
       m_mxLookup(MXResolver), m_mxAsker(MXQueries), m_domains(&m_mxLookup),
       m_classifier(messages, mailSession().listed(), spam.rules, spam.tests, knownSpammers, m_domains, why)
 {
+    // After the keyring fails, checks and the settings windows ask the user this.
+    m_general.secrets.askInsteadOfKeyring = askWhereToKeepSecrets;
     m_classifier.setLearnedFilter(&learnedFilter);
     // An exception the user wrote accepts the message: ordinary mail.
     m_classifier.OnExcepted = [this](int row) {
@@ -52,7 +55,6 @@ TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidg
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tidewell"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/tidewell.png")));
-    cipher.Key = kPasswordKey;
     msRemotePOP1.DefaultPort = 110;
     msRemotePOP1.SetTimeOut(120);
     msRemoteIMAP1.SetTimeOut(120);

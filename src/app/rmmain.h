@@ -112,7 +112,6 @@ public:
     TagRas agRas1;
     TmsMXResolver MXResolver;
     TmsMXQueries MXQueries;  // the unknown-domain queries of a listing, sent together
-    TKeyedEncryption cipher;
     WaitingMessages messages;
     WhyLog why;
     KnownSpammers knownSpammers;
@@ -358,6 +357,18 @@ private:
     void forgetRefusedToken(const ETidewellError &error);
     // Keeps a new refresh token of mailbox N in the settings.
     void keepRefreshToken(int n, const std::string &token);
+
+    // keeping secrets (check_secrets.cpp)
+    // Before a listing signs in: the loaded mailbox's password or sign-in
+    // token is at hand. After a keyring failure a check the user started
+    // asks where to keep secrets instead and reads them from there; a
+    // password kept nowhere is asked for. A hidden automatic check never
+    // asks: it raises ESecretUnavailableError. Raises ECanceledError when
+    // the user leaves a question unanswered.
+    void prepareLoadedSecrets();
+    // After an error of a session: a password asked for this run only that
+    // the server refused is asked again at the next check.
+    void forgetRefusedPassword(const ETidewellError &error);
 
     // POP3 client events
     void msRemotePOP1Open();

@@ -9,7 +9,6 @@
 #include "net/errors.h"
 #include "net/token_command.h"
 #include "platform/prompts.h"
-#include "settings/mailbox_secrets.h"
 
 namespace tw {
 
@@ -62,12 +61,22 @@ void TfrmMain::keepRefreshToken(int n, const std::string &token)
     m_general.servers.account(n).signIn.refreshToken = token;
     if (n == m_loadedMailbox)
         m_loadedAccount.signIn.refreshToken = token;
+    const MailboxAccount &account = m_general.servers.account(n);
+    const MailboxIdentity who = n == m_loadedMailbox ? MailboxIdentity{m_loadedAccount.userName, m_loadedAccount.server}
+                                                     : MailboxIdentity{account.userName, account.server};
+    MailboxSecrets &secrets = m_general.secrets;
+    const auto keep = [&] { secrets.save(n, who, who, MailboxSecret::RefreshToken, token); };
     try {
-        saveMailboxSecret(n, MailboxSecret::RefreshToken, token, cipher);
+        // Only a user at hand is asked where to keep it when the keyring fails.
+        if (visibleOrManual())
+            secrets.saveWithUser(keep);
+        else
+            keep();
     } catch (const std::exception &error) {
         // The token works for this session; the next start needs a sign-in.
         if (visibleOrManual())
-            Prompts::current().error(error.what());
+            Prompts::current().error("The sign-in of " + mailboxName(n, who.userName) +
+                                     " could not be kept: " + error.what());
     }
 }
 

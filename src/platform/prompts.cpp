@@ -38,6 +38,12 @@ bool ConsolePrompts::inputText(const std::string &caption, const std::string &pr
     return false;
 }
 
+int ConsolePrompts::choose(const std::string &text, const std::vector<std::string> &)
+{
+    tell("question left unanswered", text);
+    return -1;
+}
+
 bool ScriptedPrompts::yesNo(const std::string &text)
 {
     shown.push_back("yesno: " + text);
@@ -57,6 +63,17 @@ bool ScriptedPrompts::yesNoDefaultNo(const std::string &text)
 bool ScriptedPrompts::inputText(const std::string &caption, const std::string &prompt, std::string &value)
 {
     shown.push_back("input: " + caption + " / " + prompt + " [" + value + "]");
+    return answerInput(value);
+}
+
+bool ScriptedPrompts::inputSecret(const std::string &caption, const std::string &prompt, std::string &value)
+{
+    shown.push_back("secret: " + caption + " / " + prompt);
+    return answerInput(value);
+}
+
+bool ScriptedPrompts::answerInput(std::string &value)
+{
     if (inputAnswers.empty())
         return false;
     const auto [ok, typed] = inputAnswers.front();
@@ -64,6 +81,19 @@ bool ScriptedPrompts::inputText(const std::string &caption, const std::string &p
     if (ok)
         value = typed;
     return ok;
+}
+
+int ScriptedPrompts::choose(const std::string &text, const std::vector<std::string> &choices)
+{
+    std::string listed;
+    for (const std::string &choice : choices)
+        listed += (listed.empty() ? "" : " | ") + choice;
+    shown.push_back("choose: " + text + " [" + listed + "]");
+    if (chooseAnswers.empty())
+        return -1;
+    const int answer = chooseAnswers.front();
+    chooseAnswers.pop_front();
+    return answer;
 }
 
 } // namespace tw

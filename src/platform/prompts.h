@@ -26,6 +26,14 @@ public:
     virtual bool yesNoDefaultNo(const std::string &text) { return yesNo(text); }
     // True when confirmed; Value holds the initial text on entry, the typed text on exit.
     virtual bool inputText(const std::string &caption, const std::string &prompt, std::string &value) = 0;
+    // The same for a password: what is typed is not shown.
+    virtual bool inputSecret(const std::string &caption, const std::string &prompt, std::string &value)
+    {
+        return inputText(caption, prompt, value);
+    }
+    // A question answered by one of Choices (each a button's caption); the
+    // number of the choice, or -1 when the box was closed without one.
+    virtual int choose(const std::string &text, const std::vector<std::string> &choices) = 0;
 
     // The instance the program uses: a test's double, else the desktop's, else the console's.
     static Prompts &current();
@@ -45,10 +53,13 @@ public:
     void information(const std::string &text) override;
     bool yesNo(const std::string &text) override;
     bool inputText(const std::string &caption, const std::string &prompt, std::string &value) override;
+    int choose(const std::string &text, const std::vector<std::string> &choices) override;
 };
 
-// Test double: records every prompt ("error: ...", "yesno: ..." and so on)
-// and answers questions and input boxes from queues (default: No / cancel).
+// Test double: records every prompt ("error: ...", "yesno: ...", "input:
+// ...", "secret: caption / prompt", "choose: text [a | b]") and answers
+// questions, input boxes and choices from queues (default: No / cancel /
+// none). Input boxes for passwords take their answers from InputAnswers too.
 class ScriptedPrompts : public Prompts {
 public:
     ScriptedPrompts() { install(this); }
@@ -58,6 +69,7 @@ public:
     std::vector<std::string> askedNoByDefault; // the texts of the questions asked with No as default
     std::deque<bool> yesNoAnswers;
     std::deque<std::pair<bool, std::string>> inputAnswers;
+    std::deque<int> chooseAnswers;
 
     void error(const std::string &text) override { shown.push_back("error: " + text); }
     void warning(const std::string &text) override { shown.push_back("warning: " + text); }
@@ -65,6 +77,11 @@ public:
     bool yesNo(const std::string &text) override;
     bool yesNoDefaultNo(const std::string &text) override;
     bool inputText(const std::string &caption, const std::string &prompt, std::string &value) override;
+    bool inputSecret(const std::string &caption, const std::string &prompt, std::string &value) override;
+    int choose(const std::string &text, const std::vector<std::string> &choices) override;
+
+private:
+    bool answerInput(std::string &value);
 };
 
 } // namespace tw

@@ -4,7 +4,6 @@
 #include "net/oauth2_sign_in.h"
 #include "net/oauth_providers.h"
 #include "net/token_command.h"
-#include "settings/mailbox_secrets.h"
 
 #include <memory>
 
@@ -19,10 +18,30 @@ std::string mailboxName(int n, const std::string &userName)
 
 } // namespace
 
-void signInUnattended(TmsMailBase &client, int n, const RemotePOPAccount &account, TKeyedEncryption &cipher,
+std::string unattendedSecretProblem(int n, const RemotePOPAccount &account, const MailboxSecrets &secrets)
+{
+    const TSignInMethod method = signInMethodFromSetting(account.signIn.method);
+    if (method == TSignInMethod::OAuthCommand)
+        return {}; // a token command needs nothing kept
+    const std::string name = "mailbox " + std::to_string(n) + " (" + account.userName + " on " + account.server + ")";
+    if (!account.secretFailure.empty())
+        return "The desktop keyring could not give the " +
+               std::string(method == TSignInMethod::Password ? "password" : "sign-in") + " of " + name + ": " +
+               account.secretFailure + " Nothing is asked and nobody waits for the keyring to be unlocked here.";
+    if (method == TSignInMethod::Password && account.password.empty() &&
+        secrets.chosen() != PasswordStore::SettingsFile)
+        return "No password is kept for " + name +
+               (secrets.inUse() == PasswordStore::AskEachCheck
+                    ? ": it is asked at each check, and nobody can be asked here."
+                    : " in the desktop keyring (a locked keyring shows none).") +
+               " Checking mail with Tidewell's window open asks for it.";
+    return {};
+}
+
+void signInUnattended(TmsMailBase &client, int n, const RemotePOPAccount &account, MailboxSecrets &secrets,
                       const std::function<void(const std::string &error)> &onStoreError)
 {
-    client.OnAccessToken = [n, account, &cipher, onStoreError](QObject *) {
+    client.OnAccessToken = [n, account, &secrets, onStoreError](QObject *) {
         if (signInMethodFromSetting(account.signIn.method) == TSignInMethod::OAuthCommand)
             return runTokenCommand(account.signIn.tokenCommand, kTokenCommandSeconds);
         TOAuth2SignIn signIn;
@@ -32,9 +51,10 @@ void signInUnattended(TmsMailBase &client, int n, const RemotePOPAccount &accoun
         signIn.RefreshToken = values.refreshToken;
         // A provider may hand out a new refresh token with the refresh and
         // stop taking the old one, so the new one is kept.
-        signIn.OnRefreshTokenChanged = [n, &cipher, onStoreError](const std::string &token) {
+        signIn.OnRefreshTokenChanged = [n, account, &secrets, onStoreError](const std::string &token) {
+            const MailboxIdentity who{account.userName, account.server};
             try {
-                saveMailboxSecret(n, MailboxSecret::RefreshToken, token, cipher);
+                secrets.save(n, who, who, MailboxSecret::RefreshToken, token);
             } catch (const std::exception &error) {
                 if (onStoreError)
                     onStoreError(error.what());

@@ -7,7 +7,7 @@
 // fail with a text saying so.
 
 #include "net/msmailbase.h"
-#include "settings/Encryp.h"
+#include "settings/mailbox_secrets.h"
 #include "settings/settings_store.h"
 
 #include <functional>
@@ -16,9 +16,15 @@
 namespace tw {
 
 // Sets Client's sign-in events for mailbox N, whose account is Account. A
-// new refresh token handed out meanwhile is stored (errors go to
+// new refresh token handed out meanwhile is kept in Secrets (errors go to
 // OnStoreError when set).
-void signInUnattended(TmsMailBase &client, int n, const RemotePOPAccount &account, TKeyedEncryption &cipher,
+
+// Why mailbox N (Account, as read) cannot sign in without asking for a
+// secret: the keyring could not give it, or no password is kept (asked at
+// each check, or a keyring that shows none). "" when it can.
+std::string unattendedSecretProblem(int n, const RemotePOPAccount &account, const MailboxSecrets &secrets);
+
+void signInUnattended(TmsMailBase &client, int n, const RemotePOPAccount &account, MailboxSecrets &secrets,
                       const std::function<void(const std::string &error)> &onStoreError = {});
 
 } // namespace tw

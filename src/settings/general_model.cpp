@@ -5,24 +5,67 @@
 
 namespace tw {
 
-GeneralSettingsModel::GeneralSettingsModel() { cipher.Key = kPasswordKey; }
-
 void GeneralSettingsModel::readGeneral()
 {
     general = readGeneralSettings();
     naming = readLogNaming();
+    secrets.setChosen(passwordStoreFromSetting(general.PasswordStore));
 }
 
 void GeneralSettingsModel::readServers()
 {
-    ServerSettings stored = readServerSettings(cipher);
+    ServerSettings stored = readServerSettings(secrets);
     for (int n = 1; n <= kMailboxCount; ++n)
         if (stored.account(n).password.empty())
             stored.account(n).password = servers.account(n).password;
     servers = std::move(stored);
 }
 
-void GeneralSettingsModel::saveGeneral() const { saveGeneralSettings(general, naming); }
+std::string GeneralSettingsModel::readAtStartUp()
+{
+    readGeneral();
+    std::string notMoved;
+    try {
+        notMoved = secrets.moveSettingsFileSecretsToKeyring();
+    } catch (const std::exception &error) {
+        // The settings file could not be written: the secret is in both places.
+        notMoved = error.what();
+    }
+    readServers();
+    return notMoved;
+}
+
+void GeneralSettingsModel::saveGeneral() const
+{
+    GeneralSettings inEffect = general;
+    inEffect.PasswordStore = int(secrets.chosen());
+    saveGeneralSettings(inEffect, naming);
+}
+
+std::optional<MailboxProblem> GeneralSettingsModel::saveServers()
+{
+    const PasswordStore wanted = passwordStoreFromSetting(general.PasswordStore);
+    if (wanted != secrets.chosen()) {
+        const bool passwordRequired = wanted != PasswordStore::AskEachCheck;
+        bool problem = false;
+        for (int n = 1; n <= kMailboxCount && !problem; ++n)
+            problem = mailboxProblem(n, servers.account(n), passwordRequired).has_value();
+        if (!problem) {
+            for (int n = 1; n <= kMailboxCount; ++n) {
+                const MailboxAccount &account = servers.account(n);
+                const MailboxIdentity who{account.userName, account.server};
+                secrets.copyInto(wanted, n, who, MailboxSecret::Password, account.password);
+                secrets.copyInto(wanted, n, who, MailboxSecret::RefreshToken, account.signIn.refreshToken);
+            }
+            secrets.beginMove(wanted);
+            savePasswordStore(wanted);
+        }
+    }
+    std::optional<MailboxProblem> problem = saveServerSettings(servers, secrets);
+    if (!problem)
+        secrets.endMove();
+    return problem;
+}
 
 bool GeneralSettingsModel::usable(int n) const
 {

@@ -6,8 +6,11 @@
 // change confirmed in that window is seen by the next check at once.
 
 #include "settings/Encryp.h"
+#include "settings/mailbox_secrets.h"
+#include "settings/settings_store.h"
 #include "settings/settings_schema.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,20 +22,35 @@ public:
     ServerSettings servers;
     LogNaming naming = LogNaming::AsIs;
 
-    // The general settings window's own cipher instance (the main window has the other).
-    TKeyedEncryption cipher;
+    // Where the mailboxes' passwords and refresh tokens are kept, and what
+    // this program run decided about them. The main window reads and keeps
+    // secrets through it too.
+    MailboxSecrets secrets;
 
-    GeneralSettingsModel();
-
-    // ReadGeneralSettings: section General and the log naming mode.
+    // ReadGeneralSettings: section General and the log naming mode; the
+    // stored PasswordStore becomes the secrets' chosen store.
     void readGeneral();
-    // readServerSettings: section Server (passwords deciphered). A stored
-    // empty password leaves the account's password as it was.
+    // readServerSettings: section Server, the secrets read through Secrets.
+    // A stored empty password leaves the account's password as it was.
     void readServers();
     // Both of the above.
     void read() { readGeneral(), readServers(); }
-    // SaveGeneralSettings: section General and section Logfile. Raises EStoreError.
+    // Both, as the program starts: with the keyring chosen, the secrets that
+    // the settings file still holds move to the keyring first
+    // (MailboxSecrets::moveSettingsFileSecretsToKeyring). Returns why not all
+    // of them moved ("" when they did); those that did not stay in the file.
+    std::string readAtStartUp();
+    // SaveGeneralSettings: section General and section Logfile. Raises
+    // EStoreError. PasswordStore is written as the store in effect: a new
+    // choice takes effect with saveServers.
     void saveGeneral() const;
+    // saveServerSettings through Secrets. When General.PasswordStore names
+    // another store than the one in effect and no mailbox has a problem,
+    // every secret moves there first (copied, the choice stored, then taken
+    // out of the old store); with a problem the old store stays in effect.
+    // Raises EStoreError and EKeyringError (repeating the save after either
+    // is safe).
+    std::optional<MailboxProblem> saveServers();
 
     // A mailbox takes part in checks when its box is ticked and its server is not empty.
     bool usable(int n) const;

@@ -44,6 +44,9 @@ struct GeneralSettings {
     int KeepDeletedDays = 30;
     int KeepDeletedMaxMB = 200;
     int KeepDeletedMaxKB = 1024;
+    // Where mailbox passwords and sign-in tokens are kept (settings/mailbox_secrets.h):
+    // 0 the desktop keyring, 1 this settings file (enciphered), 2 nowhere (asked at each check).
+    int PasswordStore = 0;
     bool operator==(const GeneralSettings &) const = default;
 };
 
@@ -68,6 +71,7 @@ void forEachValue(G &s, V &&visit)
     visit("KeepDeletedDays", s.KeepDeletedDays);
     visit("KeepDeletedMaxMB", s.KeepDeletedMaxMB);
     visit("KeepDeletedMaxKB", s.KeepDeletedMaxKB);
+    visit("PasswordStore", s.PasswordStore);
 }
 inline constexpr const char *kGeneralSection = "General";
 // The About window's counter, also in "General" but written on its own.

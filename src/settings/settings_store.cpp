@@ -2,7 +2,6 @@
 
 #include "net/sign_in.h"
 #include "net/tls_trust.h"
-#include "settings/mailbox_secrets.h"
 #include "platform/inifile.h"
 #include "platform/paths.h"
 #include "platform/bytes.h"
@@ -190,7 +189,27 @@ void savePoints(int points)
     KeyWriter(registry, sectionKey(kGeneralSection))(kPointsName, points);
 }
 
-ServerSettings readServerSettings(TKeyedEncryption &cipher)
+namespace {
+
+MailboxIdentity identityOf(const MailboxAccount &account) { return {account.userName, account.server}; }
+
+// The secrets of mailbox N (named Who) read into Password and RefreshToken;
+// a keyring failure's text goes to Failure.
+void readSecrets(MailboxSecrets &secrets, int n, const MailboxIdentity &who, std::string &password,
+                 std::string &refreshToken, std::string &failure)
+{
+    StoredSecret stored = secrets.read(n, who, MailboxSecret::Password);
+    password = std::move(stored.value);
+    failure = std::move(stored.keyringFailure);
+    stored = secrets.read(n, who, MailboxSecret::RefreshToken);
+    refreshToken = std::move(stored.value);
+    if (failure.empty())
+        failure = std::move(stored.keyringFailure);
+}
+
+} // namespace
+
+ServerSettings readServerSettings(MailboxSecrets &secrets)
 {
     ServerSettings settings;
     const Registry registry;
@@ -205,53 +224,84 @@ ServerSettings readServerSettings(TKeyedEncryption &cipher)
         readSignInValues(read, n, account.signIn);
         readProtectionValues(read, n, account.encrypted, account.plainText);
         readProtocolValues(read, n, account.protocol, account.folder, account.imapDelete);
-        account.password = readMailboxSecret(n, MailboxSecret::Password, cipher);
-        account.signIn.refreshToken = readMailboxSecret(n, MailboxSecret::RefreshToken, cipher);
+        std::string failure;
+        readSecrets(secrets, n, identityOf(account), account.password, account.signIn.refreshToken, failure);
     }
     return settings;
 }
 
-std::optional<MailboxProblem> saveServerSettings(const ServerSettings &settings, TKeyedEncryption &cipher)
+ServerSettings readServerSettings(TKeyedEncryption &cipher)
+{
+    MailboxSecrets inFile(PasswordStore::SettingsFile, cipher);
+    return readServerSettings(inFile);
+}
+
+std::optional<MailboxProblem> mailboxProblem(int n, const MailboxAccount &account, bool passwordRequired)
+{
+    const bool hasServer = !account.server.empty();
+    const bool hasUser = !account.userName.empty();
+    using Field = MailboxProblem::Field;
+    if (hasServer && !hasUser)
+        return MailboxProblem{n, Field::UserName,
+                              "Mailbox " + std::to_string(n) + " has a server " + account.server + " but no mailbox"};
+    if (!hasServer && hasUser)
+        return MailboxProblem{n, Field::Server,
+                              "Mailbox " + std::to_string(n) + " " + account.userName + " has a blank server"};
+    if (!hasServer)
+        return std::nullopt;
+    // A mailbox that signs in with a token needs no password, but a token
+    // command needs a command.
+    const auto method = signInMethodFromSetting(account.signIn.method);
+    if (method == TSignInMethod::Password && account.password.empty() && passwordRequired)
+        return MailboxProblem{n, Field::Password, "Mailbox " + std::to_string(n) + " - there is no password set"};
+    if (method == TSignInMethod::OAuthCommand && trimmed(account.signIn.tokenCommand).empty())
+        return MailboxProblem{n, Field::SignIn, "Mailbox " + std::to_string(n) + " - there is no token command set"};
+    return std::nullopt;
+}
+
+std::optional<MailboxProblem> saveServerSettings(const ServerSettings &settings, MailboxSecrets &secrets)
 {
     Registry registry;
-    const KeyWriter write(registry, sectionKey(kServerSection));
+    const std::string key = sectionKey(kServerSection);
+    const KeyReader read(registry, key);
+    const KeyWriter write(registry, key);
     write("Which", settings.Which);
     for (int n = 1; n <= kMailboxCount; ++n) {
         const MailboxAccount &account = settings.account(n);
+        // The account as stored until now names the keyring's entries.
+        MailboxIdentity before;
+        read(numbered("Mailbox", n), before.userName);
+        read(numbered("Server", n), before.server);
         write(numbered("Server", n), account.server);
         write(numbered("Mailbox", n), account.userName);
         write(numbered("Check", n), account.checked);
-        saveMailboxSecret(n, MailboxSecret::Password, account.password, cipher);
+        secrets.save(n, before, identityOf(account), MailboxSecret::Password, account.password);
         write(numbered("Security", n), account.security);
         write(numbered("Fingerprint", n), account.fingerprint);
         writeSignInValues(write, n, account.signIn);
-        saveMailboxSecret(n, MailboxSecret::RefreshToken, account.signIn.refreshToken, cipher);
+        secrets.save(n, before, identityOf(account), MailboxSecret::RefreshToken, account.signIn.refreshToken);
         write.unlessDefault(numbered("Encrypted", n), account.encrypted, false);
         write.unlessDefault(numbered("PlainText", n), account.plainText, 0);
         writeProtocolValues(write, n, account);
-
-        // Emptiness is exact here: a field of blanks counts as filled.
-        const bool hasServer = !account.server.empty();
-        const bool hasUser = !account.userName.empty();
-        using Field = MailboxProblem::Field;
-        if (hasServer && !hasUser)
-            return MailboxProblem{n, Field::UserName,
-                                  "Mailbox " + std::to_string(n) + " has a server " + account.server + " but no mailbox"};
-        if (!hasServer && hasUser)
-            return MailboxProblem{n, Field::Server,
-                                  "Mailbox " + std::to_string(n) + " " + account.userName + " has a blank server"};
-        // A mailbox that signs in with a token needs no password, but a
-        // token command needs a command.
-        const auto method = signInMethodFromSetting(account.signIn.method);
-        if (hasServer && hasUser && method == TSignInMethod::Password && account.password.empty())
-            return MailboxProblem{n, Field::Password, "Mailbox " + std::to_string(n) + " - there is no password set"};
-        if (hasServer && hasUser && method == TSignInMethod::OAuthCommand && trimmed(account.signIn.tokenCommand).empty())
-            return MailboxProblem{n, Field::SignIn, "Mailbox " + std::to_string(n) + " - there is no token command set"};
+        if (auto problem = mailboxProblem(n, account, secrets.inUse() != PasswordStore::AskEachCheck))
+            return problem;
     }
     return std::nullopt;
 }
 
-RemotePOPAccount readMailboxForRemotePOP(int n, TKeyedEncryption &cipher, const std::function<void()> &passwordsLost)
+std::optional<MailboxProblem> saveServerSettings(const ServerSettings &settings, TKeyedEncryption &cipher)
+{
+    MailboxSecrets inFile(PasswordStore::SettingsFile, cipher);
+    return saveServerSettings(settings, inFile);
+}
+
+void savePasswordStore(PasswordStore store)
+{
+    Registry registry;
+    KeyWriter(registry, sectionKey(kGeneralSection))("PasswordStore", int(store));
+}
+
+RemotePOPAccount readMailboxForRemotePOP(int n, MailboxSecrets &secrets, const std::function<void()> &passwordsLost)
 {
     Registry registry;
     const std::string key = sectionKey(kServerSection);
@@ -268,22 +318,29 @@ RemotePOPAccount readMailboxForRemotePOP(int n, TKeyedEncryption &cipher, const 
     if (marker == kVersionMarker) {
         read(numbered("Server", n), result.server);
         read(numbered("Mailbox", n), result.userName);
-        result.password = readMailboxSecret(n, MailboxSecret::Password, cipher);
         readSecurityValues(read, n, result.security, result.fingerprint);
         readSignInValues(read, n, result.signIn);
-        result.signIn.refreshToken = readMailboxSecret(n, MailboxSecret::RefreshToken, cipher);
         readProtectionValues(read, n, result.encrypted, result.plainText);
         readProtocolValues(read, n, result.protocol, result.folder, result.imapDelete);
+        readSecrets(secrets, n, {result.userName, result.server}, result.password, result.signIn.refreshToken,
+                    result.secretFailure);
         result.loaded = true;
         return result;
     }
     if (!oldPassword.empty()) {
         if (passwordsLost)
             passwordsLost();
+        // Only the settings file ever held passwords in an older format.
         for (int m = 1; m <= kMailboxCount; ++m)
-            saveMailboxSecret(m, MailboxSecret::Password, std::string(), cipher);
+            clearSettingsFilePassword(m);
     }
     return result;
+}
+
+RemotePOPAccount readMailboxForRemotePOP(int n, TKeyedEncryption &cipher, const std::function<void()> &passwordsLost)
+{
+    MailboxSecrets inFile(PasswordStore::SettingsFile, cipher);
+    return readMailboxForRemotePOP(n, inFile, passwordsLost);
 }
 
 void saveMailboxFingerprint(int n, const std::string &fingerprint)

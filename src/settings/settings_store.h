@@ -11,6 +11,7 @@
 // before it stay written.
 
 #include "settings/Encryp.h"
+#include "settings/mailbox_secrets.h"
 #include "settings/settings_schema.h"
 
 #include <functional>
@@ -37,8 +38,11 @@ void saveAutomatic(bool automatic);
 int readPoints();
 void savePoints(int points);
 
-// Section Server; passwords are deciphered with Cipher (an empty stored
-// password reads as empty).
+// Section Server, each mailbox's password and refresh token read through
+// Secrets (an empty or missing secret reads as empty). A secret the keyring
+// could not give reads as what the settings file still holds, if anything.
+ServerSettings readServerSettings(MailboxSecrets &secrets);
+// The same with every secret in the settings file, deciphered with Cipher.
 ServerSettings readServerSettings(TKeyedEncryption &cipher);
 
 // A mailbox account that cannot be saved as it stands.
@@ -48,13 +52,24 @@ struct MailboxProblem {
     Field field = Field::UserName;  // the field to give the focus
     std::string text;    // the error text to show
 };
-// Writes Which, then for n = 1..12 the values of mailbox n (the password and
-// refresh token enciphered with Cipher, through mailbox_secrets.h), checking
-// each mailbox right after writing it. At the first mailbox with a server but
-// no user name, a user name but no server, or both but no password (when it
-// signs in with one) or no token command (when it signs in with one), it
-// stops (later mailboxes are not written) and returns the problem.
+// What stops mailbox N from being saved as it stands: a server but no user
+// name, a user name but no server, or both but no password (when it signs
+// in with one and PasswordRequired: a password asked at each check is not)
+// or no token command (when it signs in with one). Emptiness is exact: a
+// field of blanks counts as filled.
+std::optional<MailboxProblem> mailboxProblem(int n, const MailboxAccount &account, bool passwordRequired);
+// Writes Which, then for n = 1..12 the values of mailbox n, its password and
+// refresh token through Secrets (an entry follows a renamed mailbox), checking
+// each mailbox right after writing it (mailboxProblem; the password is
+// required unless Secrets asks for it at each check). At the first problem it
+// stops (later mailboxes are not written) and returns the problem. Raises
+// EStoreError and EKeyringError (a save repeated after either writes the
+// same again).
+std::optional<MailboxProblem> saveServerSettings(const ServerSettings &settings, MailboxSecrets &secrets);
+// The same with every secret in the settings file, enciphered with Cipher.
 std::optional<MailboxProblem> saveServerSettings(const ServerSettings &settings, TKeyedEncryption &cipher);
+// General/PasswordStore alone. Raises EStoreError.
+void savePasswordStore(PasswordStore store);
 
 // What loading mailbox N for the POP3 client found.
 struct RemotePOPAccount {
@@ -70,12 +85,19 @@ struct RemotePOPAccount {
     int protocol = 0;      // Protocol<N> (MailProtocol)
     std::string folder = kDefaultImapFolder; // Folder<N>
     bool imapDelete = false; // ImapDelete<N>
+    // The keyring's text when it could not give the secrets (Password and
+    // the refresh token then hold what the settings file has, if anything).
+    std::string secretFailure;
 };
 // The settings side of loading mailbox N into the POP3 client: reads the old
 // Passwd<N>, reads and then always writes the Version161 marker. With the
-// marker already in place the account is returned. Without it, when Passwd<N>
-// held text, PasswordsLost is called (to show the one-time warning) and all
-// twelve stored passwords are cleared; nothing is loaded then.
+// marker already in place the account is returned, its secrets read through
+// Secrets. Without it, when Passwd<N> held text, PasswordsLost is called (to
+// show the one-time warning) and all twelve passwords of the settings file
+// are cleared; nothing is loaded then.
+RemotePOPAccount readMailboxForRemotePOP(int n, MailboxSecrets &secrets,
+                                         const std::function<void()> &passwordsLost);
+// The same with every secret in the settings file, deciphered with Cipher.
 RemotePOPAccount readMailboxForRemotePOP(int n, TKeyedEncryption &cipher,
                                          const std::function<void()> &passwordsLost);
 // Fingerprint<N> alone: the certificate the user just chose to trust for

@@ -34,6 +34,9 @@ std::string serverValue(const std::string &name)
 
 class GeneralSignInTest : public ::testing::Test {
 protected:
+    // The refresh token is kept in the settings file, where the tests read it.
+    GeneralSignInTest() { savePasswordStore(PasswordStore::SettingsFile); }
+
     TempHome home;
     ScriptedPrompts prompts;
     FollowingShell shell;
@@ -137,7 +140,8 @@ TEST_F(GeneralSignInTest, SignInRunsTheBrowserSignInNowAndKeepsTheRefreshToken)
     EXPECT_EQ(provider.codeExchanges, 1);
     TKeyedEncryption cipher;
     cipher.Key = kPasswordKey;
-    const std::string kept = readMailboxSecret(1, MailboxSecret::RefreshToken, cipher);
+    const std::string kept =
+        MailboxSecrets(PasswordStore::SettingsFile, cipher).read(1, {}, MailboxSecret::RefreshToken).value;
     EXPECT_FALSE(kept.empty());
     EXPECT_EQ(general.servers.account(1).signIn.refreshToken, kept);
 

@@ -1,3 +1,4 @@
+#include "app/secret_questions.h"
 #include "dialog_driver.h"
 #include "fixtures/temp_home.h"
 #include "net/tls_trust.h"
@@ -6,6 +7,7 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
+#include "platform/secret_store.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "settings/ui/general.h"
@@ -101,6 +103,7 @@ protected:
     ScriptedPrompts prompts;
     RecordingShell shell;
     RecordingSound sound;
+    MemorySecretStore keyring;
     FakeDialUpService dialUpService;
     TagRas dialUp{dialUpService};
     GeneralSettingsModel general;
@@ -261,6 +264,7 @@ TEST_F(GeneralWindowTest, TwoMailboxesAreSavedWithTheirPasswordsEnciphered)
     window->nKeepDays->setValue(0);
     window->nKeepMaxMB->setValue(50);
     window->nKeepMaxKB->setValue(64);
+    window->rbPasswordFile->click();
 
     window->btOK->click();
 
@@ -297,6 +301,80 @@ TEST_F(GeneralWindowTest, TwoMailboxesAreSavedWithTheirPasswordsEnciphered)
     EXPECT_EQ(general.servers.Which, 2);
     EXPECT_EQ(general.HowManyMailboxesChecked(), 1);
     EXPECT_EQ(general.general.Minutes, 25);
+}
+
+TEST_F(GeneralWindowTest, ThePasswordsPageChoosesWhereSecretsAreKeptAndOKMovesThem)
+{
+    createAndShow();
+    EXPECT_EQ(window->PageControl1->tabText(TfrmGeneral::Passwords), "Passwords");
+    EXPECT_TRUE(window->rbPasswordKeyring->isChecked()); // the default
+    // Each choice comes with one line on what it means for safety.
+    QWidget *page = window->rbPasswordKeyring->parentWidget();
+    std::vector<std::string> lines;
+    for (QObject *child : page->children())
+        if (auto *widget = qobject_cast<QWidget *>(child))
+            lines.push_back(qobject_cast<QRadioButton *>(widget) ? "( ) " + widget->property("text").toString().toStdString()
+                            : qobject_cast<QLabel *>(widget)    ? qobject_cast<QLabel *>(widget)->text().toStdString()
+                                                                : "");
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "Keep the mailbox passwords and sign-in tokens in:",
+                         "( ) Desktop &keyring (recommended)",
+                         "The safest: your desktop's keyring keeps them locked while you are logged out, and a copy of "
+                         "your files does not reveal them.",
+                         "( ) Tidewell's &settings file",
+                         "Enciphered in registry.ini, but with a key anyone can find: every program you run, and anyone "
+                         "with a copy of your files, can read them.",
+                         "( ) As&k at each check",
+                         "Nothing is stored: Tidewell asks for each password once after it starts, and checks in the "
+                         "background pass over a mailbox until you have given its password.",
+                         "When the keyring cannot be reached, a check you start asks where to keep them instead.  A "
+                         "change here moves the stored passwords when you press OK."}));
+
+    const std::string entry = "ann@pop.example.org (password)";
+    typeMailbox(1, "pop.example.org", "ann", "secret1");
+    window->btOK->click();
+    EXPECT_EQ(keyring.entries, (std::map<std::string, std::string>{{entry, "secret1"}}));
+    EXPECT_EQ(serverValue("Passwd1"), "<none>");
+    EXPECT_EQ(generalValue("PasswordStore"), "0");
+
+    // To the settings file: copied there, then taken out of the keyring.
+    window->show();
+    window->rbPasswordFile->click();
+    window->btOK->click();
+    EXPECT_TRUE(keyring.entries.empty());
+    TKeyedEncryption cipher;
+    cipher.Key = kPasswordKey;
+    EXPECT_EQ(cipher.decrypt(serverValue("Passwd1")), "secret1");
+    EXPECT_EQ(generalValue("PasswordStore"), "1");
+
+    // Asked at each check: stored nowhere, known to this run only.
+    window->show();
+    window->rbPasswordAsk->click();
+    window->btOK->click();
+    EXPECT_TRUE(keyring.entries.empty());
+    EXPECT_EQ(serverValue("Passwd1"), "");
+    EXPECT_EQ(generalValue("PasswordStore"), "2");
+    EXPECT_EQ(general.servers.account(1).password, "secret1");
+
+    // Back to a keyring that fails: the user is asked, with its text, and
+    // the password goes to the settings file for this run; the keyring
+    // stays chosen, and the next start moves it there.
+    keyring.behaviour = MemorySecretStore::Behaviour::Fail;
+    general.secrets.askInsteadOfKeyring = askWhereToKeepSecrets; // as the main window sets it
+    prompts.shown.clear();
+    prompts.chooseAnswers = {0};
+    window->show();
+    window->rbPasswordKeyring->click();
+    window->btOK->click();
+    EXPECT_FALSE(window->isVisible());
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].rfind("choose: Tidewell could not use the desktop keyring for the mailbox passwords and "
+                                     "sign-in tokens:\n\nThe keyring is locked.\n\n",
+                                     0),
+              0u)
+        << prompts.shown[0];
+    EXPECT_EQ(cipher.decrypt(serverValue("Passwd1")), "secret1");
+    EXPECT_EQ(generalValue("PasswordStore"), "0");
 }
 
 TEST_F(GeneralWindowTest, AMailboxThatCannotBeSavedKeepsTheWindowOpenOnItsField)

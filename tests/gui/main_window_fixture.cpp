@@ -2,6 +2,7 @@
 
 #include "settings/settings_store.h"
 
+#include <QCoreApplication>
 #include <QTreeWidgetItem>
 
 namespace tw::test {
@@ -25,6 +26,7 @@ void MainWindowTest::storeGeneral(const std::function<void(GeneralSettings &)> &
     GeneralSettings settings = readGeneralSettings();
     settings.Logfile = home.file("activity.log");
     settings.Launch = false;
+    settings.PasswordStore = int(PasswordStore::SettingsFile);
     if (edit)
         edit(settings);
     saveGeneralSettings(settings, LogNaming::AsIs);
@@ -56,6 +58,16 @@ void MainWindowTest::start()
     progress = std::make_unique<TfrmRetrieving>(window.get());
     window->FormCreate(nullptr, progress.get());
     window->show();
+}
+
+void MainWindowTest::hiddenAutomaticPass()
+{
+    QCoreApplication::processEvents(); // start-up's queued showing comes first
+    window->hide();
+    window->automaticRun = true;
+    window->minutesLeft = 0;
+    window->CheckAllMailBoxes();
+    window->automaticRun = false;
 }
 
 int MainWindowTest::logCount(const std::string &text) const

@@ -10,6 +10,7 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "settings/general_model.h"
+#include "settings/settings_store.h"
 #include "settings/spam_model.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,10 @@ namespace tw::test {
 
 class MainWindowTest : public ::testing::Test {
 protected:
+    // The mailboxes' secrets are kept in the settings file, where the tests
+    // store and read them; the keyring's own tests choose the keyring.
+    MainWindowTest() { savePasswordStore(PasswordStore::SettingsFile); }
+
     TempHome home;
     ScriptedPrompts prompts;
     RecordingShell shell;
@@ -33,12 +38,15 @@ protected:
     // with Security "None" (the scripted servers have no TLS).
     void storeMailbox(int n, const std::string &server, const std::string &user, const std::string &password,
                       bool checked = true);
-    // Stores General values (after Edit changes them) and the log path "activity.log".
+    // Stores General values (after Edit changes them), the log path
+    // "activity.log" and secrets kept in the settings file.
     void storeGeneral(const std::function<void(GeneralSettings &)> &edit = {});
     // Adds a subject rule "Contains <text>" that gives a check mark.
     void addSubjectRule(const std::string &text);
     // Reads the settings and creates the window as start-up does.
     void start();
+    // One automatic pass of all mailboxes with the window hidden in the tray.
+    void hiddenAutomaticPass();
     std::string log() const { return home.read("activity.log"); }
     // Number of times Text occurs in the log.
     int logCount(const std::string &text) const;

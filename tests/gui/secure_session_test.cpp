@@ -84,7 +84,7 @@ TEST_F(SecureSessionTest, AKeptSessionEndsWhenIdleHiddenOrItsAccountChanges)
     ASSERT_TRUE(pop.IsConnected());
     window->ShowGeneralSettingsWindow = [&] { // the user picks "None" and confirms with OK
         general.servers.account(1).security = 3;
-        ASSERT_FALSE(saveServerSettings(general.servers, general.cipher).has_value());
+        ASSERT_FALSE(general.saveServers().has_value());
     };
     window->btGeneralClick();
     EXPECT_FALSE(pop.IsConnected());

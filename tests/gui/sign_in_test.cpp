@@ -54,16 +54,7 @@ protected:
     {
         TKeyedEncryption cipher;
         cipher.Key = kPasswordKey;
-        return readMailboxSecret(1, MailboxSecret::RefreshToken, cipher);
-    }
-    void hiddenAutomaticPass()
-    {
-        QCoreApplication::processEvents(); // start-up's queued showing comes first
-        window->hide();
-        window->automaticRun = true;
-        window->minutesLeft = 0;
-        window->CheckAllMailBoxes();
-        window->automaticRun = false;
+        return MailboxSecrets(PasswordStore::SettingsFile, cipher).read(1, {}, MailboxSecret::RefreshToken).value;
     }
 
     OAuthServer provider{DovecotServer::UserName};
@@ -105,7 +96,8 @@ TEST_F(SignInTest, AnExpiredSignInOpensTheBrowserAgainOnlyInACheckTheUserStarted
     useBrowserSignIn();
     TKeyedEncryption cipher;
     cipher.Key = kPasswordKey;
-    saveMailboxSecret(1, MailboxSecret::RefreshToken, provider.issueRefreshToken(), cipher);
+    MailboxSecrets(PasswordStore::SettingsFile, cipher)
+        .save(1, {}, {}, MailboxSecret::RefreshToken, provider.issueRefreshToken());
     provider.revokeEverything(); // consent withdrawn
     storeGeneral([](GeneralSettings &settings) { settings.Automatic = true; });
     start();

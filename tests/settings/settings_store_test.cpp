@@ -175,7 +175,7 @@ TEST(SettingsStore, StoredTextConversions)
 
     // Saving writes under AlarmFile; the old spelling is the same value.
     saveGeneralSettings(general, LogNaming::AsIs);
-    EXPECT_EQ(Registry().valueNames(Hive::CurrentUser, kGeneralKey).size(), 17u);
+    EXPECT_EQ(Registry().valueNames(Hive::CurrentUser, kGeneralKey).size(), 18u);
     EXPECT_EQ(stored(kGeneralKey, "ALARMFILE"), "/old/spelling.wav");
 
     // Placement: a text that is no number keeps the window's current value.
@@ -454,12 +454,13 @@ TEST(SettingsStore, MailboxSignInValuesReadAsTheProgramUsesThem)
     test::TempHome home;
     saveMailboxEncrypted(4);
     saveMailboxPlainTextAnswer(4, PlainTextAnswer::No);
-    saveMailboxSecret(4, MailboxSecret::RefreshToken, "rt-abc", cipher);
+    MailboxSecrets inFile(PasswordStore::SettingsFile, cipher);
+    inFile.save(4, {}, {}, MailboxSecret::RefreshToken, "rt-abc");
     const MailboxAccount account = readServerSettings(cipher).account(4);
     EXPECT_TRUE(account.encrypted);
     EXPECT_EQ(account.plainText, int(PlainTextAnswer::No));
     EXPECT_EQ(account.signIn.refreshToken, "rt-abc");
-    EXPECT_EQ(readMailboxSecret(4, MailboxSecret::RefreshToken, cipher), "rt-abc");
+    EXPECT_EQ(inFile.read(4, {}, MailboxSecret::RefreshToken).value, "rt-abc");
     EXPECT_NE(stored(kServerKey, "OAuthRefreshToken4"), "rt-abc");
 }
 

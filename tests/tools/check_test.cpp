@@ -45,6 +45,7 @@ protected:
         ASSERT_TRUE(server2.started()) << server2.failure();
         GeneralSettings general = readGeneralSettings();
         general.Logfile = home.file("activity.log");
+        general.PasswordStore = int(PasswordStore::SettingsFile);
         saveGeneralSettings(general, LogNaming::AsIs);
         // No DNS is reachable from the tests: the unknown-domain test stays off.
         SpamTestSettings tests = readSpamTestSettings();
@@ -166,4 +167,22 @@ TEST_F(CheckToolTest, AFailedMailboxLeavesTheOthersCheckedAndBadArgumentsAreRefu
         EXPECT_TRUE(run.err.find("usage: tidewell-check") != std::string::npos);
         EXPECT_EQ(run.out, "");
     }
+}
+
+TEST_F(CheckToolTest, APasswordTheKeyringCannotGiveFailsItsMailboxAtOnceSayingWhy)
+{
+    GeneralSettings general = readGeneralSettings();
+    general.PasswordStore = int(PasswordStore::Keyring);
+    saveGeneralSettings(general, LogNaming::AsIs);
+    // No message bus answers: the keyring cannot be reached.
+    const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray("unix:path=") + QByteArray::fromStdString(home.file("no-bus")));
+    const ToolRun run = runCheck({"--mailbox", "1"});
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(run.err.starts_with("tidewell-check: mailbox 1: The desktop keyring could not give the password of "
+                                    "mailbox 1 (tester on " + server.hostAndPort() + "): "))
+        << run.err;
+    EXPECT_EQ(server.messagesLeft(), mail);
 }

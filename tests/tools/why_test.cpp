@@ -80,7 +80,7 @@ TEST_F(WhyToolTest, HelpNamesTheSettingsItReads)
     ASSERT_EQ(run.status, 0) << run.err;
     for (const char *part : {"usage: tidewell-why", "Security<n>", "SignIn<n>", "TokenCommand<n>", "OAuthClientId<n>",
                              "OAuthRefreshToken<n>", "Encrypted<n>", "PlainText<n>", "Protocol<n>", "Folder<n>",
-                             "ImapDelete<n>"})
+                             "ImapDelete<n>", "PasswordStore"})
         EXPECT_NE(run.out.find(part), std::string::npos) << part;
 }
 
@@ -91,6 +91,23 @@ TEST_F(WhyToolTest, BadArgumentsAndMissingFilesExitWithTwo)
         const ToolRun run = runWhy(arguments);
         EXPECT_EQ(run.status, 2) << arguments.join(' ').toStdString();
         EXPECT_FALSE(run.err.empty());
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The companions explain, train and show from files alone: none of them can
+// even reach the desktop keyring or the message bus it answers on.
+TEST(CompanionTools, NoneLinksTheKeyringOrTheMessageBus)
+{
+    for (const char *tool : {TIDEWELL_WHY_PATH, TIDEWELL_LEARN_PATH, TIDEWELL_SHOW_PATH}) {
+        const ToolRun run = runTool(QStringLiteral("readelf"), {"--dynamic", QString::fromUtf8(tool)});
+        ASSERT_EQ(run.status, 0) << tool << run.err;
+        EXPECT_NE(run.out.find("(NEEDED)"), std::string::npos) << tool;
+        for (const char *library : {"keychain", "dbus", "DBus", "secret"})
+            EXPECT_EQ(run.out.find(library), std::string::npos) << tool << " links " << library;
     }
 }
 

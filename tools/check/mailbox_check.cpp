@@ -90,7 +90,7 @@ private:
 void MailboxCheck::wireClient()
 {
     TmsMailBase &client = m_session.client();
-    signInUnattended(client, m_n, m_account, m_setting.cipher,
+    signInUnattended(client, m_n, m_account, m_setting.general.secrets,
                      [](const std::string &error) { std::cerr << "tidewell-check: " << error << "\n"; });
     client.OnError = [this](QObject *, std::string &message) {
         if (!logging())
@@ -261,7 +261,7 @@ std::string checkMailbox(int n, RunSetting &setting, std::ostream &out)
         return "mailbox " + std::to_string(n) + " has no server in the general settings";
     RemotePOPAccount account;
     try {
-        account = readMailboxForRemotePOP(n, setting.cipher, [] {
+        account = readMailboxForRemotePOP(n, setting.general.secrets, [] {
             std::cerr << "tidewell-check: " << kPasswordsLostWarning << "\n";
         });
     } catch (const std::exception &error) {
@@ -274,6 +274,8 @@ std::string checkMailbox(int n, RunSetting &setting, std::ostream &out)
         return "You need to enter your e-mail username in the settings.";
     if (isBlank(account.server))
         return "You need to enter the name of your mail server in the settings.";
+    if (const std::string problem = unattendedSecretProblem(n, account, setting.general.secrets); !problem.empty())
+        return problem;
     MailboxCheck check(n, setting, account);
     return check.run(out);
 }

@@ -12,7 +12,6 @@
 #include "classify/learned_filter.h"
 #include "classify/unknown_domains.h"
 #include "keep/deleted_mail_store.h"
-#include "settings/Encryp.h"
 #include "settings/general_model.h"
 #include "settings/spam_model.h"
 #include "stats/activity_log.h"
@@ -32,7 +31,6 @@ struct RunSetting {
     UnknownDomains &domains;
     ActivityLog &log;
     const DeletedMailStore &deletedMail;
-    TKeyedEncryption &cipher;
 };
 
 // Checks mailbox N, printing its messages to Out. Returns "" when it

@@ -11,9 +11,11 @@
 
 #include "classify/mx_lookup_resolver.h"
 #include "net/msmx.h"
+#include "platform/keyring/keychain_secret_store.h"
 #include "platform/paths.h"
 #include "platform/singleinstance.h"
 #include "settings/dns_setting.h"
+#include "settings/mailbox_secrets.h"
 #include "settings/settings_store.h"
 
 #include <QCoreApplication>
@@ -27,6 +29,7 @@ namespace {
 constexpr int kMailboxFailed = 1;
 constexpr int kBadUsage = 2;
 constexpr int kDomainQuerySeconds = 5;
+constexpr std::chrono::seconds kKeyringSeconds{5};
 
 } // namespace
 
@@ -50,6 +53,15 @@ int main(int argc, char *argv[])
                      "itself; run tidewell-check with --dry-run, or when Tidewell is closed.\n";
         return kMailboxFailed;
     }
+    // The desktop keyring, where the program keeps passwords by default. A
+    // keyring that does not answer in time (locked, its unlock prompt seen
+    // by nobody) makes the mailbox fail; nothing waits longer.
+    KeychainSecretStore keyring(kKeyringService);
+    keyring.timeLimit = kKeyringSeconds;
+    SecretStore::setDesktop(&keyring);
+    const struct Unregister {
+        ~Unregister() { SecretStore::setDesktop(nullptr); }
+    } unregister;
     for (const std::string &text : unreadableSettingsFiles())
         std::cerr << "tidewell-check: " << text << "\n";
 
@@ -79,10 +91,7 @@ int main(int argc, char *argv[])
     ActivityLog log;
     log.setPath(general.general.Logfile);
     DeletedMailStore deletedMail(DeletedMailStore::defaultFolder());
-    TKeyedEncryption cipher;
-    cipher.Key = kPasswordKey;
-
-    check::RunSetting setting{*options, general, spam, known, learned, domains, log, deletedMail, cipher};
+    check::RunSetting setting{*options, general, spam, known, learned, domains, log, deletedMail};
     std::vector<int> mailboxes = options->mailboxes;
     if (mailboxes.empty())
         mailboxes = general.usableMailboxes();

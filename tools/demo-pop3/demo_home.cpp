@@ -101,6 +101,9 @@ void storeTryOutMailbox(const std::string &server, const std::string &user, cons
     general.Logfile = programFile("logfile.txt");
     general.AlarmFile = programFile("harptune.wav");
     general.Launch = false;
+    // The demo's password is no secret: it stays in the demo's own settings
+    // file and never reaches the desktop's keyring.
+    general.PasswordStore = int(PasswordStore::SettingsFile);
     saveGeneralSettings(general, LogNaming::AsIs);
 
     SpamTestSettings tests = readSpamTestSettings();

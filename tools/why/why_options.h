@@ -38,7 +38,7 @@ inline constexpr const char *kHelpSettings =
     "\n"
     "Mailbox values in registry.ini, key ...\\Tidewell\\10\\Server, n = 1..12:\n"
     "  Server<n>, Mailbox<n>   POP3 or IMAP server (host[:port]) and user name\n"
-    "  Passwd<n>               password, enciphered\n"
+    "  Passwd<n>               password, enciphered (with PasswordStore 1; not read here)\n"
     "  Check<n>                1: checked in a check of all mailboxes\n"
     "  Security<n>             0 Automatic, 1 TLS, 2 STARTTLS, 3 None\n"
     "  Fingerprint<n>          SHA-256 of a certificate trusted for this mailbox\n"
@@ -46,12 +46,15 @@ inline constexpr const char *kHelpSettings =
     "  TokenCommand<n>         command (/bin/sh -c) whose first output line is the token\n"
     "  OAuthAuthorizeUrl<n>, OAuthTokenUrl<n>, OAuthScope<n>, OAuthClientId<n>\n"
     "                          a custom OAuth2 provider, or overrides of a known one\n"
-    "  OAuthRefreshToken<n>    the browser sign-in's refresh token, enciphered\n"
+    "  OAuthRefreshToken<n>    the browser sign-in's refresh token, enciphered (as Passwd<n>)\n"
     "  Encrypted<n>            1: a session was encrypted; never signs in unencrypted again\n"
     "  PlainText<n>            sending the password unencrypted: 0 not asked, 1 yes, 2 no\n"
     "  Protocol<n>             0 POP3 (ports 110, 995 TLS), 1 IMAP (ports 143, 993 TLS)\n"
     "  Folder<n>               the IMAP folder checked (INBOX when absent or empty)\n"
     "  ImapDelete<n>           1: marked IMAP messages are deleted for good, not moved to Junk\n"
-    "Other values that are absent read as 0 or empty, as in settings from before they existed.\n";
+    "Where passwords and refresh tokens are kept, key ...\\Tidewell\\10\\General:\n"
+    "  PasswordStore           0 the desktop keyring (service \"Tidewell\"), 1 registry.ini,\n"
+    "                          2 nowhere (asked at each check). This tool reads no secret.\n"
+    "Values that are absent read as 0 or empty, as in settings from before they existed.\n";
 
 } // namespace tw::why

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMessageBox>
 
 namespace tw {
@@ -47,7 +49,34 @@ bool WidgetPrompts::yesNoDefaultNo(const std::string &text)
 
 bool WidgetPrompts::inputText(const std::string &caption, const std::string &prompt, std::string &value)
 {
+    return input(caption, prompt, value, false);
+}
+
+bool WidgetPrompts::inputSecret(const std::string &caption, const std::string &prompt, std::string &value)
+{
+    return input(caption, prompt, value, true);
+}
+
+int WidgetPrompts::choose(const std::string &text, const std::vector<std::string> &choices)
+{
+    QMessageBox box(QMessageBox::Question, appTitle(), toDisplay(text), QMessageBox::NoButton, promptParent());
+    box.setTextFormat(Qt::PlainText);
+    std::vector<QAbstractButton *> buttons;
+    for (const std::string &choice : choices)
+        buttons.push_back(box.addButton(toDisplay(choice), QMessageBox::AcceptRole));
+    box.addButton(QMessageBox::Cancel);
+    box.exec();
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i])
+            return int(i);
+    return -1;
+}
+
+bool WidgetPrompts::input(const std::string &caption, const std::string &prompt, std::string &value, bool secret)
+{
     QInputDialog dialog(promptParent());
+    if (secret)
+        dialog.setTextEchoMode(QLineEdit::Password);
     dialog.setWindowTitle(toDisplay(caption));
     dialog.setLabelText(toDisplay(prompt));
     dialog.setTextValue(toDisplay(value));

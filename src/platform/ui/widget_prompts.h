@@ -15,6 +15,11 @@ public:
     bool yesNo(const std::string &text) override;
     bool yesNoDefaultNo(const std::string &text) override;
     bool inputText(const std::string &caption, const std::string &prompt, std::string &value) override;
+    bool inputSecret(const std::string &caption, const std::string &prompt, std::string &value) override;
+    int choose(const std::string &text, const std::vector<std::string> &choices) override;
+
+private:
+    bool input(const std::string &caption, const std::string &prompt, std::string &value, bool secret);
 };
 
 } // namespace tw

@@ -212,11 +212,17 @@ void TfrmGeneral::btOKClick()
     std::optional<MailboxProblem> problem;
     try {
         m_model.saveGeneral();
-        problem = saveServerSettings(m_model.servers, m_model.cipher);
+        m_model.secrets.saveWithUser([this, &problem] { problem = m_model.saveServers(); });
+    } catch (const EKeyringError &error) {
+        prompts.error(std::string("The passwords could not be kept in the desktop keyring: ") + error.what());
+        return;
     } catch (const std::exception &error) {
         prompts.error(error.what());
         return;
     }
+    if (const std::string left = m_model.secrets.takeLeftInKeyring(); !left.empty())
+        prompts.warning("Some entries of Tidewell could not be removed from the desktop keyring (" + left +
+                        "). Its own tool can remove them: they are under \"Tidewell\".");
     if (problem) {
         prompts.error(problem->text);
         const size_t i = size_t(problem->mailbox - 1);

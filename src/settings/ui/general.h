@@ -90,10 +90,12 @@ public:
     QPushButton *sbTest, *btView, *btClear, *btReset, *btStats, *btLaunch;
     QRadioButton *rbAsIs, *rbMonth, *rbQuarter;
     QLabel *edCount;
+    // Where passwords and sign-in tokens are kept (General/PasswordStore 0, 1, 2).
+    QRadioButton *rbPasswordKeyring, *rbPasswordFile, *rbPasswordAsk;
     QPushButton *btOK, *btCancel, *btHelp;
 
     // The tab pages in their order.
-    enum Tab { Mailboxes, Connection, Automatic, StartUp, ActivityLog, MailProgram, DeletedMail };
+    enum Tab { Mailboxes, Connection, Automatic, StartUp, ActivityLog, MailProgram, DeletedMail, Passwords };
 
     // The showing steps (run by every showing of the window).
     void FormShow();
@@ -135,6 +137,7 @@ private:
     QWidget *buildActivityLogTab();
     QWidget *buildMailProgramTab();
     QWidget *buildDeletedMailTab();
+    QWidget *buildPasswordsTab();
     void connectCommands();
     // The protocol choice of row N in Column of grid row GridRow, and its
     // IMAP line in grid row GridRow + 1 across the grid (general_protocol.cpp).

@@ -75,6 +75,7 @@ void TfrmGeneral::buildControls()
     PageControl1->addTab(scrollingPage(buildActivityLogTab()), QStringLiteral("Activity Log"));
     PageControl1->addTab(scrollingPage(buildMailProgramTab()), QStringLiteral("Mail program"));
     PageControl1->addTab(scrollingPage(buildDeletedMailTab()), QStringLiteral("Deleted mail"));
+    PageControl1->addTab(scrollingPage(buildPasswordsTab()), QStringLiteral("Passwords"));
 
     btOK = named(new QPushButton(QStringLiteral("OK")), QStringLiteral("btOK"));
     btOK->setDefault(true);
@@ -395,6 +396,42 @@ bool TfrmGeneral::eventFilter(QObject *watched, QEvent *event)
             ControlExit(control);
     }
     return QDialog::eventFilter(watched, event);
+}
+
+QWidget *TfrmGeneral::buildPasswordsTab()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(new QLabel(QStringLiteral("Keep the mailbox passwords and sign-in tokens in:")));
+    struct Choice {
+        QRadioButton *&button;
+        const char *name;
+        QString caption, safety;
+    };
+    const Choice choices[] = {
+        {rbPasswordKeyring, "rbPasswordKeyring", QStringLiteral("Desktop &keyring (recommended)"),
+         QStringLiteral("The safest: your desktop's keyring keeps them locked while you are logged out, and a "
+                        "copy of your files does not reveal them.")},
+        {rbPasswordFile, "rbPasswordFile", QStringLiteral("Tidewell's &settings file"),
+         QStringLiteral("Enciphered in registry.ini, but with a key anyone can find: every program you run, and "
+                        "anyone with a copy of your files, can read them.")},
+        {rbPasswordAsk, "rbPasswordAsk", QStringLiteral("As&k at each check"),
+         QStringLiteral("Nothing is stored: Tidewell asks for each password once after it starts, and checks in "
+                        "the background pass over a mailbox until you have given its password.")},
+    };
+    for (const Choice &choice : choices) {
+        choice.button = named(new QRadioButton(choice.caption), QString::fromLatin1(choice.name));
+        layout->addWidget(choice.button);
+        QLabel *safety = note(choice.safety);
+        safety->setContentsMargins(24, 0, 0, 6);
+        layout->addWidget(safety);
+    }
+    rbPasswordKeyring->setChecked(true);
+    layout->addWidget(note(QStringLiteral(
+        "When the keyring cannot be reached, a check you start asks where to keep them instead.  A change here "
+        "moves the stored passwords when you press OK.")));
+    layout->addStretch();
+    return page;
 }
 
 } // namespace tw

@@ -100,7 +100,13 @@ void TfrmGeneral::btSignInClick(int n)
     account.userName = fromDisplay(edName[i]->text());
     account.signIn.refreshToken = signIn.RefreshToken;
     try {
-        saveMailboxSecret(n, MailboxSecret::RefreshToken, signIn.RefreshToken, m_model.cipher);
+        const MailboxIdentity who{account.userName, account.server};
+        m_model.secrets.saveWithUser(
+            [&] { m_model.secrets.save(n, who, who, MailboxSecret::RefreshToken, signIn.RefreshToken); });
+    } catch (const EKeyringError &error) {
+        prompts.error("The sign-in of mailbox " + std::to_string(n) +
+                      " could not be kept in the desktop keyring: " + std::string(error.what()));
+        return;
     } catch (const std::exception &error) {
         prompts.error(error.what());
         return;

@@ -48,6 +48,8 @@ void TfrmGeneral::loadGeneral()
     nKeepDays->setValue(g.KeepDeletedDays);
     nKeepMaxMB->setValue(g.KeepDeletedMaxMB);
     nKeepMaxKB->setValue(g.KeepDeletedMaxKB);
+    QRadioButton *stores[] = {rbPasswordKeyring, rbPasswordFile, rbPasswordAsk};
+    stores[int(passwordStoreFromSetting(g.PasswordStore))]->setChecked(true);
     showPanels();
 }
 
@@ -145,6 +147,9 @@ void TfrmGeneral::storeControls()
     g.KeepDeletedDays = nKeepDays->value();
     g.KeepDeletedMaxMB = nKeepMaxMB->value();
     g.KeepDeletedMaxKB = nKeepMaxKB->value();
+    g.PasswordStore = int(rbPasswordFile->isChecked()  ? PasswordStore::SettingsFile
+                          : rbPasswordAsk->isChecked() ? PasswordStore::AskEachCheck
+                                                       : PasswordStore::Keyring);
     m_model.naming = rbMonth->isChecked() ? LogNaming::Month : rbQuarter->isChecked() ? LogNaming::Quarter
                                                                                        : LogNaming::AsIs;
     m_model.servers.Which = preferredMailbox();
