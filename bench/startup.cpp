@@ -1,4 +1,5 @@
 // Starts the real program, as a user would, on a temporary program folder
+// (and a temporary folder of its own, program_run.h)
 // whose mailbox 1 is a Dovecot mailbox of 2,000 messages, and lets it check
 // that mailbox (the demo tour: offscreen, the check, a picture, the end).
 // Prints the time from starting the process to its main window being shown
@@ -6,11 +7,9 @@
 // reached after listing and classifying the 2,000 messages.
 #include "demo-pop3/demo_home.h"
 #include "fixtures/dovecot_server.h"
+#include "program_run.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -23,58 +22,6 @@ namespace {
 constexpr int MessageCount = 2000;
 constexpr int Rounds = 5;
 
-std::string generatedMessage(int n)
-{
-    const std::string number = std::to_string(n);
-    return "Return-Path: <sender" + number + "@example.org>\r\n"
-           "From: \"Sender " + number + "\" <sender" + number + "@example.org>\r\n"
-           "To: tester@example.net\r\n"
-           "Subject: Generated message number " + number + "\r\n"
-           "Date: Tue, 5 Dec 2000 14:03:22 +0000\r\n"
-           "Message-ID: <" + number + "@example.org>\r\n"
-           "\r\n"
-           "A short body.\r\n";
-}
-
-struct Run {
-    double shownSeconds = -1;
-    std::string listed;  // the program's line about the check
-    bool finished = false;
-    QByteArray output;
-};
-
-Run startProgram(const QString &home)
-{
-    QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TIDEWELL_HOME"), home);
-    environment.insert(QStringLiteral("TIDEWELL_DEMO_TOUR"), home + QStringLiteral("/main-window.png"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    program.setProcessEnvironment(environment);
-    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-
-    Run run;
-    QElapsedTimer clock;
-    clock.start();
-    program.start(QStringLiteral(TIDEWELL_PROGRAM), {});
-    QByteArray output;
-    while (program.state() != QProcess::NotRunning && clock.elapsed() < 120000) {
-        program.waitForReadyRead(100);
-        output += program.readAllStandardOutput();
-        if (run.shownSeconds < 0 && output.contains("Main window shown"))
-            run.shownSeconds = clock.nsecsElapsed() / 1e9;
-    }
-    if (program.state() != QProcess::NotRunning && !program.waitForFinished(1000))
-        program.kill();
-    run.finished = program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0;
-    output += program.readAllStandardOutput();
-    run.output = output;
-    const qsizetype at = output.indexOf("Listed ");
-    if (at >= 0)
-        run.listed = output.mid(at, output.indexOf('\n', at) - at).toStdString();
-    return run;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -82,7 +29,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     std::vector<std::string> messages;
     for (int n = 1; n <= MessageCount; ++n)
-        messages.push_back(generatedMessage(n));
+        messages.push_back(tw::bench::shortGeneratedMessage(n));
     tw::test::DovecotServer server(messages);
     if (!server.started()) {
         std::fprintf(stderr, "Dovecot did not start: %s\n", server.failure().c_str());
@@ -96,14 +43,14 @@ int main(int argc, char **argv)
         qputenv("TIDEWELL_HOME", home.path().toLocal8Bit());
         tw::demo::storeTryOutMailbox(server.hostAndPort(), tw::test::DovecotServer::UserName,
                                      tw::test::DovecotServer::Password);
-        const Run run = startProgram(home.path());
+        const tw::bench::ProgramRun run = tw::bench::runProgramTour(QStringLiteral(TIDEWELL_PROGRAM), home.path());
         if (!run.finished || run.shownSeconds < 0) {
             std::fprintf(stderr, "the program did not show its window and finish its check; it printed:\n%s\n",
                          run.output.constData());
             return 1;
         }
         shown.push_back(run.shownSeconds);
-        listed = run.listed;
+        listed = run.line("Listed ");
     }
     std::sort(shown.begin(), shown.end());
     rusage children{};

@@ -110,7 +110,7 @@ void TfrmMain::btLaunchClick()
     if (startMailProgram()) {
         disableAllButtons();
         messages.clear();
-        ListView1->clear();
+        ListView1->showAll();
         mailClient().Cancel();
         enableAllButtons();
         setRunningState(false);

@@ -10,6 +10,7 @@
 #include "platform/bytes.h"
 #include "platform/clock_locale.h"
 #include "platform/prompts.h"
+#include "platform/settings_files.h"
 #include "runs/listed_row.h"
 #include "runs/run_texts.h"
 #include "settings/settings_store.h"
@@ -81,6 +82,19 @@ void TfrmMain::btListClick()
         synchronizeIwhich();
         GetRemotePOPSettings(currentMailbox);
     }
+    // What the check changes in the settings (hit counts, counters, what
+    // its session taught about the mailbox) is saved once, at its end.
+    SettingsWriteBatch saving;
+    checkLoadedMailbox();
+    try {
+        saving.commit();
+    } catch (const std::exception &error) {
+        Prompts::current().error(error.what());
+    }
+}
+
+void TfrmMain::checkLoadedMailbox()
+{
     // A check always lists the mailbox as it is now: a session kept open by
     // an earlier check shows it as it was then.
     endKeptSession();
@@ -93,7 +107,7 @@ void TfrmMain::btListClick()
     learnFromListLeft({}, false);
     if (messages.count() > 0) {
         messages.clear();
-        ListView1->clear();
+        ListView1->showAll();
     }
     setRunningState(true);
     disableAllButtons();
@@ -163,6 +177,7 @@ bool TfrmMain::listMailbox()
         handleUpdateError(error);
     }
     m_domains.stopAsking();
+    ListView1->showNewRows(); // also the rows of a listing that broke off
     watchKeptSession();
     return listed;
 }
@@ -287,21 +302,34 @@ void TfrmMain::msRemotePOP1UpdatingInfo()
 
 void TfrmMain::addRow(int index)
 {
-    const TWaitingMessage row = listedRow(mailSession().listed().Items(index));
-    messages.add(row);
-    ListView1->appendRow(row);
+    messages.add(listedRow(mailSession().listed().Items(index)));
+    ListView1->rowsAppended();
 }
 
 void TfrmMain::msRemotePOP1NextInfoUpdated(int index)
 {
+    // A row costs the same however many came before it: it is built,
+    // classified and its mark shown; the view draws new rows in batches.
     addRow(index);
-    const std::string of = std::to_string(index + 1) + " of " + std::to_string(mailSession().waitingCount());
+    showListingProgress(index);
+    classify(messages.count() - 1);
+}
+
+void TfrmMain::showListingProgress(int index)
+{
+    // Texts nobody could read as fast as they change are set only as often
+    // as the window is drawn; the first and the last always.
+    const int count = mailSession().waitingCount();
+    if (index > 0 && index + 1 < count && m_sinceProgressShown.isValid() &&
+        !m_sinceProgressShown.hasExpired(kProgressTextMilliseconds))
+        return;
+    m_sinceProgressShown.start();
+    const std::string of = std::to_string(index + 1) + " of " + std::to_string(count);
     if (m_progress) {
         m_progress->setMessage("Message " + of);
-        m_progress->setProgress(mailSession().waitingCount(), index + 1);
+        m_progress->setProgress(count, index + 1);
     }
     setStatus("Checking message " + of + " total waiting messages");
-    classify(messages.count() - 1);
 }
 
 void TfrmMain::msRemotePOP1InfoUpdated()
@@ -311,6 +339,7 @@ void TfrmMain::msRemotePOP1InfoUpdated()
     setStatus(std::to_string(messages.count()) + " msg(s) for " + mailClient().UserName + " on " +
               mailClient().Server + (m_listedUnencrypted ? kUnencryptedNote : ""));
     awaitDomainAnswers();
+    ListView1->showNewRows();
     classify(-1);
     m_listingComplete = true;
     enableAllButtons();

@@ -7,6 +7,7 @@
 #include "platform/bytes.h"
 #include "platform/clock.h"
 #include "platform/prompts.h"
+#include "platform/settings_files.h"
 #include "runs/kept_copies.h"
 #include "runs/run_texts.h"
 #include "stats/deletion_record.h"
@@ -153,7 +154,7 @@ void TfrmMain::DeleteMessages()
     const bool launch =
         marked < total && visibleOrManual() && m_general.general.Launch && !isBlank(m_general.general.Mailer);
     messages.clear();
-    ListView1->clear();
+    ListView1->showAll();
     showProgress("Retrieving messages ... standby");
     const bool stayConnected = mailSession().stayConnected();
     mailSession().setStayConnected(stayConnected && !launch);
@@ -166,7 +167,9 @@ void TfrmMain::DeleteMessages()
         int(deleted.size()) - (mailSession().removalNotice().empty() ? reportKeptMessages(deleted) : 0);
     m_general.addToSpamCount(deletedCount);
     try {
+        SettingsWriteBatch saving; // the whole section in one write
         m_general.saveGeneral();
+        saving.commit();
     } catch (const std::exception &error) {
         Prompts::current().error(error.what());
     }

@@ -37,8 +37,10 @@ void TfrmMain::domainAnswered(const std::string &domain, TMXOutcome outcome)
     if (!m_domains.takeAnswer(domain, outcome, m_spam.tests))
         return;
     m_classifier.setMailboxNumber(serverToIndex());
-    m_classifier.reclassifyQuietly(m_classifier.takeRowsWaitingFor(domain));
-    showMarks();
+    const std::vector<int> rows = m_classifier.takeRowsWaitingFor(domain);
+    m_classifier.reclassifyQuietly(rows);
+    for (int row : rows)
+        ListView1->markChanged(row);
 }
 
 void TfrmMain::awaitDomainAnswers()

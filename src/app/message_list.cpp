@@ -1,20 +1,18 @@
 #include "app/message_list.h"
 
-#include "platform/bytes.h"
-
 #include <QFontMetrics>
+#include <algorithm>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QStyle>
 
 namespace tw {
 
-TMessageListView::TMessageListView(QWidget *parent) : QTreeWidget(parent)
+TMessageListView::TMessageListView(const WaitingMessages &messages, QWidget *parent)
+    : QTreeView(parent), m_model(new TMessageListModel(messages, this))
 {
     setObjectName(QStringLiteral("ListView1"));
-    setColumnCount(5);
-    setHeaderLabels({QStringLiteral("Subject"), QStringLiteral("Sender"), QStringLiteral("Name"),
-                     QStringLiteral("Size"), QStringLiteral("Date")});
-    headerItem()->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+    setModel(m_model);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -23,73 +21,95 @@ TMessageListView::TMessageListView(QWidget *parent) : QTreeWidget(parent)
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(false);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setIconSize(QSize(16, 16));
     setColumnWidths({220, 140, 120, 42, 130});
-    LoadUpImageList();
+    m_newRows.setSingleShot(true);
+    m_newRows.setInterval(0);
+    connect(&m_newRows, &QTimer::timeout, this, &TMessageListView::showNewRows);
 }
 
-void TMessageListView::LoadUpImageList()
+void TMessageListView::LoadUpImageList() { m_model->loadPictures(); }
+
+void TMessageListView::rowsAppended()
 {
-    for (int i = 0; i < 15; ++i)
-        m_pictures[size_t(i)] = markPicture(i);
+    if (!m_newRows.isActive())
+        m_newRows.start();
 }
 
-QIcon TMessageListView::markPicture(int mark)
+void TMessageListView::showNewRows()
 {
-    if (mark < 0 || mark > 14)
-        return {};
-    return QIcon(QStringLiteral(":/pictures/B%1.png").arg(mark));
+    m_newRows.stop();
+    m_model->showNewRows();
 }
 
-static QIcon blankPicture()
+void TMessageListView::showAll()
 {
-    // Keeps the subject text in the same place on rows without a mark.
-    QPixmap empty(16, 16);
-    empty.fill(Qt::transparent);
-    return QIcon(empty);
+    m_newRows.stop();
+    m_model->showAll();
 }
 
-void TMessageListView::appendRow(const TWaitingMessage &message)
-{
-    auto *item = new QTreeWidgetItem(this);
-    item->setText(0, toDisplay(message.subject));
-    item->setText(1, toDisplay(message.senderAddress));
-    item->setText(2, toDisplay(message.senderName));
-    item->setText(3, toDisplay(message.sizeText));
-    item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-    item->setText(4, toDisplay(message.dateText));
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    const bool hasPicture = message.mark >= 0 && message.mark <= 14;
-    item->setIcon(0, hasPicture ? m_pictures[size_t(message.mark)] : blankPicture());
-    item->setData(0, Qt::UserRole, message.mark);
-}
+void TMessageListView::markChanged(int row) { m_model->markChanged(row); }
 
-void TMessageListView::showMarks(const WaitingMessages &messages)
-{
-    const int rows = std::min(topLevelItemCount(), messages.count());
-    for (int i = 0; i < rows; ++i) {
-        QTreeWidgetItem *item = topLevelItem(i);
-        const int mark = messages.row(i).mark;
-        if (item->data(0, Qt::UserRole).toInt() == mark && !item->icon(0).isNull())
-            continue;
-        item->setIcon(0, (mark >= 0 && mark <= 14) ? m_pictures[size_t(mark)] : blankPicture());
-        item->setData(0, Qt::UserRole, mark);
-    }
-}
+void TMessageListView::showMarks() { m_model->marksChanged(); }
 
-void TMessageListView::readSelection(WaitingMessages &messages) const
+void TMessageListView::readSelection(WaitingMessages &messages)
 {
-    const int rows = std::min(topLevelItemCount(), messages.count());
-    for (int i = 0; i < rows; ++i)
-        messages.row(i).selected = topLevelItem(i)->isSelected();
-}
-
-void TMessageListView::showAll(const WaitingMessages &messages)
-{
-    clear();
+    showNewRows();
     for (int i = 0; i < messages.count(); ++i)
-        appendRow(messages.row(i));
+        messages.row(i).selected = false;
+    for (int row : selectedRows())
+        if (row < messages.count())
+            messages.row(row).selected = true;
+}
+
+int TMessageListView::rowCount()
+{
+    showNewRows();
+    return m_model->rowCount();
+}
+
+QString TMessageListView::text(int row, int column)
+{
+    showNewRows();
+    return m_model->index(row, column).data(Qt::DisplayRole).toString();
+}
+
+QIcon TMessageListView::picture(int row)
+{
+    showNewRows();
+    return m_model->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
+}
+
+void TMessageListView::setRowSelected(int row, bool selected)
+{
+    showNewRows();
+    selectionModel()->select(m_model->index(row, 0), (selected ? QItemSelectionModel::Select
+                                                               : QItemSelectionModel::Deselect) |
+                                                         QItemSelectionModel::Rows);
+}
+
+std::vector<int> TMessageListView::selectedRows()
+{
+    showNewRows();
+    std::vector<int> rows;
+    for (const QModelIndex &index : selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int TMessageListView::currentRow()
+{
+    showNewRows();
+    return currentIndex().isValid() ? currentIndex().row() : -1;
+}
+
+void TMessageListView::setCurrentRow(int row)
+{
+    showNewRows();
+    setCurrentIndex(m_model->index(row, 0));
 }
 
 std::array<int, 5> TMessageListView::columnWidths() const

@@ -1,33 +1,56 @@
 #pragma once
-// ListView1: the report list of waiting messages. It only shows the rows of
-// the WaitingMessages model (row i is item i of the POP3 client's list) with
-// each row's mark picture; it never sorts, and its texts cannot be edited.
+// ListView1: the report list of waiting messages. It shows the rows of the
+// WaitingMessages model (row i is item i of the POP3 client's list) with
+// each row's mark picture, through TMessageListModel: it keeps no copy of a
+// row, draws only the rows on screen, and shows new rows in batches. It
+// never sorts, and its texts cannot be edited.
 
+#include "app/message_list_model.h"
 #include "classify/waiting_messages.h"
 
-#include <QIcon>
-#include <QTreeWidget>
+#include <QTimer>
+#include <QTreeView>
 #include <array>
+#include <vector>
 
 namespace tw {
 
-class TMessageListView : public QTreeWidget {
+class TMessageListView : public QTreeView {
     Q_OBJECT
 public:
-    explicit TMessageListView(QWidget *parent = nullptr);
+    // Messages must outlive the view.
+    explicit TMessageListView(const WaitingMessages &messages, QWidget *parent = nullptr);
 
     // The fifteen mark pictures "B0".."B14" (LoadUpImageList).
     void LoadUpImageList();
-    static QIcon markPicture(int mark);
+    static QIcon markPicture(int mark) { return TMessageListModel::markPicture(mark); }
 
-    // Appends the display of Message as the last row.
-    void appendRow(const TWaitingMessage &message);
-    // Makes every row's picture show its mark in Messages.
-    void showMarks(const WaitingMessages &messages);
+    // Rows were appended to the messages: they are shown together the next
+    // time the program handles its events, or at showNewRows.
+    void rowsAppended();
+    // Shows at once the rows that wait.
+    void showNewRows();
+    // The messages were emptied or refilled: the view shows them anew,
+    // with nothing selected.
+    void showAll();
+    // Row's mark picture follows its mark.
+    void markChanged(int row);
+    // Every row's picture follows its mark.
+    void showMarks();
     // Copies the view's selection into Messages' selected flags.
-    void readSelection(WaitingMessages &messages) const;
-    // Rebuilds the whole view from Messages.
-    void showAll(const WaitingMessages &messages);
+    void readSelection(WaitingMessages &messages);
+
+    // --- rows as shown (the rows that wait are shown first) ---
+    int rowCount();
+    QString text(int row, int column);
+    QIcon picture(int row);
+    void setRowSelected(int row, bool selected);
+    std::vector<int> selectedRows();
+    int currentRow();
+    void setCurrentRow(int row);
+
+    // Seam for tests: TMessageListModel::rowsAnnounced.
+    long long rowsAnnounced() const { return m_model->rowsAnnounced(); }
 
     std::array<int, 5> columnWidths() const;
     void setColumnWidths(const std::array<int, 5> &widths);
@@ -41,7 +64,8 @@ protected:
     void keyboardSearch(const QString &) override {}
 
 private:
-    std::array<QIcon, 15> m_pictures;
+    TMessageListModel *m_model;
+    QTimer m_newRows; // shows the rows that wait, at the next round of events
 };
 
 } // namespace tw

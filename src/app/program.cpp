@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "app/closing_writes.h"
 #include "app/demo_tour.h"
 #include "app/help_window.h"
 #include "app/optRetrieve.h"
@@ -44,6 +45,7 @@ int runProgram(int argc, char **argv)
                              "WAYLAND_DISPLAY is set.\n");
         return 1;
     }
+    makeHomeVariableAbsolute();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tidewell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tidewell"));
@@ -96,8 +98,13 @@ int runProgram(int argc, char **argv)
 
     // The settings windows have no parent: they stay usable while the main
     // window is hidden in the tray.
+    ClosingWrites closingWrites; // ends after every window below
     TfrmMain main(general, spam);
-    main.EndProgram = [] { QApplication::quit(); };
+    main.OnClosing = [&closingWrites] { closingWrites.begin(); };
+    main.EndProgram = [&closingWrites] {
+        closingWrites.begin();
+        QApplication::quit();
+    };
     TfrmOptionsMain spamWindow(spam, main.knownSpammers, [] { showHelpOverDialog("Spam_Settings"); });
     spamWindow.MailboxLines = [&general] { return mailboxLines(general.servers); };
     spamWindow.setLearnedFilter(&main.learnedFilter);

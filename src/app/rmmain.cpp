@@ -8,6 +8,7 @@
 #include "app/resources_init.h"
 #include "app/splash.h"
 #include "platform/bytes.h"
+#include "platform/event_wait.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/ui/screen_fit.h"
@@ -70,7 +71,13 @@ TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidg
     qApp->installEventFilter(this);
 }
 
-TfrmMain::~TfrmMain() { qApp->removeEventFilter(this); }
+TfrmMain::~TfrmMain()
+{
+    qApp->removeEventFilter(this);
+    // The list shows the messages, which go before the window's children do.
+    delete ListView1;
+    ListView1 = nullptr;
+}
 
 QToolButton *TfrmMain::bigButton(const char *name, const QString &caption, const QString &glyph)
 {
@@ -159,7 +166,7 @@ void TfrmMain::buildControls()
     for (QToolButton *b : {btGeneral, btSpamSetup, btStats, btDeletedMail, btAbout, btBlammo, btHelp})
         panel->addWidget(b);
 
-    ListView1 = new TMessageListView(central);
+    ListView1 = new TMessageListView(messages, central);
     outer->addWidget(ListView1, 1);
     setCentralWidget(central);
 
@@ -199,7 +206,7 @@ void TfrmMain::buildControls()
     fromPanel(btHelp, [this] { btHelpClick(); });
     auto *contextHelp = new QShortcut(QKeySequence::HelpContents, this);
     connect(contextHelp, &QShortcut::activated, this, &TfrmMain::btHelpClick);
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { btMarkClick(); });
+    connect(ListView1, &QAbstractItemView::doubleClicked, this, [this] { btMarkClick(); });
 
     for (QToolButton *b : {btMark, btDelete, btRemark, btResetAll, btLaunch})
         b->hide();
@@ -293,7 +300,7 @@ void TfrmMain::NadaSelected() { Prompts::current().information(messages.NadaSele
 
 void TfrmMain::readSelection() { ListView1->readSelection(messages); }
 
-void TfrmMain::showMarks() { ListView1->showMarks(messages); }
+void TfrmMain::showMarks() { ListView1->showMarks(); }
 
 void TfrmMain::setCaption(const std::string &caption)
 {
@@ -352,7 +359,22 @@ void TfrmMain::btRemarkClick()
 void TfrmMain::classify(int index)
 {
     m_classifier.setMailboxNumber(serverToIndex());
-    m_classifier.MarkForDeletion(index);
+    if (index >= 0) {
+        m_classifier.MarkForDeletion(index);
+        ListView1->markChanged(index);
+        return;
+    }
+    // Every row in turn, handling the program's events as the listing does
+    // (the list is emptied when the user cancels meanwhile).
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    for (int row = 0; row < messages.count(); ++row) {
+        m_classifier.MarkForDeletion(row);
+        if (sinceEvents.hasExpired(TagSocket::ResponsiveMilliseconds)) {
+            processPendingEvents();
+            sinceEvents.start();
+        }
+    }
     showMarks();
 }
 
@@ -380,7 +402,7 @@ void TfrmMain::cancelRun()
     MXResolver.Cancel(); // a domain lookup of the classification may be waiting too
     if (checkInProgress) {
         messages.clear();
-        ListView1->clear();
+        ListView1->showAll();
     }
     checkInProgress = false;
     enableAllButtons();
@@ -534,6 +556,8 @@ void TfrmMain::keepOnScreen()
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
+    if (OnClosing)
+        OnClosing();
     learnFromListLeft({}, false);
     saveLearnedScore();
     if (mailClient().IsConnected()) {

@@ -34,6 +34,7 @@
 #include "runs/pop3_session.h"
 #include "stats/activity_log.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
@@ -75,6 +76,9 @@ public:
     // main window and the tray's Exit call it; unset, nothing more happens,
     // which is what tests of a window need.
     std::function<void()> EndProgram;
+    // Called first when the window is asked to close, before it saves its
+    // column widths and placement (the program then ends).
+    std::function<void()> OnClosing;
 
     // Start-up: the creation steps (settings, timers, blacklist, first
     // mailbox, tray, column widths, placement). Splash may be null.
@@ -272,7 +276,8 @@ public:
     // Moves and shrinks the window as far as needed to lie on its screen.
     void keepOnScreen();
 
-    // Classifies row Index (every row when negative) as the check does.
+    // Classifies row Index (every row when negative, the program's events
+    // handled meanwhile) as the check does, and shows the marks.
     void classify(int index);
     // The why lines and mark of row Index.
     std::vector<std::string> explain(int index);
@@ -316,9 +321,14 @@ private:
     void setCaption(const std::string &caption);  // window caption, title label and tray hint
 
     // check-mail run pieces
+    // The check of the mailbox loaded into the POP3 client, once it is
+    // chosen: the listing, the log line, the status and the saving.
+    void checkLoadedMailbox();
     // UpdateInfo with its failures handled; true when the listing completed.
     bool listMailbox();
     void addRow(int index);
+    // The progress window's and status line's texts for message Index.
+    void showListingProgress(int index);
     // Keeps Error as the last failure and writes its ERROR line, unless the
     // POP3 client's OnError has written it already.
     void logFailure(const ETidewellError &error);
@@ -417,6 +427,8 @@ private:
     // Mailboxes whose last check failed, with what the tray tip says, oldest first.
     std::vector<std::pair<int, std::string>> m_failedChecks;
     bool m_listingComplete = false;    // the last listing ended with every message listed
+    QElapsedTimer m_sinceProgressShown; // since the listing's progress texts were last set
+    static constexpr int kProgressTextMilliseconds = 25;
     QTimer m_keptSessionTimer;
     // Fingerprints of changed certificates that a hidden check has sounded the alarm for.
     std::set<std::string> m_alarmedCertificates;

@@ -40,8 +40,11 @@ std::string quotedRuleText(const PreparedRule &rule) { return usesText(rule.op) 
 // operator with a non-empty text needs that text inside the line.
 bool mayMatchSomeLine(const PreparedRule &rule, MessageView &view)
 {
-    return rule.pattern.empty() || (rule.mayOccurIn(view.lineFilter()) &&
-                                    view.joinedLines(!rule.caseSensitive).find(rule.pattern) != std::string::npos);
+    if (rule.pattern.empty())
+        return true;
+    if (view.lineFilterPaysOff() && !rule.mayOccurIn(view.lineFilter()))
+        return false;
+    return view.joinedLines(!rule.caseSensitive).find(rule.pattern) != std::string::npos;
 }
 
 } // namespace
@@ -93,9 +96,20 @@ const TmsHeaders &Classifier::headersOf(int index) const
     return index >= 0 && index < m_remoteInfo->Count() ? m_remoteInfo->Items(index).Headers : kNoHeaders;
 }
 
+const PreparedRules &Classifier::preparedRules()
+{
+    const std::array<std::uint64_t, 4> revisions = {m_rules.subject.revision(), m_rules.sender.revision(),
+                                                     m_rules.header.revision(), m_rules.exceptions.revision()};
+    if (!m_prepared || revisions != m_preparedRevisions) {
+        m_prepared = prepareRules(m_rules);
+        m_preparedRevisions = revisions;
+    }
+    return *m_prepared;
+}
+
 void Classifier::MarkForDeletion(int index)
 {
-    const PreparedRules rules = prepareRules(m_rules);
+    const PreparedRules &rules = preparedRules();
     if (index >= 0) {
         classifyRow(rules, index);
         return;
@@ -124,6 +138,8 @@ bool Classifier::applyResult(Context &message, bool matched, bool check)
 
 void Classifier::classifyRow(const PreparedRules &rules, int index)
 {
+    if (OnRowClassified)
+        OnRowClassified(index);
     m_currentIndex = index;
     Context message(m_messages.row(index), headersOf(index), rules);
 
@@ -237,7 +253,7 @@ std::vector<int> Classifier::takeRowsWaitingFor(const std::string &domain)
 
 void Classifier::reclassifyQuietly(const std::vector<int> &rows)
 {
-    const PreparedRules rules = prepareRules(m_rules);
+    const PreparedRules &rules = preparedRules();
     m_quiet = true;
     for (int row : rows)
         if (row >= 0 && row < m_messages.count())

@@ -19,7 +19,10 @@
 #include "classify/waiting_messages.h"
 #include "net/msmsgcls.h"
 
+#include <array>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -39,6 +42,9 @@ public:
     void useRemoteInfo(const TmsRemoteInfo &remoteInfo) { m_remoteInfo = &remoteInfo; }
     // Fired outside why mode each time an exception rule accepts row Index.
     std::function<void(int index)> OnExcepted;
+    // Seam for tests: fired each time row Index is classified (the work a
+    // row costs), whatever asked for it.
+    std::function<void(int index)> OnRowClassified;
 
     // The number (1..12) of the mailbox being checked, 0 for none; "To does
     // not contain" rules apply only to their own mailbox.
@@ -79,6 +85,8 @@ public:
 private:
     struct Context; // one message while it is being classified
 
+    // The rule tables prepared for matching, prepared again only after an edit.
+    const PreparedRules &preparedRules();
     void classifyRow(const PreparedRules &rules, int index);
     const TmsHeaders &headersOf(int index) const;
     bool applyResult(Context &message, bool matched, bool check);
@@ -116,6 +124,8 @@ private:
     bool m_quiet = false;     // counting nothing (reclassifyQuietly)
     std::unordered_multimap<std::string, int> m_waitingRows; // lower-cased domain -> row
     const LearnedFilter *m_learned = nullptr;
+    std::optional<PreparedRules> m_prepared;
+    std::array<std::uint64_t, 4> m_preparedRevisions{};
     bool m_learnedWritten = false; // in why mode: the learned score's lines are written
 };
 

@@ -39,12 +39,21 @@ const std::string &MessageView::joinedLines(bool folded)
     const int which = folded ? 1 : 0;
     if (!m_joinedDone[which]) {
         std::string &joined = m_joined[which];
-        for (int k = 0; k + 1 < lineCount(); ++k)
-            joined += "\n" + (folded ? foldedLine(k) : line(k));
-        joined += '\n';
+        if (folded) {
+            joined = upperCase(joinedLines(false)); // folding works byte by byte
+        } else {
+            for (int k = 0; k + 1 < lineCount(); ++k)
+                joined.append(1, '\n').append(line(k));
+            joined += '\n';
+        }
         m_joinedDone[which] = true;
     }
     return m_joined[which];
+}
+
+bool MessageView::lineFilterPaysOff()
+{
+    return ++m_lineSearches > kSearchesBeforeLineFilter;
 }
 
 const BigramFilter &MessageView::lineFilter()

@@ -29,6 +29,9 @@ public:
     const std::string &joinedLines(bool folded);
     // A BigramFilter over the upper-cased joined lines.
     const BigramFilter &lineFilter();
+    // Asked before each search of the joined lines: whether so many were
+    // made that the filter (as costly to build as a few searches) pays off.
+    bool lineFilterPaysOff();
 
     // The header name as field lookups key it: upper-cased, with its colon.
     static std::string fieldKey(const std::string &name);
@@ -59,6 +62,8 @@ private:
     bool m_joinedDone[2] = {false, false};
     BigramFilter m_lineFilter;
     bool m_lineFilterDone = false;
+    int m_lineSearches = 0;
+    static constexpr int kSearchesBeforeLineFilter = 4;
     const FieldValue &lookUp(const std::string &key, const std::string &name);
 
     std::map<std::string, FieldValue> m_fields;

@@ -2,11 +2,10 @@
 
 #include "classify/match_operators.h"
 #include "platform/bytes.h"
-#include "platform/private_files.h"
+#include "platform/settings_files.h"
 #include "platform/text_file.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 
 namespace tw {
@@ -158,18 +157,17 @@ int rulePicture(RuleKind kind, const RuleTable &table, int row)
 
 void loadRuleFile(RuleKind kind, RuleTable &table, const std::string &path)
 {
-    std::error_code ignored;
-    if (!std::filesystem::exists(path, ignored)) {
+    const FileContents contents = readSettingsFile(path);
+    if (contents.state == FileContents::State::Missing) {
         table.setColCount(kind == RuleKind::Exception ? kExceptionColumns : kRuleColumns);
         table.setRowCount(2);
         for (int c = 0; c < table.ColCount(); ++c)
             table.setCell(c, 1, std::string());
         return;
     }
-    const std::optional<std::string> bytes = readWholeFile(path);
-    if (!bytes)
+    if (contents.state == FileContents::State::Unreadable)
         throw ERuleFileError("File " + path + " not found");
-    const std::vector<std::string> lines = splitLines(*bytes);
+    const std::vector<std::string> lines = splitLines(contents.bytes);
     const std::string corrupt = "File contains no data or corrupt file " + path;
     if (lines.empty())
         throw ERuleFileError(corrupt);
@@ -227,8 +225,9 @@ std::string ruleFileText(const RuleTable &table)
 
 void saveRuleFile(const RuleTable &table, const std::string &path)
 {
-    if (!writePrivateFile(path, ruleFileText(table)))
+    writeSettingsFile(path, ruleFileText(table), [path](const std::string &) {
         throw ERuleFileError("Unable to write to " + path);
+    });
 }
 
 void DeleteDupsFromGrid(RuleKind kind, RuleTable &table)

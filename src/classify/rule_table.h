@@ -3,6 +3,7 @@
 // rule files store them. Row 0 holds the headings, rows 1 and up one rule
 // each in evaluation order. Reading a cell outside the grid gives "".
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,16 @@ public:
     // Raises the "Hits" cell of Row by one; a cell that is not a number counts as 0.
     void bumpHits(int row, int hitsCol);
 
+    // A number that changes with every edit of the cells, rows or columns
+    // (a raised hit count aside), so that what is derived from the rules
+    // can be kept until they change. Numbers are never used twice in the
+    // program, and a copy carries its original's.
+    std::uint64_t revision() const { return m_revision; }
+
 private:
+    void edited();
+
+    std::uint64_t m_revision;
     int m_colCount;
     std::vector<std::vector<std::string>> m_rows;
     std::vector<int> m_widths;

@@ -369,6 +369,10 @@ void TagSocket::Connect()
         ReportError(m_errorCode);
     if (m_counter.TimedOut())
         raiseTimedOut();
+    // Each write is a whole batch of commands: holding it back for more
+    // (Nagle's rule) would only make the replies wait.
+    if (m_socket && m_connectSeen)
+        m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
 }
 
 // --- Sending ------------------------------------------------------------------

@@ -201,6 +201,9 @@ void TmsHeaders::SetText(std::string_view stream)
             ++end;
         begin = end + 1;
     }
+    // A listing keeps the header blocks of up to 100,000 messages: the
+    // spare room the vector grew into would cost more than a kilobyte each.
+    m_lines.shrink_to_fit();
 }
 
 std::string TmsHeaders::Text() const

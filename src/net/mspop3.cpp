@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 namespace tw {
 
@@ -114,8 +115,30 @@ int TmsCustomPOP::sizeFromListReply(int Index) const
     // "+OK n size": a reply about another message contradicts the listing.
     long long number = 0;
     if (parseInt(rest.substr(0, space), number) && number != Index + 1)
-        throw ETidewellError("The server's LIST reply does not describe message " + std::to_string(Index + 1));
+        throwNotDescribed(Index);
     return toIntDef(rest.substr(space + 1), 0);
+}
+
+void TmsCustomPOP::throwNotDescribed(int Index)
+{
+    throw ETidewellError("The server's LIST reply does not describe message " + std::to_string(Index + 1));
+}
+
+TDataBlockLimits TmsCustomPOP::scanListingLimits(int Count) const
+{
+    TDataBlockLimits limits;
+    limits.MaxBytes = (long long)Count * pop3::kMaxScanLineBytes + pop3::kListedSizeSlack;
+    limits.MaxSeconds = int(std::min<long long>(
+        INT_MAX, (long long)pop3::kHeaderBlockTimeOuts * TimeOut() + limits.MaxBytes / pop3::kSlowestBytesPerSecond));
+    return limits;
+}
+
+TPop3ScanListing TmsCustomPOP::readScanListing(TPop3CommandWindow &Window, int Count)
+{
+    requireOk(Window.readReply());
+    std::string block;
+    ReadData(block, -1, scanListingLimits(Count));
+    return TPop3ScanListing(block, Count);
 }
 
 TDataBlockLimits TmsCustomPOP::headerBlockLimits() const
@@ -160,11 +183,16 @@ void TmsCustomPOP::queueInfoCommands(TPop3CommandWindow &Window, int Index, bool
         Window.queue(Index, "UIDL " + number);
     if (WithInfo) {
         Window.queue(Index, "LIST " + number);
-        // A reply dropped unread (the message changed) may be as long as a
-        // too large header block the listing read to its end.
-        Window.queue(Index, "TOP " + number + " 1", true,
-                     ListedSize < 0 ? headerBlockLimits() : topReplyLimits(ListedSize));
+        queueTop(Window, Index, ListedSize);
     }
+}
+
+void TmsCustomPOP::queueTop(TPop3CommandWindow &Window, int Index, int ListedSize)
+{
+    // A reply dropped unread (the message changed) may be as long as a
+    // too large header block the listing read to its end.
+    Window.queue(Index, "TOP " + std::to_string(Index + 1) + " 1", true,
+                 ListedSize < 0 ? headerBlockLimits() : topReplyLimits(ListedSize));
 }
 
 void TmsCustomPOP::readInfoReplies(TPop3CommandWindow &Window, int Index, TmsRemoteInfoItem &Item, bool WithUID,
@@ -178,18 +206,23 @@ void TmsCustomPOP::readInfoReplies(TPop3CommandWindow &Window, int Index, TmsRem
     if (WithInfo) {
         requireOk(Window.readReply());
         Item.Size = sizeFromListReply(Index);
-        requireOk(Window.readReply());
-        std::string block;
-        const long long dropped = ReadData(block, -1, topReplyLimits(Item.Size));
-        Item.Headers.SetText(block);
-        // The reply's size without its terminating dot line.
-        Item.CutReplyBytes = dropped > 0 ? (long long)block.size() + dropped - 3 : 0;
-        const std::vector<std::string> &lines = Item.Headers.Lines();
-        // Cut before the empty line, the kept part ends inside a header line.
-        if (dropped > 0 && std::find(lines.begin(), lines.end(), std::string()) == lines.end())
-            Item.Headers.Delete(Item.Headers.Count() - 1);
-        Item.Headers.CutAtBody();
+        readTopReply(Window, Item);
     }
+}
+
+void TmsCustomPOP::readTopReply(TPop3CommandWindow &Window, TmsRemoteInfoItem &Item)
+{
+    requireOk(Window.readReply());
+    std::string block;
+    const long long dropped = ReadData(block, -1, topReplyLimits(Item.Size));
+    Item.Headers.SetText(block);
+    // The reply's size without its terminating dot line.
+    Item.CutReplyBytes = dropped > 0 ? (long long)block.size() + dropped - 3 : 0;
+    const std::vector<std::string> &lines = Item.Headers.Lines();
+    // Cut before the empty line, the kept part ends inside a header line.
+    if (dropped > 0 && std::find(lines.begin(), lines.end(), std::string()) == lines.end())
+        Item.Headers.Delete(Item.Headers.Count() - 1);
+    Item.Headers.CutAtBody();
 }
 
 void TmsCustomPOP::readWindow(TPop3CommandWindow &Window, const std::function<void()> &Read)
@@ -265,18 +298,38 @@ void TmsRemotePOP::UpdateInfo()
     m_remoteInfo.Clear();
     const int listed = std::min(MessageCount(), MaxListedMessages);
     if (listed > 0) {
-        TPop3CommandWindow window(*this, PipeliningInSession());
+        const bool pipelined = PipeliningInSession();
+        TPop3CommandWindow window(*this, pipelined);
+        // In windows one LIST gives every size, and each message costs its
+        // TOP alone; one at a time, each message has its LIST n as always.
+        // A mailbox larger than is listed is not asked for all its sizes.
+        const bool oneList = pipelined && listed == MessageCount();
+        if (oneList)
+            window.queue(-1, "LIST", true, scanListingLimits(listed));
         int queued = 0;
         window.QueueMore = [&] {
             if (queued == listed)
                 return false;
-            queueInfoCommands(window, queued++, false, true);
+            if (oneList)
+                queueTop(window, queued++);
+            else
+                queueInfoCommands(window, queued++, false, true);
             return true;
         };
         readWindow(window, [&] {
+            std::optional<TPop3ScanListing> sizes;
+            if (oneList)
+                sizes.emplace(readScanListing(window, listed));
             for (int index = 0; index < listed; ++index) {
-                TmsRemoteInfoItem item;
-                readInfoReplies(window, index, item, false, true); // an error leaves the item out
+                TmsRemoteInfoItem item; // an error leaves it out
+                if (sizes) {
+                    if (!sizes->describes(index))
+                        throwNotDescribed(index);
+                    item.Size = sizes->sizeOf(index);
+                    readTopReply(window, item);
+                } else {
+                    readInfoReplies(window, index, item, false, true);
+                }
                 m_remoteInfo.Add() = std::move(item);
                 if (OnNextInfoUpdated)
                     OnNextInfoUpdated(this, m_remoteInfo.Count() - 1);

@@ -16,11 +16,12 @@
 // message TransferData re-reads it and acts only when it is still the message
 // that was listed; otherwise it leaves it alone and fires OnMessageSkipped.
 //
-// A server that lists PIPELINING in answer to CAPA (asked once per session,
-// when there is a first message to list or delete) gets the commands of the
-// listing and of the deletion in windows (pop3_command_window.h) instead of
-// one at a time; the events still fire per message, in order, as each
-// message's replies arrive, and the results are the same either way.
+// A server that lists PIPELINING in answer to CAPA (asked before signing
+// in) gets the commands of the listing and of the deletion in windows
+// (pop3_command_window.h) instead of one at a time, and the listing asks
+// for every size with one LIST instead of LIST n per message; the events
+// still fire per message, in order, as each message's replies arrive, and
+// the results are the same either way.
 //
 // Errors: EServerError carries the server's negative reply line; transport
 // failures, time-outs and cancels are those of TagSocket.
@@ -30,6 +31,7 @@
 #include "net/pop3_capabilities.h"
 #include "net/pop3_command_window.h"
 #include "net/pop3_limits.h"
+#include "net/pop3_scan_listing.h"
 
 #include <functional>
 #include <string>
@@ -131,6 +133,15 @@ protected:
     void queueInfoCommands(TPop3CommandWindow &Window, int Index, bool WithUID, bool WithInfo, int ListedSize = -1);
     void readInfoReplies(TPop3CommandWindow &Window, int Index, TmsRemoteInfoItem &Item, bool WithUID,
                          bool WithInfo);
+    // TOP n 1 alone, and its reply into Item (whose Size is known by then).
+    void queueTop(TPop3CommandWindow &Window, int Index, int ListedSize = -1);
+    void readTopReply(TPop3CommandWindow &Window, TmsRemoteInfoItem &Item);
+    // The reply to LIST without an argument, sent to a mailbox of Count
+    // messages: refused, EServerError; within scanListingLimits.
+    TPop3ScanListing readScanListing(TPop3CommandWindow &Window, int Count);
+    TDataBlockLimits scanListingLimits(int Count) const;
+    // ETidewellError: the listing says nothing (or something else) about message Index.
+    [[noreturn]] static void throwNotDescribed(int Index);
     // Runs Read, which takes replies from Window. An error that leaves
     // replies in flight closes the connection before it goes on: the
     // replies would no longer match the commands sent after it.
@@ -198,7 +209,8 @@ public:
     const TmsRemoteInfo &RemoteInfo() const { return m_remoteInfo; }
 
     // Logs in if needed, then LIST n and TOP n 1 for every message of STAT
-    // (in windows when the session pipelines), filling RemoteInfo in order
+    // (in windows when the session pipelines: LIST once for all, then TOP
+    // n 1 for each), filling RemoteInfo in order
     // and firing OnNextInfoUpdated as each item is added; quits unless
     // StayConnected. The items read before an error stay in the list; the
     // caller closes the connection (already closed when the error left

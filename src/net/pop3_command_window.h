@@ -4,17 +4,19 @@
 // replies, read in the order the commands were sent.
 //
 // Pipelined (the server listed PIPELINING), commands go out in windows: as
-// many as keep at most kMaxWindowCommands commands and kMaxWindowBytes of
-// command text unanswered, each batch in one write, topped up once half of
-// the window has been answered. Otherwise one command at a time, each sent
-// only after the reply to the one before has been read: exactly the
-// dialogue of a client that always waits, so a command that a refusal makes
-// pointless is never sent.
+// many as keep at most kMaxWindowBytes of command text and the commands of
+// at most kMaxWindowMessages messages unanswered, each batch in one write.
+// The window is topped up as replies are read, whenever an eighth of it has
+// been answered: the server always has the rest to work on, and each write
+// carries a batch. Otherwise one command at a time, each sent only after the reply
+// to the one before has been read: exactly the dialogue of a client that
+// always waits, so a command that a refusal makes pointless is never sent.
 //
 // Use: queue commands (directly, or through QueueMore, which the window
 // calls whenever it has room and nothing queued is left to send), then take
 // the replies in order with readReply. The data block that follows a
-// positive reply to TOP or RETR is the caller's to read before the next reply.
+// positive reply to TOP or RETR (or LIST without an argument) is the
+// caller's to read before the next reply.
 
 #include "net/agsocket.h"
 
@@ -31,7 +33,8 @@ public:
     // Queues the next message's commands; false when there are no more.
     std::function<bool()> QueueMore;
 
-    // Adds a command for message Message (0-based). BlockFollows: a positive
+    // Adds a command for message Message (0-based; -1 for a command about
+    // the whole mailbox, which counts as one message). BlockFollows: a positive
     // reply is followed by a data block, which may hold and take what
     // BlockLimits allow.
     void queue(int Message, std::string Line, bool BlockFollows = false, const TDataBlockLimits &BlockLimits = {});
@@ -49,6 +52,9 @@ public:
     // error the connection is then out of step: the next reply read would
     // answer one of them, not whatever the caller sends next.
     bool awaitingReplies() const { return m_sent > 0; }
+    // What is unanswered now: command text (line ends included) and messages.
+    size_t unansweredBytes() const { return m_sentBytes; }
+    size_t unansweredMessages() const { return m_sentMessages; }
 
 private:
     struct Command {
@@ -58,13 +64,18 @@ private:
         TDataBlockLimits blockLimits;
     };
     void sendWhatFits();
+    // Whether enough of the window is free to be worth a write of its own.
+    bool worthToppingUp() const;
 
     TagSocket &m_socket;
-    const size_t m_maxCommands;
+    const bool m_pipelined;
+    const size_t m_maxBytes;
+    const size_t m_maxMessages;
     // Queued commands in order; the first m_sent of them have been sent.
     std::deque<Command> m_commands;
     size_t m_sent = 0;
     size_t m_sentBytes = 0;
+    size_t m_sentMessages = 0; // messages with commands among the sent ones
 };
 
 } // namespace tw

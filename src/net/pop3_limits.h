@@ -27,11 +27,18 @@ inline constexpr int kHeaderBlockTimeOuts = 3;
 inline constexpr long long kSlowestBytesPerSecond = 1024;
 
 // Commands sent ahead of their replies to a server that allows it: at most
-// this many unanswered, and at most this much command text, which fits in the
-// network's buffers even when the server is slow to read, so a write never
-// waits for replies that nobody is reading. Each reply is still read alone,
-// within the limits above.
-inline constexpr int kMaxWindowCommands = 100;
+// this much command text unanswered, which fits in the network's buffers
+// even when the server is slow to read, so a write never waits for replies
+// that nobody is reading; and the commands of at most this many messages,
+// so a refusal or a cancel leaves the server little work done for nothing.
+// Each reply is still read alone, within the limits above.
 inline constexpr long long kMaxWindowBytes = 64LL << 10;
+inline constexpr int kMaxWindowMessages = 1000;
+// The window is topped up whenever this share of it has been answered.
+inline constexpr int kWindowTopUpShare = 8; // one eighth
+
+// One line of the reply to LIST without an argument ("n size"); a longer
+// one is no listing. The whole reply may hold one such line per message.
+inline constexpr long long kMaxScanLineBytes = 64;
 
 } // namespace tw::pop3

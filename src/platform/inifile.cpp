@@ -2,7 +2,7 @@
 
 #include "platform/bytes.h"
 #include "platform/store_error.h"
-#include "platform/private_files.h"
+#include "platform/settings_files.h"
 #include "platform/text_file.h"
 
 #include <climits>
@@ -56,7 +56,7 @@ IniFile::IniFile(std::string path) : m_path(std::move(path)) { reload(); }
 
 void IniFile::reload()
 {
-    const FileContents contents = readFileContents(m_path);
+    const FileContents contents = readSettingsFile(m_path);
     m_readError.clear();
     if (contents.state == FileContents::State::Unreadable)
         m_readError = unreadableStoreText(m_path, contents.reason);
@@ -157,9 +157,9 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     std::string text;
     for (const std::string &l : lines)
         text += l + "\r\n";
-    std::string why;
-    if (!writePrivateFile(m_path, text, &why))
-        throw EStoreError("Unable to write to " + m_path, why);
+    writeSettingsFile(m_path, std::move(text), [path = m_path](const std::string &why) {
+        throw EStoreError("Unable to write to " + path, why);
+    });
     m_lines = std::move(lines);
 }
 

@@ -42,6 +42,13 @@ std::string registryFilePath()
     return (folder + QStringLiteral("/registry.ini")).toStdString();
 }
 
+void makeHomeVariableAbsolute()
+{
+    const QString home = envPath("TIDEWELL_HOME");
+    if (!home.isEmpty() && QDir::isRelativePath(home))
+        qputenv("TIDEWELL_HOME", QDir::current().absoluteFilePath(home).toLocal8Bit());
+}
+
 bool prepareProgramFolder(const std::string &shippedFolder)
 {
     // The folder holds whole messages and the settings: only its owner may

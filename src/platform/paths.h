@@ -14,6 +14,11 @@ std::string programFolder();                          // without a trailing '/'
 std::string programFile(const std::string &name);     // programFolder() + "/" + name
 std::string registryFilePath();
 
+// Makes a relative TIDEWELL_HOME absolute, against the working folder of
+// now. The program calls it first thing: it later makes the program folder
+// its working folder, against which a relative one would mean another.
+void makeHomeVariableAbsolute();
+
 // Creates the program folder when it is missing and copies every file of
 // ShippedFolder (for example ":/data" in the program's resources) into it
 // that is not there yet. Returns false when the folder cannot be created.

@@ -2,7 +2,7 @@
 
 #include "platform/bytes.h"
 #include "platform/paths.h"
-#include "platform/private_files.h"
+#include "platform/settings_files.h"
 #include "platform/store_error.h"
 #include "platform/text_file.h"
 
@@ -230,7 +230,7 @@ std::string Registry::fullPath(Hive hive, std::string_view key)
 
 void Registry::reload()
 {
-    FileContents contents = readFileContents(m_path);
+    FileContents contents = readSettingsFile(m_path);
     m_readError.clear();
     if (contents.state == FileContents::State::Unreadable)
         m_readError = unreadableStoreText(m_path, contents.reason);
@@ -259,17 +259,10 @@ std::vector<std::string> Registry::valueNames(Hive hive, std::string_view key) c
 
 void Registry::store(Tree tree, bool keyIsNew, std::string_view key, std::string_view name)
 {
-    const std::string shownKey = cleanKey(key);
-    std::string why;
-    bool ok = makePrivateFolders(folderOf(m_path));
-    if (!ok)
-        why = "cannot create the folder of " + m_path;
-    ok = ok && writePrivateFile(m_path, serialize(tree), &why);
-    if (!ok) {
-        if (keyIsNew)
-            throw EStoreError("Failed to create key " + shownKey, why);
-        throw EStoreError("Failed to set data for '" + std::string(name) + "'", why);
-    }
+    const std::string failedText =
+        keyIsNew ? "Failed to create key " + cleanKey(key) : "Failed to set data for '" + std::string(name) + "'";
+    writeSettingsFile(
+        m_path, serialize(tree), [failedText](const std::string &why) { throw EStoreError(failedText, why); }, true);
     m_tree = std::move(tree);
 }
 

@@ -15,7 +15,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include "settings/settings_store.h"
-#include <QTreeWidgetItem>
 
 using namespace tw;
 using namespace tw::test;
@@ -38,14 +37,13 @@ TEST_F(CheckRunTest, ListsClassifiesAndLogsAMailbox)
     window->btList->click();
 
     ASSERT_EQ(rows(), 3);
-    QTreeWidgetItem *first = window->ListView1->topLevelItem(0);
-    EXPECT_EQ(first->text(0), "Lunch on Friday");
-    EXPECT_EQ(first->text(1), "ann@example.org");
-    EXPECT_EQ(first->text(2), "Ann Smith");
+    EXPECT_EQ(window->ListView1->text(0, 0), "Lunch on Friday");
+    EXPECT_EQ(window->ListView1->text(0, 1), "ann@example.org");
+    EXPECT_EQ(window->ListView1->text(0, 2), "Ann Smith");
     EXPECT_EQ(window->messages.row(0).mark, mark::None);
     EXPECT_EQ(window->messages.row(1).mark, mark::CheckMark);
-    EXPECT_EQ(window->ListView1->topLevelItem(2)->text(0), "");
-    EXPECT_EQ(window->ListView1->topLevelItem(2)->text(4), "not a date"); // unparsable: raw text
+    EXPECT_EQ(window->ListView1->text(2, 0), "");
+    EXPECT_EQ(window->ListView1->text(2, 4), "not a date"); // unparsable: raw text
     // Dovecot here offers no STLS, so the mailbox's Automatic security lists it unencrypted.
     EXPECT_EQ(window->status(), "Message Total: 3 Number Marked: 1  (not encrypted)");
     EXPECT_TRUE(window->btDelete->isVisible());
@@ -225,7 +223,7 @@ TEST_F(CheckRunTest, TwoUsableMailboxesAskWhichOneAndCancellingKeepsTheList)
     storeGeneral();
     start();
     window->messages.add({"kept", "a@b", "", "1", "", mark::None, false});
-    window->ListView1->appendRow(window->messages.row(0));
+    window->ListView1->rowsAppended();
     std::vector<std::string> offered;
     onNextDialog<TfrmWhichMailbox>([&](TfrmWhichMailbox &dialog) {
         for (int i = 0; i < dialog.cbMailbox->count(); ++i)

@@ -3,7 +3,6 @@
 #include "settings/settings_store.h"
 
 #include <QCoreApplication>
-#include <QTreeWidgetItem>
 
 namespace tw::test {
 
@@ -83,7 +82,7 @@ void MainWindowTest::selectRows(std::initializer_list<int> rowNumbers)
 {
     window->ListView1->clearSelection();
     for (int row : rowNumbers)
-        window->ListView1->topLevelItem(row)->setSelected(true);
+        window->ListView1->setRowSelected(row, true);
 }
 
 void scriptUpToPassword(FakeTcpServer &server)
@@ -109,6 +108,15 @@ std::string message(const std::string &subject, const std::string &from, const s
     return "From: " + from + "\r\nTo: tester@example.org\r\nSubject: " + subject +
            "\r\nDate: Tue, 8 Dec 2026 21:34:05 +0000\r\nMessage-ID: <" + std::to_string(std::hash<std::string>{}(subject)) +
            "@example.org>\r\n\r\n" + body;
+}
+
+std::vector<std::string> numberedMailbox(int count, int spamEvery)
+{
+    std::vector<std::string> mailbox;
+    for (int n = 1; n <= count; ++n)
+        mailbox.push_back(message(n % spamEvery ? "Meeting " + std::to_string(n) : "Cheap viagra " + std::to_string(n),
+                                  "sender" + std::to_string(n) + "@example.org"));
+    return mailbox;
 }
 
 } // namespace tw::test

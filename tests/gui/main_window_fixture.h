@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tw::test {
 
@@ -50,7 +51,7 @@ protected:
     std::string log() const { return home.read("activity.log"); }
     // Number of times Text occurs in the log.
     int logCount(const std::string &text) const;
-    int rows() const { return window->ListView1->topLevelItemCount(); }
+    int rows() const { return window->ListView1->rowCount(); }
     void selectRows(std::initializer_list<int> rows);
 };
 
@@ -62,5 +63,8 @@ void scriptUpToPassword(FakeTcpServer &server);
 
 // A plain message with these headers.
 std::string message(const std::string &subject, const std::string &from, const std::string &body = "Hello.\r\n");
+// Count messages from sender<n>@example.org, n = 1..Count: every SpamEvery-th
+// has the subject "Cheap viagra <n>", the others "Meeting <n>".
+std::vector<std::string> numberedMailbox(int count, int spamEvery);
 
 } // namespace tw::test

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
-#include <QTreeWidgetItem>
 
 using namespace tw;
 using namespace tw::test;
@@ -22,7 +21,7 @@ protected:
         int i = 0;
         for (int m : marks) {
             window->messages.add({"subject " + std::to_string(i), "s@example.org", "S", "10", "", m, false});
-            window->ListView1->appendRow(window->messages.row(i));
+            window->ListView1->rowsAppended();
             ++i;
         }
         window->enableAllButtons();
@@ -72,7 +71,7 @@ TEST_F(MainWindowCommandsTest, KeysRunTheCommandsOnlyWithoutModifiers)
     EXPECT_EQ(window->messages.row(1).mark, mark::CheckMark);
     release(Qt::Key_R);
     EXPECT_EQ(window->messages.markedCount(), 0);
-    EXPECT_TRUE(window->ListView1->topLevelItem(1)->icon(0).isNull() == false);
+    EXPECT_TRUE(window->ListView1->picture(1).isNull() == false);
     EXPECT_EQ(sound.calls.front(), "stop"); // touching the list stops the alarm
 }
 
@@ -82,10 +81,12 @@ TEST_F(MainWindowCommandsTest, DoubleClickTogglesAndRightColumnsShowTheRow)
     start();
     fillRows({mark::None});
     selectRows({0});
-    emit window->ListView1->itemDoubleClicked(window->ListView1->topLevelItem(0), 0);
+    emit window->ListView1->doubleClicked(window->ListView1->model()->index(0, 0));
     EXPECT_EQ(window->messages.row(0).mark, mark::CheckMark);
-    EXPECT_EQ(window->ListView1->headerItem()->text(3), "Size");
-    EXPECT_EQ(window->ListView1->topLevelItem(0)->textAlignment(3) & Qt::AlignRight, Qt::AlignRight);
+    EXPECT_EQ(window->ListView1->model()->headerData(3, Qt::Horizontal).toString(), "Size");
+    EXPECT_EQ(window->ListView1->model()->index(0, 3).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                  Qt::AlignRight,
+              Qt::AlignRight);
 }
 
 TEST_F(MainWindowCommandsTest, StartingInTheTrayHidesInsteadOfExiting)
@@ -178,15 +179,14 @@ TEST_F(MainWindowCommandsTest, TypingALetterNeverMovesTheSelection)
     start();
     for (const char *subject : {"Meeting", "Mortgage rates", "Minutes"}) {
         window->messages.add({subject, "s@example.org", "S", "10", "", mark::None, false});
-        window->ListView1->appendRow(window->messages.row(window->messages.count() - 1));
+        window->ListView1->rowsAppended();
     }
     window->enableAllButtons();
-    QTreeWidgetItem *second = window->ListView1->topLevelItem(1);
-    window->ListView1->setCurrentItem(second);
+    window->ListView1->setCurrentRow(1);
 
     QTest::keyClick(window->ListView1, Qt::Key_M); // the M command, not a search for "m"
-    EXPECT_EQ(window->ListView1->currentItem(), second);
-    EXPECT_EQ(window->ListView1->selectedItems(), QList<QTreeWidgetItem *>{second});
+    EXPECT_EQ(window->ListView1->currentRow(), 1);
+    EXPECT_EQ(window->ListView1->selectedRows(), std::vector<int>{1});
     EXPECT_EQ(window->messages.row(0).mark, mark::None);
     EXPECT_EQ(window->messages.row(1).mark, mark::CheckMark);
     EXPECT_EQ(window->messages.row(2).mark, mark::None);

@@ -82,12 +82,8 @@ TEST(Pop3DeletionCopies, CopiesGoOutWithTheReReadAndOnlyKeptMessagesAreDeleted)
         FakeTcpServer server;
         test::scriptPop3Login(server, "+OK 5 6000", pipelining ? kPipeliningListed : "");
         const auto size = [](int n) { return std::string(n == 3 ? "5000" : "100"); };
-        for (int n = 1; n <= 5; ++n) {
-            server.expect("LIST " + std::to_string(n));
-            server.sendLine("+OK " + std::to_string(n) + " " + size(n));
-            server.expect("TOP " + std::to_string(n) + " 1");
-            server.send(topReply(n));
-        }
+        test::scriptListing(server, {100, 100, 5000, 100, 100},
+                            {topReply(1), topReply(2), topReply(3), topReply(4), topReply(5)}, pipelining);
         for (int n = 1; n <= 5; ++n) {
             const std::string number = std::to_string(n);
             server.expect("UIDL " + number);
@@ -147,10 +143,7 @@ TEST(Pop3DeletionCopies, WithoutCopiesTheDeletionSendsNoRetr)
 {
     FakeTcpServer server;
     test::scriptPop3Login(server, "+OK 1 100", kPipeliningListed);
-    server.expect("LIST 1");
-    server.sendLine("+OK 1 100");
-    server.expect("TOP 1 1");
-    server.send(topReply(1));
+    test::scriptListing(server, {100}, {topReply(1)}, true);
     server.expect("UIDL 1");
     server.sendLine("+OK 1 uid1");
     server.expect("LIST 1");

@@ -8,6 +8,7 @@
 #include "net/mspop3.h"
 
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -82,14 +83,14 @@ int mostUnanswered(const std::vector<std::string> &wire)
 
 std::string topReply(int n) { return "+OK\r\nSubject: message " + std::to_string(n) + "\r\n\r\nbody\r\n.\r\n"; }
 
-void scriptListing(FakeTcpServer &server, int count)
+// The listing of Count messages of 100 bytes, the first Replied of them
+// answered (all when negative), as a client in windows or one at a time asks it.
+void scriptListing(FakeTcpServer &server, int count, bool windows, int replied = -1)
 {
-    for (int n = 1; n <= count; ++n) {
-        server.expect("LIST " + std::to_string(n));
-        server.sendLine("+OK " + std::to_string(n) + " 100");
-        server.expect("TOP " + std::to_string(n) + " 1");
-        server.send(topReply(n));
-    }
+    std::vector<std::string> tops;
+    for (int n = 1; n <= (replied < 0 ? count : replied); ++n)
+        tops.push_back(topReply(n));
+    test::scriptListing(server, std::vector<int>(size_t(count), 100), tops, windows);
 }
 
 struct Mode {
@@ -119,7 +120,7 @@ TEST(Pop3Pipelining, ListingAndDeletionGiveTheSameResultsInEveryModeAndWindowsOn
         SCOPED_TRACE(mode.name);
         FakeTcpServer server;
         test::scriptPop3Login(server, "+OK 3 300", mode.capaReply);
-        scriptListing(server, 3);
+        scriptListing(server, 3, mode.windows);
         for (int n = 1; n <= 3; ++n) {
             server.expect("UIDL " + std::to_string(n));
             server.sendLine("+OK " + std::to_string(n) + " uid" + std::to_string(n));
@@ -171,12 +172,7 @@ TEST(Pop3Pipelining, AReplyToTopBeyondOneMegabyteIsReadToItsEndAndTheListingGoes
             SCOPED_TRACE(std::string(c.what) + ", " + mode.name);
             FakeTcpServer server;
             test::scriptPop3Login(server, "+OK 3 3000200", mode.capaReply);
-            for (int n = 1; n <= 3; ++n) {
-                server.expect("LIST " + std::to_string(n));
-                server.sendLine("+OK " + std::to_string(n) + (n == 2 ? " 3000000" : " 100"));
-                server.expect("TOP " + std::to_string(n) + " 1");
-                server.send(n == 2 ? c.top2 : topReply(n));
-            }
+            test::scriptListing(server, {100, 3000000, 100}, {topReply(1), c.top2, topReply(3)}, mode.windows);
             // The deletion of message 2 re-reads it the same way and finds it unchanged.
             server.expect("UIDL 2");
             server.sendLine("+OK 2 uid2");
@@ -211,39 +207,40 @@ TEST(Pop3Pipelining, AReplyToTopBeyondOneMegabyteIsReadToItsEndAndTheListingGoes
 
 TEST(Pop3Pipelining, ARefusalOrADropInTheMiddleOfAWindowEndsTheListingAsWithoutWindows)
 {
+    // Message 2's size (one at a time its LIST 2 is answered first).
+    const auto sizeOf2 = [](FakeTcpServer &s, bool windows) {
+        if (!windows) {
+            s.expect("LIST 2");
+            s.sendLine("+OK 2 100");
+        }
+    };
     struct Case {
         const char *what;
-        std::function<void(FakeTcpServer &)> afterMessage1; // the server's part after message 1
-        bool top2Expected;                                  // else TOP 2 1 is still to be read
+        std::function<void(FakeTcpServer &, bool windows)> afterMessage1; // the server's part after message 1
         Outcome expected;
     };
     const std::vector<Case> cases = {
         {"TOP 2 refused",
-         [](FakeTcpServer &s) {
-             s.expect("LIST 2");
-             s.sendLine("+OK 2 100");
+         [&](FakeTcpServer &s, bool windows) {
+             sizeOf2(s, windows);
              s.expect("TOP 2 1");
              s.sendLine("-ERR message 2 is gone");
          },
-         true,
          {{"row 0"}, {"message 1"}, "-ERR message 2 is gone"}},
         {"dropped inside a reply line",
-         [](FakeTcpServer &s) {
-             s.expect("LIST 2");
+         [](FakeTcpServer &s, bool windows) {
+             s.expect(windows ? "TOP 2 1" : "LIST 2");
              s.send("+OK 2 1");
              s.close();
          },
-         false,
          {{"row 0"}, {"message 1"}, ""}},
         {"dropped inside a header block",
-         [](FakeTcpServer &s) {
-             s.expect("LIST 2");
-             s.sendLine("+OK 2 100");
+         [&](FakeTcpServer &s, bool windows) {
+             sizeOf2(s, windows);
              s.expect("TOP 2 1");
              s.send("+OK\r\nSubject: cut");
              s.close();
          },
-         true,
          {{"row 0", "error event Connection closed by the server before the data was complete"},
           {"message 1"},
           "Connection closed by the server before the data was complete"}},
@@ -253,12 +250,10 @@ TEST(Pop3Pipelining, ARefusalOrADropInTheMiddleOfAWindowEndsTheListingAsWithoutW
             SCOPED_TRACE(std::string(failure.what) + (pipelined ? ", pipelined" : ""));
             FakeTcpServer server;
             test::scriptPop3Login(server, "+OK 4 400", pipelined ? kPipeliningListed : "");
-            scriptListing(server, 1);
-            failure.afterMessage1(server);
+            scriptListing(server, 4, pipelined, 1);
+            failure.afterMessage1(server, pipelined);
             if (pipelined) { // the rest of the window was on its way already
-                if (!failure.top2Expected)
-                    server.expect("TOP 2 1");
-                for (const char *command : {"LIST 3", "TOP 3 1", "LIST 4", "TOP 4 1"})
+                for (const char *command : {"TOP 3 1", "TOP 4 1"})
                     server.expect(command);
             }
             server.expectClose();
@@ -271,15 +266,60 @@ TEST(Pop3Pipelining, ARefusalOrADropInTheMiddleOfAWindowEndsTheListingAsWithoutW
     }
 }
 
+TEST(Pop3Pipelining, TheOneListOfEverySizeIsReadWithinItsLimits)
+{
+    // A window asks for every size with one LIST: its refusal, a reply
+    // without end and one that stops describing messages end the listing
+    // as the same faults of LIST n would.
+    struct Case {
+        const char *what;
+        std::string listReply;
+        int topsAnswered;
+        Outcome expected;
+    };
+    std::string endless = "+OK\r\n";
+    for (int n = 1; endless.size() < (3u << 20); ++n)
+        endless += "1 " + std::to_string(n) + "\r\n";
+    const std::vector<Case> cases = {
+        {"refused", "-ERR no listing today\r\n", 0, {{}, {}, "-ERR no listing today"}},
+        {"without end",
+         endless,
+         0,
+         {{"error event Server reply is larger than allowed"}, {}, "Server reply is larger than allowed"}},
+        {"describing two of three messages",
+         "+OK\r\n1 100\r\n2 100\r\n.\r\n",
+         2,
+         {{"row 0", "row 1"}, {"message 1", "message 2"}, "The server's LIST reply does not describe message 3"}},
+    };
+    for (const Case &fault : cases) {
+        SCOPED_TRACE(fault.what);
+        FakeTcpServer server;
+        test::scriptPop3Login(server, "+OK 3 300", kPipeliningListed);
+        server.expect("LIST");
+        server.send(fault.listReply);
+        for (int n = 1; n <= 3; ++n) {
+            server.expect("TOP " + std::to_string(n) + " 1");
+            if (n <= fault.topsAnswered)
+                server.send(topReply(n));
+        }
+        server.expectClose(); // with replies still owed, no QUIT
+
+        Client c(server, true);
+        EXPECT_EQ(c.run([&] { c.pop.UpdateInfo(); }), fault.expected);
+        EXPECT_FALSE(c.pop.IsConnected());
+        server.verify();
+    }
+}
+
 TEST(Pop3Pipelining, AWindowOfRepliesArrivingOneByteAtATimeListsAsAWhole)
 {
     FakeTcpServer server;
     test::scriptPop3Login(server, "+OK 3 300", kPipeliningListed);
-    std::string replies;
+    server.expect("LIST");
+    std::string replies = test::scanListingReply({100, 100, 100});
     for (int n = 1; n <= 3; ++n) {
-        server.expect("LIST " + std::to_string(n));
         server.expect("TOP " + std::to_string(n) + " 1");
-        replies += "+OK " + std::to_string(n) + " 100\r\n" + topReply(n);
+        replies += topReply(n);
     }
     // Every reply split at every byte, and no byte held back for a reply
     // that has not been asked for yet.
@@ -300,7 +340,7 @@ TEST(Pop3Pipelining, ACancelStopsAtOnceAlthoughTheRestOfTheWindowHasArrived)
         SCOPED_TRACE(pipelined ? "pipelined" : "one command at a time");
         FakeTcpServer server;
         test::scriptPop3Login(server, "+OK 3 300", pipelined ? kPipeliningListed : "");
-        scriptListing(server, pipelined ? 3 : 1); // the window's replies are all sent
+        scriptListing(server, 3, pipelined, pipelined ? 3 : 1); // the window's replies are all sent
         server.expectClose();                     // no QUIT
 
         Client c(server, pipelined);
@@ -314,17 +354,101 @@ TEST(Pop3Pipelining, ACancelStopsAtOnceAlthoughTheRestOfTheWindowHasArrived)
     }
 }
 
-TEST(Pop3Pipelining, AWindowNeverHoldsMoreThanItsCommandsUnanswered)
+namespace {
+
+// The most command text (line ends included) the client had sent at any
+// moment without its reply, read from the wire as mostUnanswered reads it.
+size_t mostUnansweredBytes(const std::vector<std::string> &wire)
 {
+    std::deque<size_t> unanswered;
+    size_t bytes = 0, most = 0;
+    bool greeting = true;
+    for (const std::string &entry : wire) {
+        if (entry.rfind("C: ", 0) == 0) {
+            unanswered.push_back(entry.size() - 3 + 2);
+            bytes += unanswered.back();
+            most = std::max(most, bytes);
+        } else if (greeting) {
+            greeting = false;
+        } else if (!unanswered.empty()) {
+            bytes -= unanswered.front();
+            unanswered.pop_front();
+        }
+    }
+    return most;
+}
+
+// A reply to TOP n 1 of the size real mail has: some two kilobytes of
+// header lines, the empty line and a body line.
+std::string realisticTopReply(int n)
+{
+    std::string reply = "+OK\r\n";
+    for (int hop = 0; hop < 8; ++hop)
+        reply += "Received: from relay" + std::to_string(hop) + ".example.net (relay" + std::to_string(hop) +
+                 ".example.net [192.0.2." + std::to_string(hop) + "])\r\n\tby mx.example.org (Postfix) with ESMTP id " +
+                 std::to_string(100000 + n) + "\r\n\tfor <ann@example.org>; Tue, 5 Dec 2000 14:03:22 +0000\r\n";
+    reply += "Subject: message " + std::to_string(n) + "\r\nFrom: Sender <sender@example.net>\r\n\r\nbody\r\n.\r\n";
+    return reply;
+}
+
+} // namespace
+
+TEST(Pop3Pipelining, AListingKeepsTheCommandsOfAtMostAThousandMessagesUnansweredAndTheWindowDeep)
+{
+    constexpr int kCount = 1500;
     FakeTcpServer server;
-    test::scriptPop3Login(server, "+OK 130 13000", kPipeliningListed);
-    scriptListing(server, 130);
+    test::scriptPop3Login(server, "+OK 1500 3000000", kPipeliningListed);
+    std::vector<std::string> tops;
+    for (int n = 1; n <= kCount; ++n)
+        tops.push_back(realisticTopReply(n));
+    test::scriptListing(server, std::vector<int>(kCount, 2000), tops, true);
     server.expect("QUIT");
     server.sendLine("+OK bye");
     server.expectClose();
 
     Client c(server, true);
-    EXPECT_EQ(c.run([&] { c.pop.UpdateInfo(); }).subjects.size(), 130u);
+    EXPECT_EQ(c.run([&] { c.pop.UpdateInfo(); }).subjects.size(), size_t(kCount));
     server.verify();
-    EXPECT_EQ(mostUnanswered(server.wire()), pop3::kMaxWindowCommands);
+    const int most = mostUnanswered(server.wire());
+    EXPECT_LE(most, pop3::kMaxWindowMessages + 1); // LIST counts as one more
+    EXPECT_GE(most, pop3::kMaxWindowMessages * 3 / 4) << "the window is topped up as replies arrive";
+    EXPECT_LE(mostUnansweredBytes(server.wire()), size_t(pop3::kMaxWindowBytes));
+}
+
+TEST(Pop3Pipelining, LongCommandsKeepAtMostTheWindowsBytesUnanswered)
+{
+    // Commands far longer than a listing's, as a deletion of many messages
+    // with long numbers sends them: the bytes, not the messages, bound the window.
+    constexpr int kCommands = 1000;
+    const std::string padding(250, 'x');
+    FakeTcpServer server;
+    test::scriptPop3Login(server, "+OK 0 0", kPipeliningListed);
+    for (int n = 1; n <= kCommands; ++n) {
+        server.expect("NOOP " + std::to_string(n) + " " + padding);
+        server.sendLine("+OK");
+    }
+    server.expectClose();
+
+    Client c(server, true);
+    c.pop.OpenMailbox();
+    TPop3CommandWindow window(c.pop, c.pop.PipeliningInSession());
+    int queued = 0;
+    window.QueueMore = [&] {
+        if (queued == kCommands)
+            return false;
+        ++queued;
+        window.queue(queued, "NOOP " + std::to_string(queued) + " " + padding);
+        return true;
+    };
+    size_t mostSeen = 0;
+    for (int n = 1; n <= kCommands; ++n) {
+        EXPECT_EQ(window.readReply(), 1);
+        mostSeen = std::max(mostSeen, window.unansweredBytes());
+    }
+    c.pop.Close();
+    server.verify();
+    const size_t most = mostUnansweredBytes(server.wire());
+    EXPECT_LE(most, size_t(pop3::kMaxWindowBytes));
+    EXPECT_GE(most, size_t(pop3::kMaxWindowBytes) * 3 / 4);
+    EXPECT_LE(mostSeen, size_t(pop3::kMaxWindowBytes));
 }
