@@ -9,7 +9,7 @@ include(GNUInstallDirs)
 # test and benchmark that `all` would build first.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 
-install(TARGETS tidewell tidewell-why tidewell-learn RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tidewell tidewell-why tidewell-learn tidewell-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES resources/tidewell.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES resources/svg/tidewell.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES resources/data/tidewell.hlp resources/data/known.lst DESTINATION ${CMAKE_INSTALL_DATADIR}/tidewell)

@@ -111,7 +111,7 @@ void TfrmMain::btLaunchClick()
         disableAllButtons();
         messages.clear();
         ListView1->showAll();
-        msRemotePOP1.Cancel();
+        mailClient().Cancel();
         enableAllButtons();
         setRunningState(false);
     }
@@ -181,7 +181,7 @@ void TfrmMain::FormCreate(TfrmSplash *splash, TfrmRetrieving *progress)
     m_progress = progress;
     if (m_progress) {
         m_progress->ServerAndMailbox = [this] {
-            return std::make_pair(msRemotePOP1.Server, msRemotePOP1.UserName);
+            return std::make_pair(mailClient().Server, mailClient().UserName);
         };
         m_progress->OnCancelClick = [this] { cancelRun(); };
     }
@@ -203,6 +203,7 @@ void TfrmMain::FormCreate(TfrmSplash *splash, TfrmRetrieving *progress)
     MXQueries.Port = dns.port;
     // 5.
     msRemotePOP1.RAS = m_general.general.RAS > 0 ? &agRas1 : nullptr;
+    msRemoteIMAP1.RAS = msRemotePOP1.RAS;
     automaticRun = false;
     // 8.-9.
     if (!startInTray)

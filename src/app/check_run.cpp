@@ -11,6 +11,8 @@
 #include "platform/clock_locale.h"
 #include "platform/prompts.h"
 #include "platform/settings_files.h"
+#include "runs/listed_row.h"
+#include "runs/run_texts.h"
 #include "settings/settings_store.h"
 
 #include <QApplication>
@@ -27,15 +29,9 @@ void TfrmMain::GetRemotePOPSettings(int n)
             Prompts::current().warning(kPasswordsLostWarning);
         });
         if (account.loaded) {
-            msRemotePOP1.Server = account.server;
-            msRemotePOP1.UserName = account.userName;
-            // An empty stored password empties the client's: the password of
-            // the mailbox loaded before must never go to another server.
-            msRemotePOP1.Password = account.password;
-            msRemotePOP1.Security = pop3SecurityFromSetting(account.security);
-            msRemotePOP1.TrustedFingerprint = account.fingerprint;
-            msRemotePOP1.SignIn = signInMethodFromSetting(account.signIn.method);
-            msRemotePOP1.EncryptedBefore = account.encrypted;
+            m_loadedProtocol = account.protocol == int(MailProtocol::IMAP) ? MailProtocol::IMAP : MailProtocol::POP3;
+            mailSession().loadAccount(account);
+            m_classifier.useRemoteInfo(mailSession().listed());
             m_loadedMailbox = n;
             m_loadedAccount = account;
         }
@@ -58,12 +54,12 @@ void TfrmMain::btListClick()
     GetRemotePOPSettings(currentMailbox);
     playAlarmSound(false);
     // 3.
-    if (isBlank(msRemotePOP1.UserName)) {
+    if (isBlank(mailClient().UserName)) {
         Prompts::current().error("You need to enter your e-mail username in the settings.");
         btGeneralClick();
         return;
     }
-    if (isBlank(msRemotePOP1.Server)) {
+    if (isBlank(mailClient().Server)) {
         Prompts::current().error("You need to enter the name of your mail server in the settings.");
         btGeneralClick();
         return;
@@ -105,7 +101,7 @@ void TfrmMain::checkLoadedMailbox()
     m_domains.beginCheck();
     m_dnsNote.clear();
     // 5.-10.
-    msRemotePOP1.StayConnected = OnlyOneMailbox();
+    mailSession().setStayConnected(OnlyOneMailbox());
     const bool minuteWasActive = TimerPool1.active(minuteTrigger);
     TimerPool1.setActive(minuteTrigger, false);
     learnFromListLeft({}, false);
@@ -122,7 +118,7 @@ void TfrmMain::checkLoadedMailbox()
     const bool listed = listMailbox();
     // A complete listing shows which messages left alone earlier are still there.
     if (m_listingComplete)
-        learner.listed(msRemotePOP1.RemoteInfo());
+        learner.listed(mailSession().listed());
     // 12.-14.
     trayIcon->setMenuEnabled(true);
     checkInProgress = false;
@@ -134,7 +130,7 @@ void TfrmMain::checkLoadedMailbox()
     // log, not a check that found no mail: the statistics count only these lines.
     if (listed || messages.count() > 0) {
         activityLog.setPath(m_general.general.Logfile);
-        activityLog.logMailCheck(messages.count(), msRemotePOP1.UserName, msRemotePOP1.Server);
+        activityLog.logMailCheck(messages.count(), mailClient().UserName, loggedServer(mailSession()));
     }
     noteCheckResult(listed);
     // 16.
@@ -171,11 +167,11 @@ bool TfrmMain::listMailbox()
     m_classifier.forgetWaitingRows();
     m_domains.setAsker(&m_mxAsker);
     bool listed = true;
-    learner.setListedMailbox(msRemotePOP1.Server, msRemotePOP1.UserName);
+    learner.setListedMailbox(mailClient().Server, mailClient().UserName);
     m_listingComplete = false;
     try {
         prepareLoadedSecrets();
-        msRemotePOP1.UpdateInfo();
+        mailSession().list();
     } catch (const ETidewellError &error) {
         listed = false;
         handleUpdateError(error);
@@ -195,7 +191,7 @@ void TfrmMain::logFailure(const ETidewellError &error)
     if (m_errorLogged)
         return;
     activityLog.setPath(m_general.general.Logfile);
-    activityLog.logError(m_lastFailure, msRemotePOP1.UserName, msRemotePOP1.Server);
+    activityLog.logError(m_lastFailure, mailClient().UserName, loggedServer(mailSession()));
     m_errorLogged = true;
 }
 
@@ -206,17 +202,17 @@ void TfrmMain::noteCheckResult(bool listed)
     const int mailbox = m_loadedMailbox;
     std::erase_if(m_failedChecks, [mailbox](const auto &failed) { return failed.first == mailbox; });
     if (!listed)
-        m_failedChecks.emplace_back(mailbox, "Last check of " + msRemotePOP1.UserName + " on " +
-                                                 msRemotePOP1.Server + " failed: " + m_lastFailure);
+        m_failedChecks.emplace_back(mailbox, "Last check of " + mailClient().UserName + " on " +
+                                                 mailClient().Server + " failed: " + m_lastFailure);
     trayIcon->setProblem(m_failedChecks.empty() ? std::string() : m_failedChecks.back().second);
 }
 
 void TfrmMain::closeQuietly()
 {
-    if (!msRemotePOP1.IsConnected())
+    if (!mailClient().IsConnected())
         return;
     try {
-        msRemotePOP1.Close();
+        mailClient().Close();
     } catch (const std::exception &) {
     }
 }
@@ -237,64 +233,46 @@ void TfrmMain::handleUpdateError(const ETidewellError &error)
 
 void TfrmMain::showRemoteError(const ETidewellError &error)
 {
-    const std::string text = error.what();
-    if (dynamic_cast<const ESignInError *>(&error) || dynamic_cast<const ESecretUnavailableError *>(&error)) {
-        // Its text says what to do; it is never a wrong password.
+    const std::string text = sessionErrorText(error, mailSession());
+    if (!text.empty())
         Prompts::current().error(text);
-    } else if (dynamic_cast<const ELoginRefusedError *>(&error)) {
-        Prompts::current().error("\"" + text + "\"  Unable to connect to your mailbox - \"" + msRemotePOP1.UserName +
-                                 "\".  Either your UserName/Mailbox or Password is incorrect.  "
-                                 "Go to the General Settings screen to correct your mailbox or password.");
-    } else if (dynamic_cast<const EServerError *>(&error)) {
-        // Refused after the login: the account is fine, the server is not.
-        Prompts::current().error("\"" + text + "\"  The server " + msRemotePOP1.Server + " refused a command for \"" +
-                                 msRemotePOP1.UserName + "\", so Tidewell stopped there.  Try again later.");
-    } else if (dynamic_cast<const ECanceledError *>(&error)) {
-        // The user asked for it; the status line already says so.
-    } else if (dynamic_cast<const ETimedOutError *>(&error) || dynamic_cast<const ETlsError *>(&error)) {
-        // These texts say what went wrong and what to change.
-        Prompts::current().error(text);
-    } else if (dynamic_cast<const ESocketError *>(&error)) {
-        Prompts::current().error("\"" + text + "\"  Unable to connect to your remote POP Server - \"" +
-                                 msRemotePOP1.Server +
-                                 "\".  Your remote POP server is either unavailable or incorrectly specified.  "
-                                 "Go to the General Settings screen to correct the POP server.");
-    } else {
-        // A reply out of order or beyond what Tidewell reads.
-        Prompts::current().error("\"" + text + "\"  The server " + msRemotePOP1.Server + " answered \"" +
-                                 msRemotePOP1.UserName + "\" in a way Tidewell cannot follow, so it stopped there.");
-    }
 }
 
 void TfrmMain::wirePopEvents()
 {
-    msRemotePOP1.OnOpen = [this](QObject *) { msRemotePOP1Open(); };
-    msRemotePOP1.OnUpdatingInfo = [this](QObject *) { msRemotePOP1UpdatingInfo(); };
-    msRemotePOP1.OnNextInfoUpdated = [this](QObject *, int n) { msRemotePOP1NextInfoUpdated(n); };
-    msRemotePOP1.OnInfoUpdated = [this](QObject *) { msRemotePOP1InfoUpdated(); };
-    msRemotePOP1.OnTransferringData = [this](QObject *) {
-        if (m_progress)
-            m_progress->setMessage("Transferring data ... ");
-        setStatus("Transferring data");
-    };
-    msRemotePOP1.OnDataTransfered = [this](QObject *) {
-        setStatus("Data has been transfered");
-        if (m_recordDeletions)
-            recordPendingDeletions();
-    };
-    msRemotePOP1.OnClosing = [this](QObject *) { setStatus("Closing connection"); };
-    msRemotePOP1.OnClosed = [this](QObject *) { setStatus("Connection closed"); };
-    msRemotePOP1.OnCancel = [this](QObject *) {
-        setStatus("Operation has been canceled");
-        setRunningState(false);
-        trayIcon->setState(TTrayIcon::State::Normal);
-    };
-    msRemotePOP1.OnError = [this](QObject *, std::string &message) { msRemotePOP1Error(message); };
-    msRemotePOP1.OnDeleting = [this](QObject *, int n) { msRemotePOP1Deleting(n); };
-    msRemotePOP1.OnDeleted = [this](QObject *, int n) { m_deletedRows.push_back(n); };
-    msRemotePOP1.OnMessageSkipped = [this](QObject *, int n) { m_skippedRows.push_back(n); };
-    msRemotePOP1.OnCertificateUntrusted = [this](QObject *, const TCertificateProblem &problem) {
-        return trustCertificate(problem);
+    // The runs' events, from whichever protocol's session is in use.
+    for (TMailboxSession *session : {(TMailboxSession *)&pop3Session, (TMailboxSession *)&imapSession}) {
+        session->OnUpdatingInfo = [this](QObject *) { msRemotePOP1UpdatingInfo(); };
+        session->OnNextInfoUpdated = [this](QObject *, int n) { msRemotePOP1NextInfoUpdated(n); };
+        session->OnInfoUpdated = [this](QObject *) { msRemotePOP1InfoUpdated(); };
+        session->OnTransferringData = [this](QObject *) {
+            if (m_progress)
+                m_progress->setMessage("Transferring data ... ");
+            setStatus("Transferring data");
+        };
+        session->OnDataTransfered = [this](QObject *) { setStatus("Data has been transfered"); };
+        session->OnDeleting = [this](QObject *, int n) { msRemotePOP1Deleting(n); };
+    }
+    // The connection's own events, from either client.
+    for (TmsMailBase *client : {(TmsMailBase *)&msRemotePOP1, (TmsMailBase *)&msRemoteIMAP1}) {
+        client->OnOpen = [this](QObject *) { msRemotePOP1Open(); };
+        client->OnClosing = [this](QObject *) { setStatus("Closing connection"); };
+        client->OnClosed = [this](QObject *) { setStatus("Connection closed"); };
+        client->OnCancel = [this](QObject *) {
+            setStatus("Operation has been canceled");
+            setRunningState(false);
+            trayIcon->setState(TTrayIcon::State::Normal);
+        };
+        client->OnError = [this](QObject *, std::string &message) { msRemotePOP1Error(message); };
+        client->OnCertificateUntrusted = [this](QObject *, const TCertificateProblem &problem) {
+            return trustCertificate(problem);
+        };
+    }
+    // An IMAP server's [ALERT] is for the user to read.
+    msRemoteIMAP1.OnAlert = [this](QObject *, const std::string &text) {
+        setStatus(text);
+        if (visibleOrManual())
+            Prompts::current().warning("The server " + msRemoteIMAP1.Server + " says: " + text);
     };
     msRemotePOP1.OnRetrieving = [this](QObject *, int n) { msRemotePOP1Retrieving(n); };
     msRemotePOP1.OnRetrieved = [this](QObject *, int n) { msRemotePOP1Retrieved(n); };
@@ -310,7 +288,7 @@ void TfrmMain::msRemotePOP1Open()
         m_progress->setMessage("Opening connection ... ");
         m_progress->hideProgress();
     }
-    setStatus("Opening connection for " + msRemotePOP1.UserName + " on " + msRemotePOP1.Server);
+    setStatus("Opening connection for " + mailClient().UserName + " on " + mailClient().Server);
 }
 
 void TfrmMain::msRemotePOP1UpdatingInfo()
@@ -324,17 +302,7 @@ void TfrmMain::msRemotePOP1UpdatingInfo()
 
 void TfrmMain::addRow(int index)
 {
-    const TmsHeaders &headers = msRemotePOP1.RemoteInfo().Items(index).Headers;
-    TWaitingMessage row;
-    row.subject = headers.GetFieldBody("Subject");
-    const SplitAddressResult from = SplitAddress(headers.GetFieldBody("From"));
-    row.senderAddress = from.address;
-    row.senderName = from.name;
-    row.sizeText = std::to_string(msRemotePOP1.RemoteInfo().Items(index).Size);
-    const std::string date = headers.GetFieldBody("Date");
-    const ParsedDate parsed = ParseDate(date);
-    row.dateText = parsed.value != 0 ? LocaleFormats::listDateTime(parsed.value) : date;
-    messages.add(std::move(row));
+    messages.add(listedRow(mailSession().listed().Items(index)));
     ListView1->rowsAppended();
 }
 
@@ -351,7 +319,7 @@ void TfrmMain::showListingProgress(int index)
 {
     // Texts nobody could read as fast as they change are set only as often
     // as the window is drawn; the first and the last always.
-    const int count = msRemotePOP1.MessageCount();
+    const int count = mailSession().waitingCount();
     if (index > 0 && index + 1 < count && m_sinceProgressShown.isValid() &&
         !m_sinceProgressShown.hasExpired(kProgressTextMilliseconds))
         return;
@@ -367,9 +335,9 @@ void TfrmMain::showListingProgress(int index)
 void TfrmMain::msRemotePOP1InfoUpdated()
 {
     hideProgress();
-    m_listedUnencrypted = !msRemotePOP1.SessionEncrypted();
-    setStatus(std::to_string(messages.count()) + " msg(s) for " + msRemotePOP1.UserName + " on " +
-              msRemotePOP1.Server + (m_listedUnencrypted ? kUnencryptedNote : ""));
+    m_listedUnencrypted = !mailClient().SessionEncrypted();
+    setStatus(std::to_string(messages.count()) + " msg(s) for " + mailClient().UserName + " on " +
+              mailClient().Server + (m_listedUnencrypted ? kUnencryptedNote : ""));
     awaitDomainAnswers();
     ListView1->showNewRows();
     classify(-1);
@@ -382,7 +350,7 @@ void TfrmMain::msRemotePOP1Error(std::string &message)
     setStatus(message);
     updateCheckGlyph();
     activityLog.setPath(m_general.general.Logfile);
-    activityLog.logError(message, msRemotePOP1.UserName, msRemotePOP1.Server);
+    activityLog.logError(message, mailClient().UserName, loggedServer(mailSession()));
     m_errorLogged = true;
 }
 
@@ -402,16 +370,16 @@ void TfrmMain::CheckAllMailBoxes()
             continue;
         currentMailbox = n;
         GetRemotePOPSettings(n);
-        if (msRemotePOP1.Server.empty() || msRemotePOP1.UserName.empty())
+        if (mailClient().Server.empty() || mailClient().UserName.empty())
             continue;
-        setCaption("Tidewell - Now checking e-mail for " + msRemotePOP1.UserName);
+        setCaption("Tidewell - Now checking e-mail for " + mailClient().UserName);
         btListClick();
         if (m_general.general.Kill) {
             btDeleteClick();
             continue;
         }
         if (messages.count() > 0) {
-            setWindowTitle(toDisplay("Tidewell - MailBox " + msRemotePOP1.UserName + " - " +
+            setWindowTitle(toDisplay("Tidewell - MailBox " + mailClient().UserName + " - " +
                                      std::to_string(messages.count()) + " messages"));
             lblTM->hide();
             trayIcon->showProgram();

@@ -29,7 +29,7 @@ void TfrmMain::prepareLoadedSecrets()
     // A token command needs nothing kept.
     if (n < 1 || method == TSignInMethod::OAuthCommand)
         return;
-    const std::string name = mailboxNamed(n, msRemotePOP1.UserName, msRemotePOP1.Server);
+    const std::string name = mailboxNamed(n, mailClient().UserName, mailClient().Server);
     MailboxSecrets &secrets = m_general.secrets;
     if (!m_loadedAccount.secretFailure.empty()) {
         const std::string failure = m_loadedAccount.secretFailure;
@@ -45,7 +45,7 @@ void TfrmMain::prepareLoadedSecrets()
     }
     // The settings file always held a password; an empty one there is the
     // user's own, and the server says what it thinks of it.
-    if (method != TSignInMethod::Password || !msRemotePOP1.Password.empty() ||
+    if (method != TSignInMethod::Password || !mailClient().Password.empty() ||
         secrets.chosen() == PasswordStore::SettingsFile)
         return;
     if (!visibleOrManual())
@@ -58,14 +58,14 @@ void TfrmMain::prepareLoadedSecrets()
     std::string password;
     if (!Prompts::current().inputSecret("Password", "The password of " + name + ":", password) || password.empty())
         throw ECanceledError(loadStr(57001));
-    const MailboxIdentity who{msRemotePOP1.UserName, msRemotePOP1.Server};
+    const MailboxIdentity who{mailClient().UserName, mailClient().Server};
     try {
         secrets.saveWithUser([&] { secrets.save(n, who, who, MailboxSecret::Password, password); });
     } catch (const std::exception &) {
         // Kept nowhere (the question was left unanswered, or the settings
         // file could not be written): it serves this check, and the next asks again.
     }
-    msRemotePOP1.Password = password;
+    mailClient().Password = password;
     m_loadedAccount.password = password;
     MailboxAccount &account = m_general.servers.account(n);
     if (account.userName == who.userName && account.server == who.server)
@@ -77,7 +77,7 @@ void TfrmMain::forgetRefusedPassword(const ETidewellError &error)
     // A password asked for this run only is asked again after the server refused it.
     if (dynamic_cast<const ELoginRefusedError *>(&error) && m_loadedMailbox > 0 &&
         m_general.secrets.inUse() == PasswordStore::AskEachCheck)
-        m_general.secrets.forget({msRemotePOP1.UserName, msRemotePOP1.Server}, MailboxSecret::Password);
+        m_general.secrets.forget({mailClient().UserName, mailClient().Server}, MailboxSecret::Password);
 }
 
 } // namespace tw

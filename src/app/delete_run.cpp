@@ -8,6 +8,8 @@
 #include "platform/clock.h"
 #include "platform/prompts.h"
 #include "platform/settings_files.h"
+#include "runs/kept_copies.h"
+#include "runs/run_texts.h"
 #include "stats/deletion_record.h"
 
 namespace tw {
@@ -35,38 +37,6 @@ void TfrmMain::msRemotePOP1Deleting(int index)
     setStatus("Deleting " + std::to_string(index + 1) + " " + subject);
 }
 
-static std::string skippedText(const WaitingMessages &messages, const std::vector<int> &rows)
-{
-    std::string text = "These messages were not deleted because the mailbox changed after it was listed "
-                       "(another mail program may have fetched or deleted mail):";
-    for (int row : rows)
-        text += "\n" + std::to_string(row + 1) + ". " + (row < messages.count() ? messages.row(row).subject : "");
-    return text + "\nCheck the mailbox again to see what it holds now.";
-}
-
-std::vector<DeletedMessageEntry> TfrmMain::deletedEntries() const
-{
-    std::vector<DeletedMessageEntry> entries;
-    for (int row : m_deletedRows)
-        if (row < messages.count()) {
-            const TWaitingMessage &m = messages.row(row);
-            entries.push_back({msRemotePOP1.Server, msRemotePOP1.UserName, m.subject, m.senderAddress, m.senderName,
-                               m.sizeText, m.dateText});
-        }
-    return entries;
-}
-
-void TfrmMain::recordPendingDeletions()
-{
-    if (m_deletedRows.empty())
-        return;
-    PendingDeletionRecord record;
-    std::string why;
-    if (!record.write(deletedEntries(), logTimeStamp(Clock::now()), &why))
-        throw ETidewellError("Nothing was deleted: the record of the deletion could not be written to " +
-                             record.path() + " (" + why + ")");
-}
-
 void TfrmMain::logUnconfirmedDeletions()
 {
     activityLog.setPath(m_general.general.Logfile);
@@ -76,24 +46,32 @@ void TfrmMain::logUnconfirmedDeletions()
                   " message(s) may have been deleted by a deletion run that did not finish; see the activity log");
 }
 
-int TfrmMain::reportKeptMessages(const std::vector<DeletedMessage> &deleted)
+int TfrmMain::reportKeptMessages(const std::vector<TDeletionRun::RemovedMessage> &deleted)
 {
-    std::string list;
-    int kept = 0;
-    for (const DeletedMessage &message : deleted)
-        if (msRemotePOP1.RemoteInfo().Find(message.size, message.headers) >= 0) {
-            list += "\n" + message.subject;
-            ++kept;
-        }
-    if (kept == 0)
+    const std::vector<std::string> held = stillHeld(deleted, mailSession().listed());
+    if (held.empty())
         return 0;
+    std::string list;
+    for (const std::string &subject : held)
+        list += "\n" + subject;
     activityLog.setPath(m_general.general.Logfile);
-    activityLog.logError("The server accepted the deletion of " + std::to_string(kept) +
-                             " message(s) but still holds them", msRemotePOP1.UserName, msRemotePOP1.Server);
+    activityLog.logError("The server accepted the deletion of " + std::to_string(held.size()) +
+                             " message(s) but still holds them", mailClient().UserName, loggedServer(mailSession()));
     if (visibleOrManual())
         Prompts::current().warning("The server answered that it deleted these messages, but it still holds them:" +
                                    list + "\nThe activity log lists them as deleted; they are not counted as deleted spam.");
-    return kept;
+    return int(held.size());
+}
+
+void TfrmMain::noteRemovalNotice()
+{
+    const std::string notice = mailSession().removalNotice();
+    if (notice.empty())
+        return;
+    activityLog.setPath(m_general.general.Logfile);
+    activityLog.logWarning(notice, mailClient().UserName, loggedServer(mailSession()));
+    if (visibleOrManual())
+        Prompts::current().warning(notice);
 }
 
 void TfrmMain::DeleteMessages()
@@ -111,29 +89,22 @@ void TfrmMain::DeleteMessages()
     if (!automatic && m_general.general.Ask &&
         !Prompts::current().yesNo(keepingCopies() ? question + "\n\n" + keptCopiesNote() : question))
         return;
-    // 4.-7. Flags left by an earlier, failed run must not carry over.
-    for (int i = 0; i < msRemotePOP1.RemoteInfo().Count(); ++i)
-        msRemotePOP1.ClearFlags(i);
-    std::vector<int> flagged;
-    for (int i = 0; i < total && i < msRemotePOP1.RemoteInfo().Count(); ++i)
-        if (isMarkedForDeletion(messages.row(i).mark)) {
-            msRemotePOP1.FlagForDeletion(i);
-            flagged.push_back(i);
-        }
+    // 4.-7.
+    TDeletionRun run(mailSession(), messages, activityLog);
+    const std::vector<int> flagged = run.markedRows();
     const std::unique_ptr<DeletionCopyBatch> copies = prepareDeletionCopies(flagged);
-    msRemotePOP1.DeletionCopies = copies.get();
-    // The client never keeps pointing at the batch once this run is over,
-    // however it ends.
-    const std::unique_ptr<TmsRemotePOP, void (*)(TmsRemotePOP *)> forgetCopies(
-        &msRemotePOP1, [](TmsRemotePOP *pop) { pop->DeletionCopies = nullptr; });
-    // After the transfer, also a failed one: copies of messages that were
-    // not deleted go again, the ones that could not be kept are reported,
-    // and the folder is held to its bounds.
+    // After the transfer, also a failed one: an IMAP move is noted in the
+    // rows of the copies, copies of messages that were not deleted go
+    // again, the ones that could not be kept are reported, and the folder
+    // is held to its bounds.
     const auto settleCopies = [&] {
-        msRemotePOP1.DeletionCopies = nullptr;
         if (!copies)
             return;
-        copies->settle(m_deletedRows);
+        std::string why;
+        if (!recordMovesInCopies(*copies, mailSession(), &why))
+            activityLog.logError("Deleted mail does not record where the moved messages went: " + why,
+                                 mailClient().UserName, loggedServer(mailSession()));
+        copies->settle(run.deletedRows());
         reportCopyFailures(*copies);
         expireKeptCopies();
     };
@@ -145,21 +116,16 @@ void TfrmMain::DeleteMessages()
     setRunningState(true);
     showProgress("Deleting messages ... standby");
 
-    // 8. The server removes deleted messages only when the session ends with
-    // an accepted QUIT, so the deletions are logged and counted after that;
-    // a record written just before the QUIT keeps them from going untraced.
-    m_deletedRows.clear();
-    m_skippedRows.clear();
+    // 8. The deletions are logged and counted once the session has ended
+    // (TDeletionRun keeps a record of them meanwhile).
     m_errorLogged = false;
-    m_recordDeletions = true;
     try {
-        msRemotePOP1.TransferData();
+        run.transfer(flagged, copies.get());
     } catch (const ETidewellError &error) {
-        m_recordDeletions = false;
         logFailure(error);
         closeQuietly();
         // Broken off at or after the QUIT: the accepted deletions may have happened.
-        PendingDeletionRecord().logUnconfirmed(activityLog);
+        run.logUnconfirmed();
         settleCopies();
         forgetRefusedToken(error);
         activityLog.CloseLogFile();
@@ -170,22 +136,17 @@ void TfrmMain::DeleteMessages()
             showRemoteError(error);
         return;
     }
-    m_recordDeletions = false;
-    std::vector<DeletedMessage> deleted;
-    for (const DeletedMessageEntry &entry : deletedEntries())
-        activityLog.logDeletion(entry);
-    for (int row : m_deletedRows)
-        if (row < msRemotePOP1.RemoteInfo().Count() && row < messages.count())
-            deleted.push_back({messages.row(row).subject, msRemotePOP1.RemoteInfo().Items(row).Size,
-                               msRemotePOP1.RemoteInfo().Items(row).Headers});
+    run.logDeletions();
+    const std::vector<TDeletionRun::RemovedMessage> deleted = run.removedMessages();
     settleCopies();
     // 9. The log holds the deletions now: the record has done its work.
     activityLog.CloseLogFile();
-    PendingDeletionRecord().confirm();
-    if (!m_skippedRows.empty() && visibleOrManual())
-        Prompts::current().warning(skippedText(messages, m_skippedRows));
+    run.confirm();
+    if (!run.skippedRows().empty() && visibleOrManual())
+        Prompts::current().warning(skippedText(messages, run.skippedRows()));
+    noteRemovalNotice();
     // Only a run the user started teaches the learned score what spam is.
-    learnFromListLeft(m_deletedRows, !passRunning);
+    learnFromListLeft(run.deletedRows(), !passRunning);
     saveLearnedScore();
     // 11.-12. The list always shows what is left on the server, also when
     // the mail program is started next; that program can log in only when
@@ -195,12 +156,15 @@ void TfrmMain::DeleteMessages()
     messages.clear();
     ListView1->showAll();
     showProgress("Retrieving messages ... standby");
-    const bool stayConnected = msRemotePOP1.StayConnected;
-    msRemotePOP1.StayConnected = stayConnected && !launch;
+    const bool stayConnected = mailSession().stayConnected();
+    mailSession().setStayConnected(stayConnected && !launch);
     listMailbox();
-    msRemotePOP1.StayConnected = stayConnected;
+    mailSession().setStayConnected(stayConnected);
     // 10. Counted once the listing has shown which deletions the server really made.
-    const int deletedCount = int(deleted.size()) - reportKeptMessages(deleted);
+    // Messages an IMAP server could only mark as deleted are still listed;
+    // the warning above said so already.
+    const int deletedCount =
+        int(deleted.size()) - (mailSession().removalNotice().empty() ? reportKeptMessages(deleted) : 0);
     m_general.addToSpamCount(deletedCount);
     try {
         SettingsWriteBatch saving; // the whole section in one write

@@ -6,7 +6,13 @@
 
 #include "app/optRetrieve.h"
 #include "app/rmmain.h"
+#include "runs/run_texts.h"
 #include "app/vheader.h"
+#include "runs/kept_copies.h"
+#include "runs/move_back.h"
+#include "runs/unattended_sign_in.h"
+#include "platform/bytes.h"
+#include "settings/settings_store.h"
 #include "keep/ui/deleted_mail_window.h"
 #include "platform/clock.h"
 #include "platform/prompts.h"
@@ -15,19 +21,7 @@
 
 namespace tw {
 
-namespace {
-
-constexpr long long kBytesPerMB = 1024 * 1024;
-
-} // namespace
-
 bool TfrmMain::keepingCopies() const { return m_general.general.KeepDeletedDays > 0; }
-
-KeptCopyLimits TfrmMain::keptCopyLimits() const
-{
-    const GeneralSettings &g = m_general.general;
-    return {g.KeepDeletedDays, std::max(0LL, (long long)g.KeepDeletedMaxMB) * kBytesPerMB};
-}
 
 std::string TfrmMain::keptCopiesNote() const
 {
@@ -39,28 +33,12 @@ std::unique_ptr<DeletionCopyBatch> TfrmMain::prepareDeletionCopies(const std::ve
 {
     if (!keepingCopies())
         return nullptr;
-    auto batch = std::make_unique<DeletionCopyBatch>(m_deletedMail,
-                                                     std::max(1LL, (long long)m_general.general.KeepDeletedMaxKB) * 1024);
     // The explanations are part of the copies; working them out must not
     // count as detections of the non-English and unknown-domain tests.
     const SpamTestSettings counters = m_spam.tests;
-    for (int row : flagged) {
-        const TWaitingMessage &message = messages.row(row);
-        KeptMessage facts;
-        facts.mailbox = serverToIndex();
-        facts.server = msRemotePOP1.Server;
-        facts.user = msRemotePOP1.UserName;
-        facts.size = msRemotePOP1.RemoteInfo().Items(row).Size;
-        facts.subject = message.subject;
-        facts.senderAddress = message.senderAddress;
-        facts.senderName = message.senderName;
-        try {
-            facts.why = explain(row);
-        } catch (const std::exception &error) {
-            facts.why = {"Message from " + message.senderAddress, "Subject of   " + message.subject, "", error.what()};
-        }
-        batch->describe(row, std::move(facts));
-    }
+    auto batch = prepareCopies(m_deletedMail, std::max(1LL, (long long)m_general.general.KeepDeletedMaxKB) * 1024,
+                               mailSession(), messages, flagged, serverToIndex(),
+                               [this](int row) { return explain(row); });
     m_spam.tests.edUnknown = counters.edUnknown;
     m_spam.tests.edAscii = counters.edAscii;
     batch->OnCopying = [this](int row) {
@@ -81,7 +59,7 @@ void TfrmMain::reportCopyFailures(const DeletionCopyBatch &batch)
     for (const DeletionCopyBatch::Failure &failure : failures) {
         const std::string subject = failure.num < messages.count() ? messages.row(failure.num).subject : "";
         activityLog.logError("Not deleted, as no copy of it could be kept (" + failure.reason + "): " + subject,
-                             msRemotePOP1.UserName, msRemotePOP1.Server);
+                             mailClient().UserName, loggedServer(mailSession()));
         text += "\n" + std::to_string(failure.num + 1) + ". " + subject + " (" + failure.reason + ")";
     }
     if (visibleOrManual())
@@ -90,16 +68,27 @@ void TfrmMain::reportCopyFailures(const DeletionCopyBatch &batch)
 
 void TfrmMain::expireKeptCopies()
 {
-    if (!keepingCopies())
-        return;
-    const KeptCopyLimits limits = keptCopyLimits();
-    const DeletedMailStore::ExpiryOutcome outcome =
-        m_deletedMail.expire(limits, Clock::nowQt().toSecsSinceEpoch());
-    if (!outcome.overLimit)
-        return;
     activityLog.setPath(m_general.general.Logfile);
-    activityLog.logKeptCopiesOverLimit((outcome.bytesLeft + kBytesPerMB - 1) / kBytesPerMB,
-                                       limits.maxBytes / kBytesPerMB);
+    tw::expireKeptCopies(m_deletedMail, m_general.general, activityLog, Clock::nowQt().toSecsSinceEpoch());
+}
+
+std::string TfrmMain::prepareMoveBack(TmsImapClient &imap, const KeptMessage &first)
+{
+    int n = first.mailbox;
+    if (n < 1 || n > kMailboxCount || !sameText(m_general.servers.account(n).server, first.server) ||
+        !sameText(m_general.servers.account(n).userName, first.user))
+        n = m_general.serverToIndex(first.server, first.user);
+    if (n == 0)
+        return "The mailbox " + first.user + " on " + first.server + " is no longer in the general settings.";
+    const RemotePOPAccount account = readMailboxForRemotePOP(n, m_general.secrets, [] {});
+    if (!account.loaded || account.protocol != int(MailProtocol::IMAP))
+        return "Mailbox " + std::to_string(n) + " (" + first.user + ") is no longer an IMAP mailbox in the general settings.";
+    if (const std::string problem = unattendedSecretProblem(n, account, m_general.secrets); !problem.empty())
+        return problem;
+    loadMailAccount(imap, account);
+    imap.RAS = msRemoteIMAP1.RAS;
+    signInUnattended(imap, n, account, m_general.secrets, [](const std::string &error) { Prompts::current().error(error); });
+    return {};
 }
 
 void TfrmMain::openDeletedMailWindow()
@@ -121,6 +110,15 @@ void TfrmMain::openDeletedMailWindow()
         headers.CutAtBody();
         learner.restoredFromKeptCopies(headers, message.server, message.user);
         saveLearnedScore();
+    };
+    // A kept IMAP message goes back over a session of its own mailbox.
+    commands.moveBack = [this](const std::vector<KeptMessage> &kept) {
+        std::vector<MoveBackOutcome> outcomes;
+        for (const TMovedBack &result : moveKeptMessagesBack(kept, [this](TmsImapClient &imap, const KeptMessage &first) {
+                 return prepareMoveBack(imap, first);
+             }))
+            outcomes.push_back({result.moved, result.text});
+        return outcomes;
     };
     // Over the window in front (the general settings may have asked), or
     // on its own while the program lives in the tray.

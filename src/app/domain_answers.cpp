@@ -7,6 +7,7 @@
 // per domain.
 
 #include "app/rmmain.h"
+#include "runs/run_texts.h"
 #include "platform/event_wait.h"
 
 namespace tw {
@@ -46,7 +47,7 @@ void TfrmMain::awaitDomainAnswers()
 {
     // Every query ends by itself within its tries; a cancel ends the wait
     // at once.
-    waitUntil([this] { return m_domains.pending() == 0 || msRemotePOP1.Canceled(); });
+    waitUntil([this] { return m_domains.pending() == 0 || mailClient().Canceled(); });
     m_domains.stopAsking();
 }
 
@@ -56,7 +57,7 @@ void TfrmMain::dnsNotAnswering()
                 " does not answer, so the unknown-domain test is skipped for this check.";
     setStatus(m_dnsNote);
     activityLog.setPath(m_general.general.Logfile);
-    activityLog.logError(m_dnsNote, msRemotePOP1.UserName, msRemotePOP1.Server);
+    activityLog.logError(m_dnsNote, mailClient().UserName, loggedServer(mailSession()));
 }
 
 } // namespace tw

@@ -48,8 +48,8 @@ void TfrmMain::ViewHeader1Click()
         lines.push_back(frame);
         lines.push_back("Subject : " + message.subject + " Sender : " + message.senderAddress);
         lines.push_back(frame);
-        if (row < msRemotePOP1.RemoteInfo().Count())
-            for (const std::string &line : msRemotePOP1.RemoteInfo().Items(row).Headers.Lines())
+        if (row < mailSession().listed().Count())
+            for (const std::string &line : mailSession().listed().Items(row).Headers.Lines())
                 lines.push_back(line);
     }
     showTextWindow(TfrmViewHeader::Mode::Headers, lines, this);
@@ -66,11 +66,11 @@ void TfrmMain::ViewMessages1Click()
     if (rows.empty())
         return;
     const int k = rows.front();
-    if (k >= msRemotePOP1.RemoteInfo().Count()) {
+    if (k >= mailSession().listed().Count()) {
         afterDialog();
         return;
     }
-    const int size = msRemotePOP1.RemoteInfo().Items(k).Size;
+    const int size = mailSession().listed().Items(k).Size;
     if (size > kLargeMessage &&
         !Prompts::current().yesNo("The message you have selected to view is quite large - " + std::to_string(size) +
                                   " bytes. Are you sure you wish to download and view it?")) {
@@ -146,7 +146,11 @@ bool TfrmMain::downloadMessage(int k, const std::vector<int> &selected)
             msRemotePOP1.ClearFlags(row);
     };
     try {
-        msRemotePOP1.TransferData();
+        // An IMAP message is fetched whole, left unread, into the same file.
+        if (m_loadedProtocol == MailProtocol::IMAP)
+            msRemotePOP1.WriteMessageFile(k, msRemoteIMAP1.RetrieveMessage(k));
+        else
+            msRemotePOP1.TransferData();
     } catch (const ETidewellError &error) {
         closeQuietly();
         finish();

@@ -35,7 +35,7 @@ void TfrmMain::saveLearnedScore()
 
 void TfrmMain::learnFromListLeft(const std::vector<int> &deleted, bool userStartedDeletion)
 {
-    learner.listLeft(messages, msRemotePOP1.RemoteInfo(), deleted, userStartedDeletion);
+    learner.listLeft(messages, mailSession().listed(), deleted, userStartedDeletion);
 }
 
 void TfrmMain::NotJunk1Click() { trainSelected(TrainedAs::Ham); }
@@ -56,9 +56,9 @@ void TfrmMain::trainSelected(TrainedAs as)
     }
     const bool junk = as == TrainedAs::Spam;
     for (int row : rows) {
-        if (row >= msRemotePOP1.RemoteInfo().Count())
+        if (row >= mailSession().listed().Count())
             continue;
-        learner.userSays(msRemotePOP1.RemoteInfo().Items(row).Headers, as);
+        learner.userSays(mailSession().listed().Items(row).Headers, as);
         // The mark follows what the user said: junk is marked for deletion,
         // ordinary mail loses a deletion or question mark.
         int &mark = messages.row(row).mark;

@@ -42,15 +42,15 @@ static const char *kStatusHint = "Right click for more options, double click to 
 TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidget *parent)
     : QMainWindow(parent), learnedFilter(programFile(kLearnedStoreFile)), m_general(general), m_spam(spam),
       m_mxLookup(MXResolver), m_mxAsker(MXQueries), m_domains(&m_mxLookup),
-      m_classifier(messages, msRemotePOP1.RemoteInfo(), spam.rules, spam.tests, knownSpammers, m_domains, why)
+      m_classifier(messages, mailSession().listed(), spam.rules, spam.tests, knownSpammers, m_domains, why)
 {
     // After the keyring fails, checks and the settings windows ask the user this.
     m_general.secrets.askInsteadOfKeyring = askWhereToKeepSecrets;
     m_classifier.setLearnedFilter(&learnedFilter);
     // An exception the user wrote accepts the message: ordinary mail.
     m_classifier.OnExcepted = [this](int row) {
-        if (row < msRemotePOP1.RemoteInfo().Count())
-            learner.excepted(msRemotePOP1.RemoteInfo().Items(row).Headers);
+        if (row < mailSession().listed().Count())
+            learner.excepted(mailSession().listed().Items(row).Headers);
     };
     loadResources();
     setObjectName(QStringLiteral("frmMain"));
@@ -58,6 +58,7 @@ TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidg
     setWindowIcon(QIcon(QStringLiteral(":/pictures/tidewell.png")));
     msRemotePOP1.DefaultPort = 110;
     msRemotePOP1.SetTimeOut(120);
+    msRemoteIMAP1.SetTimeOut(120);
     buildControls();
     buildTrayMenu();
     buildPopupMenu();
@@ -383,7 +384,7 @@ std::vector<std::string> TfrmMain::explain(int index)
     return m_classifier.explain(index);
 }
 
-int TfrmMain::serverToIndex() const { return m_general.serverToIndex(msRemotePOP1.Server, msRemotePOP1.UserName); }
+int TfrmMain::serverToIndex() const { return m_general.serverToIndex(mailClient().Server, mailClient().UserName); }
 
 // --- window commands -----------------------------------------------------------------
 
@@ -397,7 +398,7 @@ void TfrmMain::cancelRun()
 {
     if (m_decodeCancel)
         m_decodeCancel->store(true);
-    msRemotePOP1.Cancel();
+    mailClient().Cancel();
     MXResolver.Cancel(); // a domain lookup of the classification may be waiting too
     if (checkInProgress) {
         messages.clear();
@@ -417,9 +418,9 @@ void TfrmMain::exitCommand(bool fromTray)
     }
     activityLog.CloseLogFile();
     if (fromTray) {
-        if (msRemotePOP1.IsConnected()) {
+        if (mailClient().IsConnected()) {
             try {
-                msRemotePOP1.CloseMailbox();
+                mailClient().CloseMailbox();
             } catch (const std::exception &) {
             }
         }
@@ -453,6 +454,7 @@ void TfrmMain::btGeneralClick()
     currentMailbox = m_general.servers.Which;
     minutesLeft = m_general.general.Minutes;
     msRemotePOP1.RAS = m_general.general.RAS > 0 ? &agRas1 : nullptr;
+    msRemoteIMAP1.RAS = msRemotePOP1.RAS;
 }
 
 void TfrmMain::btSpamSetupClick()
@@ -558,9 +560,9 @@ void TfrmMain::closeEvent(QCloseEvent *event)
         OnClosing();
     learnFromListLeft({}, false);
     saveLearnedScore();
-    if (msRemotePOP1.IsConnected()) {
+    if (mailClient().IsConnected()) {
         try {
-            msRemotePOP1.CloseMailbox();
+            mailClient().CloseMailbox();
         } catch (const std::exception &) {
         }
     }

@@ -22,12 +22,16 @@
 #include "net/msmsg.h"
 #include "net/msmx.h"
 #include "net/msmx_queries.h"
+#include "net/imap_client.h"
 #include "net/mspop3.h"
 #include "net/oauth2_sign_in.h"
 #include "settings/Encryp.h"
 #include "settings/general_model.h"
 #include "settings/settings_store.h"
 #include "settings/spam_model.h"
+#include "runs/deletion_run.h"
+#include "runs/imap_session.h"
+#include "runs/pop3_session.h"
 #include "stats/activity_log.h"
 
 #include <QElapsedTimer>
@@ -96,6 +100,18 @@ public:
 
     // --- owned parts ---
     TmsRemotePOP msRemotePOP1;
+    TmsImapClient msRemoteIMAP1;
+    // The runs drive the client of the loaded mailbox's protocol through its session.
+    TPop3Session pop3Session{msRemotePOP1};
+    TImapSession imapSession{msRemoteIMAP1};
+    TMailboxSession &mailSession() { return m_loadedProtocol == MailProtocol::IMAP ? (TMailboxSession &)imapSession : pop3Session; }
+    const TMailboxSession &mailSession() const
+    {
+        return m_loadedProtocol == MailProtocol::IMAP ? (const TMailboxSession &)imapSession : pop3Session;
+    }
+    // The loaded mailbox's account and connection.
+    TmsMailBase &mailClient() { return mailSession().client(); }
+    const TmsMailBase &mailClient() const { return mailSession().client(); }
     TmsMessage msMessage1;  // the message last downloaded for viewing
     TagRas agRas1;
     TmsMXResolver MXResolver;
@@ -216,6 +232,9 @@ public:
     void expireKeptCopies();
     bool keepingCopies() const;
     const DeletedMailStore &deletedMail() const { return m_deletedMail; }
+    // Sets up Imap for moving kept copies back to the mailbox First came
+    // from: its account, and a sign-in that asks nothing. "" or why not.
+    std::string prepareMoveBack(TmsImapClient &imap, const KeptMessage &first);
 
     // --- the POP3 session (secure_session.cpp) ---
     // A session kept open after a listing for the deletion run that follows
@@ -383,7 +402,6 @@ private:
     // The messages left on the server for want of a copy: an ERROR line
     // each, and a summary box unless a hidden automatic run.
     void reportCopyFailures(const DeletionCopyBatch &batch);
-    KeptCopyLimits keptCopyLimits() const;
     // What the deletion's question adds while copies are kept.
     std::string keptCopiesNote() const;
 
@@ -397,6 +415,7 @@ private:
     TfrmSplash *m_splash = nullptr;
     TfrmRetrieving *m_progress = nullptr;
     bool m_firstLoad = true;
+    MailProtocol m_loadedProtocol = MailProtocol::POP3; // the protocol of the loaded mailbox
     int m_loadedMailbox = 0;  // the mailbox whose account the POP3 client holds
     RemotePOPAccount m_loadedAccount; // its settings as they were loaded
     std::array<std::unique_ptr<TOAuth2SignIn>, kMailboxCount> m_oauth;
@@ -415,28 +434,17 @@ private:
     std::set<std::string> m_alarmedCertificates;
     std::atomic<bool> *m_decodeCancel = nullptr;  // set while a message is decoded for viewing
 
-    // deletion run bookkeeping (delete_run.cpp): blocks wait until the server has confirmed
-    std::vector<int> m_deletedRows;  // DELE accepted, in order
-    std::vector<int> m_skippedRows;  // left alone because the mailbox changed
-    bool m_recordDeletions = false;  // a deletion run is in TransferData: its QUIT needs a record first
-    // The log entries of the messages whose DELE the server accepted.
-    std::vector<DeletedMessageEntry> deletedEntries() const;
-    // Before the QUIT that makes them final: the record of the accepted
-    // deletions. Raises when it cannot be written, so that the session
-    // ends without QUIT and nothing is deleted without a trace.
-    void recordPendingDeletions();
+    // deletion run bookkeeping (delete_run.cpp)
+    // What the server could not do of the last removal (an IMAP server that
+    // cannot expunge single messages): a warning line and box.
+    void noteRemovalNotice();
     // At start-up: a record left by a run that did not finish is logged as
     // "may have been deleted".
     void logUnconfirmedDeletions();
     // After the list was read again: the messages the server said it deleted
     // but still lists (same size and header lines). They are reported and
     // logged; returns how many.
-    struct DeletedMessage {
-        std::string subject;
-        int size;
-        TmsHeaders headers;
-    };
-    int reportKeptMessages(const std::vector<DeletedMessage> &deleted);
+    int reportKeptMessages(const std::vector<TDeletionRun::RemovedMessage> &deleted);
 };
 
 } // namespace tw

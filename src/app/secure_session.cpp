@@ -48,7 +48,7 @@ bool TfrmMain::trustCertificate(const TCertificateProblem &problem)
             playAlarmOnce();
         return false;
     }
-    if (!Prompts::current().yesNoDefaultNo(certificateQuestion(problem, m_loadedMailbox, msRemotePOP1.UserName)))
+    if (!Prompts::current().yesNoDefaultNo(certificateQuestion(problem, m_loadedMailbox, mailClient().UserName)))
         return false;
     m_general.servers.account(m_loadedMailbox).fingerprint = problem.fingerprint;
     try {
@@ -65,20 +65,25 @@ bool TfrmMain::runInProgress() const { return checkInProgress || deleteBusy || r
 void TfrmMain::endKeptSession()
 {
     m_keptSessionTimer.stop();
-    if (!msRemotePOP1.IsConnected() || runInProgress())
+    if (runInProgress())
         return;
     // Nothing is flagged in a kept session (a deletion run ends its own with
-    // QUIT), so quitting loses nothing.
-    try {
-        msRemotePOP1.CloseMailbox();
-    } catch (const std::exception &) {
-        // The server may have dropped the session already; it is closed now.
+    // QUIT), so quitting loses nothing. Both protocols' clients: the mailbox
+    // loaded now may speak another protocol than the one kept open.
+    for (TmsMailBase *client : {(TmsMailBase *)&msRemotePOP1, (TmsMailBase *)&msRemoteIMAP1}) {
+        if (!client->IsConnected())
+            continue;
+        try {
+            client->CloseMailbox();
+        } catch (const std::exception &) {
+            // The server may have dropped the session already; it is closed now.
+        }
     }
 }
 
 void TfrmMain::watchKeptSession()
 {
-    if (!msRemotePOP1.IsConnected()) {
+    if (!mailClient().IsConnected()) {
         m_keptSessionTimer.stop();
         return;
     }
@@ -92,19 +97,19 @@ void TfrmMain::followAccountChanges()
         return;
     const MailboxAccount &account = m_general.servers.account(m_loadedMailbox);
     const TPop3Security security = pop3SecurityFromSetting(account.security);
-    const bool sameAccount = account.server == msRemotePOP1.Server && account.userName == msRemotePOP1.UserName;
+    const bool sameAccount = account.server == mailClient().Server && account.userName == mailClient().UserName;
     const bool sameSignIn = account.signIn == m_loadedAccount.signIn && account.plainText == m_loadedAccount.plainText &&
                             account.encrypted == m_loadedAccount.encrypted;
-    if (sameAccount && account.password == msRemotePOP1.Password && security == msRemotePOP1.Security && sameSignIn)
+    if (sameAccount && account.password == mailClient().Password && security == mailClient().Security && sameSignIn)
         return;
     endKeptSession();
     if (!sameAccount)
         return; // the listed rows belong to the account the client still holds
-    msRemotePOP1.Password = account.password;
-    msRemotePOP1.Security = security;
-    msRemotePOP1.TrustedFingerprint = account.fingerprint;
-    msRemotePOP1.SignIn = signInMethodFromSetting(account.signIn.method);
-    msRemotePOP1.EncryptedBefore = account.encrypted;
+    mailClient().Password = account.password;
+    mailClient().Security = security;
+    mailClient().TrustedFingerprint = account.fingerprint;
+    mailClient().SignIn = signInMethodFromSetting(account.signIn.method);
+    mailClient().EncryptedBefore = account.encrypted;
     m_loadedAccount.password = account.password;
     m_loadedAccount.security = account.security;
     m_loadedAccount.fingerprint = account.fingerprint;

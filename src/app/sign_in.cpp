@@ -5,6 +5,7 @@
 // server (that it was encrypted once).
 
 #include "app/rmmain.h"
+#include "runs/run_texts.h"
 #include "net/errors.h"
 #include "net/token_command.h"
 #include "platform/prompts.h"
@@ -22,10 +23,12 @@ std::string mailboxName(int n, const std::string &userName)
 
 void TfrmMain::wireSignInEvents()
 {
-    msRemotePOP1.OnAccessToken = [this](QObject *) { return accessTokenForLoadedMailbox(); };
-    msRemotePOP1.OnPlainTextSignIn = [this](QObject *, std::string &refusal) { return allowPlainTextSignIn(refusal); };
-    msRemotePOP1.OnUnencryptedSignIn = [this](QObject *) { msRemotePOP1UnencryptedSignIn(); };
-    msRemotePOP1.OnLoggedIn = [this](QObject *) { msRemotePOP1LoggedIn(); };
+    for (TmsMailBase *client : {(TmsMailBase *)&msRemotePOP1, (TmsMailBase *)&msRemoteIMAP1}) {
+        client->OnAccessToken = [this](QObject *) { return accessTokenForLoadedMailbox(); };
+        client->OnPlainTextSignIn = [this](QObject *, std::string &refusal) { return allowPlainTextSignIn(refusal); };
+        client->OnUnencryptedSignIn = [this](QObject *) { msRemotePOP1UnencryptedSignIn(); };
+        client->OnLoggedIn = [this](QObject *) { msRemotePOP1LoggedIn(); };
+    }
 }
 
 TOAuth2SignIn &TfrmMain::oauthSignIn(int n)
@@ -80,8 +83,8 @@ void TfrmMain::keepRefreshToken(int n, const std::string &token)
 std::string TfrmMain::accessTokenForLoadedMailbox()
 {
     const int n = m_loadedMailbox;
-    const std::string name = mailboxName(n, msRemotePOP1.UserName);
-    const auto canceled = [this] { return msRemotePOP1.Canceled(); };
+    const std::string name = mailboxName(n, mailClient().UserName);
+    const auto canceled = [this] { return mailClient().Canceled(); };
     if (signInMethodFromSetting(m_loadedAccount.signIn.method) == TSignInMethod::OAuthCommand) {
         setStatus("Running the token command of " + name);
         return runTokenCommand(m_loadedAccount.signIn.tokenCommand, kTokenCommandSeconds, canceled);
@@ -114,13 +117,13 @@ std::string TfrmMain::accessTokenForLoadedMailbox()
 bool TfrmMain::allowPlainTextSignIn(std::string &refusal)
 {
     const int n = m_loadedMailbox;
-    const bool token = signsInWithToken(msRemotePOP1.SignIn);
+    const bool token = signsInWithToken(mailClient().SignIn);
     const std::string secret = token ? "access token" : "password";
     switch (PlainTextAnswer(m_loadedAccount.plainText)) {
     case PlainTextAnswer::Yes: return true;
     case PlainTextAnswer::No:
         refusal = "The server offers no encryption, and you chose not to send the " + secret + " of " +
-                  mailboxName(n, msRemotePOP1.UserName) +
+                  mailboxName(n, mailClient().UserName) +
                   " unencrypted; it was not sent. To send it all the same, choose \"None\" as this mailbox's security.";
         return false;
     case PlainTextAnswer::NotAsked: break;
@@ -147,20 +150,20 @@ bool TfrmMain::allowPlainTextSignIn(std::string &refusal)
 void TfrmMain::msRemotePOP1UnencryptedSignIn()
 {
     activityLog.setPath(m_general.general.Logfile);
-    activityLog.logWarning(signsInWithToken(msRemotePOP1.SignIn) ? "access token sent unencrypted"
+    activityLog.logWarning(signsInWithToken(mailClient().SignIn) ? "access token sent unencrypted"
                                                                  : "password sent unencrypted",
-                           msRemotePOP1.UserName, msRemotePOP1.Server);
+                           mailClient().UserName, loggedServer(mailSession()));
 }
 
 void TfrmMain::msRemotePOP1LoggedIn()
 {
     const int n = m_loadedMailbox;
-    if (!msRemotePOP1.SessionEncrypted() || m_loadedAccount.encrypted || n < 1)
+    if (!mailClient().SessionEncrypted() || m_loadedAccount.encrypted || n < 1)
         return;
     // From now on this mailbox never signs in over an unencrypted connection.
     m_loadedAccount.encrypted = true;
     m_general.servers.account(n).encrypted = true;
-    msRemotePOP1.EncryptedBefore = true;
+    mailClient().EncryptedBefore = true;
     try {
         saveMailboxEncrypted(n);
     } catch (const std::exception &error) {

@@ -85,7 +85,7 @@ struct Classifier::Context {
 Classifier::Classifier(WaitingMessages &messages, const TmsRemoteInfo &remoteInfo, RuleTables &rules,
                        SpamTestSettings &settings, const KnownSpammers &knownSpammers, UnknownDomains &domains,
                        WhyLog &why)
-    : m_messages(messages), m_remoteInfo(remoteInfo), m_rules(rules), m_settings(settings), m_known(knownSpammers),
+    : m_messages(messages), m_remoteInfo(&remoteInfo), m_rules(rules), m_settings(settings), m_known(knownSpammers),
       m_domains(domains), m_why(why)
 {
 }
@@ -93,7 +93,7 @@ Classifier::Classifier(WaitingMessages &messages, const TmsRemoteInfo &remoteInf
 const TmsHeaders &Classifier::headersOf(int index) const
 {
     static const TmsHeaders kNoHeaders;
-    return index >= 0 && index < m_remoteInfo.Count() ? m_remoteInfo.Items(index).Headers : kNoHeaders;
+    return index >= 0 && index < m_remoteInfo->Count() ? m_remoteInfo->Items(index).Headers : kNoHeaders;
 }
 
 const PreparedRules &Classifier::preparedRules()
@@ -145,11 +145,11 @@ void Classifier::classifyRow(const PreparedRules &rules, int index)
 
     // A message whose header block was not read whole is for the user to
     // look at: rules judging part of it could condemn it wrongly.
-    if (index < m_remoteInfo.Count() && m_remoteInfo.Items(index).CutReplyBytes > 0) {
+    if (index < m_remoteInfo->Count() && m_remoteInfo->Items(index).CutReplyBytes > 0) {
         message.row.mark = mark::QuestionMark;
         m_why.whyAdd(false, "Too large to read:",
                      "its header block and first body line are " +
-                         std::to_string(m_remoteInfo.Items(index).CutReplyBytes) + " bytes (more than " +
+                         std::to_string(m_remoteInfo->Items(index).CutReplyBytes) + " bytes (more than " +
                          std::to_string(pop3::kMaxHeaderBlockBytes) + ")");
         if (m_why.whyMode)
             m_why.lines.push_back("No rule was applied to it; look at it in your mail program before deleting it.");

@@ -37,6 +37,9 @@ public:
     // The learned score the last stage reads; without one (or while it is
     // not ready) that stage never marks.
     void setLearnedFilter(const LearnedFilter *filter) { m_learned = filter; }
+    // The listing whose header blocks the rows are read from, from now on
+    // (a mailbox of another protocol lists into its own).
+    void useRemoteInfo(const TmsRemoteInfo &remoteInfo) { m_remoteInfo = &remoteInfo; }
     // Fired outside why mode each time an exception rule accepts row Index.
     std::function<void(int index)> OnExcepted;
     // Seam for tests: fired each time row Index is classified (the work a
@@ -110,7 +113,7 @@ private:
     void explainUnusedScore(int index, int produced);
 
     WaitingMessages &m_messages;
-    const TmsRemoteInfo &m_remoteInfo;
+    const TmsRemoteInfo *m_remoteInfo;
     RuleTables &m_rules;
     SpamTestSettings &m_settings;
     const KnownSpammers &m_known;

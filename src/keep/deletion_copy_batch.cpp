@@ -141,6 +141,15 @@ void DeletionCopyBatch::settle(const std::vector<int> &deleted)
     m_store.remove(indexedNotDeleted);
 }
 
+bool DeletionCopyBatch::amendRows(const std::function<bool(int num, KeptMessage &row)> &amend, std::string *why)
+{
+    std::vector<KeptMessage> changed;
+    for (auto &[num, copy] : m_copies)
+        if (copy.state == Copy::State::Indexed && amend(num, copy.row))
+            changed.push_back(copy.row);
+    return changed.empty() || m_store.addRows(changed, why);
+}
+
 std::vector<DeletionCopyBatch::Failure> DeletionCopyBatch::failures() const
 {
     std::vector<Failure> list;

@@ -48,6 +48,11 @@ public:
     // rows never reached the index.
     void settle(const std::vector<int> &deleted);
 
+    // Once the messages are gone: Amend may change the rows of the copies
+    // in the index (an IMAP move adds where each message went); the rows it
+    // changed (returned true for) are written again. False with the reason
+    // when the index cannot be written.
+    bool amendRows(const std::function<bool(int num, KeptMessage &row)> &amend, std::string *why = nullptr);
     struct Failure {
         int num;
         std::string reason;

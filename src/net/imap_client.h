@@ -103,8 +103,9 @@ public:
     // The most messages UpdateInfo lists; a folder holding more is listed up
     // to there and then ETidewellError says how many were left out.
     int MaxListedMessages = imap::kMaxListedMessages;
-    // When set, a deletion for good first keeps a copy of every message it
-    // deletes there (not owned); only those whose copies are kept are deleted.
+    // When set, TransferData first keeps a copy of every message it moves or
+    // deletes there (not owned); only those whose copies are kept are moved
+    // or deleted.
     TmsDeletionCopies *DeletionCopies = nullptr;
 
     TNotifyEvent OnUpdatingInfo, OnInfoUpdated, OnTransferringData, OnDataTransfered;

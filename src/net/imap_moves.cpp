@@ -282,7 +282,9 @@ void TmsImapClient::TransferData()
             else if (OnMessageSkipped)
                 OnMessageSkipped(this, index);
         }
-        if (DeleteForGood && DeletionCopies && !unchanged.empty())
+        // A copy is kept before a move too: the junk folder may be emptied
+        // by the server or another program before the user looks.
+        if (DeletionCopies && !unchanged.empty())
             unchanged = keepCopies(unchanged);
         std::vector<uint32_t> uids;
         for (const int index : unchanged)

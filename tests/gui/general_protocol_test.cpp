@@ -8,6 +8,7 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "settings/settings_store.h"
+#include "platform/secret_store.h"
 #include "settings/ui/general.h"
 
 #include <QCheckBox>
@@ -34,6 +35,7 @@ std::string serverValue(const std::string &name)
 class GeneralProtocolTest : public ::testing::Test {
 protected:
     TempHome home;
+    MemorySecretStore keyring; // the passwords go to the keyring, as by default
     ScriptedPrompts prompts;
     RecordingShell shell;
     RecordingSound sound;
@@ -121,7 +123,7 @@ TEST_F(GeneralProtocolTest, OkSavesTheChoicesAndCancelPutsTheStoredOnesBack)
     EXPECT_EQ(serverValue("ImapDelete1"), "<none>");
     EXPECT_EQ(serverValue("Folder2"), "Old mail/2026");
     EXPECT_EQ(serverValue("ImapDelete2"), "1");
-    const ServerSettings stored = readServerSettings(cipher);
+    const ServerSettings stored = readServerSettings(general.secrets);
     EXPECT_EQ(stored.account(1).folder, "INBOX");
     EXPECT_EQ(stored.account(1).protocol, 1);
 

@@ -1,0 +1,30 @@
+#pragma once
+// Signing in where nobody can be asked (tidewell-check, moving kept
+// messages back): the access token comes from the token command or from a
+// refresh of the stored OAuth2 sign-in, never from the browser; a password
+// goes unencrypted only where the user allowed it before; a certificate that
+// does not verify is refused. What would need the user makes the session
+// fail with a text saying so.
+
+#include "net/msmailbase.h"
+#include "settings/mailbox_secrets.h"
+#include "settings/settings_store.h"
+
+#include <functional>
+#include <string>
+
+namespace tw {
+
+// Sets Client's sign-in events for mailbox N, whose account is Account. A
+// new refresh token handed out meanwhile is kept in Secrets (errors go to
+// OnStoreError when set).
+
+// Why mailbox N (Account, as read) cannot sign in without asking for a
+// secret: the keyring could not give it, or no password is kept (asked at
+// each check, or a keyring that shows none). "" when it can.
+std::string unattendedSecretProblem(int n, const RemotePOPAccount &account, const MailboxSecrets &secrets);
+
+void signInUnattended(TmsMailBase &client, int n, const RemotePOPAccount &account, MailboxSecrets &secrets,
+                      const std::function<void(const std::string &error)> &onStoreError = {});
+
+} // namespace tw
