@@ -160,10 +160,22 @@ TEST_F(FileIteratorTest, AThreadRunsTheWalkAndTheIteratorIsBusyAtOnce)
         onWorker = QThread::currentThreadId() != interfaceThread;
         terminated = true;
     };
+    // The walk waits at its first file until the busy checks below are done:
+    // a small folder is otherwise walked before this thread asks, and the
+    // iterator is idle again by then.
+    std::atomic<bool> checked{false};
+    const auto addFile = iterator.OnAddFile;
+    iterator.OnAddFile = [&](QObject *sender, const std::string &name, const TFileInfo &info) {
+        QDeadlineTimer gate(5000);
+        while (!checked && !gate.hasExpired())
+            QThread::msleep(1);
+        addFile(sender, name, info);
+    };
     TFileIteratorThread::Start(iterator);
     EXPECT_FALSE(iterator.Idle());
     EXPECT_EQ(raisedText<EFileIteratorError>([&] { TFileIteratorThread::Start(iterator); }),
               "Iterator is not available at the moment. Please call later, but do call");
+    checked = true;
     QDeadlineTimer deadline(5000);
     while (!(terminated && iterator.Idle()) && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
