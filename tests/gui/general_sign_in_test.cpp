@@ -27,10 +27,7 @@ namespace {
 
 const std::string kServerKey = std::string(kMainKey) + "\\Server";
 
-std::string serverValue(const std::string &name)
-{
-    return Registry().readString(Hive::CurrentUser, kServerKey, name).value_or("<none>");
-}
+std::string serverValue(const std::string &name) { return tw::test::storedServerValue(name); }
 
 class GeneralSignInTest : public ::testing::Test {
 protected:

@@ -86,10 +86,7 @@ private:
     std::vector<Saved> m_saved;
 };
 
-std::string serverValue(const std::string &name)
-{
-    return Registry().readString(Hive::CurrentUser, std::string(kMainKey) + "\\Server", name).value_or("<none>");
-}
+std::string serverValue(const std::string &name) { return tw::test::storedServerValue(name); }
 
 std::string generalValue(const std::string &name)
 {

@@ -13,10 +13,7 @@ using namespace tw::test;
 
 namespace {
 
-std::string serverValue(const std::string &name)
-{
-    return Registry().readString(Hive::CurrentUser, std::string(kMainKey) + "\\Server", name).value_or("<none>");
-}
+std::string serverValue(const std::string &name) { return tw::test::storedServerValue(name); }
 
 class PasswordAskedTest : public MainWindowTest {
 protected:

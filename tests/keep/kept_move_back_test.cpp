@@ -75,12 +75,7 @@ TEST(KeptMoveBack, RowsAreGroupedByMailboxAndMove)
     EXPECT_TRUE(keptMoveBacks({}).empty());
 }
 
-std::string message(int n)
-{
-    const std::string number = std::to_string(n);
-    return "From: Sender " + number + " <s" + number + "@example.org>\r\nSubject: Message " + number +
-           "\r\n\r\nBody of message " + number + "\r\n";
-}
+std::string message(int n) { return tw::test::numberedTestMessage(n); }
 
 // What a deletion run keeps of a moved message, read back through the index
 // as the "Deleted mail" window reads it.

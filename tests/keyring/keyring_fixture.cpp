@@ -46,7 +46,7 @@ std::string KeyringWindowTest::registryText() const { return home.read("registry
 
 std::string KeyringWindowTest::serverValue(const std::string &name)
 {
-    return Registry().readString(Hive::CurrentUser, std::string(kMainKey) + "\\Server", name).value_or("<none>");
+    return storedServerValue(name);
 }
 
 } // namespace tw::test

@@ -16,14 +16,7 @@ using tw::test::raisedText;
 
 namespace {
 
-std::string message(int n)
-{
-    const std::string number = std::to_string(n);
-    return "From: Sender " + number + " <s" + number + "@example.org>\r\n"
-           "Subject: Message " + number + "\r\n"
-           "\r\n"
-           "Body of message " + number + "\r\n";
-}
+std::string message(int n) { return tw::test::numberedTestMessage(n); }
 
 class ImapDovecot : public ::testing::Test {
 protected:

@@ -14,10 +14,7 @@ using namespace tw;
 
 namespace {
 
-std::string serverValue(const std::string &name)
-{
-    return Registry().readString(Hive::CurrentUser, std::string(kMainKey) + "\\Server", name).value_or("<none>");
-}
+std::string serverValue(const std::string &name) { return tw::test::storedServerValue(name); }
 
 // A keyring that keeps what is written but gives back something else.
 class GarblingKeyring : public MemorySecretStore {
