@@ -12,7 +12,7 @@ std::string_view MessageView::line(int k)
 {
     if (!m_readDone) {
         m_readDone = true;
-        const auto &lines = m_headers.Lines();
+        const TmsHeaders::LineRange lines = m_headers.Lines();
         // Most blocks are plain ASCII: their lines are read in place.
         if (std::any_of(lines.begin(), lines.end(), [](std::string_view text) { return needsHeaderConversion(text); })) {
             const std::string charset = m_headers.DeclaredCharset();

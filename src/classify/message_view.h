@@ -7,8 +7,8 @@
 #include "net/msmsgcls.h"
 
 #include <map>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tw {
