@@ -49,8 +49,8 @@ void TfrmMain::ViewHeader1Click()
         lines.push_back("Subject : " + message.subject + " Sender : " + message.senderAddress);
         lines.push_back(frame);
         if (row < mailSession().listed().Count())
-            for (const std::string &line : mailSession().listed().Items(row).Headers.Lines())
-                lines.push_back(line);
+            for (const std::string_view line : mailSession().listed().Items(row).Headers.Lines())
+                lines.emplace_back(line);
     }
     showTextWindow(TfrmViewHeader::Mode::Headers, lines, this);
     afterDialog();

@@ -172,7 +172,7 @@ std::string TfrmVersionCheck::fetch(const std::string &file, long long maxBytes)
     const int status = agHTTP1.Get();
     if (status < 200 || status > 299) {
         const TmsHeaders &headers = agHTTP1.ResponseHeaders();
-        const std::string answer = headers.Count() > 0 ? headers.Strings(0) : "no answer";
+        const std::string answer = headers.Count() > 0 ? std::string(headers.Strings(0)) : "no answer";
         setStatus("Error : " + answer);
         throw ETidewellError("The web site answered: " + answer);
     }

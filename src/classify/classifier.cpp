@@ -356,7 +356,7 @@ bool Classifier::qIsInException(Context &message, int &image)
                 if (!rule.matches(view.line(k), view.foldedLine(k)))
                     continue;
                 matched = true;
-                m_why.whyExcept("Any Header " + view.line(k), rule.opName, rule.text, rule.caseSensitive);
+                m_why.whyExcept("Any Header " + std::string(view.line(k)), rule.opName, rule.text, rule.caseSensitive);
                 if (!m_why.whyMode)
                     break;
             }

@@ -269,14 +269,14 @@ std::vector<Field> Tokenizer::fieldsOf(const TmsHeaders &headers, int &malformed
 {
     // Room for every folded value at once, so that views into it stay valid.
     size_t bytes = 0;
-    for (const std::string &line : headers.Lines())
+    for (const std::string_view line : headers.Lines())
         bytes += 2 * line.size() + 1;
     m_folded.clear();
     m_folded.reserve(bytes);
 
     std::vector<Field> fields;
     fields.reserve(size_t(headers.Count()));
-    const std::vector<std::string> &lines = headers.Lines();
+    const TmsHeaders::LineRange lines = headers.Lines();
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
         if (!line.empty() && (line[0] == ' ' || line[0] == '\t'))

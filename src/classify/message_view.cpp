@@ -8,20 +8,22 @@
 
 namespace tw {
 
-const std::string &MessageView::line(int k)
+std::string_view MessageView::line(int k)
 {
     if (!m_readDone) {
         m_readDone = true;
-        const auto &lines = m_headers.Lines();
+        const TmsHeaders::LineRange lines = m_headers.Lines();
         // Most blocks are plain ASCII: their lines are read in place.
-        if (std::any_of(lines.begin(), lines.end(), [](const std::string &text) { return needsHeaderConversion(text); })) {
+        if (std::any_of(lines.begin(), lines.end(), [](std::string_view text) { return needsHeaderConversion(text); })) {
             const std::string charset = m_headers.DeclaredCharset();
             m_read.reserve(lines.size());
             for (const auto &text : lines)
                 m_read.push_back(rawHeaderTextToUtf8(text, charset));
         }
     }
-    return m_read.empty() ? m_headers.Strings(k) : m_read.at(static_cast<size_t>(k));
+    if (m_read.empty())
+        return m_headers.Strings(k);
+    return m_read.at(static_cast<size_t>(k));
 }
 
 const std::string &MessageView::foldedLine(int k)

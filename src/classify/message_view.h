@@ -8,6 +8,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tw {
@@ -20,7 +21,9 @@ public:
     // Header line K as the rules read it: raw 8-bit text in UTF-8, read as
     // header values are (valid UTF-8, else the charset the message declares,
     // else Latin-1), so a rule typed in a script matches a line written in it.
-    const std::string &line(int k);
+    // A view into the block or into this view: valid while both live and the
+    // block is unchanged.
+    std::string_view line(int k);
     const std::string &foldedLine(int k);
 
     // Every line but the last, each preceded by LF, and a final LF; as

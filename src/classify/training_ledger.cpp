@@ -11,11 +11,11 @@ namespace tw {
 namespace {
 
 // Lines that a server may add or change each time a message is read.
-bool rewrittenByServers(const std::string &line)
+bool rewrittenByServers(std::string_view line)
 {
     static constexpr std::string_view kNames[] = {"status:", "x-status:", "x-uid:", "x-uidl:", "x-keywords:"};
     return std::any_of(std::begin(kNames), std::end(kNames), [&](std::string_view name) {
-        return line.size() >= name.size() && sameText(std::string_view(line).substr(0, name.size()), name);
+        return line.size() >= name.size() && sameText(line.substr(0, name.size()), name);
     });
 }
 
@@ -28,7 +28,7 @@ std::uint64_t TrainingLedger::messageKey(const std::string &mailbox, const TmsHe
     std::string text = lowerCase(mailbox);
     text += '\n';
     bool skipping = false;
-    for (const std::string &line : headers.Lines()) {
+    for (const std::string_view line : headers.Lines()) {
         const bool continuation = !line.empty() && (line[0] == ' ' || line[0] == '\t');
         if (!continuation)
             skipping = rewrittenByServers(line);

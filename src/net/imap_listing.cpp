@@ -25,8 +25,7 @@ void setHeaderBlock(TmsRemoteInfoItem &item, const TImapFetch::Part &header)
 {
     item.Headers.SetText(header.bytes);
     item.CutReplyBytes = header.droppedBytes > 0 ? (long long)header.bytes.size() + header.droppedBytes : 0;
-    const std::vector<std::string> &lines = item.Headers.Lines();
-    if (header.droppedBytes > 0 && std::find(lines.begin(), lines.end(), std::string()) == lines.end())
+    if (header.droppedBytes > 0 && !item.Headers.HasEmptyLine())
         item.Headers.Delete(item.Headers.Count() - 1);
     item.Headers.CutAtBody();
 }

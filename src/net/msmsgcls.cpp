@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <limits>
+#include <stdexcept>
 
 namespace tw {
 
@@ -19,7 +21,7 @@ std::string cut(std::string_view text, size_t length = kMaxValue)
     return std::string(text.substr(0, std::min(length, text.size())));
 }
 
-bool isContinuation(const std::string &line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
+bool isContinuation(std::string_view line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
 
 std::string withColon(std::string name)
 {
@@ -182,52 +184,123 @@ std::string dropTrailingComma(std::string text)
 
 // ---- TmsHeaders ------------------------------------------------------------
 
+namespace {
+
+// Offsets into a block are kept in 32 bits; a block never comes near that
+// (a listing keeps at most pop3::kMaxHeaderBlockBytes of one), but a block
+// that did must fail loudly rather than wrap.
+std::uint32_t blockOffset(size_t offset)
+{
+    if (offset > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("header block too large");
+    return static_cast<std::uint32_t>(offset);
+}
+
+} // namespace
+
+std::string_view TmsHeaders::Strings(int i) const
+{
+    if (i < 0 || i >= Count())
+        throw std::out_of_range("TmsHeaders::Strings: line out of range");
+    return line(static_cast<size_t>(i));
+}
+
+void TmsHeaders::Add(std::string_view text)
+{
+    const std::uint32_t end = blockOffset(m_text.size() + text.size());
+    m_text.append(text);
+    m_ends.push_back(end);
+}
+
+void TmsHeaders::Clear()
+{
+    m_text.clear();
+    m_ends.clear();
+}
+
+void TmsHeaders::eraseLines(size_t first, size_t last)
+{
+    if (first >= last)
+        return;
+    const size_t begin = beginOf(first);
+    const std::uint32_t removed = m_ends[last - 1] - static_cast<std::uint32_t>(begin);
+    m_text.erase(begin, removed);
+    m_ends.erase(m_ends.begin() + static_cast<long>(first), m_ends.begin() + static_cast<long>(last));
+    for (size_t i = first; i < m_ends.size(); ++i)
+        m_ends[i] -= removed;
+}
+
+void TmsHeaders::trimStorage()
+{
+    // A listing keeps the header blocks of up to 100,000 messages: spare
+    // room left in either part would add up to tens of megabytes.
+    m_text.shrink_to_fit();
+    m_ends.shrink_to_fit();
+}
+
 void TmsHeaders::Delete(int i)
 {
     if (i >= 0 && i < Count())
-        m_lines.erase(m_lines.begin() + i);
+        eraseLines(static_cast<size_t>(i), static_cast<size_t>(i) + 1);
 }
 
 void TmsHeaders::SetText(std::string_view stream)
 {
-    m_lines.clear();
+    // Counted first, so that both parts are allocated once at their final size.
+    size_t lines = 0;
+    size_t bytes = 0;
+    for (size_t at = 0; at < stream.size(); ++at) {
+        const char c = stream[at];
+        if (c == '\r' || c == '\n') {
+            ++lines;
+            if (c == '\r' && at + 1 < stream.size() && stream[at + 1] == '\n')
+                ++at;
+        } else {
+            ++bytes;
+            if (at + 1 == stream.size())
+                ++lines; // a last line without its line break
+        }
+    }
+    Clear();
+    m_text.reserve(bytes);
+    m_ends.reserve(lines);
     size_t begin = 0;
     while (begin < stream.size()) {
         size_t end = begin;
         while (end < stream.size() && stream[end] != '\r' && stream[end] != '\n')
             ++end;
-        m_lines.emplace_back(stream.substr(begin, end - begin));
+        Add(stream.substr(begin, end - begin));
         if (end < stream.size() && stream[end] == '\r' && end + 1 < stream.size() && stream[end + 1] == '\n')
             ++end;
         begin = end + 1;
     }
-    // A listing keeps the header blocks of up to 100,000 messages: the
-    // spare room the vector grew into would cost more than a kilobyte each.
-    m_lines.shrink_to_fit();
+    trimStorage();
 }
 
 std::string TmsHeaders::Text() const
 {
     std::string out;
-    for (const auto &line : m_lines)
-        out += line + "\r\n";
+    out.reserve(m_text.size() + 2 * m_ends.size());
+    for (const std::string_view text : Lines())
+        out.append(text).append("\r\n");
     return out;
 }
 
 std::string TmsHeaders::GetFieldBody(std::string name) const
 {
-    if (m_lines.empty())
+    if (m_ends.empty())
         return std::string();
     name = withColon(std::move(name));
+    const size_t count = m_ends.size();
     size_t i = 0;
-    while (i < m_lines.size() && !beginsWithName(m_lines[i], name))
+    while (i < count && !beginsWithName(line(i), name))
         ++i;
-    if (i == m_lines.size())
+    if (i == count)
         return std::string();
-    const std::string &line = m_lines[i];
-    std::string value = trimmed(std::string_view(line).substr(line.find(':') + 1));
-    for (++i; i < m_lines.size() && isContinuation(m_lines[i]); ++i)
-        value += " " + trimmed(m_lines[i]);
+    const std::string_view first = line(i);
+    std::string value = trimmed(first.substr(first.find(':') + 1));
+    for (++i; i < count && isContinuation(line(i)); ++i)
+        value += " " + trimmed(line(i));
     const std::string bare = upperCase(std::string_view(name).substr(0, name.size() - 1));
     if (bare == "CONTENT-TYPE" || bare == "X-UIDL")
         return value;
@@ -242,25 +315,27 @@ void TmsHeaders::GetAddresses(std::string_view name, std::vector<std::string> &l
     std::string rawCharset;
     bool charsetRead = false;
     // The block's charset, looked up only for text that needs it.
-    const auto charsetFor = [&](const std::string &text) -> const std::string & {
+    const auto charsetFor = [&](std::string_view text) -> const std::string & {
         if (!charsetRead && needsHeaderConversion(text)) {
             rawCharset = DeclaredCharset();
             charsetRead = true;
         }
         return rawCharset;
     };
+    const size_t count = m_ends.size();
     size_t i = 0;
-    while (i < m_lines.size()) {
-        if (!beginsWithName(m_lines[i], name)) {
+    while (i < count) {
+        if (!beginsWithName(line(i), name)) {
             ++i;
             continue;
         }
-        const size_t colon = m_lines[i].find(':');
-        if (colon == std::string::npos)
+        const std::string_view first = line(i);
+        const size_t colon = first.find(':');
+        if (colon == std::string_view::npos)
             break;
-        addAddressPieces(m_lines[i].substr(colon + 1), list, charsetFor(m_lines[i]));
-        for (++i; i < m_lines.size() && m_lines[i].find(':') == std::string::npos; ++i)
-            addAddressPieces(m_lines[i], list, charsetFor(m_lines[i]));
+        addAddressPieces(std::string(first.substr(colon + 1)), list, charsetFor(first));
+        for (++i; i < count && line(i).find(':') == std::string_view::npos; ++i)
+            addAddressPieces(std::string(line(i)), list, charsetFor(line(i)));
     }
     for (auto &item : list)
         std::replace(item.begin(), item.end(), kProtectedComma, ',');
@@ -269,21 +344,35 @@ void TmsHeaders::GetAddresses(std::string_view name, std::vector<std::string> &l
 void TmsHeaders::DeleteField(std::string name)
 {
     name = withColon(std::move(name));
+    const size_t count = m_ends.size();
     size_t i = 0;
-    while (i < m_lines.size() && !beginsWithName(m_lines[i], name))
+    while (i < count && !beginsWithName(line(i), name))
         ++i;
-    if (i == m_lines.size())
+    if (i == count)
         return;
     size_t end = i + 1;
-    while (end < m_lines.size() && isContinuation(m_lines[end]))
+    while (end < count && isContinuation(line(end)))
         ++end;
-    m_lines.erase(m_lines.begin() + static_cast<long>(i), m_lines.begin() + static_cast<long>(end));
+    eraseLines(i, end);
+}
+
+bool TmsHeaders::HasEmptyLine() const
+{
+    for (size_t i = 0; i < m_ends.size(); ++i)
+        if (m_ends[i] == beginOf(i))
+            return true;
+    return false;
 }
 
 void TmsHeaders::CutAtBody()
 {
-    const auto empty = std::find_if(m_lines.begin(), m_lines.end(), [](const std::string &l) { return l.empty(); });
-    m_lines.erase(empty, m_lines.end());
+    for (size_t i = 0; i < m_ends.size(); ++i)
+        if (m_ends[i] == beginOf(i)) {
+            m_text.resize(beginOf(i));
+            m_ends.resize(i);
+            trimStorage();
+            return;
+        }
 }
 
 // ---- TmsRemoteInfo ---------------------------------------------------------
@@ -297,7 +386,7 @@ TmsRemoteInfoItem &TmsRemoteInfo::Add()
 int TmsRemoteInfo::Find(int Size, const TmsHeaders &Headers) const
 {
     for (size_t i = 0; i < m_items.size(); ++i)
-        if (m_items[i]->Size == Size && m_items[i]->Headers.Lines() == Headers.Lines())
+        if (m_items[i]->Size == Size && m_items[i]->Headers == Headers)
             return int(i);
     return -1;
 }

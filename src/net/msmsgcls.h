@@ -8,7 +8,10 @@
 
 #include "platform/datetime.h"
 
+#include <compare>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,22 +19,34 @@
 
 namespace tw {
 
-// A header block: one entry per physical line, exactly as received. A folded
+// A header block: a list of physical lines, exactly as received. A folded
 // header occupies several lines; continuation lines begin with a space or tab.
+//
+// A listing keeps the blocks of up to 100,000 messages at once, so the lines
+// are packed: their bytes one after another in one string, and where each
+// line ends in a compact list. A line given out by Strings or Lines is a view
+// into that storage: it stays valid only until the block next changes (Add,
+// Delete, Clear, SetText, DeleteField, CutAtBody) or is destroyed.
 class TmsHeaders {
 public:
-    int Count() const { return static_cast<int>(m_lines.size()); }
-    // Line I (0-based); I must be in range.
-    const std::string &Strings(int i) const { return m_lines.at(static_cast<size_t>(i)); }
-    const std::vector<std::string> &Lines() const { return m_lines; }
-    void Add(std::string line) { m_lines.push_back(std::move(line)); }
+    class LineRange;
+
+    int Count() const { return static_cast<int>(m_ends.size()); }
+    // Line I (0-based); raises std::out_of_range when I is out of range.
+    std::string_view Strings(int i) const;
+    // Every line in order, as views (see the class comment for how long they last).
+    LineRange Lines() const;
+    void Add(std::string_view line);
     void Delete(int i); // ignored when I is out of range
-    void Clear() { m_lines.clear(); }
+    void Clear();
 
     // Replaces the block by Stream split into lines at CR LF, CR or LF.
     void SetText(std::string_view stream);
     // The lines joined, each ended by CR LF.
     std::string Text() const;
+
+    // Same lines in the same order.
+    bool operator==(const TmsHeaders &other) const = default;
 
     // The value of the first header called Name (a ":" is appended when
     // missing; case-insensitive). Folded lines are joined with one space,
@@ -58,9 +73,72 @@ public:
     // an empty line is left unchanged.
     void CutAtBody();
 
+    // Whether one of the lines is empty (the end of the header part).
+    bool HasEmptyLine() const;
+
 private:
-    std::vector<std::string> m_lines;
+    std::string m_text;                // every line's bytes, one after another
+    std::vector<std::uint32_t> m_ends; // line i is m_text[end of line i-1, m_ends[i])
+
+    size_t beginOf(size_t i) const { return i == 0 ? 0 : m_ends[i - 1]; }
+    std::string_view line(size_t i) const { return std::string_view(m_text).substr(beginOf(i), m_ends[i] - beginOf(i)); }
+    // Removes lines [First, Last).
+    void eraseLines(size_t first, size_t last);
+    // Gives back the room left over after the block shrank or was built.
+    void trimStorage();
 };
+
+// The lines of a TmsHeaders as views, for range-for and the standard
+// algorithms. Valid as long as the block is unchanged.
+class TmsHeaders::LineRange {
+public:
+    class iterator {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = std::string_view;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = std::string_view;
+
+        iterator() = default;
+        iterator(const TmsHeaders *headers, size_t i) : m_headers(headers), m_i(i) {}
+        std::string_view operator*() const { return m_headers->line(m_i); }
+        std::string_view operator[](difference_type n) const { return m_headers->line(m_i + size_t(n)); }
+        iterator &operator++() { ++m_i; return *this; }
+        iterator operator++(int) { iterator old = *this; ++m_i; return old; }
+        iterator &operator--() { --m_i; return *this; }
+        iterator operator--(int) { iterator old = *this; --m_i; return old; }
+        iterator &operator+=(difference_type n) { m_i += size_t(n); return *this; }
+        iterator &operator-=(difference_type n) { m_i -= size_t(n); return *this; }
+        friend iterator operator+(iterator it, difference_type n) { return it += n; }
+        friend iterator operator+(difference_type n, iterator it) { return it += n; }
+        friend iterator operator-(iterator it, difference_type n) { return it -= n; }
+        friend difference_type operator-(const iterator &a, const iterator &b)
+        {
+            return difference_type(a.m_i) - difference_type(b.m_i);
+        }
+        friend bool operator==(const iterator &a, const iterator &b) { return a.m_i == b.m_i; }
+        friend auto operator<=>(const iterator &a, const iterator &b) { return a.m_i <=> b.m_i; }
+
+    private:
+        const TmsHeaders *m_headers = nullptr;
+        size_t m_i = 0;
+    };
+
+    explicit LineRange(const TmsHeaders &headers) : m_headers(&headers) {}
+    iterator begin() const { return iterator(m_headers, 0); }
+    iterator end() const { return iterator(m_headers, m_headers->m_ends.size()); }
+    size_t size() const { return m_headers->m_ends.size(); }
+    bool empty() const { return m_headers->m_ends.empty(); }
+    std::string_view operator[](size_t i) const { return m_headers->line(i); }
+    // The lines copied out, for a caller that keeps them past a change.
+    std::vector<std::string> copy() const { return std::vector<std::string>(begin(), end()); }
+
+private:
+    const TmsHeaders *m_headers;
+};
+
+inline TmsHeaders::LineRange TmsHeaders::Lines() const { return LineRange(*this); }
 
 // What a POP3 client knows about one waiting message.
 class TmsRemoteInfoItem {

@@ -218,9 +218,8 @@ void TmsCustomPOP::readTopReply(TPop3CommandWindow &Window, TmsRemoteInfoItem &I
     Item.Headers.SetText(block);
     // The reply's size without its terminating dot line.
     Item.CutReplyBytes = dropped > 0 ? (long long)block.size() + dropped - 3 : 0;
-    const std::vector<std::string> &lines = Item.Headers.Lines();
     // Cut before the empty line, the kept part ends inside a header line.
-    if (dropped > 0 && std::find(lines.begin(), lines.end(), std::string()) == lines.end())
+    if (dropped > 0 && !Item.Headers.HasEmptyLine())
         Item.Headers.Delete(Item.Headers.Count() - 1);
     Item.Headers.CutAtBody();
 }
@@ -361,7 +360,7 @@ bool TmsRemotePOP::verifyReplies(TPop3CommandWindow &Window, int Index, std::str
     bool same = false;
     try {
         readInfoReplies(Window, Index, current, true, true);
-        same = current.Size == listed.Size && current.Headers.Lines() == listed.Headers.Lines() &&
+        same = current.Size == listed.Size && current.Headers == listed.Headers &&
                (listed.UID.empty() || current.UID == listed.UID);
         if (UID)
             *UID = current.UID;
@@ -389,7 +388,7 @@ void TmsRemotePOP::copyMessage(TPop3CommandWindow &Window, int Index, bool Confi
         return;
     }
     if (!retrievesWhole(Index)) {
-        DeletionCopies->keep(Index, UID, headerBlockFromLines(m_remoteInfo.Items(Index).Headers.Lines()), true);
+        DeletionCopies->keep(Index, UID, headerBlockFromLines(m_remoteInfo.Items(Index).Headers.Lines().copy()), true);
         return;
     }
     if (Window.readReply() != 1) {

@@ -8,7 +8,7 @@ TEST(MessageRow, HeaderBlockStopsAtFirstEmptyLine)
 {
     const std::string text = "Subject: hi\r\n\tthere\nFrom: A <a@b.example>\r\n\r\nbody line\r\n";
     const HeaderBlock block = readHeaderBlock(text);
-    EXPECT_EQ(block.headers.Lines(), (std::vector<std::string>{"Subject: hi", "\tthere", "From: A <a@b.example>"}));
+    EXPECT_EQ(block.headers.Lines().copy(), (std::vector<std::string>{"Subject: hi", "\tthere", "From: A <a@b.example>"}));
     EXPECT_EQ(block.bytesRead, text.find("body"));
 
     const HeaderBlock unterminated = readHeaderBlock("Subject: x");

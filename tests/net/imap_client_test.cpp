@@ -152,7 +152,7 @@ TEST(ImapClient, ALiteralSplitAcrossReadsIsReadWhole)
 
     client.imap.UpdateInfo();
 
-    EXPECT_EQ(client.imap.RemoteInfo().Items(0).Headers.Lines(),
+    EXPECT_EQ(client.imap.RemoteInfo().Items(0).Headers.Lines().copy(),
               (std::vector<std::string>{"Subject: split", "From: b@example.org"}));
     EXPECT_EQ(client.subjects(), (std::vector<std::string>{"split", "after"}));
 }

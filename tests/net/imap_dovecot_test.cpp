@@ -63,7 +63,7 @@ TEST_F(ImapDovecot, ListingLeavesEveryFlagUnchanged)
     EXPECT_EQ(subjects(), (std::vector<std::string>{"Message 1", "Message 2", "Message 3", "Message 4"}));
     EXPECT_EQ(events.listed, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(imap.RemoteInfo().Items(0).Size, int(message(1).size()));
-    EXPECT_EQ(imap.RemoteInfo().Items(0).Headers.Lines(),
+    EXPECT_EQ(imap.RemoteInfo().Items(0).Headers.Lines().copy(),
               (std::vector<std::string>{"From: Sender 1 <s1@example.org>", "Subject: Message 1"}));
     EXPECT_NE(imap.ListedUidValidity(), 0u);
     EXPECT_EQ(flags(4), before);

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <stdexcept>
 
 using namespace tw;
 
@@ -187,6 +190,67 @@ TEST(HeaderBlock, DeleteFieldAndCutAtBody)
     EXPECT_EQ(h.Count(), 2);
     h.DeleteField("Missing");
     EXPECT_EQ(h.Count(), 2);
+}
+
+// The lines are kept packed, one text and where each line ends: every edit
+// must move the later lines' ends with it, or lookups after it read the
+// wrong bytes.
+TEST(HeaderBlock, EditsKeepTheLinesAfterThemIntact)
+{
+    using Lines = std::vector<std::string>;
+    struct Case {
+        const char *name;
+        const char *text;
+        std::function<void(TmsHeaders &)> edit;
+        Lines lines;
+        std::string subject;
+    } cases[] = {
+        {"delete in the middle", "A: 1\r\nB: 22\r\nSubject: s\r\n\tt", [](TmsHeaders &h) { h.Delete(1); },
+         {"A: 1", "Subject: s", "\tt"}, "s t"},
+        {"delete first and last", "A: 1\r\nSubject: s\r\nZ: 9",
+         [](TmsHeaders &h) { h.Delete(h.Count() - 1); h.Delete(0); }, {"Subject: s"}, "s"},
+        {"delete out of range", "Subject: s", [](TmsHeaders &h) { h.Delete(-1); h.Delete(1); }, {"Subject: s"}, "s"},
+        {"field with continuations in the middle", "X: 1\r\nReceived: a\r\n b\r\nSubject: s\r\n u",
+         [](TmsHeaders &h) { h.DeleteField("Received"); }, {"X: 1", "Subject: s", " u"}, "s u"},
+        {"add after a deletion", "Received: a\r\nX: 1",
+         [](TmsHeaders &h) { h.DeleteField("Received"); h.Add("Subject: new"); }, {"X: 1", "Subject: new"}, "new"},
+        {"empty block", "", [](TmsHeaders &h) { h.CutAtBody(); h.Delete(0); h.DeleteField("A"); }, {}, ""},
+        {"only empty lines", "\r\n\n\r", [](TmsHeaders &h) { h.CutAtBody(); }, {}, ""},
+        {"cut at body after a deletion", "A: 1\r\nSubject: s\r\n\r\nbody",
+         [](TmsHeaders &h) { h.Delete(0); h.CutAtBody(); }, {"Subject: s"}, "s"},
+        {"cleared and refilled", "Subject: old\r\n\r\n",
+         [](TmsHeaders &h) { h.Clear(); h.Add(""); h.Add("Subject: s"); h.Delete(0); }, {"Subject: s"}, "s"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TmsHeaders h = block(c.text);
+        c.edit(h);
+        ASSERT_EQ(h.Lines().copy(), c.lines);
+        EXPECT_EQ(h.Count(), int(c.lines.size()));
+        std::string text;
+        for (const std::string &line : c.lines)
+            text += line + "\r\n";
+        EXPECT_EQ(h.Text(), text);
+        EXPECT_EQ(h.GetFieldBody("Subject"), c.subject);
+        EXPECT_EQ(h.HasEmptyLine(), std::find(c.lines.begin(), c.lines.end(), "") != c.lines.end());
+        TmsHeaders rebuilt;
+        for (const std::string &line : c.lines)
+            rebuilt.Add(line);
+        EXPECT_TRUE(h == rebuilt);
+    }
+}
+
+TEST(HeaderBlock, EmptyLinesOutOfRangeLinesAndEquality)
+{
+    const TmsHeaders h = block("A: 1\r\n\r\nB");
+    EXPECT_TRUE(h.HasEmptyLine());
+    EXPECT_FALSE(block("A: 1\r\nB").HasEmptyLine());
+    EXPECT_THROW((void)h.Strings(3), std::out_of_range);
+    EXPECT_THROW((void)TmsHeaders().Strings(0), std::out_of_range);
+    // The same bytes split into other lines are another block.
+    EXPECT_FALSE(block("AB\r\nC") == block("A\r\nBC"));
+    EXPECT_FALSE(block("A") == block("A\r\n\r\n"));
+    EXPECT_TRUE(block("A\nB") == block("A\r\nB\r\n"));
 }
 
 TEST(Addresses, ParseAddressForms)

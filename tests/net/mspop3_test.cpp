@@ -83,12 +83,12 @@ TEST(Pop3Dialogue, ACheckRunOfTwoMessagesSendsLoginStatThenListAndTopPerMessage)
     ASSERT_EQ(c.pop.RemoteInfo().Count(), 2);
     const TmsRemoteInfoItem &first = c.pop.RemoteInfo().Items(0);
     EXPECT_EQ(first.Size, 1380);
-    EXPECT_EQ(first.Headers.Lines(), (std::vector<std::string>{"Subject: first", "From: A <a@example.org>",
+    EXPECT_EQ(first.Headers.Lines().copy(), (std::vector<std::string>{"Subject: first", "From: A <a@example.org>",
                                                                "X-Long: one", "\ttwo", "..dotted: header"}));
     EXPECT_EQ(first.Headers.GetFieldBody("Subject"), "first");
     const TmsRemoteInfoItem &second = c.pop.RemoteInfo().Items(1);
     EXPECT_EQ(second.Size, 99);
-    EXPECT_EQ(second.Headers.Lines(), (std::vector<std::string>{"Subject: second", "."}));
+    EXPECT_EQ(second.Headers.Lines().copy(), (std::vector<std::string>{"Subject: second", "."}));
     EXPECT_EQ(c.events, (std::vector<std::string>{"updating", "next 0", "next 1", "updated"}));
     EXPECT_FALSE(c.pop.IsConnected());
 }

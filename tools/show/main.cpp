@@ -78,8 +78,8 @@ int main(int argc, char *argv[])
 
     std::string out;
     if (options.headers) {
-        for (const std::string &line : message.Headers.Lines())
-            out += line + "\n";
+        for (const std::string_view line : message.Headers.Lines())
+            out.append(line).append("\n");
         out += "\n";
     }
     const TShownMessage shown = shownMessage(message, options.file, TShowLimits::none());
