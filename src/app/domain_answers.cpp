@@ -14,18 +14,16 @@ namespace tw {
 
 namespace {
 
-// Per try; a query is sent twice at most.
-constexpr int kQuerySeconds = 5;
 constexpr int kQueriesAtOnce = 32;
 
 } // namespace
 
 void TfrmMain::wireDomainQueries()
 {
-    MXQueries.TimeOut = kQuerySeconds;
+    MXQueries.TimeOut = kDomainQuerySeconds;
     MXQueries.Retries = 1;
     MXQueries.MaxInFlight = kQueriesAtOnce;
-    MXResolver.setTimeOut(kQuerySeconds);
+    MXResolver.setTimeOut(kDomainQuerySeconds);
     MXQueries.OnAnswer = [this](const std::string &domain, TMXOutcome outcome, const std::string &) {
         domainAnswered(domain, outcome);
     };

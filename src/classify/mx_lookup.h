@@ -6,6 +6,11 @@
 
 namespace tw {
 
+// How long one MX query of the unknown-domain test waits for its answer, per
+// try (a query goes out twice at most). A DNS server that never answers
+// then costs seconds before the test gives it up for the check, not minutes.
+constexpr int kDomainQuerySeconds = 5;
+
 // One domain at a time, waiting for the answer.
 class MxLookup {
 public:

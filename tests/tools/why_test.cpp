@@ -1,7 +1,12 @@
 #include "fixtures/temp_home.h"
 #include "fixtures/tool_run.h"
+#include "platform/registry.h"
+#include "settings/dns_setting.h"
+#include "settings/settings_schema.h"
 #include "settings/settings_store.h"
 #include "settings/spam_model.h"
+
+#include <QUdpSocket>
 
 #include <gtest/gtest.h>
 
@@ -92,6 +97,26 @@ TEST_F(WhyToolTest, BadArgumentsAndMissingFilesExitWithTwo)
         EXPECT_EQ(run.status, 2) << arguments.join(' ').toStdString();
         EXPECT_FALSE(run.err.empty());
     }
+}
+
+// A DNS server that never answers is given up after the first query's two
+// short tries, as a check gives it up, and the explanation still comes: it
+// does not wait a resolver's full time-out per lookup (a run that has not
+// ended after 20 s fails).
+TEST_F(WhyToolTest, ADnsServerThatNeverAnswersIsGivenUpAndTheExplanationComes)
+{
+    QUdpSocket silent; // bound, never read: every query goes unanswered
+    ASSERT_TRUE(silent.bind(QHostAddress::LocalHost, 0));
+    SpamSettingsModel model;
+    model.readSettings();
+    model.tests.cbValid = true;
+    model.Savesettings();
+    Registry().writeString(std::string(kMainKey) + "\\General", kDnsServerName,
+                           "127.0.0.1:" + std::to_string(silent.localPort()));
+    const ToolRun run = runWhy({"-"}, "From: ann@lunch.example\r\nSubject: Lunch\r\n\r\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(silent.hasPendingDatagrams()); // the sender's domain was asked about
+    EXPECT_NE(run.out.find("Mark: -1"), std::string::npos) << run.out; // nobody condemned for the silence
 }
 
 } // namespace

@@ -28,7 +28,6 @@ namespace {
 
 constexpr int kMailboxFailed = 1;
 constexpr int kBadUsage = 2;
-constexpr int kDomainQuerySeconds = 5;
 constexpr std::chrono::seconds kKeyringSeconds{5};
 
 } // namespace

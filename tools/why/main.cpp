@@ -87,6 +87,7 @@ int main(int argc, char *argv[])
     TmsMXResolver resolver;
     resolver.DNSAddress = server.address;
     resolver.Port = server.port;
+    resolver.setTimeOut(kDomainQuerySeconds);
     ResolverMxLookup lookup(resolver);
     UnknownDomains domains(&lookup);
 
