@@ -123,7 +123,10 @@ TEST(InterruptedRemoval, EveryMessageGoneHasItsCopyAndIsLoggedOnce)
         CuttingRelay::Cut cut;
         bool gone;     // messages 1 and 3 are gone from the inbox afterwards
         Logged logged; // how the log names each of them
+        bool unreachableAfterwards = false;
     } cases[] = {
+        {"IMAP deletion, answer to UID EXPUNGE lost, server out of reach afterwards", MailProtocol::IMAP, true,
+         "UID EXPUNGE", CuttingRelay::Cut::AfterTheServerAnswered, true, Logged::MayHaveBeen, true},
         {"IMAP deletion, answer to UID EXPUNGE lost", MailProtocol::IMAP, true, "UID EXPUNGE",
          CuttingRelay::Cut::AfterTheServerAnswered, true, Logged::Deleted},
         {"IMAP move, answer to UID MOVE lost", MailProtocol::IMAP, false, "UID MOVE",
@@ -148,11 +151,16 @@ TEST(InterruptedRemoval, EveryMessageGoneHasItsCopyAndIsLoggedOnce)
         ASSERT_EQ(mailbox.messages.count(), 3);
         mailbox.log.setPath(home.file("activity.log"));
         const DeletedMailStore store(home.file("deleted"));
+        relay.RefuseAfterCut = c.unreachableAfterwards;
         relay.arm();
+        // A program killed as the command goes out has left its record.
+        bool recorded = false;
+        relay.OnCommand = [&] { recorded = PendingDeletionRecord(home.file("deletion.pending")).exists(); };
 
         const std::string error = mailbox.removeMarked(store);
 
         EXPECT_TRUE(relay.cut());
+        EXPECT_TRUE(recorded);
         EXPECT_FALSE(error.empty());
         EXPECT_FALSE(mailbox.run->failureSummary().empty());
         EXPECT_FALSE(PendingDeletionRecord(home.file("deletion.pending")).exists());

@@ -218,7 +218,7 @@ std::string MailboxCheck::removeMarked()
         run.settleFailure();
         settleCopies(copies.get(), run);
         m_setting.log.CloseLogFile();
-        return run.failureSummary().empty() ? text : text + "\n" + run.failureSummary();
+        return run.failureSummary().empty() ? text : text + " " + run.failureSummary();
     }
     run.logDeletions();
     const std::vector<TDeletionRun::RemovedMessage> removed = run.removedMessages();
