@@ -639,7 +639,7 @@ TEST(Pop3Hostile, EveryHostileServerEndsTheRunWithAClearErrorAndNothingWrongDone
              s.expect("QUIT");
              s.close();
          },
-         "server: "},
+         "server: The server closed the connection without answering QUIT."},
         {"QUIT refused", Run::Deletion,
          [](FakeTcpServer &s) {
              scriptDeletionUpToDele(s);
