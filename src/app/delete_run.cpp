@@ -104,7 +104,7 @@ void TfrmMain::DeleteMessages()
         if (!recordMovesInCopies(*copies, mailSession(), &why))
             activityLog.logError("Deleted mail does not record where the moved messages went: " + why,
                                  mailClient().UserName, loggedServer(mailSession()));
-        copies->settle(run.deletedRows());
+        copies->settle(run.possiblyRemovedRows());
         reportCopyFailures(*copies);
         expireKeptCopies();
     };
@@ -124,16 +124,19 @@ void TfrmMain::DeleteMessages()
     } catch (const ETidewellError &error) {
         logFailure(error);
         closeQuietly();
-        // Broken off at or after the QUIT: the accepted deletions may have happened.
-        run.logUnconfirmed();
+        // The removals under way may have happened: each is found out or logged as such.
+        run.settleFailure();
         settleCopies();
         forgetRefusedToken(error);
         activityLog.CloseLogFile();
         enableAllButtons();
         setRunningState(false);
         hideProgress();
-        if (visibleOrManual())
+        if (visibleOrManual()) {
             showRemoteError(error);
+            if (!run.failureSummary().empty())
+                Prompts::current().warning(run.failureSummary());
+        }
         return;
     }
     run.logDeletions();

@@ -39,6 +39,7 @@
 // TagSocket.
 
 #include "net/imap_capabilities.h"
+#include "net/imap_fetch.h"
 #include "net/imap_folders.h"
 #include "net/imap_limits.h"
 #include "net/imap_reply_reader.h"
@@ -47,6 +48,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -117,6 +119,11 @@ public:
     // Fired before the confirmed message Num is moved or deleted, and after
     // the server has done so (for messages of the listed folder only).
     TmsNumNotifyEvent OnDeleting, OnDeleted;
+    // Fired once per TransferData, after the copies are kept and before the
+    // first command that may move or delete any of the listed messages
+    // Nums. An error out of it ends the transfer with none of them sent, so
+    // a record of what is about to go can be made first.
+    std::function<void(QObject *Sender, const std::vector<int> &Nums)> OnRemoving;
     // An [ALERT] the server wants the user to read (the text made safe to
     // show); at most once per command.
     std::function<void(QObject *Sender, const std::string &Text)> OnAlert;
@@ -198,6 +205,13 @@ public:
     // StayConnected. ETidewellError when the folder no longer holds it as
     // listed; EServerError quoting a refusal.
     std::string RetrieveMessage(int Index);
+    // After a session broke off with the fate of the listed messages
+    // Indexes unknown: signs in again on a new connection, examines the
+    // listed folder and returns those of them it still holds, each with
+    // whether it is marked \Deleted; logs out. Nothing when the folder's
+    // UIDVALIDITY is no longer the listed one (its UIDs may name other
+    // messages now). Errors as Login and SelectFolder.
+    std::optional<std::map<int, bool>> FindListedMessages(const std::vector<int> &Indexes);
     // Logs in if needed and moves the messages of Record that are still in
     // its Destination back to its Source (the same UIDVALIDITY, else
     // ETidewellError). LastMove then records this move; logs out unless
@@ -256,20 +270,22 @@ private:
     // UID STORE +FLAGS.SILENT (\Deleted), then UID EXPUNGE of the same
     // UIDs (without UIDPLUS: none, and Notice says so).
     void storeDeletedAndExpunge(const std::vector<uint32_t> &Uids);
-    // Which of Uids the last command moved or copied, and where to: by its
-    // COPYUID replies when the server sent them, else all of them.
-    std::vector<TImapMoveRecord::Message> takeMoved(const std::vector<uint32_t> &Uids,
-                                                    uint32_t &DestinationUidValidity);
+    // Where the last command copied or moved Uids, by its COPYUID replies
+    // (source UID -> destination UID; empty when the server sent none).
+    std::map<uint32_t, uint32_t> takeCopyUids(const std::vector<uint32_t> &Uids, uint32_t &DestinationUidValidity);
     // Adds Moved to LastMove and fires OnDeleted for them.
     void recordMoved(const std::vector<TImapMoveRecord::Message> &Moved, uint32_t DestinationUidValidity);
     void fireForListed(const TmsNumNotifyEvent &Event, const std::vector<uint32_t> &Uids);
     // --- Whole messages (imap_retrieval.cpp) ---
-    // UID FETCH BODY.PEEK[] of Uids; Take gets each message asked for, whole,
-    // once. Returns the quoted refusal of a command that was not OK, or "".
-    std::string fetchWholeMessages(const std::vector<uint32_t> &Uids,
-                                   const std::function<void(uint32_t Uid, const std::string &Message)> &Take);
-    // Keeps copies of the messages Indexes before a deletion for good;
-    // returns those whose copies are kept.
+    // UID FETCH BODY.PEEK[] of Uids; Take gets each message asked for once,
+    // with up to MaxKeptBytes of it kept (the rest read and counted as
+    // dropped). Returns the quoted refusal of a command that was not OK, or "".
+    std::string fetchWholeMessages(const std::vector<uint32_t> &Uids, long long MaxKeptBytes,
+                                   const std::function<void(uint32_t Uid, const TImapFetch::Part &Message)> &Take);
+    // Keeps copies of the messages Indexes before they are moved or deleted;
+    // returns those whose copies are kept. A message the server sends
+    // larger than it was listed (beyond kCopySizeMargin) has changed since
+    // the listing: it gets no copy, stays, and fires OnMessageSkipped.
     std::vector<int> keepCopies(const std::vector<int> &Indexes);
     int indexOfUid(uint32_t Uid) const;
 

@@ -34,6 +34,16 @@ bool isSection(const std::string &name, const char *section)
     return name == section || (startsWith(name, section) && name[std::string_view(section).size()] == '<');
 }
 
+bool isMarkedDeleted(const TImapValue &value)
+{
+    if (value.kind != TImapValue::Kind::List)
+        fail("FLAGS is not a list");
+    for (const TImapValue &flag : value.items)
+        if (flag.kind == TImapValue::Kind::Atom && sameText(flag.text, "\\Deleted"))
+            return true;
+    return false;
+}
+
 } // namespace
 
 TImapFetch fetchOf(const TImapResponse &Response)
@@ -56,6 +66,8 @@ TImapFetch fetchOf(const TImapResponse &Response)
             fetch.uid = numberOf(value, "UID");
         else if (name == "RFC822.SIZE")
             fetch.size = numberOf(value, "RFC822.SIZE");
+        else if (name == "FLAGS")
+            fetch.markedDeleted = isMarkedDeleted(value);
         else if (isSection(name, "BODY[HEADER]") || name == "RFC822.HEADER")
             fetch.header = partOf(value, "the header block");
         else if (isSection(name, "BODY[]") || name == "RFC822")

@@ -1,6 +1,6 @@
 #pragma once
 // What one FETCH response says about a message: the items the client asks
-// for (UID, RFC822.SIZE, the header block, the whole message), in whatever
+// for (UID, RFC822.SIZE, FLAGS, the header block, the whole message), in whatever
 // order the server sends them. A server may also send FETCH responses of
 // its own (a flag changed by another client); those carry none of them.
 
@@ -23,6 +23,7 @@ struct TImapFetch {
     std::optional<uint32_t> size;     // RFC822.SIZE
     std::optional<Part> header;       // BODY[HEADER] (NIL: empty)
     std::optional<Part> message;      // BODY[] (NIL: empty)
+    std::optional<bool> markedDeleted; // FLAGS: whether \Deleted is among them
 };
 
 // The items of a "* n FETCH (...)" response. Raises EImapReplyError when

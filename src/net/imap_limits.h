@@ -19,6 +19,11 @@ inline constexpr long long kMaxHeaderBlockBytes = pop3::kMaxHeaderBlockBytes;
 inline constexpr long long kMaxReplyKeptBytes = kMaxHeaderBlockBytes + (64LL << 10);
 // The largest literal a reply may announce (a whole message at most).
 inline constexpr long long kMaxLiteralBytes = pop3::kMaxMessageBytes;
+// A message fetched whole for its kept copy may be this much larger than
+// the size it was listed with before it counts as changed since the
+// listing: the copy is then neither kept nor the message removed, and the
+// server sends no more than that into memory.
+inline constexpr long long kCopySizeMargin = 4096;
 // Literals in one reply; the replies Tidewell asks for hold one or two.
 inline constexpr int kMaxLiteralsPerReply = 64;
 // Items (atoms, strings, lists) in one reply.

@@ -151,8 +151,8 @@ std::string TmsImapClient::FindJunkFolder()
 
 // --- Moving and deleting --------------------------------------------------------
 
-std::vector<TImapMoveRecord::Message> TmsImapClient::takeMoved(const std::vector<uint32_t> &Uids,
-                                                               uint32_t &DestinationUidValidity)
+std::map<uint32_t, uint32_t> TmsImapClient::takeCopyUids(const std::vector<uint32_t> &Uids,
+                                                         uint32_t &DestinationUidValidity)
 {
     // COPYUID <destination UIDVALIDITY> <source UIDs> <destination UIDs>,
     // pairing the two sets in order (RFC 4315).
@@ -169,18 +169,24 @@ std::vector<TImapMoveRecord::Message> TmsImapClient::takeMoved(const std::vector
         for (size_t i = 0; i < sources->size(); ++i)
             destinations[(*sources)[i]] = (*targets)[i];
     }
-    // Without a COPYUID every UID asked for was moved (a UID that no longer
-    // exists is passed over by the server and is gone either way).
-    std::vector<TImapMoveRecord::Message> moved;
-    for (const uint32_t uid : Uids) {
-        const auto found = destinations.find(uid);
-        if (destinations.empty())
-            moved.push_back({uid, 0});
-        else if (found != destinations.end())
-            moved.push_back({uid, found->second});
-    }
-    return moved;
+    return destinations;
 }
+
+namespace {
+
+// Uids, each with its destination UID where Destinations names one (0 where not).
+std::vector<TImapMoveRecord::Message> withDestinations(const std::vector<uint32_t> &Uids,
+                                                       const std::map<uint32_t, uint32_t> &Destinations)
+{
+    std::vector<TImapMoveRecord::Message> messages;
+    for (const uint32_t uid : Uids) {
+        const auto found = Destinations.find(uid);
+        messages.push_back({uid, found == Destinations.end() ? 0 : found->second});
+    }
+    return messages;
+}
+
+} // namespace
 
 void TmsImapClient::recordMoved(const std::vector<TImapMoveRecord::Message> &Moved, uint32_t DestinationUidValidity)
 {
@@ -222,18 +228,24 @@ void TmsImapClient::MoveMessages(const std::vector<uint32_t> &Uids, const std::s
         uint32_t destinationUidValidity = 0;
         if (m_capabilities.has("MOVE")) {
             executeOk(TImapCommand("UID MOVE").add(set.text).addString(Destination));
-            const std::vector<TImapMoveRecord::Message> moved = takeMoved(set.uids, destinationUidValidity);
-            recordMoved(moved, destinationUidValidity);
+            // An accepted UID MOVE leaves none of these UIDs in the folder
+            // (one that no longer existed is gone either way), whatever its
+            // COPYUID says: that only tells where they went, when it names them.
+            const std::map<uint32_t, uint32_t> destinations = takeCopyUids(set.uids, destinationUidValidity);
+            recordMoved(withDestinations(set.uids, destinations), destinationUidValidity);
             continue;
         }
         executeOk(TImapCommand("UID COPY").add(set.text).addString(Destination));
-        // Only the copied ones are marked and removed, and recorded once they are.
-        const std::vector<TImapMoveRecord::Message> copied = takeMoved(set.uids, destinationUidValidity);
+        // Without a COPYUID every UID asked for was copied; with one, only
+        // those it names are known to be in the junk folder, so only those
+        // are marked and removed, and recorded once they are.
+        const std::map<uint32_t, uint32_t> destinations = takeCopyUids(set.uids, destinationUidValidity);
         std::vector<uint32_t> uids;
-        for (const TImapMoveRecord::Message &message : copied)
-            uids.push_back(message.sourceUid);
+        for (const uint32_t uid : set.uids)
+            if (destinations.empty() || destinations.count(uid))
+                uids.push_back(uid);
         storeDeletedAndExpunge(uids);
-        recordMoved(copied, destinationUidValidity);
+        recordMoved(withDestinations(uids, destinations), destinationUidValidity);
     }
 }
 
@@ -289,6 +301,8 @@ void TmsImapClient::TransferData()
         std::vector<uint32_t> uids;
         for (const int index : unchanged)
             uids.push_back(ListedUid(index));
+        if (OnRemoving && !unchanged.empty())
+            OnRemoving(this, unchanged);
         if (DeleteForGood)
             DeleteMessages(uids);
         else
@@ -296,6 +310,37 @@ void TmsImapClient::TransferData()
     }
     fire(OnDataTransfered);
     CloseMailbox();
+}
+
+std::optional<std::map<int, bool>> TmsImapClient::FindListedMessages(const std::vector<int> &Indexes)
+{
+    // What is left of the broken session tells nothing reliable.
+    if (IsConnected())
+        Close();
+    OpenMailbox();
+    selectMailbox(m_listedFolder, true, imapMailboxDisplayName(m_listedFolder));
+    if (m_selectedUidValidity == 0 || m_selectedUidValidity != m_listedUidValidity) {
+        CloseMailbox();
+        return std::nullopt;
+    }
+    std::vector<uint32_t> uids;
+    for (const int index : Indexes)
+        uids.push_back(ListedUid(index));
+    std::sort(uids.begin(), uids.end());
+    std::map<int, bool> held;
+    for (const TUidSet &set : uidSets(uids, imap::kMaxCommandBytes))
+        executeOk(TImapCommand("UID FETCH").add(set.text).add("(UID FLAGS)"), [&](const TImapResponse &response) {
+            if (response.name != "FETCH")
+                return;
+            const TImapFetch fetch = fetchOf(response);
+            if (!fetch.uid || !std::binary_search(set.uids.begin(), set.uids.end(), *fetch.uid))
+                return;
+            // FLAGS missing from the answer: assume the worst, it may be on its way out.
+            if (const int index = indexOfUid(*fetch.uid); index >= 0)
+                held[index] = held[index] || fetch.markedDeleted.value_or(true);
+        });
+    CloseMailbox();
+    return held;
 }
 
 void TmsImapClient::MoveBack(const TImapMoveRecord &Record)

@@ -13,11 +13,11 @@
 
 namespace tw {
 
-std::string TmsImapClient::fetchWholeMessages(const std::vector<uint32_t> &Uids,
-                                              const std::function<void(uint32_t, const std::string &)> &Take)
+std::string TmsImapClient::fetchWholeMessages(const std::vector<uint32_t> &Uids, long long MaxKeptBytes,
+                                              const std::function<void(uint32_t, const TImapFetch::Part &)> &Take)
 {
     TImapReadLimits limits;
-    limits.MaxKeptBytes = limits.MaxKeptPerLiteral = imap::kMaxLiteralBytes;
+    limits.MaxKeptBytes = limits.MaxKeptPerLiteral = std::min(MaxKeptBytes, imap::kMaxLiteralBytes);
     std::string refusal;
     std::set<uint32_t> taken;
     for (const TUidSet &set : uidSets(Uids, imap::kMaxCommandBytes)) {
@@ -27,11 +27,11 @@ std::string TmsImapClient::fetchWholeMessages(const std::vector<uint32_t> &Uids,
                 if (response.name != "FETCH")
                     return;
                 const TImapFetch fetch = fetchOf(response);
-                // Only a message asked for, whole, and once.
-                if (!fetch.uid || !fetch.message || fetch.message->droppedBytes > 0 ||
+                // Only a message asked for, and once.
+                if (!fetch.uid || !fetch.message ||
                     !std::binary_search(set.uids.begin(), set.uids.end(), *fetch.uid) || !taken.insert(*fetch.uid).second)
                     return;
-                Take(*fetch.uid, fetch.message->bytes);
+                Take(*fetch.uid, *fetch.message);
             },
             limits);
         if (!reply.is("OK"))
@@ -43,29 +43,44 @@ std::string TmsImapClient::fetchWholeMessages(const std::vector<uint32_t> &Uids,
 std::vector<int> TmsImapClient::keepCopies(const std::vector<int> &Indexes)
 {
     std::vector<uint32_t> whole; // fetched whole; the larger ones keep their header block
+    long long largest = 0;
     for (const int index : Indexes) {
         const TmsRemoteInfoItem &item = m_remoteInfo.Items(index);
-        if (item.Size <= DeletionCopies->maxMessageBytes())
+        if (item.Size <= DeletionCopies->maxMessageBytes()) {
             whole.push_back(ListedUid(index));
-        else
+            largest = std::max<long long>(largest, item.Size);
+        } else {
             DeletionCopies->keep(index, item.UID, item.Headers.Text() + "\r\n", true);
+        }
     }
     std::set<int> sent;
-    std::string refusal = fetchWholeMessages(whole, [&](uint32_t uid, const std::string &message) {
-        const int index = indexOfUid(uid);
-        sent.insert(index);
-        DeletionCopies->keep(index, m_remoteInfo.Items(index).UID, message, false);
-    });
+    std::set<int> grown;
+    std::string refusal =
+        fetchWholeMessages(whole, largest + imap::kCopySizeMargin, [&](uint32_t uid, const TImapFetch::Part &message) {
+            const int index = indexOfUid(uid);
+            sent.insert(index);
+            // The server sends more than the message it listed: it is not
+            // the message the user marked, so it is neither kept nor removed.
+            const long long size = (long long)message.bytes.size() + message.droppedBytes;
+            if (message.droppedBytes > 0 || size > m_remoteInfo.Items(index).Size + imap::kCopySizeMargin) {
+                grown.insert(index);
+                return;
+            }
+            DeletionCopies->keep(index, m_remoteInfo.Items(index).UID, message.bytes, false);
+        });
     if (refusal.empty())
         refusal = "The server did not send the message.";
     for (const uint32_t uid : whole)
         if (const int index = indexOfUid(uid); !sent.count(index))
             DeletionCopies->notSent(index, refusal);
+    for (const int index : grown)
+        if (OnMessageSkipped)
+            OnMessageSkipped(this, index);
     std::vector<int> kept = DeletionCopies->keptCopies();
     std::sort(kept.begin(), kept.end());
     std::vector<int> deletable;
     for (const int index : Indexes)
-        if (std::binary_search(kept.begin(), kept.end(), index))
+        if (std::binary_search(kept.begin(), kept.end(), index) && !grown.count(index))
             deletable.push_back(index);
     return deletable;
 }
@@ -82,7 +97,10 @@ std::string TmsImapClient::RetrieveMessage(int Index)
                              "\" has been renewed on the server since it was listed; check it again.");
     std::optional<std::string> message;
     const std::string refusal =
-        fetchWholeMessages({uid}, [&](uint32_t, const std::string &bytes) { message = bytes; });
+        fetchWholeMessages({uid}, imap::kMaxLiteralBytes, [&](uint32_t, const TImapFetch::Part &part) {
+            if (part.droppedBytes == 0)
+                message = part.bytes;
+        });
     if (!message && !refusal.empty())
         throw EServerError(refusal);
     if (!message)

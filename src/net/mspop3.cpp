@@ -88,8 +88,13 @@ void TmsCustomPOP::Login()
 
 void TmsCustomPOP::Logout()
 {
-    if (IsConnected())
-        requireOk(command("QUIT"));
+    if (!IsConnected())
+        return;
+    // A reply lost with the connection would leave the error without a word.
+    const int code = command("QUIT");
+    if (code != 1 && LastReply().empty())
+        throw EServerError("The server closed the connection without answering QUIT.");
+    requireOk(code);
 }
 
 void TmsCustomPOP::Stat()

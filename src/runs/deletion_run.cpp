@@ -5,6 +5,7 @@
 #include "runs/run_texts.h"
 #include "stats/log_format.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tw {
@@ -44,12 +45,13 @@ void TDeletionRun::transfer(const std::vector<int> &rows, TmsDeletionCopies *cop
 {
     m_deletedRows.clear();
     m_skippedRows.clear();
-    // The server removes deleted POP3 messages only when the session ends
-    // with an accepted QUIT, so they are logged after that; the record
-    // written just before keeps them from going untraced meanwhile.
+    m_pendingRows.clear();
+    m_uncertainRows.clear();
+    m_failureSummary.clear();
     EventOverride<TmsNumNotifyEvent> deleted(m_session.OnDeleted, nullptr);
     EventOverride<TmsNumNotifyEvent> skipped(m_session.OnMessageSkipped, nullptr);
     EventOverride<TNotifyEvent> transfered(m_session.OnDataTransfered, nullptr);
+    EventOverride<std::function<void(QObject *, const std::vector<int> &)>> removing(m_session.OnRemoving, nullptr);
     m_session.OnDeleted = [this, &deleted](QObject *sender, int n) {
         m_deletedRows.push_back(n);
         if (deleted.saved())
@@ -60,19 +62,31 @@ void TDeletionRun::transfer(const std::vector<int> &rows, TmsDeletionCopies *cop
         if (skipped.saved())
             skipped.saved()(sender, n);
     };
+    // An IMAP server removes a message the moment it acts on the command,
+    // and the answer saying so can be lost: the record is written before
+    // the command goes out.
+    m_session.OnRemoving = [this, &removing](QObject *sender, const std::vector<int> &nums) {
+        recordPendingDeletions(nums);
+        if (removing.saved())
+            removing.saved()(sender, nums);
+    };
+    // A POP3 server removes the messages whose DELE it accepted only when
+    // the session ends with an accepted QUIT, so they are logged after that;
+    // the record written just before keeps them from going untraced meanwhile.
     m_session.OnDataTransfered = [this, &transfered](QObject *sender) {
         if (transfered.saved())
             transfered.saved()(sender);
-        recordPendingDeletions();
+        if (!m_session.removesAtOnce())
+            recordPendingDeletions(m_deletedRows);
     };
     m_session.removeConfirmed(rows, copies);
 }
 
-std::vector<DeletedMessageEntry> TDeletionRun::deletedEntries() const
+std::vector<DeletedMessageEntry> TDeletionRun::entriesOf(const std::vector<int> &rows) const
 {
     std::vector<DeletedMessageEntry> entries;
     const std::string server = loggedServer(m_session);
-    for (int row : m_deletedRows)
+    for (int row : rows)
         if (row < m_messages.count()) {
             const TWaitingMessage &m = m_messages.row(row);
             entries.push_back({server, m_session.client().UserName, m.subject, m.senderAddress, m.senderName,
@@ -81,18 +95,43 @@ std::vector<DeletedMessageEntry> TDeletionRun::deletedEntries() const
     return entries;
 }
 
-void TDeletionRun::recordPendingDeletions()
+std::vector<DeletedMessageEntry> TDeletionRun::deletedEntries() const { return entriesOf(m_deletedRows); }
+
+void TDeletionRun::recordPendingDeletions(const std::vector<int> &rows)
 {
-    if (m_deletedRows.empty())
+    if (rows.empty())
         return;
     PendingDeletionRecord record(m_recordPath);
     std::string why;
-    if (!record.write(deletedEntries(), logTimeStamp(Clock::now()), &why))
+    if (!record.write(entriesOf(rows), logTimeStamp(Clock::now()), &why))
         throw ETidewellError("Nothing was deleted: the record of the deletion could not be written to " +
                              record.path() + " (" + why + ")");
+    m_pendingRows = rows;
 }
 
-void TDeletionRun::logUnconfirmed() { PendingDeletionRecord(m_recordPath).logUnconfirmed(m_log); }
+void TDeletionRun::settleFailure()
+{
+    if (m_session.removesAtOnce()) {
+        findOutWhatWasRemoved();
+        return;
+    }
+    // Broken off at or after the QUIT: the accepted deletions may have happened.
+    if (PendingDeletionRecord(m_recordPath).logUnconfirmed(m_log) > 0) {
+        m_uncertainRows = m_pendingRows;
+        m_failureSummary = std::to_string(m_pendingRows.size()) +
+                           " message(s) may have been deleted: the session broke off when the server was told to "
+                           "delete them. The activity log lists them; their copies are kept in Deleted mail.";
+    }
+}
+
+std::vector<int> TDeletionRun::possiblyRemovedRows() const
+{
+    std::vector<int> rows = m_deletedRows;
+    rows.insert(rows.end(), m_uncertainRows.begin(), m_uncertainRows.end());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
 
 void TDeletionRun::logDeletions()
 {

@@ -27,6 +27,12 @@ public:
     bool confirmUnchanged(int index) override;
     void removeConfirmed(const std::vector<int> &indexes, TmsDeletionCopies *copies) override;
     std::string removalNotice() const override { return m_imap.Notice(); }
+    bool removesAtOnce() const override { return true; }
+    // Signs in again, examines the listed folder and compares its
+    // UIDVALIDITY and UIDs with the listing: a UID gone is Removed, one
+    // still there StillThere, unless it is marked \Deleted or the folder was
+    // renewed (Unknown).
+    std::vector<Outcome> findOutcome(const std::vector<int> &indexes) override;
     // What the last removal moved, and where (for undoing it).
     const TImapMoveRecord &lastMove() const { return m_imap.LastMove(); }
     // The folder listed (as the user names it) and its UIDVALIDITY then.

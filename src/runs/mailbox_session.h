@@ -21,6 +21,7 @@
 #include "settings/settings_schema.h"
 #include "settings/settings_store.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,27 @@ public:
     TmsNumNotifyEvent OnDeleting, OnDeleted;
     // Message Num was left alone: the mailbox no longer holds it as listed.
     TmsNumNotifyEvent OnMessageSkipped;
+    // Before the first command that may remove any of the listed messages
+    // Nums (IMAP: the move or the expunge); an error out of it ends the
+    // removal with none of them sent. A POP3 server removes messages only
+    // when the session ends, after OnDataTransfered, so it fires none.
+    std::function<void(QObject *Sender, const std::vector<int> &Nums)> OnRemoving;
+
+    // What became of a message whose removal was under way when the session
+    // broke off.
+    enum class Outcome { Removed, StillThere, Unknown };
+    // Whether the server removes a message as soon as it accepts the command
+    // (IMAP), rather than when the session ends (POP3's QUIT).
+    virtual bool removesAtOnce() const { return false; }
+    // After a removal broke off before the server answered: signs in again
+    // and finds out, for each listed message of Indexes, whether it is gone,
+    // still there unchanged, or cannot be told (the folder was renewed, or
+    // the message is marked as deleted). Errors are the client's. The
+    // default cannot tell any: a POP3 server numbers the messages afresh.
+    virtual std::vector<Outcome> findOutcome(const std::vector<int> &indexes)
+    {
+        return std::vector<Outcome>(indexes.size(), Outcome::Unknown);
+    }
 
     // Whether list() leaves the session logged in for what follows.
     virtual void setStayConnected(bool stay) = 0;
@@ -105,6 +127,12 @@ protected:
         client.OnDeleting = [this](QObject *, int n) { fire(OnDeleting, n); };
         client.OnDeleted = [this](QObject *, int n) { fire(OnDeleted, n); };
         client.OnMessageSkipped = [this](QObject *, int n) { fire(OnMessageSkipped, n); };
+    }
+    // Fires Event with Nums when it is assigned.
+    void fire(const std::function<void(QObject *, const std::vector<int> &)> &event, const std::vector<int> &nums)
+    {
+        if (event)
+            event(&m_client, nums);
     }
     // Fires Event with Num when it is assigned.
     void fire(const TmsNumNotifyEvent &event, int num) { if (event) event(&m_client, num); }

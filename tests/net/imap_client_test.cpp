@@ -8,6 +8,7 @@
 #include "net/imap_client.h"
 
 #include <algorithm>
+#include <map>
 #include <gtest/gtest.h>
 
 using namespace tw;
@@ -415,3 +416,117 @@ TEST(ImapClient, MovingBackNeedsTheJunkFolderAsItWas)
 }
 
 } // namespace
+
+namespace {
+
+// Logs in again and finds the junk folder and the marked UIDs 21 and 23,
+// each of size 100, confirmed unchanged (tags a1 to a4).
+void scriptConfirmedRemoval(FakeTcpServer &server)
+{
+    scriptImapLogin(server);
+    server.expect("a2 LIST \"\" \"*\"");
+    server.sendLine("* LIST (\\Junk) \"/\" Junk");
+    server.sendLine("a2 OK List completed");
+    scriptImapSelect(server, "a3", "SELECT", 4);
+    server.expect("a4 UID FETCH 21,23 (UID RFC822.SIZE)");
+    server.sendLine("* 1 FETCH (UID 21 RFC822.SIZE 100)");
+    server.sendLine("* 3 FETCH (UID 23 RFC822.SIZE 100)");
+    server.sendLine("a4 OK done");
+}
+
+// Keeps copies in memory, every one of them.
+struct MemoryCopies : TmsDeletionCopies {
+    long long maxMessageBytes() const override { return 1 << 20; }
+    void keep(int Num, const std::string &, std::string Message, bool) override { kept[Num] = std::move(Message); }
+    void notSent(int Num, const std::string &) override { notSentNums.push_back(Num); }
+    std::vector<int> keptCopies() override
+    {
+        std::vector<int> nums;
+        for (const auto &[num, message] : kept)
+            nums.push_back(num);
+        return nums;
+    }
+    std::map<int, std::string> kept;
+    std::vector<int> notSentNums;
+};
+
+} // namespace
+
+TEST(ImapClient, AnAcceptedMoveRemovesEveryUidWhateverItsCopyUidNames)
+{
+    // COPYUID naming only one of the two, or UIDs that were not asked for:
+    // the OK still means both left the folder.
+    for (const std::string copyUid : {"9 21 5", "9 30:31 5:6"}) {
+        SCOPED_TRACE(copyUid);
+        FakeTcpServer server;
+        Client client(server);
+        scriptFourMessages(server, "IMAP4rev1 MOVE UIDPLUS");
+        scriptConfirmedRemoval(server);
+        scriptImapDialogue(server, {{"a5 UID MOVE 21,23 \"Junk\"",
+                                     {"* OK [COPYUID " + copyUid + "] Moved", "* 3 EXPUNGE", "* 1 EXPUNGE", "a5 OK done"}}});
+        scriptImapLogout(server, "a6");
+        client.imap.UpdateInfo();
+        client.imap.FlagForDeletion(0);
+        client.imap.FlagForDeletion(2);
+
+        client.imap.TransferData();
+
+        server.verify();
+        EXPECT_EQ(client.events.deleted, (std::vector<int>{0, 2}));
+        ASSERT_EQ(client.imap.LastMove().Messages.size(), 2u);
+        EXPECT_EQ(client.imap.LastMove().Messages[1].sourceUid, 23u);
+        EXPECT_EQ(client.imap.LastMove().Messages[1].destinationUid, 0u); // where it went is not known
+    }
+}
+
+TEST(ImapClient, AMessageSentLargerThanListedIsNeitherCopiedNorMovedAndNothingGoesBeforeOnRemoving)
+{
+    // Message 23 was listed at 100 bytes; the server now sends 20 kB for it.
+    const std::string small = std::string(98, 'a') + "\r\n";
+    const std::string grown(20000, 'b');
+    for (const bool removingRefused : {false, true}) {
+        SCOPED_TRACE(removingRefused ? "OnRemoving raises" : "OnRemoving passes");
+        FakeTcpServer server;
+        Client client(server);
+        scriptFourMessages(server, "IMAP4rev1 MOVE UIDPLUS");
+        scriptConfirmedRemoval(server);
+        server.expect("a5 UID FETCH 21,23 (UID BODY.PEEK[])");
+        server.send("* 1 FETCH (UID 21 BODY[] {100}\r\n" + small + ")\r\n");
+        server.send("* 3 FETCH (UID 23 BODY[] {20000}\r\n" + grown + ")\r\n");
+        server.sendLine("a5 OK done");
+        if (removingRefused) {
+            server.expectClose();
+        } else {
+            scriptImapDialogue(server, {{"a6 UID MOVE 21 \"Junk\"", {"* 1 EXPUNGE", "a6 OK done"}}});
+            scriptImapLogout(server, "a7");
+        }
+        MemoryCopies copies;
+        client.imap.DeletionCopies = &copies;
+        std::vector<int> removing;
+        client.imap.OnRemoving = [&](QObject *, const std::vector<int> &nums) {
+            removing = nums;
+            EXPECT_TRUE(client.events.deleting.empty()) << "fired after a removal began";
+            if (removingRefused)
+                throw ETidewellError("no record");
+        };
+        client.imap.UpdateInfo();
+        client.imap.FlagForDeletion(0);
+        client.imap.FlagForDeletion(2);
+
+        if (removingRefused) {
+            EXPECT_EQ(test::raisedText<ETidewellError>([&] { client.imap.TransferData(); }), "no record");
+            client.imap.Close();
+        } else {
+            client.imap.TransferData();
+        }
+
+        server.verify();
+        EXPECT_EQ(removing, std::vector<int>{0});
+        ASSERT_EQ(copies.kept.size(), 1u);
+        EXPECT_EQ(copies.kept[0], small);
+        EXPECT_TRUE(copies.notSentNums.empty());
+        EXPECT_EQ(client.events.skipped, std::vector<int>{2}); // changed since the listing
+        EXPECT_EQ(client.events.deleted, removingRefused ? std::vector<int>{} : std::vector<int>{0});
+        EXPECT_FALSE(sent(server, "UID MOVE 21,23"));
+    }
+}

@@ -368,6 +368,17 @@ TEST(Pop3Failures, AServerClosingBeforeTheReplyEndsFailsAsARefusalWithEmptyText)
     EXPECT_EQ(test::raisedText<EServerError>([&] { c.pop.UpdateInfo(); }), "");
 }
 
+TEST(Pop3Failures, AServerClosingInsteadOfAnsweringQuitSaysSo)
+{
+    FakeTcpServer server;
+    scriptLogin(server, "+OK 0 0", false);
+    server.expect("QUIT");
+    server.close();
+    Client c(server);
+    EXPECT_EQ(test::raisedText<EServerError>([&] { c.pop.UpdateInfo(); }),
+              "The server closed the connection without answering QUIT.");
+}
+
 TEST(Pop3Failures, ANonDecimalStatCountIsAConversionError)
 {
     FakeTcpServer server;
@@ -628,7 +639,7 @@ TEST(Pop3Hostile, EveryHostileServerEndsTheRunWithAClearErrorAndNothingWrongDone
              s.expect("QUIT");
              s.close();
          },
-         "server: "},
+         "server: The server closed the connection without answering QUIT."},
         {"QUIT refused", Run::Deletion,
          [](FakeTcpServer &s) {
              scriptDeletionUpToDele(s);

@@ -186,3 +186,22 @@ TEST_F(CheckToolTest, APasswordTheKeyringCannotGiveFailsItsMailboxAtOnceSayingWh
         << run.err;
     EXPECT_EQ(server.messagesLeft(), mail);
 }
+
+TEST_F(CheckToolTest, MessagesLeftOnTheServerForWantOfACopyFailTheRun)
+{
+    // A file where the folder of kept copies should be: no copy can be kept.
+    home.write("deleted", "not a folder");
+    for (const char *mailbox : {"1", "2"}) {
+        SCOPED_TRACE(mailbox);
+        const ToolRun run = runCheck({"--delete", "--mailbox", mailbox});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("tidewell-check: mailbox " + std::string(mailbox) +
+                               ": 1 marked message(s) were not deleted because no copy of them could be kept; they "
+                               "are still on the server\n"),
+                  std::string::npos)
+            << run.err;
+    }
+    EXPECT_EQ(server.messagesLeft(), mail);
+    EXPECT_EQ(server2.messagesLeft(), mail);
+    EXPECT_TRUE(server2.messagesIn("Junk").empty());
+}

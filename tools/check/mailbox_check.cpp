@@ -74,7 +74,9 @@ private:
     std::string failed(const ETidewellError &error);
     void print(std::ostream &out) const;
     std::string removeMarked();
-    void settleCopies(DeletionCopyBatch *copies, const TDeletionRun &run);
+    // Settles the copies after the transfer; returns, for standard error,
+    // how many messages stayed on the server for want of a copy ("" for none).
+    std::string settleCopies(DeletionCopyBatch *copies, const TDeletionRun &run);
 
     const int m_n;
     RunSetting &m_setting;
@@ -159,22 +161,28 @@ std::string MailboxCheck::run(std::ostream &out)
     return remove ? removeMarked() : std::string();
 }
 
-void MailboxCheck::settleCopies(DeletionCopyBatch *copies, const TDeletionRun &run)
+std::string MailboxCheck::settleCopies(DeletionCopyBatch *copies, const TDeletionRun &run)
 {
     if (!copies)
-        return;
+        return {};
     std::string why;
     if (!recordMovesInCopies(*copies, m_session, &why))
         m_setting.log.logError("Deleted mail does not record where the moved messages went: " + why,
                                m_session.client().UserName, loggedServer(m_session));
-    copies->settle(run.deletedRows());
-    for (const DeletionCopyBatch::Failure &failure : copies->failures()) {
+    copies->settle(run.possiblyRemovedRows());
+    const std::vector<DeletionCopyBatch::Failure> failures = copies->failures();
+    for (const DeletionCopyBatch::Failure &failure : failures) {
         const std::string subject = failure.num < m_messages.count() ? m_messages.row(failure.num).subject : "";
         const std::string text = "Not deleted, as no copy of it could be kept (" + failure.reason + "): " + subject;
         m_setting.log.logError(text, m_session.client().UserName, loggedServer(m_session));
         std::cerr << "tidewell-check: " << mailboxName(m_n, m_account.userName) << ": " << text << "\n";
     }
     expireKeptCopies(m_setting.deletedMail, m_setting.general.general, m_setting.log, Clock::nowQt().toSecsSinceEpoch());
+    if (failures.empty())
+        return {};
+    // Marked messages left behind are a deletion that failed, for a script too.
+    return std::to_string(failures.size()) + " marked message(s) were not deleted because no copy of them could be "
+           "kept; they are still on the server";
 }
 
 std::string MailboxCheck::removeMarked()
@@ -206,15 +214,15 @@ std::string MailboxCheck::removeMarked()
         run.transfer(flagged, copies.get());
     } catch (const ETidewellError &error) {
         const std::string text = failed(error);
-        // Broken off at or after the end of the session: the accepted deletions may have happened.
-        run.logUnconfirmed();
+        // The removals under way may have happened: each is found out or logged as such.
+        run.settleFailure();
         settleCopies(copies.get(), run);
         m_setting.log.CloseLogFile();
-        return text;
+        return run.failureSummary().empty() ? text : text + " " + run.failureSummary();
     }
     run.logDeletions();
     const std::vector<TDeletionRun::RemovedMessage> removed = run.removedMessages();
-    settleCopies(copies.get(), run);
+    const std::string copyFailure = settleCopies(copies.get(), run);
     m_setting.log.CloseLogFile();
     run.confirm();
     if (!run.skippedRows().empty())
@@ -249,7 +257,7 @@ std::string MailboxCheck::removeMarked()
     } catch (const std::exception &error) {
         std::cerr << "tidewell-check: " << error.what() << "\n";
     }
-    return {};
+    return copyFailure;
 }
 
 } // namespace
