@@ -38,13 +38,6 @@ protected:
             text.pop_back();
         return text;
     }
-    // Mailbox N as stored while the keyring held its password: registry.ini
-    // has none.
-    void storeKeyringOnlyMailbox(int n, const std::string &server, const std::string &user)
-    {
-        storeMailbox(n, server, user, "moved to the keyring");
-        clearSettingsFilePassword(n);
-    }
 };
 
 TEST_F(NoSessionBusTest, AJobFailsWithinItsLimitWithTheKeyringsText)
@@ -113,7 +106,8 @@ TEST_F(NoSessionBusTest, AVisibleCheckAsksOncePerRunWithTheKeyringsTextAndGoesOn
 {
     DovecotServer dovecot{{message("Checked without a keyring", "a@example.org")}};
     ASSERT_TRUE(dovecot.started()) << dovecot.failure();
-    storeKeyringOnlyMailbox(1, dovecot.hostAndPort(), DovecotServer::UserName);
+    storeMailbox(1, dovecot.hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+    clearSettingsFilePassword(1); // only the keyring held it
     storeGeneralWithKeyring();
     startUp();
     const std::string before = registryText();
@@ -148,8 +142,10 @@ TEST_F(NoSessionBusTest, AVisibleCheckAsksOncePerRunWithTheKeyringsTextAndGoesOn
 
 TEST_F(NoSessionBusTest, AHiddenCheckAsksNothingAndLogsAnErrorForEachMailbox)
 {
-    storeKeyringOnlyMailbox(1, "pop.example.org", "ann");
-    storeKeyringOnlyMailbox(2, "mail.example.net", "bob");
+    storeMailbox(1, "pop.example.org", "ann", "first secret");
+    storeMailbox(2, "mail.example.net", "bob", "second secret");
+    clearSettingsFilePassword(1); // only the keyring held them
+    clearSettingsFilePassword(2);
     storeGeneralWithKeyring([](GeneralSettings &settings) { settings.Automatic = true; });
     startUp();
     const std::string before = registryText();
