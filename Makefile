@@ -10,14 +10,15 @@ PREFIX ?= /usr/local
 
 # Everything the build, the program and the tests need from Debian.
 # (QtKeychain loads libsecret itself when the program runs; gnome-keyring,
-# dbus and libsecret-tools give the keyring tests a keyring of their own.)
+# dbus and libsecret-tools give the keyring tests a keyring of their own;
+# appstream and lintian check the installed tree and the package.)
 DEB_PACKAGES = cmake g++ make pkg-config ccache \
   qt6-base-dev qt6-charts-dev qt6-multimedia-dev qt6-networkauth-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev \
   libgtest-dev libgmock-dev \
   dovecot-pop3d dovecot-imapd dnsmasq-base openssl \
   xvfb xauth fonts-dejavu-core poppler-utils xdg-utils \
   qtkeychain-qt6-dev libqt6keychain1 libsecret-1-0 gnome-keyring dbus libsecret-tools \
-  dpkg-dev
+  dpkg-dev appstream lintian
 
 # Only `make fuzz` needs these: clang and the libFuzzer of its version.
 FUZZ_PACKAGES = clang libfuzzer-14-dev
@@ -85,13 +86,15 @@ run: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target tidewell tidewell-demo-pop3
 	tools/run-demo.sh $(BUILD_DIR)
 
+# tidewell_installed (cmake/Packaging.cmake) builds every installed program
+# and the compressed manual pages, and nothing else.
 install: configure
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target tidewell tidewell-why tidewell-learn
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target tidewell_installed
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 # Debian package: $(BUILD_DIR)/tidewell_<version>_<arch>.deb
 package: configure
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target tidewell tidewell-why tidewell-learn
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target tidewell_installed
 	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build

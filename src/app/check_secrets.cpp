@@ -1,15 +1,21 @@
 // The main window's side of keeping secrets: the loaded mailbox's password
 // or sign-in token must be at hand before a check signs in. When the
-// keyring failed, a check the user started asks where to keep secrets
-// instead (once per program run) and goes on; a hidden automatic check
-// stops with the keyring's text, which goes to the activity log, and the
-// pass goes on with the next mailbox. A password that is kept nowhere is
-// asked for in a check the user started.
+// keyring could not be reached, a secret the settings file still holds
+// (older versions kept it there, and it has not moved yet) serves, with a
+// warning in the activity log once per program run, and nobody is asked.
+// When the keyring failed and the settings file holds nothing, a check the
+// user started asks where to keep secrets instead (once per program run)
+// and goes on; a hidden automatic check stops with the keyring's text,
+// which goes to the activity log, and the pass goes on with the next
+// mailbox. A password that is kept nowhere is asked for in a check the user
+// started.
 
 #include "app/rmmain.h"
 #include "app/secret_questions.h"
 #include "net/stringtable.h"
 #include "platform/prompts.h"
+#include "runs/run_texts.h"
+#include "runs/unattended_sign_in.h"
 
 namespace tw {
 
@@ -29,16 +35,19 @@ void TfrmMain::prepareLoadedSecrets()
     // A token command needs nothing kept.
     if (n < 1 || method == TSignInMethod::OAuthCommand)
         return;
-    const std::string name = mailboxNamed(n, mailClient().UserName, mailClient().Server);
     MailboxSecrets &secrets = m_general.secrets;
+    if (const std::string notice = secretFromSettingsFileNotice(n, m_loadedAccount, secrets); !notice.empty()) {
+        activityLog.setPath(m_general.general.Logfile);
+        activityLog.logWarning(notice, mailClient().UserName, loggedServer(mailSession()));
+    }
+    const std::string problem = unattendedSecretProblem(n, m_loadedAccount, secrets, SecretWantedBy::Window);
+    if (problem.empty())
+        return;
+    if (!visibleOrManual())
+        throw ESecretUnavailableError(problem);
+    // The keyring failed, and the settings file holds nothing in its place.
     if (!m_loadedAccount.secretFailure.empty()) {
-        const std::string failure = m_loadedAccount.secretFailure;
-        if (!visibleOrManual())
-            throw ESecretUnavailableError("The desktop keyring could not give the " +
-                                          std::string(method == TSignInMethod::Password ? "password" : "sign-in") +
-                                          " of " + name + ": " + failure +
-                                          " Checking mail with the window open asks where to keep it instead.");
-        if (!secrets.replaceKeyringAfter(failure))
+        if (!secrets.replaceKeyringAfter(m_loadedAccount.secretFailure))
             throw ECanceledError(loadStr(57001));
         // Read again from the store that takes the keyring's place.
         GetRemotePOPSettings(n);
@@ -48,13 +57,7 @@ void TfrmMain::prepareLoadedSecrets()
     if (method != TSignInMethod::Password || !mailClient().Password.empty() ||
         secrets.chosen() == PasswordStore::SettingsFile)
         return;
-    if (!visibleOrManual())
-        throw ESecretUnavailableError(
-            "No password is kept for " + name +
-            (secrets.inUse() == PasswordStore::AskEachCheck
-                 ? ": it is asked at each check, and a check in the background cannot ask."
-                 : " in the desktop keyring (a locked keyring shows none).") +
-            " Checking mail with the window open asks for it.");
+    const std::string name = mailboxNamed(n, mailClient().UserName, mailClient().Server);
     std::string password;
     if (!Prompts::current().inputSecret("Password", "The password of " + name + ":", password) || password.empty())
         throw ECanceledError(loadStr(57001));

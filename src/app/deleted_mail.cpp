@@ -83,7 +83,8 @@ std::string TfrmMain::prepareMoveBack(TmsImapClient &imap, const KeptMessage &fi
     const RemotePOPAccount account = readMailboxForRemotePOP(n, m_general.secrets, [] {});
     if (!account.loaded || account.protocol != int(MailProtocol::IMAP))
         return "Mailbox " + std::to_string(n) + " (" + first.user + ") is no longer an IMAP mailbox in the general settings.";
-    if (const std::string problem = unattendedSecretProblem(n, account, m_general.secrets); !problem.empty())
+    const std::string problem = unattendedSecretProblem(n, account, m_general.secrets, SecretWantedBy::Window);
+    if (!problem.empty())
         return problem;
     loadMailAccount(imap, account);
     imap.RAS = msRemoteIMAP1.RAS;

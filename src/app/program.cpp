@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/keyring/keychain_secret_store.h"
+#include "platform/session_bus.h"
 #include "platform/singleinstance.h"
 #include "platform/ui/desktop_services.h"
 #include "platform/ui/screen_fit.h"
@@ -46,6 +47,9 @@ int runProgram(int argc, char **argv)
         return 1;
     }
     makeHomeVariableAbsolute();
+    // Started without the session's environment (from a script or a
+    // terminal of its own), the keyring is still on the user's bus.
+    useUserSessionBusWhenUnset();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tidewell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tidewell"));
@@ -85,8 +89,9 @@ int runProgram(int argc, char **argv)
     // them are created around them.
     GeneralSettingsModel general;
     // Secrets that older settings files hold move to the keyring before
-    // anything reads them; whatever cannot move stays where it is, and the
-    // first check that needs it meets the keyring's failure.
+    // anything reads them; whatever cannot move stays where it is and is
+    // used from there (a check logs a warning about it once per run), and
+    // the move is tried again at the next start.
     general.readAtStartUp();
     SpamSettingsModel spam;
     try {

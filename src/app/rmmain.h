@@ -370,8 +370,10 @@ private:
 
     // keeping secrets (check_secrets.cpp)
     // Before a listing signs in: the loaded mailbox's password or sign-in
-    // token is at hand. After a keyring failure a check the user started
-    // asks where to keep secrets instead and reads them from there; a
+    // token is at hand. After a keyring failure the settings file's secret
+    // serves when it holds one (logged once per run as a warning);
+    // otherwise a check the user started asks where to keep secrets
+    // instead and reads them from there; a
     // password kept nowhere is asked for. A hidden automatic check never
     // asks: it raises ESecretUnavailableError. Raises ECanceledError when
     // the user leaves a question unanswered.

@@ -16,26 +16,77 @@ std::string mailboxName(int n, const std::string &userName)
     return "mailbox " + std::to_string(n) + " (" + userName + ")";
 }
 
+std::string accountName(int n, const RemotePOPAccount &account)
+{
+    return "mailbox " + std::to_string(n) + " (" + account.userName + " on " + account.server + ")";
+}
+
+std::string secretName(const RemotePOPAccount &account)
+{
+    return signInMethodFromSetting(account.signIn.method) == TSignInMethod::Password ? "password" : "sign-in";
+}
+
+// The secret Account's sign-in needs: its password, or the refresh token of
+// the browser sign-in.
+const std::string &neededSecret(const RemotePOPAccount &account)
+{
+    return signInMethodFromSetting(account.signIn.method) == TSignInMethod::Password ? account.password
+                                                                                      : account.signIn.refreshToken;
+}
+
+// The keyring's own text on one line, as a log line needs it, without the
+// full stop it may end with.
+std::string oneLine(std::string text)
+{
+    for (char &c : text)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    while (!text.empty() && (text.back() == '.' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+constexpr const char *kKeepInSettingsFile =
+    "keep the passwords in Tidewell's settings file (the Passwords page of the general settings).";
+
 } // namespace
 
-std::string unattendedSecretProblem(int n, const RemotePOPAccount &account, const MailboxSecrets &secrets)
+std::string unattendedSecretProblem(int n, const RemotePOPAccount &account, const MailboxSecrets &secrets,
+                                    SecretWantedBy wantedBy)
 {
     const TSignInMethod method = signInMethodFromSetting(account.signIn.method);
     if (method == TSignInMethod::OAuthCommand)
         return {}; // a token command needs nothing kept
-    const std::string name = "mailbox " + std::to_string(n) + " (" + account.userName + " on " + account.server + ")";
-    if (!account.secretFailure.empty())
-        return "The desktop keyring could not give the " +
-               std::string(method == TSignInMethod::Password ? "password" : "sign-in") + " of " + name + ": " +
-               account.secretFailure + " Nothing is asked and nobody waits for the keyring to be unlocked here.";
+    const std::string name = accountName(n, account);
+    const bool window = wantedBy == SecretWantedBy::Window;
+    if (!account.secretFailure.empty() && neededSecret(account).empty())
+        return "The desktop keyring could not give the " + secretName(account) + " of " + name + ": " +
+               oneLine(account.secretFailure) +
+               (window ? ". Checking mail with the window open asks where to keep it instead, or "
+                       : ". Run tidewell-check from its systemd user timer (tidewell-check.timer), which reaches "
+                         "the keyring of your session, or ") +
+               kKeepInSettingsFile;
     if (method == TSignInMethod::Password && account.password.empty() &&
         secrets.chosen() != PasswordStore::SettingsFile)
         return "No password is kept for " + name +
                (secrets.inUse() == PasswordStore::AskEachCheck
-                    ? ": it is asked at each check, and nobody can be asked here."
+                    ? (window ? ": it is asked at each check, and a check in the background cannot ask."
+                              : ": it is asked at each check, and nobody can be asked here.")
                     : " in the desktop keyring (a locked keyring shows none).") +
-               " Checking mail with Tidewell's window open asks for it.";
+               (window ? " Checking mail with the window open asks for it."
+                       : " Checking mail with Tidewell's window open asks for it.");
     return {};
+}
+
+std::string secretFromSettingsFileNotice(int n, const RemotePOPAccount &account, MailboxSecrets &secrets)
+{
+    if (account.secretFailure.empty() || neededSecret(account).empty() ||
+        signInMethodFromSetting(account.signIn.method) == TSignInMethod::OAuthCommand ||
+        !secrets.firstUseFromSettingsFile({account.userName, account.server}))
+        return {};
+    return "The desktop keyring could not be reached (" + oneLine(account.secretFailure) + "); the " +
+           secretName(account) + " of " + accountName(n, account) +
+           " is used from Tidewell's settings file, where it stays until the keyring can take it.";
 }
 
 void signInUnattended(TmsMailBase &client, int n, const RemotePOPAccount &account, MailboxSecrets &secrets,

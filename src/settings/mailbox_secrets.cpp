@@ -132,6 +132,11 @@ void MailboxSecrets::forget(const MailboxIdentity &who, MailboxSecret which)
     m_thisRun.erase(keyringEntryName(who, which));
 }
 
+bool MailboxSecrets::firstUseFromSettingsFile(const MailboxIdentity &who)
+{
+    return m_usedFromFile.emplace(who.userName, who.server).second;
+}
+
 void MailboxSecrets::copyInto(PasswordStore chosen, int n, const MailboxIdentity &who, MailboxSecret which,
                               const std::string &value)
 {

@@ -23,6 +23,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace tw {
 
@@ -107,6 +108,10 @@ public:
               const std::string &value);
     // Forgets a secret held for this run only (it is asked again).
     void forget(const MailboxIdentity &who, MailboxSecret which);
+    // True the first time in this program run that Who's secret is used
+    // from the settings file because the keyring could not be reached
+    // (read() gave it with a keyring failure): that is said once per run.
+    bool firstUseFromSettingsFile(const MailboxIdentity &who);
 
     // A change of the chosen store happens in three steps, so that a
     // failure never leaves a secret nowhere: copyInto for every secret
@@ -151,6 +156,7 @@ private:
     std::map<std::string, std::string> m_thisRun;   // secrets held for this run only, by entry name
     std::map<std::string, std::string> m_inKeyring; // what this run knows the keyring to hold
     std::set<std::string> m_unread;                 // entries whose last read failed: never removed
+    std::set<std::pair<std::string, std::string>> m_usedFromFile; // firstUseFromSettingsFile's mailboxes
     std::string m_leftInKeyring;
 };
 

@@ -6,7 +6,9 @@
 #       A private session bus (dbus-run-session) with gnome-keyring-daemon's
 #       Secret Service, its login keyring created and unlocked with a
 #       password given on standard input. Everything the daemon writes goes
-#       to a fresh folder, never to the user's own keyring.
+#       to a fresh folder, never to the user's own keyring. The bus listens
+#       where a logged-in user's bus does, at $XDG_RUNTIME_DIR/bus, so that
+#       a program started without DBUS_SESSION_BUS_ADDRESS can find it.
 #   keyring_session.sh no-bus PROGRAM ARGS...
 #       No session bus: DBUS_SESSION_BUS_ADDRESS and DISPLAY unset (no
 #       autolaunch), and a runtime folder without a bus socket.
@@ -40,8 +42,22 @@ keyring)
         command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
     done
     private_home
+    cat >"$home/session.conf" <<EOF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$XDG_RUNTIME_DIR/bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+EOF
     # The whole session has a bound; the daemon is ended by its process id.
-    timeout -k 10 240 dbus-run-session -- sh "$0" inside-session "$@"
+    timeout -k 10 240 dbus-run-session --config-file="$home/session.conf" -- sh "$0" inside-session "$@"
     exit $?
     ;;
 inside-session)

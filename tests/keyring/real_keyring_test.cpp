@@ -7,6 +7,7 @@
 #include "keyring_fixture.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QToolButton>
 
 using namespace tw;
@@ -139,6 +140,32 @@ TEST_F(RealKeyringTest, ACheckLogsInWithThePasswordFromTheKeyringAlsoAfterAResta
     EXPECT_EQ(rows(), 1);
     EXPECT_TRUE(prompts.shown.empty()) << prompts.shown.front();
     EXPECT_EQ(logCount("ERROR"), 0) << log();
+}
+
+TEST_F(RealKeyringTest, TidewellCheckUnderCronFindsTheKeyringOnTheBusOfTheRuntimeFolder)
+{
+    DovecotServer dovecot{{message("Checked from cron", "a@example.org")}};
+    ASSERT_TRUE(dovecot.started()) << dovecot.failure();
+    storeMailbox(1, dovecot.hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+    storeGeneralWithKeyring();
+    ASSERT_EQ(general.readAtStartUp(), ""); // the password moves to the keyring
+    ASSERT_EQ(serverValue("Passwd1"), "");
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    ASSERT_TRUE(QFileInfo(runtime + "/bus").exists()) << "keyring_session.sh puts the bus there";
+
+    // What cron gives a job, plus the runtime folder a logged-in user has.
+    QProcessEnvironment cron;
+    cron.insert("HOME", QString::fromStdString(home.path()));
+    cron.insert("PATH", "/usr/bin:/bin");
+    cron.insert("TIDEWELL_HOME", QString::fromStdString(home.path()));
+    cron.insert("XDG_RUNTIME_DIR", runtime);
+    const ToolRun run = runTool(QStringLiteral(TIDEWELL_CHECK_PATH), {"--mailbox", "1"}, {}, cron);
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Checked from cron"), std::string::npos) << run.out;
+    EXPECT_EQ(logCount("MAIL CHECK"), 1) << log();
+    EXPECT_EQ(logCount("ERROR"), 0) << log();
+    EXPECT_EQ(logCount("WARNING"), 0) << log();
 }
 
 TEST_F(RealKeyringTest, ALockedKeyringNobodyUnlocksMovesNothingAndCostsNoWait)

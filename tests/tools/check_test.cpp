@@ -5,6 +5,9 @@
 #include "fixtures/temp_home.h"
 #include "fixtures/tool_run.h"
 #include "keep/kept_index.h"
+#include "platform/registry.h"
+#include "platform/session_bus.h"
+#include "settings/settings_schema.h"
 #include "settings/general_model.h"
 #include "settings/settings_store.h"
 #include "settings/spam_model.h"
@@ -13,6 +16,7 @@
 #include <QJsonObject>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <unistd.h>
 
 using namespace tw;
 using namespace tw::test;
@@ -24,6 +28,14 @@ ToolRun runCheck(const QStringList &arguments) { return runTool(QStringLiteral(T
 std::string message(const std::string &subject, const std::string &from)
 {
     return "From: " + from + "\r\nSubject: " + subject + "\r\nDate: Tue, 8 Dec 2026 09:00:00 +0000\r\n\r\nHello.\r\n";
+}
+
+int countOf(const std::string &text, const std::string &part)
+{
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
 }
 
 std::vector<std::string> lines(const std::string &text)
@@ -169,21 +181,74 @@ TEST_F(CheckToolTest, AFailedMailboxLeavesTheOthersCheckedAndBadArgumentsAreRefu
     }
 }
 
-TEST_F(CheckToolTest, APasswordTheKeyringCannotGiveFailsItsMailboxAtOnceSayingWhy)
+namespace {
+
+// The environment cron gives a job: no session bus, no runtime folder, no display.
+QProcessEnvironment cronEnvironment(const TempHome &home)
 {
+    QProcessEnvironment environment;
+    environment.insert("HOME", QString::fromStdString(home.path()));
+    environment.insert("PATH", "/usr/bin:/bin");
+    environment.insert("SHELL", "/bin/sh");
+    environment.insert("TIDEWELL_HOME", QString::fromStdString(home.path()));
+    return environment;
+}
+
+// An older settings file: the password still in Passwd<n>, and no
+// PasswordStore value, which reads as the desktop keyring.
+void dropPasswordStoreValue()
+{
+    Registry().deleteValue(std::string(kMainKey) + "\\" + kGeneralSection, "PasswordStore");
+}
+
+} // namespace
+
+TEST_F(CheckToolTest, UnderCronAnOlderSettingsFileChecksWithThePasswordItHolds)
+{
+    if (!userSessionBusAddress("", ::getuid()).empty())
+        GTEST_SKIP() << "this user's own session bus is under /run/user, and tidewell-check would use it";
+    dropPasswordStoreValue();
+    const std::string password = storedServerValue("Passwd1");
+
+    for (int run = 1; run <= 2; ++run) {
+        const ToolRun check =
+            runTool(QStringLiteral(TIDEWELL_CHECK_PATH), {"--mailbox", "1"}, {}, cronEnvironment(home));
+        EXPECT_EQ(check.status, 0) << check.err;
+        EXPECT_EQ(lines(check.out).size(), 2u) << check.out;
+        EXPECT_NE(check.err.find("is used from Tidewell's settings file, where it stays until the keyring can take it"),
+                  std::string::npos)
+            << check.err;
+        // Each run says it once, in the log as a warning.
+        EXPECT_EQ(countOf(home.read("activity.log"), "WARNING The desktop keyring could not be reached ("), run);
+    }
+    for (const std::string &line : lines(home.read("activity.log")))
+        EXPECT_FALSE(line.starts_with("ERROR")) << line;
+    EXPECT_EQ(storedServerValue("Passwd1"), password); // never taken out of the file without the keyring
+}
+
+TEST_F(CheckToolTest, UnderCronAPasswordOnlyTheKeyringHoldsFailsWithAnErrorLineSayingWhatToDo)
+{
+    if (!userSessionBusAddress("", ::getuid()).empty())
+        GTEST_SKIP() << "this user's own session bus is under /run/user, and tidewell-check would use it";
     GeneralSettings general = readGeneralSettings();
     general.PasswordStore = int(PasswordStore::Keyring);
     saveGeneralSettings(general, LogNaming::AsIs);
-    // No message bus answers: the keyring cannot be reached.
-    const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
-    qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray("unix:path=") + QByteArray::fromStdString(home.file("no-bus")));
-    const ToolRun run = runCheck({"--mailbox", "1"});
-    qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+    clearSettingsFilePassword(1);
+
+    const ToolRun run = runTool(QStringLiteral(TIDEWELL_CHECK_PATH), {"--mailbox", "1"}, {}, cronEnvironment(home));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_TRUE(run.err.starts_with("tidewell-check: mailbox 1: The desktop keyring could not give the password of "
-                                    "mailbox 1 (tester on " + server.hostAndPort() + "): "))
-        << run.err;
+    const std::string what = "The desktop keyring could not give the password of mailbox 1 (tester on " +
+                             server.hostAndPort() + "): ";
+    const std::string toDo = ". Run tidewell-check from its systemd user timer (tidewell-check.timer), which reaches "
+                             "the keyring of your session, or keep the passwords in Tidewell's settings file (the "
+                             "Passwords page of the general settings).";
+    EXPECT_TRUE(run.err.starts_with("tidewell-check: mailbox 1: " + what)) << run.err;
+    EXPECT_NE(run.err.find(toDo + "\n"), std::string::npos) << run.err;
+    const std::vector<std::string> logged = lines(home.read("activity.log"));
+    ASSERT_EQ(logged.size(), 1u) << home.read("activity.log");
+    EXPECT_TRUE(logged[0].starts_with("ERROR " + what)) << logged[0];
+    EXPECT_NE(logged[0].find(toDo + " FOR tester ON " + server.hostAndPort()), std::string::npos) << logged[0];
     EXPECT_EQ(server.messagesLeft(), mail);
 }
 

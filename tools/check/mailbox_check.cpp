@@ -69,6 +69,10 @@ public:
 private:
     bool logging() const { return !m_setting.options.dryRun; }
     void wireClient();
+    // Why the mailbox cannot sign in without asking for its secret, logged
+    // as an ERROR line; "" when it can. A secret used from the settings file
+    // because the keyring could not be reached is logged as a warning.
+    std::string secretProblem();
     // The ERROR line of Error (unless the client's OnError wrote it), the
     // session closed; returns the text for standard error.
     std::string failed(const ETidewellError &error);
@@ -131,8 +135,28 @@ void MailboxCheck::print(std::ostream &out) const
     out.flush();
 }
 
+std::string MailboxCheck::secretProblem()
+{
+    MailboxSecrets &secrets = m_setting.general.secrets;
+    const std::string &userName = m_session.client().UserName;
+    const std::string problem = unattendedSecretProblem(m_n, m_account, secrets, SecretWantedBy::Command);
+    if (!problem.empty()) {
+        if (logging())
+            m_setting.log.logError(problem, userName, loggedServer(m_session));
+        return problem;
+    }
+    if (const std::string notice = secretFromSettingsFileNotice(m_n, m_account, secrets); !notice.empty()) {
+        if (logging())
+            m_setting.log.logWarning(notice, userName, loggedServer(m_session));
+        std::cerr << "tidewell-check: " << notice << "\n";
+    }
+    return {};
+}
+
 std::string MailboxCheck::run(std::ostream &out)
 {
+    if (const std::string problem = secretProblem(); !problem.empty())
+        return problem;
     const bool remove = m_setting.options.remove && !m_setting.options.dryRun;
     m_setting.domains.beginCheck();
     m_classifier.forgetWaitingRows();
@@ -282,8 +306,6 @@ std::string checkMailbox(int n, RunSetting &setting, std::ostream &out)
         return "You need to enter your e-mail username in the settings.";
     if (isBlank(account.server))
         return "You need to enter the name of your mail server in the settings.";
-    if (const std::string problem = unattendedSecretProblem(n, account, setting.general.secrets); !problem.empty())
-        return problem;
     MailboxCheck check(n, setting, account);
     return check.run(out);
 }

@@ -13,6 +13,7 @@
 #include "net/msmx.h"
 #include "platform/keyring/keychain_secret_store.h"
 #include "platform/paths.h"
+#include "platform/session_bus.h"
 #include "platform/singleinstance.h"
 #include "settings/dns_setting.h"
 #include "settings/mailbox_secrets.h"
@@ -34,6 +35,9 @@ constexpr std::chrono::seconds kKeyringSeconds{5};
 
 int main(int argc, char *argv[])
 {
+    // Cron gives no session bus address; the keyring is reached through the
+    // user's bus all the same while the user is logged in (or lingering).
+    useUserSessionBusWhenUnset();
     QCoreApplication app(argc, argv); // the sessions wait in the event loop
 
     std::string error;
