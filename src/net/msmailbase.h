@@ -7,6 +7,7 @@
 // (POP3: AUTH, IMAP: AUTHENTICATE) through a TSaslDialogue.
 
 #include "net/agsocket.h"
+#include "net/mail_security.h"
 #include "net/sasl.h"
 #include "net/sign_in.h"
 
@@ -19,18 +20,6 @@ namespace tw {
 
 // Num: the 0-based index of the message.
 using TmsNumNotifyEvent = std::function<void(QObject *Sender, int Num)>;
-// How a mail session is protected. The numbers are the stored setting's.
-//  - TLS: the connection is TLS from the start (POP3S port 995, IMAPS 993).
-//  - STARTTLS: after the greeting the server must offer STARTTLS; the
-//    handshake comes before the sign-in, and the capabilities are read
-//    again inside TLS.
-//  - Automatic: TLS on the protocol's TLS port, otherwise STARTTLS when the
-//    server offers it, otherwise unencrypted.
-//  - None: unencrypted.
-enum class TMailSecurity { Automatic = 0, TLS = 1, STARTTLS = 2, None = 3 };
-
-// The security of a stored setting; anything unknown is Automatic.
-TMailSecurity mailSecurityFromSetting(int value);
 
 // One SASL exchange as a protocol carries it: a command that names the
 // mechanism (with the first client message on it where the protocol allows),
