@@ -93,6 +93,11 @@ public:
     // protocol's own commands. OAuth: an access token from OnAccessToken
     // goes with XOAUTH2 or OAUTHBEARER, whichever the server lists.
     TSignInMethod SignIn = TSignInMethod::Password;
+    // The server takes a token with XOAUTH2 although it does not list a
+    // token mechanism (Yandex). True by itself for the servers the provider
+    // table names (mail_providers.h). Such a token goes out only over an
+    // encrypted connection, whatever Security allows.
+    bool TokenWithoutListing = false;
     // Asked for the access token (OAuth only) in Open, before connecting.
     TAccessTokenEvent OnAccessToken;
     // How the session is protected. None sends what the plain protocol
@@ -187,8 +192,9 @@ protected:
     // that it knows the password (SCRAM), ESignInError.
     void signInWithSasl(TSaslDialogue &Dialogue, sasl::Mechanism Mechanism);
     // Signs in with what the server lists (Listed: its SASL mechanism
-    // names): a token with XOAUTH2 or OAUTHBEARER (ESignInError when it
-    // lists neither), a password with the strongest password mechanism, or
+    // names): a token with XOAUTH2 or OAUTHBEARER (when it lists neither:
+    // XOAUTH2 over an encrypted connection to a server that takes it
+    // unlisted, else ESignInError), a password with the strongest password mechanism, or
     // else with OwnCommands (the protocol's own, such as USER and PASS).
     // Nothing goes out before guardUnencryptedSignIn has let it.
     void signInWithListed(TSaslDialogue &Dialogue, const std::vector<std::string> &Listed,
