@@ -26,20 +26,29 @@ Address splitAddress(const std::string &address)
     return parts;
 }
 
-TDiscoveredServer fromProvider(const TMailProvider &provider, const TProviderServer &server, const Address &address,
-                               TDiscoverySource source)
+// Server as found, signed in to with the password and the whole address.
+TDiscoveredServer plainServer(const TProviderServer &server, const Address &address, TDiscoverySource source)
 {
     TDiscoveredServer found;
     found.protocol = server.protocol;
     found.host = server.host;
     found.port = server.port;
     found.security = server.security;
+    found.userName = address.localPart + "@" + address.domain;
+    found.source = source;
+    return found;
+}
+
+TDiscoveredServer fromProvider(const TMailProvider &provider, const TProviderServer &server, const Address &address,
+                               TDiscoverySource source)
+{
+    TDiscoveredServer found = plainServer(server, address, source);
     found.signIn = provider.signIn;
     found.oauthProvider = provider.oauthProvider;
     found.signInGuidance = provider.signInGuidance;
-    found.userName = provider.userNameIsLocalPart ? address.localPart : address.localPart + "@" + address.domain;
+    if (provider.userNameIsLocalPart)
+        found.userName = address.localPart;
     found.providerName = provider.name;
-    found.source = source;
     return found;
 }
 
@@ -69,14 +78,7 @@ TDiscoveredServer foundServer(const TProviderServer &server, const Address &addr
 {
     if (const TMailProvider *provider = providerForServerHost(server.host))
         return fromProvider(*provider, server, address, source);
-    TDiscoveredServer found;
-    found.protocol = server.protocol;
-    found.host = server.host;
-    found.port = server.port;
-    found.security = server.security;
-    found.userName = address.localPart + "@" + address.domain;
-    found.source = source;
-    return found;
+    return plainServer(server, address, source);
 }
 
 // A host name from DNS as the settings take it: lower case, no final dot.
