@@ -3,6 +3,7 @@
 #include "net/errors.h"
 #include "net/mail_probe.h"
 #include "net/msmx.h"
+#include "net/stringtable.h"
 #include "platform/bytes.h"
 
 #include <algorithm>
@@ -81,6 +82,9 @@ TDiscoveredServer foundServer(const TProviderServer &server, const Address &addr
     return plainServer(server, address, source);
 }
 
+// "Domain name does not exist": the answer for a name nobody published.
+constexpr int kNoSuchName = 57019;
+
 // A host name from DNS as the settings take it: lower case, no final dot.
 std::string hostFromDns(const std::string &name)
 {
@@ -143,6 +147,18 @@ private:
             m_options.onStep(text);
     }
 
+    // A name that does not exist is an answer; any other refusal (a server
+    // failure, a refused query) may hide what the domain publishes, so the
+    // user hears of it, once.
+    void noteUnlessNoSuchName(const EResolverError &error)
+    {
+        if (error.what() == loadStr(kNoSuchName) || m_dnsTroubleNoted)
+            return;
+        m_dnsTroubleNoted = true;
+        m_result.notes.push_back("The DNS server " + m_options.dns.address + " did not answer every question about " +
+                                 m_address.domain + ": " + error.what() + ".");
+    }
+
     bool canceled()
     {
         if (!m_canceled && m_options.canceled && m_options.canceled())
@@ -178,8 +194,9 @@ private:
             m_resolver->ResolveSRV(name);
         } catch (const ETimedOutError &) {
             throw;
-        } catch (const EResolverError &) {
-            return {}; // no such name: the service is not published
+        } catch (const EResolverError &error) {
+            noteUnlessNoSuchName(error);
+            return {};
         }
         std::vector<TSRVRec> records = m_resolver->SRVList;
         // A target of "." says the service is not offered at all.
@@ -200,7 +217,8 @@ private:
             m_resolver->Resolve();
         } catch (const ETimedOutError &) {
             throw;
-        } catch (const EResolverError &) {
+        } catch (const EResolverError &error) {
+            noteUnlessNoSuchName(error);
             return;
         }
         for (int i = 0; i < m_resolver->MXList.Count(); ++i) {
@@ -244,7 +262,8 @@ private:
             m_resolver->ResolveAddresses(host);
         } catch (const ETimedOutError &) {
             throw;
-        } catch (const EResolverError &) {
+        } catch (const EResolverError &error) {
+            noteUnlessNoSuchName(error);
             return {};
         }
         return m_resolver->Addresses.empty() ? std::string() : m_resolver->Addresses.front();
@@ -278,6 +297,7 @@ private:
     TDiscoveryResult &m_result;
     TmsMXResolver *m_resolver = nullptr;
     bool m_canceled = false;
+    bool m_dnsTroubleNoted = false;
 };
 
 // IMAP before POP3; otherwise the order found stays.

@@ -3,6 +3,7 @@
 // of address gives exactly its settings, in the order of preference, and
 // the guess's probe sends nothing but CAPABILITY or CAPA.
 #include "fixtures/dns_server.h"
+#include "fixtures/fake_dns_server.h"
 #include "fixtures/fake_tcp_server.h"
 #include "fixtures/test_certificates.h"
 #include "net/mail_discovery.h"
@@ -164,6 +165,19 @@ TEST(MailDiscovery, AnAddressItCannotUseOrADnsServerThatIsSilentIsANote)
         EXPECT_FALSE(result.found());
         EXPECT_EQ(result.notes, std::vector<std::string>{c.note});
     }
+}
+
+TEST(MailDiscovery, ADnsServerInTroubleIsNotedOnce)
+{
+    FakeDnsServer failing([](const std::string &query) { return DnsReplyBuilder(query).rcode(2).bytes(); });
+    TDiscoveryOptions options;
+    options.dns = {"127.0.0.1", failing.port()};
+    options.guess = false;
+    const TDiscoveryResult result = discoverMailSettings("ann@trouble.test", options);
+    EXPECT_FALSE(result.found());
+    EXPECT_EQ(result.notes, std::vector<std::string>{"The DNS server 127.0.0.1 did not answer every question about "
+                                                     "trouble.test: Domain server failure."});
+    EXPECT_EQ(failing.queries().size(), 5u); // four SRV names and the MX; no guess
 }
 
 TEST(MailDiscovery, ACancelEndsTheSearchWithANote)
