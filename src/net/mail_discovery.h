@@ -68,7 +68,10 @@ struct TProbePorts {
 };
 
 struct TDiscoveryOptions {
-    DnsServer dns;                // asked for SRV, MX and the guessed names' addresses
+    // Asked for SRV, MX and the guessed names' addresses: the program's DNS
+    // setting (configuredDnsServer() of settings/dns_setting.h). Without a
+    // valid address only the provider table is looked at, and a note says so.
+    DnsServer dns;
     int dnsTimeOutSeconds = 5;    // per query
     int probeTimeOutSeconds = 5;  // per probed port: connect, TLS, greeting and capabilities together
     TProbePorts probePorts;
