@@ -337,19 +337,8 @@ TEST_F(ImapDovecotSignIn, EveryMechanismSignsInAndARefusedTokenAsksToSignInAgain
 
 // Yandex takes XOAUTH2 without listing it: the token goes out there, but
 // only inside TLS, whatever the mailbox's security would allow.
-class ImapUnlistedToken : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        certificates = new TestCertificates;
-        local = certificates->make("local", {"127.0.0.1"});
-        certificates->trustAuthority();
-    }
-    static void TearDownTestSuite() { delete certificates; }
-
-    static inline TestCertificates *certificates = nullptr;
-    static inline CertificateFiles local;
-};
+// (The same trusted certificate for 127.0.0.1 as the Dovecot tests.)
+class ImapUnlistedToken : public ImapDovecotSignIn {};
 
 TEST_F(ImapUnlistedToken, GoesOutOnlyInsideTls)
 {
