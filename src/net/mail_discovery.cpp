@@ -192,9 +192,7 @@ private:
     {
         try {
             m_resolver->ResolveSRV(name);
-        } catch (const ETimedOutError &) {
-            throw;
-        } catch (const EResolverError &error) {
+        } catch (const EResolverError &error) { // a time-out goes on up and ends the DNS steps
             noteUnlessNoSuchName(error);
             return {};
         }
@@ -215,9 +213,7 @@ private:
         m_resolver->Domain = m_address.domain;
         try {
             m_resolver->Resolve();
-        } catch (const ETimedOutError &) {
-            throw;
-        } catch (const EResolverError &error) {
+        } catch (const EResolverError &error) { // a time-out goes on up and ends the DNS steps
             noteUnlessNoSuchName(error);
             return;
         }
@@ -260,9 +256,7 @@ private:
     {
         try {
             m_resolver->ResolveAddresses(host);
-        } catch (const ETimedOutError &) {
-            throw;
-        } catch (const EResolverError &error) {
+        } catch (const EResolverError &error) { // a time-out goes on up and ends the DNS steps
             noteUnlessNoSuchName(error);
             return {};
         }
