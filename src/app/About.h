@@ -2,6 +2,8 @@
 // TfrmAbout: "How to contact us" with its three pages: About, the "Bust a
 // spam" stress-relief game, and Version Check.
 
+#include "platform/program_version.h"
+
 #include <QDialog>
 #include <QTimer>
 
@@ -12,7 +14,7 @@ class QTabWidget;
 
 namespace tw {
 
-inline constexpr const char *kVersionText = "1.9.1";
+inline constexpr const char *kVersionText = kProgramVersion;
 inline constexpr const char *kMakerWebAddress = "http://www.quillmarsh.example/tidewell/";
 
 class TfrmAbout : public QDialog {

@@ -9,7 +9,9 @@
 //  - Login: greeting, CAPABILITY, STARTTLS when Security asks for it (the
 //    capabilities are read again inside TLS), then LOGIN or AUTHENTICATE
 //    with the mechanisms of the POP3 client (with the first response on the
-//    command line when the server lists SASL-IR).
+//    command line when the server lists SASL-IR). When the server lists ID
+//    (RFC 2971), Tidewell then names itself and its version, and nothing
+//    else: some servers open no folder for a client that has not.
 //  - Listing (UpdateInfo): EXAMINE the folder (read-only, so nothing in it
 //    can change, not even \Recent), note its UIDVALIDITY, then one
 //    "UID FETCH 1:* (UID RFC822.SIZE BODY.PEEK[HEADER])". Replies may come
@@ -156,7 +158,8 @@ public:
 
     // Connect, secure the connection as Security says, read the greeting,
     // the capabilities, sign in (not after a PREAUTH greeting), read the
-    // capabilities again. A greeting of BYE raises EServerError; a refused
+    // capabilities again, and send ID when the server lists it (its answer,
+    // even a refusal, changes nothing). A greeting of BYE raises EServerError; a refused
     // password ELoginRefusedError; the security and the token as the POP3
     // client. An ESocketError closes the connection before it goes on.
     void Login() override;
@@ -263,6 +266,8 @@ private:
     void negotiateStartTls();
     void signIn();
     void signInWithLogin();
+    // ID ("name" "Tidewell" "version" "<version>") when the server lists ID.
+    void identify();
 
     // --- Moving and deleting (imap_moves.cpp) ---
     std::vector<TImapFolder> listFolders();

@@ -5,6 +5,7 @@
 #include "net/imap_client.h"
 
 #include "platform/bytes.h"
+#include "platform/program_version.h"
 
 namespace tw {
 
@@ -91,6 +92,7 @@ void TmsImapClient::Login()
         // What a server offers often grows once signed in (MOVE, SPECIAL-USE).
         if (!m_capabilitiesRenewed)
             readCapabilities();
+        identify();
         fire(OnLoggedIn);
     } catch (const ESocketError &) {
         Close();
@@ -160,6 +162,16 @@ void TmsImapClient::signInWithLogin()
     if (isServerTrouble(reply))
         throw EServerError(reply.quoted());
     throw ELoginRefusedError(reply.quoted()); // only this says something about the account
+}
+
+void TmsImapClient::identify()
+{
+    if (!m_capabilities.has("ID"))
+        return;
+    // Only the program's name and version: never anything about the user,
+    // the machine or its system. Servers that demand an ID (NetEase) refuse
+    // SELECT and EXAMINE with "Unsafe Login" until they have one.
+    execute(TImapCommand("ID").add("(\"name\" \"Tidewell\" \"version\" " + imapQuoted(kProgramVersion) + ")"));
 }
 
 } // namespace tw

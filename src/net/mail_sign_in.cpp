@@ -6,6 +6,7 @@
 #include "net/msmailbase.h"
 
 #include "net/errors.h"
+#include "net/mail_providers.h"
 #include "platform/bytes.h"
 
 namespace tw {
@@ -114,7 +115,16 @@ void TmsMailBase::signInWithListed(TSaslDialogue &Dialogue, const std::vector<st
                                    const std::function<void()> &OwnCommands)
 {
     if (signsInWithToken(SignIn)) {
-        const Mechanism mechanism = sasl::tokenMechanism(Listed);
+        Mechanism mechanism = sasl::tokenMechanism(Listed);
+        if (mechanism == Mechanism::None && (TokenWithoutListing || takesUnlistedToken(Server))) {
+            // Nothing the server said asks for the token, so nothing may
+            // let it go out in clear either.
+            if (!IsEncrypted())
+                failSignIn("This server takes an access token without offering it, and Tidewell sends one that "
+                           "way only over an encrypted connection; the access token was not sent. Choose \"TLS\" "
+                           "as this mailbox's security.");
+            mechanism = Mechanism::XOAuth2;
+        }
         if (mechanism == Mechanism::None)
             failSignIn("The server does not offer a sign-in with an access token (XOAUTH2 or OAUTHBEARER). "
                        "Choose \"Password\" as this mailbox's sign-in, or ask your provider.");

@@ -7,6 +7,7 @@
 // (POP3: AUTH, IMAP: AUTHENTICATE) through a TSaslDialogue.
 
 #include "net/agsocket.h"
+#include "net/mail_security.h"
 #include "net/sasl.h"
 #include "net/sign_in.h"
 
@@ -19,18 +20,6 @@ namespace tw {
 
 // Num: the 0-based index of the message.
 using TmsNumNotifyEvent = std::function<void(QObject *Sender, int Num)>;
-// How a mail session is protected. The numbers are the stored setting's.
-//  - TLS: the connection is TLS from the start (POP3S port 995, IMAPS 993).
-//  - STARTTLS: after the greeting the server must offer STARTTLS; the
-//    handshake comes before the sign-in, and the capabilities are read
-//    again inside TLS.
-//  - Automatic: TLS on the protocol's TLS port, otherwise STARTTLS when the
-//    server offers it, otherwise unencrypted.
-//  - None: unencrypted.
-enum class TMailSecurity { Automatic = 0, TLS = 1, STARTTLS = 2, None = 3 };
-
-// The security of a stored setting; anything unknown is Automatic.
-TMailSecurity mailSecurityFromSetting(int value);
 
 // One SASL exchange as a protocol carries it: a command that names the
 // mechanism (with the first client message on it where the protocol allows),
@@ -104,6 +93,11 @@ public:
     // protocol's own commands. OAuth: an access token from OnAccessToken
     // goes with XOAUTH2 or OAUTHBEARER, whichever the server lists.
     TSignInMethod SignIn = TSignInMethod::Password;
+    // The server takes a token with XOAUTH2 although it does not list a
+    // token mechanism (Yandex). True by itself for the servers the provider
+    // table names (mail_providers.h). Such a token goes out only over an
+    // encrypted connection, whatever Security allows.
+    bool TokenWithoutListing = false;
     // Asked for the access token (OAuth only) in Open, before connecting.
     TAccessTokenEvent OnAccessToken;
     // How the session is protected. None sends what the plain protocol
@@ -198,8 +192,9 @@ protected:
     // that it knows the password (SCRAM), ESignInError.
     void signInWithSasl(TSaslDialogue &Dialogue, sasl::Mechanism Mechanism);
     // Signs in with what the server lists (Listed: its SASL mechanism
-    // names): a token with XOAUTH2 or OAUTHBEARER (ESignInError when it
-    // lists neither), a password with the strongest password mechanism, or
+    // names): a token with XOAUTH2 or OAUTHBEARER (when it lists neither:
+    // XOAUTH2 over an encrypted connection to a server that takes it
+    // unlisted, else ESignInError), a password with the strongest password mechanism, or
     // else with OwnCommands (the protocol's own, such as USER and PASS).
     // Nothing goes out before guardUnencryptedSignIn has let it.
     void signInWithListed(TSaslDialogue &Dialogue, const std::vector<std::string> &Listed,

@@ -43,26 +43,50 @@ void TmsMXResolver::Cancel() { m_canceled = true; }
 
 void TmsMXResolver::Resolve()
 {
+    MXList.Clear();
+    uint16_t id = 0;
+    const std::string reply = ask(Domain, kDnsTypeMX, id);
+    parseMXReply(reply, id, MXList);
+    MXList.Sort();
+}
+
+void TmsMXResolver::ResolveSRV(const std::string &Name)
+{
+    SRVList.clear();
+    uint16_t id = 0;
+    const std::string reply = ask(Name, kDnsTypeSRV, id);
+    parseSRVReply(reply, id, SRVList);
+}
+
+void TmsMXResolver::ResolveAddresses(const std::string &Name)
+{
+    Addresses.clear();
+    uint16_t id = 0;
+    const std::string reply = ask(Name, kDnsTypeA, id);
+    parseAddressReply(reply, id, Addresses);
+}
+
+std::string TmsMXResolver::ask(const std::string &name, uint16_t type, uint16_t &id)
+{
     m_canceled = false;
     m_counter.ResetTimedOut();
-    MXList.Clear();
     fire(OnSendingQuery);
 
     QUdpSocket socket;
     openSocket(socket);
+    std::string reply;
     try {
         // A random ID per query: a forged reply has to guess it.
-        const auto id = static_cast<uint16_t>(QRandomGenerator::system()->bounded(0x10000));
-        sendQuery(socket, buildMXQuery(id, Domain));
+        id = static_cast<uint16_t>(QRandomGenerator::system()->bounded(0x10000));
+        sendQuery(socket, buildQuery(id, name, type));
         fire(OnWaitingForResponse);
-        const std::string reply = receiveReply(socket);
-        parseMXReply(reply, id, MXList);
-        MXList.Sort();
+        reply = receiveReply(socket);
     } catch (...) {
         closeSocket(socket);
         throw;
     }
     closeSocket(socket);
+    return reply;
 }
 
 void TmsMXResolver::openSocket(QUdpSocket &socket)

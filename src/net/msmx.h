@@ -1,7 +1,8 @@
 #pragma once
 // TmsMXResolver: asks one DNS server, over UDP, for the mail exchangers of a
 // domain. Used by the unknown-domain test, which counts a domain as unknown
-// whenever Resolve raises.
+// whenever Resolve raises; and, for the service records and addresses of a
+// mail domain, by the discovery of a mailbox's servers.
 //
 // Usage: set DNSAddress (dotted IPv4, never looked up as a host name), Port
 // and TimeOut once; then for each domain set Domain and call Resolve, and
@@ -9,12 +10,14 @@
 // event loop, so windows, timers and a Cancel keep being handled; a handler
 // must not start a second Resolve on the same instance meanwhile.
 
+#include "net/msmx_message.h"
 #include "net/msmxcls.h"
 #include "net/timecounter.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QUdpSocket;
 
@@ -60,6 +63,14 @@ public:
     // After an error MXList must not be used.
     void Resolve();
 
+    // Asks DNSAddress:Port for the SRV records of Name (the whole name,
+    // "_imaps._tcp.example.org") and fills SRVList in the reply's order.
+    // Raises as Resolve does.
+    void ResolveSRV(const std::string &Name);
+    // Asks DNSAddress:Port for the IPv4 addresses of Name and fills
+    // Addresses (dotted text) in the reply's order. Raises as Resolve does.
+    void ResolveAddresses(const std::string &Name);
+
     // Ends a Resolve that is waiting for its reply with ECanceledError. Meant
     // to be called from a user command handled during the wait; harmless at
     // any other time.
@@ -67,8 +78,14 @@ public:
 
     // The mail exchangers found by the last successful Resolve.
     TMXList MXList;
+    // The service records found by the last successful ResolveSRV.
+    std::vector<TSRVRec> SRVList;
+    // The addresses found by the last successful ResolveAddresses.
+    std::vector<std::string> Addresses;
 
 private:
+    // One query for the records of Type of Name; returns the reply and its ID.
+    std::string ask(const std::string &name, uint16_t type, uint16_t &id);
     void fire(const TNotifyEvent &event);
     void openSocket(QUdpSocket &socket);
     void sendQuery(QUdpSocket &socket, const std::string &query);

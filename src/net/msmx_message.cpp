@@ -148,7 +148,7 @@ std::string encodeQueryName(const std::string &domain)
     return encoded;
 }
 
-std::string buildMXQuery(uint16_t id, const std::string &domain)
+std::string buildQuery(uint16_t id, const std::string &domain, uint16_t type)
 {
     TQuerySpec flags;
     flags.setRD(true);
@@ -160,14 +160,12 @@ std::string buildMXQuery(uint16_t id, const std::string &domain)
     putWord(query, 0);
     putWord(query, 0);
     query += encodeQueryName(domain);
-    putWord(query, kDnsTypeMX);
+    putWord(query, type);
     putWord(query, kDnsClassIN);
     return query;
 }
 
 namespace {
-
-constexpr uint16_t kDnsTypeA = 1;
 
 // Lists of abusers answer a query that came through a public resolver with
 // an address in 127.255.255.0/24 instead of the real answer: such a reply
@@ -214,7 +212,12 @@ void searchRefusalsAfterAnswers(ReplyReader &reader, const std::string &reply, u
 
 } // namespace
 
-void parseMXReply(const std::string &reply, uint16_t id, TMXList &list)
+namespace {
+
+// Walks the answers of the reply to the query with ID, handing Take each
+// record of type Wanted with its data's bounds; checks as parseMXReply says.
+template <class Take>
+void readAnswers(const std::string &reply, uint16_t id, uint16_t wanted, Take &&take)
 {
     if (reply.size() < kHeaderSize)
         invalidReply();
@@ -248,17 +251,51 @@ void parseMXReply(const std::string &reply, uint16_t id, TMXList &list)
         reader.skip(dataLength);
         if (type == kDnsTypeA && isRefusalAddress(reply, dataStart, dataLength))
             refused(reply, dataStart);
-        if (type != kDnsTypeMX)
+        if (type != wanted)
             continue;
         reader.seek(dataStart);
-        const uint16_t preference = reader.word();
-        const std::string exchange = reader.name();
+        take(reader, dataLength);
         if (reader.position() > dataStart + dataLength)
             invalidReply(); // the record's data claimed fewer bytes than it used
         reader.seek(dataStart + dataLength);
-        list.Add(preference, exchange);
     }
     searchRefusalsAfterAnswers(reader, reply, uint16_t(std::min(0xFFFF, authorityCount + additionalCount)));
+}
+
+} // namespace
+
+void parseMXReply(const std::string &reply, uint16_t id, TMXList &list)
+{
+    readAnswers(reply, id, kDnsTypeMX, [&](ReplyReader &reader, uint16_t) {
+        const uint16_t preference = reader.word();
+        list.Add(preference, reader.name());
+    });
+}
+
+void parseSRVReply(const std::string &reply, uint16_t id, std::vector<TSRVRec> &list)
+{
+    readAnswers(reply, id, kDnsTypeSRV, [&](ReplyReader &reader, uint16_t) {
+        TSRVRec record;
+        record.Priority = reader.word();
+        record.Weight = reader.word();
+        record.Port = reader.word();
+        record.Target = reader.name();
+        if (record.Target.empty())
+            record.Target = "."; // the root: the service is not offered
+        list.push_back(record);
+    });
+}
+
+void parseAddressReply(const std::string &reply, uint16_t id, std::vector<std::string> &list)
+{
+    readAnswers(reply, id, kDnsTypeA, [&](ReplyReader &reader, uint16_t dataLength) {
+        if (dataLength != 4)
+            invalidReply();
+        std::string dotted;
+        for (int i = 0; i < 4; ++i)
+            dotted += (i ? "." : "") + std::to_string(reader.byte());
+        list.push_back(dotted);
+    });
 }
 
 } // namespace tw

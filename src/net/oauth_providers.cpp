@@ -29,6 +29,12 @@
 #ifndef TIDEWELL_OAUTH_CLIENT_ID_FASTMAIL
 #define TIDEWELL_OAUTH_CLIENT_ID_FASTMAIL ""
 #endif
+#ifndef TIDEWELL_OAUTH_CLIENT_ID_YANDEX
+#define TIDEWELL_OAUTH_CLIENT_ID_YANDEX ""
+#endif
+#ifndef TIDEWELL_OAUTH_CLIENT_SECRET_YANDEX
+#define TIDEWELL_OAUTH_CLIENT_SECRET_YANDEX ""
+#endif
 
 namespace tw {
 
@@ -90,6 +96,16 @@ const std::vector<KnownProvider> &knownProviders()
         fastmail.scope = "https://www.fastmail.com/dev/protocol-pop";
         fastmail.clientId = TIDEWELL_OAUTH_CLIENT_ID_FASTMAIL;
         list.push_back({{"pop.fastmail.com", "imap.fastmail.com"}, fastmail, "https://www.fastmail.com/dev/protocol-imap"});
+
+        // Yandex takes a token without listing XOAUTH2 (mail_providers.h).
+        TOAuthEndpoints yandex;
+        yandex.provider = "Yandex";
+        yandex.authorizeUrl = "https://oauth.yandex.com/authorize";
+        yandex.tokenUrl = "https://oauth.yandex.com/token";
+        yandex.scope = "mail:pop";
+        yandex.clientId = TIDEWELL_OAUTH_CLIENT_ID_YANDEX;
+        yandex.clientSecret = TIDEWELL_OAUTH_CLIENT_SECRET_YANDEX;
+        list.push_back({{"pop.yandex.com", "pop.yandex.ru", "imap.yandex.com", "imap.yandex.ru"}, yandex, "mail:imap_full"});
         return list;
     }();
     return providers;

@@ -1,6 +1,6 @@
 #pragma once
 // Where a mailbox's OAuth2 sign-in goes: the provider known from the
-// server's host name (Microsoft, Google, Yahoo, AOL, Fastmail; their POP3
+// server's host name (Microsoft, Google, Yahoo, AOL, Fastmail, Yandex; their POP3
 // and IMAP servers) with its
 // authorization and token endpoints and scope, or a custom provider that the
 // mailbox's own values describe. The mailbox's values also override a known

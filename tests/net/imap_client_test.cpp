@@ -6,6 +6,7 @@
 #include "fixtures/raised.h"
 #include "net/errors.h"
 #include "net/imap_client.h"
+#include "platform/program_version.h"
 
 #include <algorithm>
 #include <map>
@@ -94,6 +95,54 @@ TEST(ImapClient, AListingTakesRepliesInAnyOrderWithNewsInBetween)
     EXPECT_EQ(client.imap.RemoteInfo().Items(1).Size, 300);
     EXPECT_EQ(client.imap.ListedUidValidity(), 7u);
     EXPECT_FALSE(client.imap.IsConnected());
+}
+
+// NetEase opens no folder ("NO Unsafe Login") for a client that has not
+// named itself with ID first; Tidewell names itself, and only itself, to a
+// server that lists ID, and sends no ID to one that does not.
+TEST(ImapClient, AServerThatListsIdHearsTheProgramsNameBeforeAFolderIsOpened)
+{
+    const std::string id = std::string("a2 ID (\"name\" \"Tidewell\" \"version\" \"") + kProgramVersion + "\")";
+    struct Case {
+        const char *name;
+        std::string afterLogin;
+        ImapDialogue identification;
+        bool listed;
+    } cases[] = {
+        {"ID listed and answered", "IMAP4rev1 ID", {{id, {"* ID (\"name\" \"Coremail Imap\")", "a2 OK ID completed"}}},
+         true},
+        {"ID listed, the answer a refusal", "IMAP4rev1 ID", {{id, {"a2 BAD unknown field"}}}, true},
+        {"ID not listed", "IMAP4rev1", {}, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeTcpServer server;
+        Client client(server);
+        scriptImapLogin(server, c.afterLogin);
+        scriptImapDialogue(server, c.identification);
+        const std::string examine = c.listed ? "a3" : "a2";
+        if (c.listed) {
+            scriptImapSelect(server, examine, "EXAMINE", 1);
+            server.expect("a4 " + kListing);
+            server.send(imapFetchReply(1, 5, 100, imapHeader("Welcome")));
+            server.sendLine("a4 OK Fetch completed");
+            scriptImapLogout(server, "a5");
+        } else {
+            server.expect(examine + " EXAMINE \"INBOX\"");
+            server.sendLine(examine + " NO Unsafe Login. Please contact kefu@188.com for help");
+        }
+
+        const std::string error = raisedText<EServerError>([&] { client.imap.UpdateInfo(); });
+        client.imap.Close();
+
+        server.verify();
+        if (c.listed) {
+            EXPECT_EQ(error, "<no error>");
+            EXPECT_EQ(client.subjects(), std::vector<std::string>{"Welcome"});
+        } else {
+            EXPECT_EQ(error, "NO Unsafe Login. Please contact kefu@188.com for help");
+        }
+    }
 }
 
 TEST(ImapClient, AnEmptyFolderIsListedWithoutAFetchAndACancelEndsAListing)

@@ -2,7 +2,7 @@
 // dialogues, refusals told apart (a wrong password, a server in trouble, a
 // token to renew), the security steps and the downgrade protection against
 // scripted servers; then the same against Dovecot, over TLS and STARTTLS
-// and with every mechanism.
+// and with every mechanism; and a token to a server that takes one unlisted.
 #include "fixtures/dovecot_server.h"
 #include "fixtures/imap_script.h"
 #include "fixtures/oauth_server.h"
@@ -10,6 +10,7 @@
 #include "fixtures/test_certificates.h"
 #include "net/errors.h"
 #include "net/imap_client.h"
+#include "net/mail_providers.h"
 #include "net/sasl.h"
 
 #include <QElapsedTimer>
@@ -333,3 +334,66 @@ TEST_F(ImapDovecotSignIn, EveryMechanismSignsInAndARefusedTokenAsksToSignInAgain
 }
 
 } // namespace
+
+// Yandex takes XOAUTH2 without listing it: the token goes out there, but
+// only inside TLS, whatever the mailbox's security would allow.
+// (The same trusted certificate for 127.0.0.1 as the Dovecot tests.)
+class ImapUnlistedToken : public ImapDovecotSignIn {};
+
+TEST_F(ImapUnlistedToken, GoesOutOnlyInsideTls)
+{
+    ASSERT_TRUE(certificates->ok() && local.ok()) << certificates->failure();
+    const std::string xoauth2 = "a1 AUTHENTICATE XOAUTH2 " + sasl::toBase64(sasl::xoauth2Response("ann", kToken));
+    const std::string inClear = "sign-in: This server takes an access token without offering it, and Tidewell sends "
+                                "one that way only over an encrypted connection; the access token was not sent. "
+                                "Choose \"TLS\" as this mailbox's security.";
+    struct Case {
+        const char *name;
+        TMailSecurity security;
+        bool unlisted;
+        std::string outcome;
+    } cases[] = {
+        {"over TLS", TMailSecurity::TLS, true, "signed in"},
+        {"in clear with security None", TMailSecurity::None, true, inClear},
+        {"in clear although the user would allow it", TMailSecurity::Automatic, true, inClear},
+        {"a server not known to take it", TMailSecurity::TLS, false,
+         "sign-in: The server does not offer a sign-in with an access token (XOAUTH2 or OAUTHBEARER). Choose "
+         "\"Password\" as this mailbox's sign-in, or ask your provider."},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeTcpServer server;
+        ASSERT_TRUE(server.useCertificate(local));
+        Client client(server, TSignInMethod::OAuthBrowser);
+        client.imap.Security = c.security;
+        client.imap.TokenWithoutListing = c.unlisted;
+        client.imap.OnPlainTextSignIn = [](QObject *, std::string &) { return true; };
+        if (c.security == TMailSecurity::TLS)
+            server.startTls();
+        server.sendLine("* OK [CAPABILITY IMAP4rev1 SASL-IR AUTH=PLAIN] Yandex IMAP4rev1 at your service");
+        if (c.outcome == "signed in") {
+            server.expect(xoauth2);
+            server.sendLine("a1 OK [CAPABILITY IMAP4rev1 MOVE] Authentication successful");
+            scriptImapLogout(server, "a2");
+        } else {
+            server.expectClose();
+        }
+        EXPECT_EQ(outcome([&] {
+                      client.imap.OpenMailbox();
+                      client.imap.CloseMailbox();
+                  }),
+                  c.outcome);
+        server.verify();
+        if (c.outcome != "signed in") {
+            EXPECT_FALSE(sent(server, "AUTHENTICATE"));
+        }
+    }
+}
+
+TEST(ImapSignIn, YandexServersAreKnownToTakeAnUnlistedToken)
+{
+    for (const char *server : {"imap.yandex.com", "IMAP.Yandex.ru:993", "pop.yandex.com:995", "pop.yandex.ru"})
+        EXPECT_TRUE(takesUnlistedToken(server)) << server;
+    for (const char *server : {"imap.gmail.com", "yandex.com", "imap.yandex.com.evil.example"})
+        EXPECT_FALSE(takesUnlistedToken(server)) << server;
+}

@@ -31,6 +31,17 @@ std::optional<Options> parseOptions(const std::vector<std::string> &arguments, s
             options.dryRun = true;
         } else if (argument == "--json") {
             options.json = true;
+        } else if (argument == "--discover" || argument.rfind("--discover=", 0) == 0) {
+            if (argument == "--discover") {
+                if (++i == arguments.size()) {
+                    error = "--discover needs an e-mail address";
+                    return std::nullopt;
+                }
+                options.address = arguments[i];
+            } else {
+                options.address = argument.substr(11);
+            }
+            options.discover = true;
         } else if (argument == "--help" || argument == "-h") {
             options.help = true;
         } else if (argument == "--mailbox" || argument.rfind("--mailbox=", 0) == 0) {
@@ -55,6 +66,10 @@ std::optional<Options> parseOptions(const std::vector<std::string> &arguments, s
             error = "unknown argument: " + argument;
             return std::nullopt;
         }
+    }
+    if (options.discover && (options.remove || options.dryRun || !options.mailboxes.empty())) {
+        error = "--discover checks no mailbox: it goes with --json only";
+        return std::nullopt;
     }
     return options;
 }

@@ -7,6 +7,7 @@
 // are still checked.
 
 #include "check_options.h"
+#include "discover_command.h"
 #include "mailbox_check.h"
 
 #include "classify/mx_lookup_resolver.h"
@@ -50,6 +51,8 @@ int main(int argc, char *argv[])
         std::cout << check::kUsage;
         return 0;
     }
+    if (options->discover)
+        return check::discoverCommand(options->address, options->json, std::cout, std::cerr);
     // The window would write its own counters, log and settings over this run's.
     if (!options->dryRun && TFirstInstance(programFolder()).ownedElsewhere()) {
         std::cerr << "tidewell-check: Tidewell is running with this program folder and checks its mailboxes "
