@@ -66,7 +66,7 @@ void TfrmMain::tmCheckForMailTimer()
 {
     // A tick delivered inside a network wait of a running check, deletion or
     // pass must not start a second run on the same POP3 client.
-    if (passRunning || checkInProgress || deleteBusy || runningState())
+    if (passRunning || runInProgress())
         return;
     --minutesLeft;
     UpdateAutomaticCaptions(m_general.general.Automatic, m_general.general.Minutes);

@@ -97,7 +97,8 @@ void TfrmMain::openDeletedMailWindow()
     DeletedMailCommands commands;
     // A kept copy is decoded and shown as a downloaded message is.
     commands.viewMessage = [this](const std::string &path, QWidget *over) {
-        if (std::optional<TShownMessage> shown = decodeForViewing(path))
+        std::optional<TShownMessage> shown = decodeForViewing(path);
+        if (!exitAfterViewing() && shown)
             showMessageWindow(std::move(*shown), over);
     };
     commands.showExplanation = [](const std::vector<std::string> &lines, QWidget *over) {

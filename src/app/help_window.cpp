@@ -1,9 +1,9 @@
 #include "app/help_window.h"
 
 #include "platform/paths.h"
+#include "platform/text_file.h"
 
 #include <QDialog>
-#include <QFile>
 #include <QPointer>
 #include <QTextBrowser>
 #include <QUrl>
@@ -13,11 +13,10 @@ namespace tw {
 
 bool showHelp(const std::string &topic, QWidget *parent)
 {
-    const QString path = QString::fromStdString(programFile("tidewell.hlp"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<std::string> text = readWholeFile(programFile("tidewell.hlp"));
+    if (!text)
         return false;
-    const QString html = QString::fromUtf8(file.readAll());
+    const QString html = QString::fromStdString(*text);
 
     // One help window at a time; a second request brings it to the topic.
     // It belongs to the window it was asked from: a modal settings window

@@ -77,19 +77,34 @@ void TfrmMain::ViewMessages1Click()
         afterDialog();
         return;
     }
-    if (downloadMessage(k, rows)) {
-        std::optional<TShownMessage> shown =
-            decodeForViewing(msRemotePOP1.MessageDirectory() + "msg_" + std::to_string(k) + ".eml");
-        if (shown)
-            showMessageWindow(std::move(*shown), this);
+    std::optional<TShownMessage> shown;
+    if (downloadMessage(k, rows) && !m_exitAfterViewing)
+        shown = decodeForViewing(msRemotePOP1.MessageDirectory() + "msg_" + std::to_string(k) + ".eml");
+    if (m_exitAfterViewing) {
+        // Exit (or Hide) was pressed meanwhile: nothing is shown.
+        afterDialog();
+        exitAfterViewing();
+        return;
     }
+    if (shown)
+        showMessageWindow(std::move(*shown), this);
     afterDialog();
+}
+
+bool TfrmMain::exitAfterViewing()
+{
+    if (!m_exitAfterViewing)
+        return false;
+    const bool fromTray = *m_exitAfterViewing;
+    m_exitAfterViewing.reset();
+    exitCommand(fromTray);
+    return true;
 }
 
 std::optional<TShownMessage> TfrmMain::decodeForViewing(const std::string &file)
 {
     disableAllButtons();
-    setRunningState(true);
+    m_viewingBody = true;
     if (m_progress) {
         m_progress->show();
         m_progress->setTitle("Decoding the message ... standby");
@@ -120,7 +135,7 @@ std::optional<TShownMessage> TfrmMain::decodeForViewing(const std::string &file)
     msMessage1.Clear();
     hideProgress();
     enableAllButtons();
-    setRunningState(false);
+    m_viewingBody = false;
     if (!failure.empty())
         Prompts::current().error(failure);
     return shown;
@@ -131,17 +146,17 @@ bool TfrmMain::downloadMessage(int k, const std::vector<int> &selected)
     msRemotePOP1.FlagForRetrieval(k);
     msRemotePOP1.SetMessageDirectory(programFolder());
     disableAllButtons();
-    setRunningState(true);
+    m_viewingBody = true;
     if (m_progress) {
         m_progress->show(); // also when the main window is hidden
-        m_progress->setTitle("Retrieving message ... standby");
+        m_progress->setTitle("Retrieving messages ... standby");
     }
-    // The run ends as the check and deletion runs end, also after an error:
-    // idle buttons, Exit caption and no progress window.
+    // The download ends as the check and deletion runs end, also after an
+    // error: idle buttons and no progress window.
     const auto finish = [&] {
         hideProgress();
         enableAllButtons();
-        setRunningState(false);
+        m_viewingBody = false;
         for (int row : selected)
             msRemotePOP1.ClearFlags(row);
     };

@@ -416,6 +416,15 @@ void TfrmMain::exitCommand(bool fromTray)
         cancelRun();
         return;
     }
+    if (m_viewingBody) {
+        // The caption stays "Exit" (or "Hide") while a message is fetched
+        // for viewing: the fetch ends first, then the command is done.
+        m_exitAfterViewing = fromTray;
+        if (m_decodeCancel)
+            m_decodeCancel->store(true);
+        mailClient().Cancel();
+        return;
+    }
     activityLog.CloseLogFile();
     if (fromTray) {
         if (mailClient().IsConnected()) {

@@ -435,6 +435,13 @@ private:
     // Fingerprints of changed certificates that a hidden check has sounded the alarm for.
     std::set<std::string> m_alarmedCertificates;
     std::atomic<bool> *m_decodeCancel = nullptr;  // set while a message is decoded for viewing
+    // A message is being downloaded or decoded for viewing. The Exit button
+    // keeps its idle caption meanwhile; a click on it cancels the viewing and
+    // then exits or hides once the viewing has unwound (never inside its wait).
+    bool m_viewingBody = false;
+    std::optional<bool> m_exitAfterViewing; // the Exit command waiting for that: from the tray?
+    // Carries out an Exit command that came during the viewing; true when one did.
+    bool exitAfterViewing();
 
     // deletion run bookkeeping (delete_run.cpp)
     // What the server could not do of the last removal (an IMAP server that

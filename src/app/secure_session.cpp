@@ -60,7 +60,7 @@ bool TfrmMain::trustCertificate(const TCertificateProblem &problem)
     return true;
 }
 
-bool TfrmMain::runInProgress() const { return checkInProgress || deleteBusy || runningState(); }
+bool TfrmMain::runInProgress() const { return checkInProgress || deleteBusy || runningState() || m_viewingBody; }
 
 void TfrmMain::endKeptSession()
 {

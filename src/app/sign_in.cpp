@@ -53,6 +53,7 @@ TOAuth2SignIn &TfrmMain::oauthSignIn(int n)
         signIn->forgetAccessToken();
     signIn->Endpoints = endpoints;
     signIn->RefreshToken = values.refreshToken;
+    signIn->ExpectedAccount = n == m_loadedMailbox ? m_loadedAccount.userName : account.userName;
     return *signIn;
 }
 
@@ -158,6 +159,12 @@ void TfrmMain::msRemotePOP1UnencryptedSignIn()
 void TfrmMain::msRemotePOP1LoggedIn()
 {
     const int n = m_loadedMailbox;
+    // The server took the access token for this mailbox's user: a browser
+    // sign-in whose provider did not name the account is this user's, and
+    // is kept from now on.
+    if (n >= 1 && signInMethodFromSetting(m_loadedAccount.signIn.method) == TSignInMethod::OAuthBrowser)
+        if (const std::unique_ptr<TOAuth2SignIn> &signIn = m_oauth.at(size_t(n - 1)))
+            signIn->confirmAccount();
     if (!mailClient().SessionEncrypted() || m_loadedAccount.encrypted || n < 1)
         return;
     // From now on this mailbox never signs in over an unencrypted connection.

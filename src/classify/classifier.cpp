@@ -300,15 +300,10 @@ std::vector<std::string> Classifier::explain(int index)
 
 void Classifier::explainUnusedScore(int index, int produced)
 {
-    if (!learnedTestOn())
+    // A score that is off, or not trained enough to be used, took no part
+    // in the mark: the explanation says nothing of it.
+    if (!learnedTestOn() || !m_learned->ready())
         return;
-    if (!m_learned->ready()) {
-        m_why.lines.push_back("Learned score: not in use until " + std::to_string(kLearnedMinimumTrained) +
-                              " junk and " + std::to_string(kLearnedMinimumTrained) +
-                              " ordinary messages are trained (now " + std::to_string(m_learned->spamTrained()) +
-                              " and " + std::to_string(m_learned->hamTrained()) + ")");
-        return;
-    }
     writeLearnedLines(m_learned->explain(headersOf(index)), false,
                       produced == mark::None ? ", below the cutoff " + scoreText(learnedCutoff(m_settings))
                                              : ", not used: the message is marked already");

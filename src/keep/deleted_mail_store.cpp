@@ -3,6 +3,7 @@
 #include "classify/message_row.h"
 #include "keep/kept_file_name.h"
 #include "keep/kept_index.h"
+#include "net/pop3_limits.h"
 #include "platform/paths.h"
 #include "platform/private_files.h"
 #include "platform/text_file.h"
@@ -206,7 +207,7 @@ std::string DeletedMailStore::newFileName(qint64 deletedAt, int mailbox, const s
 
 std::optional<std::string> DeletedMailStore::read(const std::string &fileName) const
 {
-    return readWholeFile(pathOf(fileName));
+    return readWholeFile(pathOf(fileName), size_t(pop3::kMaxMessageFileBytes));
 }
 
 } // namespace tw

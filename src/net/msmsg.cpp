@@ -3,6 +3,7 @@
 #include "net/charset.h"
 #include "net/errors.h"
 #include "net/mime_decoder.h"
+#include "net/pop3_limits.h"
 #include "net/stringtable.h"
 #include "platform/bytes.h"
 #include "platform/text_file.h"
@@ -99,7 +100,7 @@ void TmsCustomMessage::Clear()
 void TmsCustomMessage::LoadFromFile(const std::string &fileName, const std::atomic<bool> *cancel)
 {
     Clear();
-    FileContents file = readFileContents(fileName);
+    FileContents file = readFileContents(fileName, size_t(pop3::kMaxMessageFileBytes));
     if (file.state != FileContents::State::Read)
         throw ETidewellError("Cannot read the message file " + fileName + ": " +
                              (file.state == FileContents::State::Missing ? std::string("it does not exist")

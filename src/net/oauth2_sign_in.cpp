@@ -3,6 +3,7 @@
 #include "net/errors.h"
 #include "net/oauth_loopback.h"
 #include "net/stringtable.h"
+#include "platform/bytes.h"
 #include "platform/event_wait.h"
 #include "platform/shell.h"
 
@@ -107,6 +108,51 @@ void TOAuth2SignIn::forgetAccessToken()
 {
     m_accessToken.clear();
     m_expiresAt = QDateTime();
+    if (m_unconfirmed) {
+        RefreshToken = m_confirmedRefreshToken;
+        m_unconfirmed = false;
+    }
+}
+
+void TOAuth2SignIn::confirmAccount()
+{
+    if (!m_unconfirmed)
+        return;
+    m_unconfirmed = false;
+    if (!RefreshToken.empty() && RefreshToken != m_confirmedRefreshToken && OnRefreshTokenChanged)
+        OnRefreshTokenChanged(RefreshToken);
+}
+
+std::string accountOfIdToken(const std::string &idToken)
+{
+    const size_t first = idToken.find('.');
+    const size_t second = first == std::string::npos ? first : idToken.find('.', first + 1);
+    if (second == std::string::npos)
+        return {};
+    const QByteArray payload = QByteArray::fromBase64(
+        QByteArray::fromStdString(idToken.substr(first + 1, second - first - 1)), QByteArray::Base64UrlEncoding);
+    const QJsonObject claims = QJsonDocument::fromJson(payload).object();
+    // The provider's text goes into messages: control bytes never do.
+    const auto shown = [](const QJsonValue &value) {
+        std::string text = value.toString().toStdString().substr(0, 200);
+        std::erase_if(text, [](char c) { return (unsigned char)c < 32 || c == 127; });
+        return text;
+    };
+    if (const std::string email = shown(claims.value(QStringLiteral("email"))); !email.empty())
+        return email;
+    for (const char *name : {"preferred_username", "upn"}) {
+        const std::string value = shown(claims.value(QLatin1String(name)));
+        if (value.find('@') != std::string::npos)
+            return value;
+    }
+    return {};
+}
+
+bool sameAccount(const std::string &account, const std::string &userName)
+{
+    const std::string user = trimmed(userName);
+    const bool userIsAddress = user.find('@') != std::string::npos;
+    return sameText(userIsAddress ? account : account.substr(0, account.find('@')), user);
 }
 
 std::string TOAuth2SignIn::accessToken()
@@ -207,11 +253,25 @@ void TOAuth2SignIn::runFlow(bool withBrowser, int seconds)
             outcome.tokens = tokens;
         }
     });
-    // Qt's handler only warns about a token request that failed; its reply
-    // says why.
+    // Qt's handler only warns about a token request that failed, and passes
+    // over a reply it cannot read without a word, so the sign-in would wait
+    // for its time limit: every token reply is judged here first, and one
+    // that failed or cannot hold tokens ends the sign-in at once, saying why.
+    m_network.TokenUrl = flow.accessTokenUrl();
     connect(&m_network, &QNetworkAccessManager::finished, &flow, [&](QNetworkReply *reply) {
-        if (reply->request().url() != flow.accessTokenUrl() || reply->error() == QNetworkReply::NoError)
+        if (reply->request().url() != flow.accessTokenUrl())
             return;
+        if (const std::string refusal = refusedTokenReply(reply); !refusal.empty()) {
+            outcome.fail(who + " " + refusal + ".", false);
+            return;
+        }
+        if (reply->error() == QNetworkReply::NoError) {
+            const std::string type = reply->header(QNetworkRequest::ContentTypeHeader).toString().toStdString();
+            const std::string problem = unusableTokenReply(type, reply->peek(reply->bytesAvailable()));
+            if (!problem.empty())
+                outcome.fail(who + " " + problem + ".", false);
+            return;
+        }
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         const std::string error = providerError(reply->readAll());
         if (!error.empty())
@@ -258,11 +318,26 @@ void TOAuth2SignIn::runFlow(bool withBrowser, int seconds)
             throw ESignInExpiredError(outcome.text + " The sign-in has to be renewed in the browser.");
         throw ESignInError(outcome.text);
     }
-    takeTokens(outcome.tokens);
+    takeTokens(outcome.tokens, withBrowser);
 }
 
-void TOAuth2SignIn::takeTokens(const QVariantMap &tokens)
+void TOAuth2SignIn::takeTokens(const QVariantMap &tokens, bool fromBrowser)
 {
+    if (fromBrowser) {
+        bool hold = false;
+        if (const std::string expected = trimmed(ExpectedAccount); !expected.empty()) {
+            const std::string idToken = tokens.value(QStringLiteral("id_token")).toString().toStdString();
+            const std::string account = accountOfIdToken(idToken);
+            if (!account.empty() && !sameAccount(account, expected))
+                throw ESignInError("The browser signed in as " + account + ", not as " + expected +
+                                   ", the user of this mailbox; that sign-in was not kept. Sign in again in the "
+                                   "browser with the account " + expected + ".");
+            hold = account.empty(); // the mail server's answer decides
+        }
+        if (hold && !m_unconfirmed)
+            m_confirmedRefreshToken = RefreshToken;
+        m_unconfirmed = hold;
+    }
     m_accessToken = tokens.value(QStringLiteral("access_token")).toString().toStdString();
     bool announced = false;
     const qint64 lifetime = tokens.value(QStringLiteral("expires_in")).toLongLong(&announced);
@@ -271,7 +346,7 @@ void TOAuth2SignIn::takeTokens(const QVariantMap &tokens)
     const std::string refresh = tokens.value(QStringLiteral("refresh_token")).toString().toStdString();
     if (!refresh.empty() && refresh != RefreshToken) {
         RefreshToken = refresh;
-        if (OnRefreshTokenChanged)
+        if (OnRefreshTokenChanged && !m_unconfirmed)
             OnRefreshTokenChanged(RefreshToken);
     }
 }

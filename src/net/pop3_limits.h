@@ -16,6 +16,10 @@ inline constexpr long long kMaxMessageBytes = 256LL << 20;
 // A message may arrive somewhat larger than LIST said (line ends, dot-
 // stuffing, a server that counts loosely), never more than twice that plus this.
 inline constexpr long long kListedSizeSlack = 64LL << 10;
+// A message file the program wrote (a downloaded message, a kept copy of a
+// deleted one) is never larger than one retrieved message; reading one
+// stops past this, whatever lies in its place.
+inline constexpr long long kMaxMessageFileBytes = kMaxMessageBytes + (1LL << 20);
 // The messages one listing reads; a mailbox reporting more is listed up to
 // here and the run ends with a message saying so.
 inline constexpr int kMaxListedMessages = 100000;

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <unistd.h>
 
@@ -17,6 +18,10 @@ namespace {
 
 // The most a token helper's output is read; tokens are a few KB at most.
 constexpr qint64 kMaxOutput = 1 << 20;
+// The most of its error output that is kept: its first lines say what went
+// wrong; the rest is read and dropped, so that a command that floods it
+// cannot fill the memory.
+constexpr qsizetype kMaxErrorOutputKept = 4096;
 
 std::string firstLine(const QByteArray &bytes)
 {
@@ -55,6 +60,12 @@ std::string runTokenCommand(const std::string &command, int seconds, const std::
     QObject::connect(&process, &QProcess::readyReadStandardOutput, [&] {
         tooMuch = tooMuch || process.bytesAvailable() > kMaxOutput;
     });
+    QByteArray errorOutput;
+    const auto takeErrorOutput = [&] {
+        const QByteArray more = process.readAllStandardError();
+        errorOutput.append(more.left(std::max<qsizetype>(0, kMaxErrorOutputKept - errorOutput.size())));
+    };
+    QObject::connect(&process, &QProcess::readyReadStandardError, takeErrorOutput);
     // Wakes the wait once a second, so a cancel and the limit are seen.
     QTimer tick;
     tick.start(1000);
@@ -72,21 +83,24 @@ std::string runTokenCommand(const std::string &command, int seconds, const std::
         return wasCanceled || tooLong || tooMuch;
     });
     if (!finished) {
+        // The whole group goes: the shell and everything it started (only
+        // a program that left the group, with setsid, is out of reach).
         if (process.processId() > 0)
             ::kill(-pid_t(process.processId()), SIGKILL);
         process.kill();
         process.waitForFinished(2000);
+        takeErrorOutput();
         if (tooMuch)
             throw ESignInError("The token command printed more than an access token can be, and was stopped.");
         if (wasCanceled)
             throw ECanceledError(loadStr(57001));
         throw ESignInError(withErrorLine("The token command did not finish within " + std::to_string(seconds) +
                                              " seconds and was stopped",
-                                         process.readAllStandardError()));
+                                         errorOutput));
     }
     if (process.error() == QProcess::FailedToStart)
         throw ESignInError("The token command could not be started: " + process.errorString().toStdString() + ".");
-    const QByteArray errorOutput = process.readAllStandardError();
+    takeErrorOutput();
     if (process.exitStatus() != QProcess::NormalExit)
         throw ESignInError(withErrorLine("The token command stopped abnormally", errorOutput));
     if (process.exitCode() != 0)

@@ -16,7 +16,9 @@ inline constexpr int kTokenCommandSeconds = 30;
 // Seconds or when Canceled() becomes true (checked at least once a second).
 // Raises ESignInError, quoting the first line of the command's error output
 // when there is one, for a command that cannot start, exits non-zero, prints
-// no token or runs too long; ECanceledError when canceled.
+// no token or runs too long; ECanceledError when canceled. Only the first
+// 4 KB of the error output are kept. The command runs in a process group of
+// its own, which is ended whole when the command is stopped.
 std::string runTokenCommand(const std::string &command, int seconds = kTokenCommandSeconds,
                             const std::function<bool()> &canceled = {});
 

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tw {
@@ -54,7 +55,13 @@ TFirstInstance::~TFirstInstance() = default;
 
 TFirstInstance::Claim TFirstInstance::claim()
 {
-    m_lock = std::make_unique<QLockFile>(QString::fromStdString(m_folder) + QLatin1String(kLockName));
+    const std::string lockPath = m_folder + kLockName;
+    // The lock is read when it is there; a pipe or a device in its place
+    // would make that wait or never end. It is no lock of ours: it goes.
+    struct stat st {};
+    if (::lstat(lockPath.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        ::unlink(lockPath.c_str());
+    m_lock = std::make_unique<QLockFile>(QString::fromStdString(lockPath));
     // The lock lasts as long as the program: only a dead owner makes it stale.
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {

@@ -2,7 +2,9 @@
 
 #include "platform/large_pages.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -13,49 +15,86 @@ namespace tw {
 
 static std::string systemReason() { return std::strerror(errno); }
 
-FileContents readFileContents(const std::string &path)
+namespace {
+
+const char *const kNotARegularFile = "it is not a regular file";
+
+std::string tooLargeReason(size_t maxBytes)
+{
+    constexpr size_t megabyte = size_t(1) << 20;
+    const std::string bound = maxBytes >= megabyte && maxBytes % megabyte == 0
+                                  ? std::to_string(maxBytes / megabyte) + " MB"
+                                  : std::to_string(maxBytes) + " bytes";
+    return "it is larger than " + bound;
+}
+
+FileContents unreadable(std::string reason)
 {
     FileContents contents;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    contents.state = FileContents::State::Unreadable;
+    contents.reason = std::move(reason);
+    return contents;
+}
+
+} // namespace
+
+FileContents readFileContents(const std::string &path, size_t maxBytes)
+{
+    // O_NONBLOCK: opening a pipe that nobody writes would otherwise wait
+    // forever. O_NOCTTY: a terminal in the file's place never becomes ours.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         // A path that names nothing (or runs through a file) is a missing
         // file; anything else means a file is there that we cannot read.
         const bool missing = errno == ENOENT || errno == ENOTDIR;
-        contents.state = missing ? FileContents::State::Missing : FileContents::State::Unreadable;
-        if (!missing)
-            contents.reason = systemReason();
-        return contents;
+        if (missing)
+            return {};
+        return unreadable(errno == ENXIO ? std::string(kNotARegularFile) : systemReason());
     }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const std::string reason = S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : kNotARegularFile;
+        ::close(fd);
+        return unreadable(reason);
+    }
+    if (st.st_size < 0 || uintmax_t(st.st_size) > maxBytes) {
+        ::close(fd);
+        return unreadable(tooLargeReason(maxBytes));
+    }
+    FileContents contents;
     // Room for the whole file at once: growing a string of many megabytes
     // step by step copies it again at every step.
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+    if (st.st_size > 0)
         contents.bytes.reserve(size_t(st.st_size));
     adviseLargePages(contents.bytes);
     char buffer[65536];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        // One byte beyond the bound tells a file that grew past it.
+        const size_t room = maxBytes + 1 - contents.bytes.size();
+        const ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, room));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            contents.state = FileContents::State::Unreadable;
-            contents.reason = systemReason();
-            contents.bytes.clear();
+            const std::string reason = systemReason();
             ::close(fd);
-            return contents;
+            return unreadable(reason);
         }
         if (got == 0)
             break;
         contents.bytes.append(buffer, size_t(got));
+        if (contents.bytes.size() > maxBytes) {
+            ::close(fd);
+            return unreadable(tooLargeReason(maxBytes));
+        }
     }
     ::close(fd);
     contents.state = FileContents::State::Read;
     return contents;
 }
 
-std::optional<std::string> readWholeFile(const std::string &path)
+std::optional<std::string> readWholeFile(const std::string &path, size_t maxBytes)
 {
-    FileContents contents = readFileContents(path);
+    FileContents contents = readFileContents(path, maxBytes);
     if (contents.state != FileContents::State::Read)
         return std::nullopt;
     return std::move(contents.bytes);

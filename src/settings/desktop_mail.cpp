@@ -2,9 +2,9 @@
 
 #include "platform/bytes.h"
 #include "platform/inifile.h"
+#include "platform/text_file.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -17,13 +17,8 @@
 namespace tw {
 namespace {
 
-std::string readWholeFile(const std::string &path)
-{
-    QFile file(QString::fromLocal8Bit(path.c_str()));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll().toStdString();
-}
+// Another program's file, or "" when it cannot be read (bounded, regular files only).
+std::string readOtherProgramFile(const std::string &path) { return readWholeFile(path).value_or(std::string()); }
 
 bool fileExists(const std::string &path) { return QFileInfo(QString::fromLocal8Bit(path.c_str())).isFile(); }
 
@@ -171,7 +166,7 @@ std::string thunderbirdProfileFolder(const std::string &home)
     // [Install...] section; older ones flag it with Default=1.
     std::string chosen;
     bool relative = true;
-    const std::string text = readWholeFile(listPath);
+    const std::string text = readOtherProgramFile(listPath);
     std::vector<std::string> profiles, installs;
     static const QRegularExpression sectionLine(QStringLiteral("^\\[([^\\]]+)\\]"),
                                                 QRegularExpression::MultilineOption);
@@ -214,7 +209,7 @@ DetectedMailbox thunderbirdMailbox(const std::string &home)
     const std::string folder = thunderbirdProfileFolder(home);
     if (folder.empty())
         return {};
-    return firstPop3Account(readThunderbirdPrefs(readWholeFile(folder + "/prefs.js")));
+    return firstPop3Account(readThunderbirdPrefs(readOtherProgramFile(folder + "/prefs.js")));
 }
 
 DesktopFolders DesktopFolders::current()

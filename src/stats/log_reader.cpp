@@ -233,7 +233,7 @@ std::optional<ActivityLogData> readInLogFile(const std::string &path, std::strin
         errorText = kLogMissingError;
         return std::nullopt;
     }
-    const std::optional<std::string> text = readWholeFile(path);
+    const std::optional<std::string> text = readWholeFile(path, kMaxActivityLogBytes);
     if (!text) {
         errorText = kLogUnreadableError;
         return std::nullopt;

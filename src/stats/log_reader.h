@@ -50,6 +50,11 @@ inline constexpr const char *kLogMissingError =
     "yet begun to use Tidewell.";
 inline constexpr const char *kLogUnreadableError = "Could not open Activity log file for reading!";
 
+// The largest activity log the statistics read (some four million lines,
+// decades of checks); a larger file, or a pipe or a device in the log's
+// place, is one that cannot be read.
+inline constexpr size_t kMaxActivityLogBytes = size_t(256) << 20;
+
 // Progress while reading: the estimated position (60 bytes per line read,
 // at most the file size) and the file size. Called whenever the estimate has
 // moved by at least a two-hundredth of the file, and at the end.

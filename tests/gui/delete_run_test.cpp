@@ -89,14 +89,14 @@ void DeleteRunTest::deletesTheMarkedMessagesLogsCountsAndListsAgain(bool pipelin
     EXPECT_EQ(window->ListView1->text(0, 0), "Minutes of the meeting");
     // (The list shows the messages: the row added to be explained comes after these checks.)
     window->messages.add({"Win a VIAGRA cruise", "king@spam.example", "", "1", "", mark::CheckMark});
-    // What "Why was this e-mail marked?" said; only the learned score's counts
-    // have moved since, as the deletion taught it.
-    std::vector<std::string> saidNow = window->explain(window->messages.count() - 1);
+    // What "Why was this e-mail marked?" said then, and says now: the learned
+    // score, trained with too few messages to be used, took no part and is
+    // not mentioned.
+    const std::vector<std::string> saidNow = window->explain(window->messages.count() - 1);
     ASSERT_FALSE(cruise.why.empty());
-    EXPECT_EQ(cruise.why.back(), "Learned score: not in use until 50 junk and 50 ordinary messages are trained (now 0 and 0)");
-    EXPECT_EQ(saidNow.back(), "Learned score: not in use until 50 junk and 50 ordinary messages are trained (now 2 and 0)");
-    saidNow.back() = cruise.why.back();
     EXPECT_EQ(cruise.why, saidNow);
+    for (const std::string &line : cruise.why)
+        EXPECT_EQ(line.find("Learned score"), std::string::npos) << line;
     EXPECT_EQ(logCount("DELETE SPAM on "), 2);
     EXPECT_EQ(logCount("   Subject: Win a VIAGRA cruise\r\n"), 1);
     EXPECT_EQ(logCount("   Sender:  king@spam.example \r\n"), 1);

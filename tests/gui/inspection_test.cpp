@@ -28,10 +28,6 @@ namespace {
 const std::string kOnlyOne = "information: You have selected more than one message to view.  Only one message can "
                              "be viewed at one time.  The first one selected will be displayed.";
 
-// The last line of every explanation while nothing has been trained.
-const std::string kLearnedNotInUse =
-    "Learned score: not in use until 50 junk and 50 ordinary messages are trained (now 0 and 0)";
-
 // What the text window showed, read as it opened.
 struct Shown {
     bool opened = false;
@@ -257,6 +253,34 @@ TEST_F(InspectionTest, MessagesAbove50000BytesAreDownloadedOnlyWhenConfirmed)
     EXPECT_NE(home.read("msg_1.eml"), "");
 }
 
+TEST_F(InspectionTest, DuringADownloadExitKeepsItsCaptionAndAClickCancelsItThenDoesWhatItSays)
+{
+    server = std::make_unique<DovecotServer>(std::vector<std::string>{message("First", "a@x.example")});
+    ASSERT_TRUE(server->started()) << server->failure();
+    storeMailbox(1, server->hostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+    storeGeneral([](GeneralSettings &g) { g.SysTray = true; }); // the Exit button reads "&Hide"
+    start();
+    window->btListClick();
+    ASSERT_EQ(rows(), 1);
+    selectRows({0});
+
+    auto during = std::make_shared<std::vector<std::string>>();
+    QTimer::singleShot(0, progress.get(), [this, during] {
+        // The download waits for the server; the window is live meanwhile.
+        *during = {progress->lblTitle->text().toStdString(), window->btExit->text().toStdString()};
+        window->btExit->click();
+    });
+    const Shown shown = run(window->ViewMessages1, 1000);
+
+    EXPECT_EQ(*during, (std::vector<std::string>{"Retrieving messages ... standby", "&Hide"}));
+    EXPECT_FALSE(shown.opened); // the download was canceled: no message is shown
+    EXPECT_TRUE(window->trayIcon->programHidden()); // and then the program went to the tray
+    EXPECT_EQ(window->status(), "Operation has been canceled");
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_TRUE(idle());
+    EXPECT_EQ(window->btExit->text(), "&Hide");
+}
+
 TEST_F(InspectionTest, AFailedDownloadIsReportedAndTheWindowReturnsToIdle)
 {
     listMessages({message("First", "a@x.example")});
@@ -339,15 +363,14 @@ TEST_F(InspectionTest, TheExplanationNamesTheRulesAndLeavesMarksAlone)
     Shown shown = run(window->Why1);
     EXPECT_EQ(shown.title, "Reasons that e-mail is marked or not marked");
     EXPECT_EQ(shown.text, "Message from king@spam.example\nSubject of   Cheap offer\n\n"
-                          "Delete   :  Subject Contains \"offer\" \n" + kLearnedNotInUse);
+                          "Delete   :  Subject Contains \"offer\" ");
     EXPECT_EQ(window->messages.row(1).mark, 0);
     EXPECT_TRUE(prompts.shown.empty());
 
     selectRows({1, 0}); // the first selected in list order is explained
     shown = run(window->Why1);
     EXPECT_EQ(shown.text, "Message from ann@friends.example\nSubject of   Lunch on Friday\n\n"
-                          "Message was neither on the exception list nor on the list of matching criteria\n" +
-                              kLearnedNotInUse);
+                          "Message was neither on the exception list nor on the list of matching criteria");
     EXPECT_EQ(prompts.shown, std::vector<std::string>{kOnlyOne});
 
     selectRows({0});
@@ -356,8 +379,7 @@ TEST_F(InspectionTest, TheExplanationNamesTheRulesAndLeavesMarksAlone)
     shown = run(window->Why1);
     EXPECT_EQ(shown.text, "Message from ann@friends.example\nSubject of   Lunch on Friday\n\n"
                           "Message was neither on the exception list nor on the list of matching criteria\n"
-                          "** You marked this message **\n" +
-                              kLearnedNotInUse);
+                          "** You marked this message **");
     EXPECT_EQ(window->messages.row(0).mark, 0);
 }
 

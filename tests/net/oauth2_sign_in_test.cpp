@@ -2,6 +2,7 @@
 // sign-in with PKCE and its loopback redirect, the refresh without the user,
 // and everything that must be refused or reported.
 #include "fixtures/oauth_server.h"
+#include "fixtures/peak_memory.h"
 #include "fixtures/raised.h"
 #include "net/errors.h"
 #include "net/oauth2_sign_in.h"
@@ -134,6 +135,103 @@ TEST_F(OAuth2SignIn, AProviderThatDoesNotAnswerEndsTheRefreshWithinItsLimit)
     while (clock.elapsed() < 300)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_EQ(signIn.RefreshToken, "rt");
+}
+
+TEST_F(OAuth2SignIn, ABrowserSignInOfAnotherAccountIsRefusedAndNothingOfItKept)
+{
+    signIn.ExpectedAccount = "tester@example.org";
+    provider.idTokenEmail = "mallory@example.net"; // the code came from someone else's sign-in
+    EXPECT_EQ(raisedText<ESignInError>([&] { signIn.signInWithBrowser(); }),
+              "The browser signed in as mallory@example.net, not as tester@example.org, the user of this mailbox; "
+              "that sign-in was not kept. Sign in again in the browser with the account tester@example.org.");
+    EXPECT_TRUE(kept.empty());
+    EXPECT_TRUE(signIn.RefreshToken.empty());
+    EXPECT_FALSE(signIn.hasUsableAccessToken());
+
+    provider.idTokenEmail = "Tester@Example.ORG"; // the same address
+    signIn.signInWithBrowser();
+    EXPECT_FALSE(signIn.accountUnconfirmed());
+    ASSERT_EQ(kept.size(), 1u);
+
+    // A user name without a domain is compared with the address's first part.
+    signIn.ExpectedAccount = "tester";
+    provider.idTokenEmail = "tester@example.org";
+    signIn.signInWithBrowser();
+    EXPECT_EQ(kept.size(), 2u);
+}
+
+TEST_F(OAuth2SignIn, ASignInThatNamesNoAccountIsKeptOnlyOnceTheMailServerTookIt)
+{
+    signIn.ExpectedAccount = "tester@example.org";
+    signIn.RefreshToken = provider.issueRefreshToken();
+    const std::string before = signIn.RefreshToken;
+
+    signIn.signInWithBrowser(); // no id_token: the provider names no account
+    EXPECT_TRUE(signIn.accountUnconfirmed());
+    EXPECT_TRUE(kept.empty()); // held back
+    EXPECT_FALSE(signIn.accessToken().empty());
+
+    // The mail server refused it: the sign-in is forgotten whole.
+    signIn.forgetAccessToken();
+    EXPECT_FALSE(signIn.accountUnconfirmed());
+    EXPECT_EQ(signIn.RefreshToken, before);
+    EXPECT_TRUE(kept.empty());
+
+    // The mail server took it: it is this user's, and kept.
+    signIn.signInWithBrowser();
+    const std::string fresh = signIn.RefreshToken;
+    signIn.confirmAccount();
+    EXPECT_FALSE(signIn.accountUnconfirmed());
+    EXPECT_EQ(kept, std::vector<std::string>{fresh});
+}
+
+TEST_F(OAuth2SignIn, ATokenReplyThatCannotHoldTokensIsRefusedAtOnceSayingWhatCame)
+{
+    const std::string ok = "HTTP/1.1 200 OK\r\n";
+    struct Case {
+        std::string answer, error;
+    } cases[] = {
+        {ok + "Content-Type: application/json\r\nContent-Length: 2147483648\r\n\r\n{\"access_token\":",
+         "The provider announced a reply of 2048 MB to the sign-in; a token reply is never more than 1 MB, so it was "
+         "not read."},
+        {ok + "Content-Type: application/json\r\nContent-Length: 17\r\n\r\n<html>oops</html>",
+         "The provider answered the sign-in with something that is not a JSON object (application/json, 17 bytes)."},
+        {ok + "Content-Type: text/html; charset=utf-8\r\n\r\n<html><body>Sign in to the proxy</body></html>",
+         "The provider answered the sign-in with a web page (text/html; charset=utf-8, 46 bytes) instead of tokens."},
+        {ok + "Content-Type: text/plain\r\n\r\naccess_token=at1", 
+         "The provider answered the sign-in with text/plain instead of tokens."},
+        {ok + "Content-Length: 20\r\n\r\n{\"access_token\":\"a\"}",
+         "The provider answered the sign-in without saying what its reply holds (no Content-Type)."},
+        {ok + "Content-Type: application/json\r\nContent-Length: 0\r\n\r\n",
+         "The provider answered the sign-in with an empty reply."},
+        {ok + "Content-Type: application/json\r\n\r\n{}", "The provider answered the sign-in with an empty JSON object."},
+    };
+    signIn.RequestSeconds = 30; // none of them may take it
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.answer);
+        provider.rawTokenAnswer = c.answer;
+        signIn.RefreshToken = "rt";
+        EXPECT_EQ(raisedText<ESignInError>([&] { signIn.accessToken(); }), c.error);
+        EXPECT_EQ(signIn.RefreshToken, "rt");
+    }
+}
+
+TEST_F(OAuth2SignIn, AnEndlessTokenReplyIsCutOffAtItsBound)
+{
+    provider.endlessTokenAnswer = true;
+    signIn.RefreshToken = "rt";
+    signIn.RequestSeconds = 30;
+    const long peakBefore = peakResidentKilobytes();
+
+    EXPECT_EQ(raisedText<ESignInError>([&] { signIn.accessToken(); }),
+              "The provider sent more than 1 MB in reply to the sign-in; a token reply is never more than 1 MB, so it "
+              "was not read further.");
+
+    // The reply was taken in up to its bound and no further: what the
+    // provider could send fits in the network's buffers on the way, and the
+    // process grew by less than 64 MB.
+    EXPECT_LT(provider.endlessBytesSent, 64LL << 20);
+    EXPECT_TRUE(peakGrewLessThan(peakBefore, 64 * 1024));
 }
 
 TEST_F(OAuth2SignIn, ARedirectWithAnotherStateIsRefusedAndItsCodeNeverUsed)

@@ -1,6 +1,7 @@
 // The user's token command: the first line it prints is the token; every
 // way it can fail ends the sign-in with a text that says why, in time.
 #include "fixtures/eventually.h"
+#include "fixtures/peak_memory.h"
 #include "fixtures/raised.h"
 #include "net/errors.h"
 #include "net/token_command.h"
@@ -65,4 +66,17 @@ TEST(TokenCommand, ACommandThatHangsIsEndedWithinItsLimitTogetherWithWhatItStart
     EXPECT_EQ(raisedText<ECanceledError>([&] { runTokenCommand("sleep 60", 30, [&] { return ++asked > 1; }); }),
               "Operation has been canceled");
     EXPECT_LT(clock.elapsed(), 5000);
+}
+
+TEST(TokenCommand, AFloodOfErrorOutputKeepsOnlyItsFirstLines)
+{
+    const long peakBefore = peakResidentKilobytes();
+    // Gigabytes of error output in the two seconds before it is stopped.
+    EXPECT_EQ(raisedText<ESignInError>([&] { runTokenCommand("yes 'token service unavailable' >&2", 2); }),
+              "The token command did not finish within 2 seconds and was stopped: \"token service unavailable\".");
+    EXPECT_EQ(raisedText<ESignInError>([&] {
+                  runTokenCommand("echo 'consent revoked' >&2; head -c 300000000 /dev/zero >&2; exit 1", 30);
+              }),
+              "The token command failed with exit code 1: \"consent revoked\".");
+    EXPECT_TRUE(peakGrewLessThan(peakBefore, 32 * 1024)); // what was read was not kept
 }

@@ -6,8 +6,10 @@
 // "Attachments: N" and one line per attachment: file name, content type,
 // encoding and decoded size in bytes, separated by tabs.
 
+#include "net/errors.h"
 #include "net/message_text.h"
 #include "net/msmsg.h"
+#include "net/pop3_limits.h"
 
 #include <QCoreApplication>
 
@@ -58,6 +60,20 @@ void print(const std::string &text) { std::fwrite(text.data(), 1, text.size(), s
 
 } // namespace
 
+// Standard input, read as it comes (a pipe is what "-" is for), up to the
+// size of one message file.
+static std::string standardInput()
+{
+    std::string bytes;
+    char buffer[65536];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;) {
+        bytes.append(buffer, got);
+        if (bytes.size() > size_t(pop3::kMaxMessageFileBytes))
+            throw ETidewellError("Standard input holds more than one message can be.");
+    }
+    return bytes;
+}
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv); // the file-type table of the attachments lives in Qt
@@ -70,7 +86,10 @@ int main(int argc, char *argv[])
     }
     TmsMessage message;
     try {
-        message.LoadFromFile(options.file == "-" ? "/dev/stdin" : options.file);
+        if (options.file == "-")
+            message.LoadFromStream(standardInput());
+        else
+            message.LoadFromFile(options.file);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "tidewell-show: %s\n", e.what());
         return kBadUsage;

@@ -78,6 +78,7 @@ void TfrmGeneral::btSignInClick(int n)
     const MailboxSignIn &own = account.signIn;
     const bool imap = cmbProtocol[i]->currentIndex() == int(MailProtocol::IMAP);
     signIn.Endpoints = oauthEndpoints(server, {own.authorizeUrl, own.tokenUrl, own.scope, own.clientId}, imap);
+    signIn.ExpectedAccount = fromDisplay(edName[i]->text());
     QProgressDialog waiting(QStringLiteral("Waiting for the sign-in in your browser..."), QStringLiteral("Cancel"), 0,
                             0, this);
     waiting.setObjectName(QStringLiteral("dlgSignInWaiting"));

@@ -6,6 +6,7 @@
 #include "platform/event_wait.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "platform/text_file.h"
 #include "platform/ui/screen_fit.h"
 #include "settings/ui/rule_grid_view.h"
 #include "settings/settings_store.h"
@@ -13,7 +14,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -559,8 +559,8 @@ void TfrmOptionsMain::loadBlacklist()
 {
     if (btSaveChanges->isEnabled())
         return; // unsaved edits stay until the user saves or cancels them
-    QFile file(QString::fromStdString(blacklistPath()));
-    const bool present = file.exists() && file.open(QIODevice::ReadOnly);
+    const std::optional<std::string> bytes = readWholeFile(blacklistPath());
+    const bool present = bytes.has_value();
     for (QPushButton *b : {btEdit, btSaveChanges, btCancelChanges})
         b->setVisible(present);
     if (!present) {
@@ -570,7 +570,7 @@ void TfrmOptionsMain::loadBlacklist()
         return;
     }
     pnlSorting->hide();
-    QString text = toDisplay(file.readAll().toStdString());
+    QString text = toDisplay(*bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (text.endsWith(QLatin1Char('\n')))
         text.chop(1);
