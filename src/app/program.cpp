@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/keyring/keychain_secret_store.h"
+#include "platform/notify/dbus_notifier.h"
 #include "platform/singleinstance.h"
 #include "platform/ui/desktop_services.h"
 #include "platform/ui/screen_fit.h"
@@ -123,10 +124,15 @@ int runProgram(int argc, char **argv)
         if (main.trayIcon)
             main.trayIcon->showProgram();
     });
+    // Notifications with actions go to the desktop's notification server;
+    // their handlers end with this object, before the main window does.
+    DBusNotifier notifier;
+    Notifier::setDesktop(&notifier);
     main.FormCreate(splash, &progress);
     startDemoTourWhenAsked(main);
     const int status = app.exec();
     main.CleanUpEMLFiles();
+    Notifier::setDesktop(nullptr);
     SecretStore::setDesktop(nullptr);
     return status;
 }

@@ -1,4 +1,5 @@
 #include "classify/ui/optalway.h"
+#include "classify/waiting_messages.h"
 
 #include "classify/ui/dialog_parts.h"
 #include "platform/bytes.h"
@@ -91,6 +92,7 @@ void TfrmAlwaysAccept::fillUpGrid()
     gridImages->setIconSize(QSize(16, 16));
     for (int column = 0; column < kPictureCount; ++column) {
         auto *item = new QTableWidgetItem(QIcon(QStringLiteral(":/pictures/B%1.png").arg(column + 3)), QString());
+        item->setData(Qt::AccessibleTextRole, QString::fromStdString(markMeaning(column + 3)));
         gridImages->setItem(0, column, item);
         gridImages->setColumnWidth(column, kCellSize);
     }

@@ -44,6 +44,7 @@ QToolButton *browseButton(const char *name, const QString &hint)
     auto *button = named(new QToolButton, QString::fromLatin1(name));
     button->setText(QStringLiteral("..."));
     button->setToolTip(hint);
+    button->setAccessibleName(hint); // "..." says nothing read out
     return button;
 }
 
@@ -235,6 +236,12 @@ QWidget *TfrmGeneral::buildAutomaticTab()
     sound->addWidget(row({edAlarm, SpeedButton3, sbTest}));
     sound->addWidget(cbRepeat);
     automatic->addWidget(pnlSound);
+    cbNotify = named(new QCheckBox(QStringLiteral("Show desktop &notifications (junk marked, a sign-in expired, a "
+                                                  "certificate changed)")),
+                     QStringLiteral("cbNotify"));
+    cbNotify->setToolTip(QStringLiteral("Each notification has buttons: Review or Delete now for junk, Open for a "
+                                        "mailbox that needs you.  The tray icon's tip tells the same in any case."));
+    automatic->addWidget(cbNotify);
     automatic->addStretch();
 
     layout->addWidget(pnlManual, 1);
@@ -253,6 +260,14 @@ QWidget *TfrmGeneral::buildStartUpTab()
     layout->addWidget(note(QStringLiteral("This suits checking e-mail in the background.  The change takes effect "
                                           "only the next time Tidewell starts.")));
     layout->addWidget(note(QStringLiteral("Reach Tidewell by a right click on its icon in the system tray.")));
+    layout->addWidget(note(QStringLiteral("Where the desktop shows no system tray, Tidewell starts minimised on the "
+                                          "taskbar instead, and Hide puts it there too.")));
+    cbStartAtLogin = named(new QCheckBox(QStringLiteral("Start Tidewell when I &log in")),
+                           QStringLiteral("cbStartAtLogin"));
+    layout->addSpacing(12);
+    layout->addWidget(cbStartAtLogin);
+    layout->addWidget(note(QStringLiteral("The desktop starts Tidewell at login through an entry in its autostart "
+                                          "folder (tidewell.desktop); OK writes or removes it.")));
     layout->addStretch();
     return page;
 }

@@ -179,6 +179,11 @@ QWidget *TfrmOptionsMain::makeRuleTab(RuleKind kind, RuleGridView *&gridMember)
     down->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     up->setToolTip(QStringLiteral("Move the rule up"));
     down->setToolTip(QStringLiteral("Move the rule down"));
+    // Arrow pictures only: the words are for screen readers.
+    up->setAccessibleName(up->toolTip());
+    down->setAccessibleName(down->toolTip());
+    up->setAccessibleDescription(QStringLiteral("Rules are tried from the top; this one moves one place earlier."));
+    down->setAccessibleDescription(QStringLiteral("Rules are tried from the top; this one moves one place later."));
     for (QPushButton *b : {insert, del, edit, print})
         side->addWidget(b);
     if (*names[4]) {
