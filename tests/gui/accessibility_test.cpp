@@ -32,6 +32,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QTabWidget>
 #include <QMenu>
 #include <QTabBar>
 
@@ -65,12 +68,20 @@ bool interactive(QAccessible::Role role)
 
 // Parts that a control is made of, which the control itself names: the
 // drop-down list of a combo box, the text field of a spin box, the scroll
-// buttons of a tab bar.
+// buttons of a tab bar, a field's clear button, a view's viewport and
+// corner; and the frames that only hold controls (a tab widget, whose tabs
+// are checked, and a scrolling page).
 bool partOfAnotherControl(const QWidget *widget)
 {
+    if (widget->inherits("QTableCornerButton") || qobject_cast<const QTabWidget *>(widget) ||
+        qobject_cast<const QScrollArea *>(widget))
+        return true;
+    if (const auto *area = qobject_cast<const QAbstractScrollArea *>(widget->parentWidget()))
+        if (area->viewport() == widget)
+            return true;
     for (const QWidget *up = widget->parentWidget(); up; up = up->parentWidget())
         if (qobject_cast<const QComboBox *>(up) || qobject_cast<const QAbstractSpinBox *>(up) ||
-            qobject_cast<const QTabBar *>(up))
+            qobject_cast<const QTabBar *>(up) || qobject_cast<const QLineEdit *>(up))
             return true;
     return false;
 }
@@ -101,9 +112,9 @@ std::vector<std::string> accessibilityFaults(QWidget *window)
         QAccessibleInterface *item = QAccessible::queryAccessibleInterface(widget);
         if (!item)
             continue;
-        const bool focusable = widget->focusPolicy() != Qt::NoFocus;
-        if (!interactive(item->role()) && !focusable)
-            continue;
+        const bool tabbable = widget->focusPolicy() & Qt::TabFocus;
+        if (!interactive(item->role()) && !tabbable)
+            continue; // a label whose text can be selected with the mouse is no control
         const QString name = item->text(QAccessible::Name).trimmed();
         if (name.isEmpty() || name == QStringLiteral("..."))
             faults.push_back("no name: " + described(widget));
@@ -131,7 +142,7 @@ TEST_F(AccessibilityTest, TheMainWindowItsPanelAndMenus)
     storeGeneral([](GeneralSettings &g) { g.SysTray = true; });
     start();
     window->messages.add({"Cheap pills", "s@example.org", "S", "10", "", mark::CheckMark, false});
-    window->ListView1->rowsAppended();
+    window->ListView1->showAll();
     window->enableAllButtons();
     EXPECT_ACCESSIBLE(window.get());
     EXPECT_ACCESSIBLE(progress.get());
@@ -186,8 +197,9 @@ TEST_F(AccessibilityTest, TheSmallWindowsOfTheMainWindow)
     home.write("tidewell.hlp", "<html><body><a name=\"General_Settings\">Help</a></body></html>");
     ASSERT_TRUE(showHelp("General_Settings"));
     for (QWidget *top : QApplication::topLevelWidgets()) {
-        if (top->objectName() == QStringLiteral("frmHelp"))
+        if (top->objectName() == QStringLiteral("frmHelp")) {
             EXPECT_ACCESSIBLE(top);
+        }
     }
 }
 

@@ -82,6 +82,8 @@ TEST_F(AutomaticTest, WithoutATrayStartingInItAndHideMinimiseAndSayWhyOnce)
     window->showNormal();
     EXPECT_FALSE(window->trayIcon->programHidden());
 
+    progress.reset();
+    window.reset();
     start(); // the next start remembers that it was said
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMinimized(); }, 3000));
     QCoreApplication::processEvents();

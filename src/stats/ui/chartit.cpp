@@ -109,6 +109,8 @@ TfrmChart::TfrmChart(ActivityLogData data, QWidget *parent)
     modelSpam = new StatsTableModel(StatsTableModel::Kind::Spam, this);
     gridTraffic = table(modelTraffic, "gridTraffic", {90, 80, 170, 170, 70});
     gridSpam = table(modelSpam, "gridSpam", {90, 80, 150, 130, 70, 220, 160});
+    gridTraffic->setAccessibleName(QStringLiteral("Traffic by day"));
+    gridSpam->setAccessibleName(QStringLiteral("Junk by day"));
 
     PageControl1 = named(new QTabWidget, "PageControl1");
     PageControl1->addTab(chartDayOfWeek, QStringLiteral("Day of week"));
