@@ -31,7 +31,7 @@ TEST(DBusNotifications, TheServerGetsTheActionsAndTheChosenOneComesBack)
                      {{"review", "Review"}, {"delete", "Delete now"}}, "mailbox 1"},
                     [&chosen](const std::string &key) { chosen.push_back(key); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.shown.size() == 1; }, 10000));
-    const NotificationServerDouble::Shown &shown = server.shown[0];
+    const NotificationServerDouble::Shown shown = server.shown[0]; // a copy: the list grows
     EXPECT_EQ(shown.summary, "2 junk messages marked in ann");
     EXPECT_EQ(shown.body, "2 to delete, 0 to look at, of 5 waiting messages on pop.example.");
     EXPECT_EQ(shown.actions, (QStringList{"review", "Review", "delete", "Delete now"}));
