@@ -10,11 +10,14 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tw {
 
@@ -61,12 +64,19 @@ TfrmAbout::TfrmAbout(Page page, QWidget *parent) : QDialog(parent)
     im1->setAlignment(Qt::AlignCenter);
     im1->setCursor(Qt::PointingHandCursor);
     im1->installEventFilter(this);
+    // A picture that acts as a button: named, and hit with Space as well.
+    im1->setFocusPolicy(Qt::StrongFocus);
+    im1->setAccessibleName(QStringLiteral("Spam to hit"));
+    im1->setAccessibleDescription(QStringLiteral("Each click, or press of the Space bar, hits it for points."));
     RzLabel2 = new QLabel(bust);
     RzLabel2->setObjectName(QStringLiteral("RzLabel2"));
     RzLabel2->setAlignment(Qt::AlignCenter);
     RzLabel2->setFont(QFont(QStringLiteral("DejaVu Sans"), 14, QFont::Bold));
-    RzLabel2->setToolTip(QStringLiteral("Double click to reset the points"));
+    RzLabel2->setToolTip(QStringLiteral("Double click, or press Delete, to reset the points"));
     RzLabel2->installEventFilter(this);
+    RzLabel2->setFocusPolicy(Qt::StrongFocus);
+    RzLabel2->setAccessibleName(QStringLiteral("Points"));
+    RzLabel2->setAccessibleDescription(RzLabel2->toolTip());
     cbSound = new QCheckBox(QStringLiteral("Sound?"), bust);
     cbSound->setObjectName(QStringLiteral("cbSound"));
     bustLayout->addWidget(hint);
@@ -127,9 +137,16 @@ void TfrmAbout::showPoints() { RzLabel2->setText(QStringLiteral("%1 points").arg
 
 bool TfrmAbout::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == im1 && event->type() == QEvent::MouseButtonPress)
+    const auto keyIs = [event](std::initializer_list<int> keys) {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        return std::find(keys.begin(), keys.end(), key) != keys.end();
+    };
+    if (watched == im1 && (event->type() == QEvent::MouseButtonPress || keyIs({Qt::Key_Space, Qt::Key_Return})))
         im1Click();
-    else if (watched == RzLabel2 && event->type() == QEvent::MouseButtonDblClick)
+    else if (watched == RzLabel2 &&
+             (event->type() == QEvent::MouseButtonDblClick || keyIs({Qt::Key_Delete, Qt::Key_Backspace})))
         RzLabel2DblClick();
     return QDialog::eventFilter(watched, event);
 }

@@ -229,6 +229,8 @@ void TfrmMain::FormCreate(TfrmSplash *splash, TfrmRetrieving *progress)
     setRunningState(false);
     if (!startInTray)
         trayIcon->showProgram();
+    else if (!TTrayIcon::desktopHasTray())
+        trayIcon->hideProgram(); // minimised on the taskbar: no tray to start in
     // 20.-21.
     ListView1->setColumnWidths(readMessageListColumns().widths);
     ListView1->fitSizeAndDate(storedMessageListColumns());

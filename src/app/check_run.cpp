@@ -82,6 +82,11 @@ void TfrmMain::btListClick()
         synchronizeIwhich();
         GetRemotePOPSettings(currentMailbox);
     }
+    checkLoadedMailboxAndSave();
+}
+
+void TfrmMain::checkLoadedMailboxAndSave()
+{
     // What the check changes in the settings (hit counts, counters, what
     // its session taught about the mailbox) is saved once, at its end.
     SettingsWriteBatch saving;
@@ -385,6 +390,7 @@ void TfrmMain::CheckAllMailBoxes()
             trayIcon->showProgram();
             if (m_general.general.Alarm)
                 playAlarmSound(true);
+            notifyJunkMarked();
             stoppedAtMail = true;
         }
     }

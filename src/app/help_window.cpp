@@ -35,6 +35,7 @@ bool showHelp(const std::string &topic, QWidget *parent)
         window->setAttribute(Qt::WA_DeleteOnClose);
         auto *browser = new QTextBrowser(window);
         browser->setObjectName(QStringLiteral("browser"));
+        browser->setAccessibleName(QStringLiteral("Help text"));
         browser->setOpenExternalLinks(false);
         auto *layout = new QVBoxLayout(window);
         layout->setContentsMargins(0, 0, 0, 0);

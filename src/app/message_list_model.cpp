@@ -71,6 +71,13 @@ QVariant TMessageListModel::data(const QModelIndex &index, int role) const
         if (index.column() == kSizeColumn)
             return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
         return {};
+    case Qt::AccessibleTextRole:
+        // The mark's picture in words, before the subject it belongs to.
+        if (index.column() == 0 && !markMeaning(message.mark).empty())
+            return toDisplay(markMeaning(message.mark) + ". " + message.subject);
+        return {};
+    case Qt::AccessibleDescriptionRole:
+        return index.column() == 0 ? toDisplay(markMeaning(message.mark)) : QVariant();
     case Qt::UserRole:
         return message.mark;
     default:
@@ -122,7 +129,7 @@ void TMessageListModel::markChanged(int row)
     if (row < 0 || row >= m_shown)
         return;
     ++m_rowsAnnounced;
-    emit dataChanged(index(row, 0), index(row, 0), {Qt::DecorationRole, Qt::UserRole});
+    emit dataChanged(index(row, 0), index(row, 0), {Qt::DecorationRole, Qt::AccessibleTextRole, Qt::AccessibleDescriptionRole, Qt::UserRole});
 }
 
 void TMessageListModel::marksChanged()
@@ -130,7 +137,7 @@ void TMessageListModel::marksChanged()
     if (m_shown == 0)
         return;
     m_rowsAnnounced += m_shown;
-    emit dataChanged(index(0, 0), index(m_shown - 1, 0), {Qt::DecorationRole, Qt::UserRole});
+    emit dataChanged(index(0, 0), index(m_shown - 1, 0), {Qt::DecorationRole, Qt::AccessibleTextRole, Qt::AccessibleDescriptionRole, Qt::UserRole});
 }
 
 } // namespace tw

@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/keyring/keychain_secret_store.h"
+#include "platform/notify/dbus_notifier.h"
 #include "platform/session_bus.h"
 #include "platform/singleinstance.h"
 #include "platform/ui/desktop_services.h"
@@ -128,10 +129,15 @@ int runProgram(int argc, char **argv)
         if (main.trayIcon)
             main.trayIcon->showProgram();
     });
+    // Notifications with actions go to the desktop's notification server;
+    // their handlers end with this object, before the main window does.
+    DBusNotifier notifier;
+    Notifier::setDesktop(&notifier);
     main.FormCreate(splash, &progress);
     startDemoTourWhenAsked(main);
     const int status = app.exec();
     main.CleanUpEMLFiles();
+    Notifier::setDesktop(nullptr);
     SecretStore::setDesktop(nullptr);
     return status;
 }

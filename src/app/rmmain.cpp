@@ -38,6 +38,10 @@ namespace tw {
 
 static const char *kSlogan = "Tidewell - eliminate junk e-mail!";
 static const char *kStatusHint = "Right click for more options, double click to mark";
+static const char *kNoTrayNote =
+    "Your desktop shows no system tray, so Tidewell cannot hide there: its window is minimised to the taskbar "
+    "instead, where a click brings it back.  Automatic checks go on meanwhile.\n\n"
+    "(Some desktops show a tray only with an extension, for example GNOME's \"AppIndicator\" extension.)";
 
 TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidget *parent)
     : QMainWindow(parent), learnedFilter(programFile(kLearnedStoreFile)), m_general(general), m_spam(spam),
@@ -64,6 +68,7 @@ TfrmMain::TfrmMain(GeneralSettingsModel &general, SpamSettingsModel &spam, QWidg
     buildPopupMenu();
     trayIcon = new TTrayIcon(this, trayMenu, this);
     trayIcon->OnPopup = [this] { popTrayPopup(); };
+    trayIcon->OnMinimizedForLackOfTray = [this] { tellOnceWhyMinimized(); };
     wirePopEvents();
     wireDomainQueries();
     connect(&m_keptSessionTimer, &QTimer::timeout, this, &TfrmMain::endKeptSession);
@@ -79,11 +84,13 @@ TfrmMain::~TfrmMain()
     ListView1 = nullptr;
 }
 
-QToolButton *TfrmMain::bigButton(const char *name, const QString &caption, const QString &glyph)
+QToolButton *TfrmMain::bigButton(const char *name, const QString &caption, const QString &glyph,
+                                  const QString &description)
 {
     auto *button = new TGlyphButton(this);
     button->setObjectName(QLatin1String(name));
     button->setText(caption);
+    button->setAccessibleDescription(description);
     button->setIcon(QIcon(QStringLiteral(":/pictures/") + glyph + QStringLiteral(".png")));
     return button;
 }
@@ -136,14 +143,24 @@ void TfrmMain::buildControls()
 
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(3);
-    btList = bigButton("btList", QStringLiteral("&Check e-mail"), QStringLiteral("no_mail"));
-    btOptions = bigButton("btOptions", QStringLiteral("&Settings && Stats"), QStringLiteral("settings"));
-    btExit = bigButton("btExit", QStringLiteral("E&xit"), QStringLiteral("exit"));
-    btMark = bigButton("btMark", QStringLiteral("&Mark msgs"), QStringLiteral("mark"));
-    btDelete = bigButton("btDelete", QStringLiteral("&Delete marked msgs"), QStringLiteral("delete"));
-    btRemark = bigButton("btRemark", QStringLiteral("&Auto mark msgs"), QStringLiteral("automark"));
-    btResetAll = bigButton("btResetAll", QStringLiteral("&Reset all marks"), QStringLiteral("reset"));
-    btLaunch = bigButton("btLaunch", QStringLiteral("&Launch e-mail program"), QStringLiteral("launch"));
+    btList = bigButton("btList", QStringLiteral("&Check e-mail"), QStringLiteral("no_mail"),
+                       QStringLiteral("Checks the mailbox and lists its waiting messages with their marks (key C)."));
+    btOptions = bigButton("btOptions", QStringLiteral("&Settings && Stats"), QStringLiteral("settings"),
+                          QStringLiteral("Opens the panel of settings, statistics, deleted mail, about and help."));
+    btExit = bigButton("btExit", QStringLiteral("E&xit"), QStringLiteral("exit"),
+                       QStringLiteral("Ends Tidewell, or hides it when it starts in the tray; during a check it "
+                                      "cancels the check (key X)."));
+    btMark = bigButton("btMark", QStringLiteral("&Mark msgs"), QStringLiteral("mark"),
+                       QStringLiteral("Gives the selected messages a check mark, or takes it away (key M)."));
+    btDelete = bigButton("btDelete", QStringLiteral("&Delete marked msgs"), QStringLiteral("delete"),
+                         QStringLiteral("Deletes the messages with a check mark or a blacklist mark on the server "
+                                        "(key D)."));
+    btRemark = bigButton("btRemark", QStringLiteral("&Auto mark msgs"), QStringLiteral("automark"),
+                         QStringLiteral("Marks the whole list again by the rules and tests (key A)."));
+    btResetAll = bigButton("btResetAll", QStringLiteral("&Reset all marks"), QStringLiteral("reset"),
+                           QStringLiteral("Takes every mark away (key R)."));
+    btLaunch = bigButton("btLaunch", QStringLiteral("&Launch e-mail program"), QStringLiteral("launch"),
+                         QStringLiteral("Starts your mail program (key L)."));
     btList->setWhatsThis(QStringLiteral("Help context 3010"));
     for (QToolButton *b : {btList, btOptions, btExit, btMark, btDelete, btRemark, btResetAll, btLaunch})
         buttons->addWidget(b);
@@ -167,6 +184,11 @@ void TfrmMain::buildControls()
         panel->addWidget(b);
 
     ListView1 = new TMessageListView(messages, central);
+    ListView1->setAccessibleName(QStringLiteral("Waiting messages"));
+    ListView1->setAccessibleDescription(QStringLiteral(
+        "The messages on the server, each with its mark: a check mark or a blacklist mark deletes it, a question "
+        "mark asks you to look at it, an exception picture accepts it. M toggles the check mark of the selected "
+        "messages; the menu key opens the list's commands."));
     outer->addWidget(ListView1, 1);
     setCentralWidget(central);
 
@@ -184,6 +206,7 @@ void TfrmMain::buildControls()
         pnlSettings->adjustSize();
         pnlSettings->move(btOptions->mapToGlobal(QPoint(0, btOptions->height())));
         pnlSettings->show();
+        btGeneral->setFocus(Qt::PopupFocusReason); // the panel is worked with the keyboard too
     });
     connect(btExit, &QToolButton::clicked, this, &TfrmMain::btExitClick);
     connect(btMark, &QToolButton::clicked, this, &TfrmMain::btMarkClick);
@@ -309,7 +332,8 @@ void TfrmMain::setCaption(const std::string &caption)
     trayIcon->setHint(caption);
 }
 
-bool TfrmMain::visibleOrManual() const { return isVisible() || !automaticRun; }
+// A window minimised in the tray's place is as out of sight as one hidden in it.
+bool TfrmMain::visibleOrManual() const { return (isVisible() && !isMinimized()) || !automaticRun; }
 
 void TfrmMain::showProgress(const std::string &title)
 {
@@ -555,6 +579,19 @@ void TfrmMain::showEvent(QShowEvent *event)
 }
 
 void TfrmMain::resizeEvent(QResizeEvent *event) { QMainWindow::resizeEvent(event); }
+
+void TfrmMain::tellOnceWhyMinimized()
+{
+    if (m_general.general.NoTrayNoticeShown)
+        return;
+    m_general.general.NoTrayNoticeShown = true;
+    try {
+        saveNoTrayNoticeShown();
+    } catch (const std::exception &) {
+        // Not remembered: the note comes once more at the next start, which does no harm.
+    }
+    Prompts::current().information(kNoTrayNote);
+}
 
 void TfrmMain::keepOnScreen()
 {

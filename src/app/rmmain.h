@@ -273,6 +273,28 @@ public:
     // Removes every saved message file (msg_<n>.eml) of the message folder.
     void CleanUpEMLFiles();
 
+    // --- desktop notifications (notifications.cpp) ---
+    // After an automatic pass stopped at a mailbox whose list holds junk:
+    // "N junk messages marked in <mailbox>" with "Review" (the list comes
+    // forward) and, when deleting would remove some of them, "Delete now",
+    // which deletes only while the list is still the one announced.
+    void notifyJunkMarked();
+    // A hidden check of the loaded mailbox cannot go on without the user
+    // (sign-in expired, certificate changed): Summary and Body with "Open",
+    // which brings the window forward and checks that mailbox with it open,
+    // where the questions are asked. Once per mailbox until it signs in again.
+    void notifyMailboxNeedsYou(const std::string &summary, const std::string &body);
+    // The notification actions' commands.
+    void reviewAnnouncedList();
+    void deleteAnnouncedJunk(const std::string &announced);
+    void checkMailboxFromNotification(int n);
+    // The loaded mailbox and every row's subject and mark, as one text.
+    std::string listFingerprint() const;
+
+    // The first time the program is minimised for want of a tray, the user
+    // hears why; the settings remember that it was said.
+    void tellOnceWhyMinimized();
+
     // Moves and shrinks the window as far as needed to lie on its screen.
     void keepOnScreen();
 
@@ -304,7 +326,9 @@ private:
     // deleted in this run.
     void learnFromListLeft(const std::vector<int> &deleted, bool userStartedDeletion);
     void wirePopEvents();
-    QToolButton *bigButton(const char *name, const QString &caption, const QString &glyph);
+    // A toolbar button painted by the program: Description tells a screen
+    // reader what its glyph and caption mean.
+    QToolButton *bigButton(const char *name, const QString &caption, const QString &glyph, const QString &description);
     QToolButton *panelButton(const char *name, const QString &caption);
     void playAlarmFile(bool loop);
     // Starts the mail program of the general settings; the error box when it cannot.
@@ -324,6 +348,8 @@ private:
     // The check of the mailbox loaded into the POP3 client, once it is
     // chosen: the listing, the log line, the status and the saving.
     void checkLoadedMailbox();
+    // The same, with what it changes in the settings saved once at its end.
+    void checkLoadedMailboxAndSave();
     // UpdateInfo with its failures handled; true when the listing completed.
     bool listMailbox();
     void addRow(int index);
@@ -434,6 +460,8 @@ private:
     QTimer m_keptSessionTimer;
     // Fingerprints of changed certificates that a hidden check has sounded the alarm for.
     std::set<std::string> m_alarmedCertificates;
+    // Mailboxes a notification asked to open, until they sign in again.
+    std::set<int> m_needsYouNotified;
     std::atomic<bool> *m_decodeCancel = nullptr;  // set while a message is decoded for viewing
     // A message is being downloaded or decoded for viewing. The Exit button
     // keeps its idle caption meanwhile; a click on it cancels the viewing and

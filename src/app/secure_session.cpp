@@ -44,8 +44,14 @@ bool TfrmMain::trustCertificate(const TCertificateProblem &problem)
         // Nobody is asked, and every later check of the mailbox stops the
         // same way: the failure stays on the tray tip, and a change of
         // certificate sounds the alarm once, as new mail would.
-        if (problem.changed && m_alarmedCertificates.insert(problem.fingerprint).second && m_general.general.Alarm)
-            playAlarmOnce();
+        if (problem.changed && m_alarmedCertificates.insert(problem.fingerprint).second) {
+            if (m_general.general.Alarm)
+                playAlarmOnce();
+            notifyMailboxNeedsYou("The certificate of " + problem.host + " has changed",
+                                  "The check of " + mailClient().UserName +
+                                      " stopped before anything was sent: the server's certificate is not the one "
+                                      "you chose to trust. Open Tidewell to look at it.");
+        }
         return false;
     }
     if (!Prompts::current().yesNoDefaultNo(certificateQuestion(problem, m_loadedMailbox, mailClient().UserName)))

@@ -104,6 +104,9 @@ std::string TfrmMain::accessTokenForLoadedMailbox()
             const std::string text =
                 signedInBefore ? "The sign-in for " + name + " has expired; checking mail with the window open signs in again."
                                : "The sign-in for " + name + " has not been made yet; checking mail with the window open signs in.";
+            notifyMailboxNeedsYou(signedInBefore ? "The sign-in for " + name + " has expired"
+                                                 : "The sign-in for " + name + " has not been made yet",
+                                  "Checks of this mailbox stop until you sign in. Open Tidewell to sign in.");
             throw ESignInExpiredError(text + " (" + expired.what() + ")");
         }
         if (signedInBefore)
@@ -165,6 +168,7 @@ void TfrmMain::msRemotePOP1LoggedIn()
     if (n >= 1 && signInMethodFromSetting(m_loadedAccount.signIn.method) == TSignInMethod::OAuthBrowser)
         if (const std::unique_ptr<TOAuth2SignIn> &signIn = m_oauth.at(size_t(n - 1)))
             signIn->confirmAccount();
+    m_needsYouNotified.erase(n); // signed in: a new failure is news again
     if (!mailClient().SessionEncrypted() || m_loadedAccount.encrypted || n < 1)
         return;
     // From now on this mailbox never signs in over an unencrypted connection.

@@ -8,6 +8,16 @@
 #include <QWidget>
 
 namespace tw {
+namespace {
+std::optional<bool> g_desktopHasTray; // decided by a test; unset: ask the desktop
+} // namespace
+
+bool TTrayIcon::desktopHasTray()
+{
+    return g_desktopHasTray ? *g_desktopHasTray : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TTrayIcon::setDesktopHasTray(std::optional<bool> answer) { g_desktopHasTray = answer; }
 
 TTrayIcon::TTrayIcon(QWidget *mainWindow, QMenu *menu, QObject *parent)
     : QObject(parent), m_mainWindow(mainWindow), m_menu(menu)
@@ -17,7 +27,7 @@ TTrayIcon::TTrayIcon(QWidget *mainWindow, QMenu *menu, QObject *parent)
         m_secondFrame = !m_secondFrame;
         applyPicture();
     });
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (desktopHasTray() && QSystemTrayIcon::isSystemTrayAvailable()) {
         m_icon = new QSystemTrayIcon(this);
         m_icon->setContextMenu(m_menu);
         connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
@@ -127,15 +137,30 @@ bool TTrayIcon::isProgramWindow(const QWidget *window) const
            !window->windowFlags().testFlag(Qt::BypassWindowManagerHint);
 }
 
+bool TTrayIcon::programHidden() const
+{
+    // A window minimised in the tray's place comes back from the taskbar
+    // without asking this object.
+    if (m_minimizedInstead && m_mainWindow)
+        return m_hidden && (m_mainWindow->isMinimized() || !m_mainWindow->isVisible());
+    return m_hidden;
+}
+
 void TTrayIcon::hideProgram()
 {
     m_hidden = true;
     QMetaObject::invokeMethod(
         this,
         [this] {
-            for (QWidget *window : QApplication::topLevelWidgets())
-                if (window->isVisible() && isProgramWindow(window))
+            m_minimizedInstead = !(m_exists && desktopHasTray());
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                if (window == m_mainWindow && m_minimizedInstead)
+                    window->showMinimized();
+                else if (window->isVisible() && isProgramWindow(window))
                     window->hide();
+            }
+            if (m_minimizedInstead && OnMinimizedForLackOfTray)
+                OnMinimizedForLackOfTray();
         },
         Qt::QueuedConnection);
 }

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <optional>
 #include <string>
 
 class QMenu;
@@ -47,17 +48,28 @@ public:
     bool menuEnabled() const { return m_menuEnabled; }
 
     // Queued: carried out by the event loop. Hiding hides every window of
-    // the program but the tray icon's own (see isProgramWindow).
+    // the program but the tray icon's own (see isProgramWindow). Where the
+    // desktop shows no tray, hiding would leave a running program nobody can
+    // reach: the main window is minimised to the taskbar instead (the other
+    // windows are hidden as usual) and OnMinimizedForLackOfTray is called.
     void showProgram();
     void hideProgram();
     // Whether Window is one that hiding the program hides: not the tray
     // menu, and not a window the window manager does not manage (the icon
     // of a tray that embeds it).
     bool isProgramWindow(const QWidget *window) const;
-    bool programHidden() const { return m_hidden; }
+    // Hidden in the tray, or minimised in its place and not restored since.
+    bool programHidden() const;
+
+    // Whether the desktop shows a system tray now. Tests decide the answer
+    // with setDesktopHasTray (std::nullopt asks the desktop again).
+    static bool desktopHasTray();
+    static void setDesktopHasTray(std::optional<bool> answer);
 
     // Called when the menu is about to open (the alarm stops then).
     std::function<void()> OnPopup;
+    // Called after a hiding minimised the main window for want of a tray.
+    std::function<void()> OnMinimizedForLackOfTray;
 
 private:
     void applyPicture();
@@ -69,6 +81,7 @@ private:
     QTimer m_animation;
     bool m_exists = true;
     bool m_hidden = false;
+    bool m_minimizedInstead = false; // the last hiding minimised the main window
     bool m_menuEnabled = true;
     bool m_secondFrame = false;
     State m_state = State::Normal;

@@ -96,6 +96,7 @@ TfrmVersionCheck::TfrmVersionCheck(QWidget *parent) : QDialog(parent)
     pnlIntro->setFrameShape(QFrame::StyledPanel);
     RichEdit1 = new QTextBrowser(pages);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setAccessibleName(QStringLiteral("Version check result"));
     RichEdit1->setReadOnly(true);
     RichEdit1->setOpenLinks(false);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -58,6 +58,7 @@ TfrmViewHeader::TfrmViewHeader(Mode mode, QWidget *parent) : QDialog(parent)
 
     memoText = new QPlainTextEdit(this);
     memoText->setObjectName(QStringLiteral("memoText"));
+    memoText->setAccessibleName(QStringLiteral("Message text"));
     memoText->setReadOnly(true); // what is shown is the message; typing would change nothing
     memoText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // A body is read as text: its lines wrap. Header lines are records:

@@ -4,6 +4,20 @@
 
 namespace tw {
 
+std::string markMeaning(int value)
+{
+    switch (value) {
+    case mark::None: return {};
+    case mark::CheckMark: return "Check mark: to be deleted";
+    case mark::QuestionMark: return "Question mark: to be looked at";
+    case mark::BlacklistMark: return "Blacklist mark: a known spammer, to be deleted";
+    default: break;
+    }
+    if (value >= mark::DefaultException && value <= mark::LastException)
+        return "Exception picture " + std::to_string(value - mark::DefaultException + 1) + ": always accepted";
+    return {};
+}
+
 int WaitingMessages::add(TWaitingMessage message)
 {
     m_rows.push_back(std::move(message));

@@ -21,6 +21,10 @@ inline constexpr int LastException = 14;
 
 inline bool isMarkedForDeletion(int value) { return value == mark::CheckMark || value == mark::BlacklistMark; }
 
+// What a mark's picture means, in words, for those who cannot see it (a
+// screen reader reads it out); "" for no mark.
+std::string markMeaning(int value);
+
 struct TWaitingMessage {
     std::string subject;
     std::string senderAddress;

@@ -47,6 +47,12 @@ struct GeneralSettings {
     // Where mailbox passwords and sign-in tokens are kept (settings/mailbox_secrets.h):
     // 0 the desktop keyring, 1 this settings file (enciphered), 2 nowhere (asked at each check).
     int PasswordStore = 0;
+    // The user has been told once that the desktop shows no system tray, so
+    // starting in the tray and Hide put the window on the taskbar instead.
+    bool NoTrayNoticeShown = false;
+    // Desktop notifications with actions (junk marked, sign-in expired,
+    // certificate changed); off: the tray icon's tip alone tells.
+    bool Notify = true;
     bool operator==(const GeneralSettings &) const = default;
 };
 
@@ -72,6 +78,8 @@ void forEachValue(G &s, V &&visit)
     visit("KeepDeletedMaxMB", s.KeepDeletedMaxMB);
     visit("KeepDeletedMaxKB", s.KeepDeletedMaxKB);
     visit("PasswordStore", s.PasswordStore);
+    visit("NoTrayNoticeShown", s.NoTrayNoticeShown);
+    visit("Notify", s.Notify);
 }
 inline constexpr const char *kGeneralSection = "General";
 // The About window's counter, also in "General" but written on its own.

@@ -176,6 +176,12 @@ void saveAutomatic(bool automatic)
     KeyWriter(registry, sectionKey(kGeneralSection))("Automatic", automatic);
 }
 
+void saveNoTrayNoticeShown()
+{
+    Registry registry;
+    KeyWriter(registry, sectionKey(kGeneralSection))("NoTrayNoticeShown", true);
+}
+
 int readPoints()
 {
     int points = kPointsDefault;

@@ -34,6 +34,8 @@ LogNaming readLogNaming();
 void saveGeneralSettings(const GeneralSettings &settings, LogNaming naming);
 // General/Automatic alone (the tray's enable/disable commands).
 void saveAutomatic(bool automatic);
+// General/NoTrayNoticeShown alone, set once the user has been told.
+void saveNoTrayNoticeShown();
 // General/Points, the About window's counter.
 int readPoints();
 void savePoints(int points);

@@ -12,6 +12,9 @@
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
 
 using namespace tw;
 using namespace tw::test;
@@ -50,6 +53,41 @@ TEST_F(AutomaticTest, HidingTheProgramLeavesTheTrayIconsOwnWindow)
     EXPECT_FALSE(settings.isVisible());
     EXPECT_TRUE(embeddedIcon.isVisible());
     EXPECT_TRUE(window->trayIcon->programHidden());
+}
+
+TEST_F(AutomaticTest, WithoutATrayStartingInItAndHideMinimiseAndSayWhyOnce)
+{
+    TTrayIcon::setDesktopHasTray(false);
+    storeGeneral([](GeneralSettings &g) { g.SysTray = true; });
+    const auto notes = [&] {
+        return std::count_if(prompts.shown.begin(), prompts.shown.end(), [](const std::string &shown) {
+            return shown.rfind("information: Your desktop shows no system tray", 0) == 0;
+        });
+    };
+    start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMinimized(); }, 3000));
+    EXPECT_TRUE(window->isVisible()); // on the taskbar, not gone
+    EXPECT_TRUE(window->trayIcon->programHidden());
+    EXPECT_EQ(notes(), 1);
+    EXPECT_TRUE(readGeneralSettings().NoTrayNoticeShown);
+
+    window->ShowMainScreen1Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isMinimized(); }, 3000));
+    EXPECT_FALSE(window->trayIcon->programHidden());
+    EXPECT_EQ(window->btExit->text(), "&Hide");
+    window->btExitClick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMinimized(); }, 3000));
+    EXPECT_TRUE(window->isVisible());
+    // Restored from the taskbar: the program is in sight again.
+    window->showNormal();
+    EXPECT_FALSE(window->trayIcon->programHidden());
+
+    progress.reset();
+    window.reset();
+    start(); // the next start remembers that it was said
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMinimized(); }, 3000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(notes(), 1);
 }
 
 } // namespace

@@ -476,6 +476,45 @@ TEST_F(GeneralWindowTest, ALogPathWithoutAFolderStopsTheSaveAndKeepsTheEdits)
     EXPECT_EQ(serverValue("Server1"), "<none>");
 }
 
+TEST_F(GeneralWindowTest, StartAtLoginShowsTheAutostartEntryAndOKWritesOrRemovesIt)
+{
+    const QString entry = QString::fromStdString(desktop.path() + "/.config/autostart/tidewell.desktop");
+    desktop.write(".config/autostart/tidewell.desktop", "[Desktop Entry]\nType=Application\nExec=tidewell\n");
+    createAndShow();
+    EXPECT_TRUE(window->cbStartAtLogin->isChecked());
+    window->cbStartAtLogin->setChecked(false);
+    window->btOK->click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(QFile::exists(entry));
+
+    // Switched on with the desktop's own tools meanwhile: the next showing reads the file.
+    desktop.write(".config/autostart/tidewell.desktop", "[Desktop Entry]\nExec=tidewell\nHidden=true\n");
+    window->show();
+    EXPECT_FALSE(window->cbStartAtLogin->isChecked());
+    window->cbStartAtLogin->setChecked(true);
+    window->btOK->click();
+    QFile written(entry);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(written.readAll().contains(
+        ("\nExec=env TIDEWELL_HOME=" + home.path() + " " + QCoreApplication::applicationFilePath().toStdString() + "\n")
+            .c_str()));
+}
+
+TEST_F(GeneralWindowTest, AnAutostartEntryThatCannotBeWrittenKeepsTheWindowOpenUnsaved)
+{
+    desktop.write(".config/autostart", "a file where the folder should be");
+    createAndShow();
+    window->nMinutes->setValue(42);
+    window->cbStartAtLogin->setChecked(true);
+    window->btOK->click();
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].rfind("error: Tidewell could not be set to start at login: ", 0), 0u) << prompts.shown[0];
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->PageControl1->currentIndex(), TfrmGeneral::StartUp);
+    EXPECT_FALSE(window->cbStartAtLogin->isChecked()); // what the desktop will do
+    EXPECT_EQ(readGeneralSettings().Minutes, 10);
+}
+
 TEST_F(GeneralWindowTest, CancelPutsTheStoredSettingsBack)
 {
     storeMailbox(1, "pop.example.org", "ann", "pw");

@@ -23,8 +23,14 @@ namespace tw::test {
 class MainWindowTest : public ::testing::Test {
 protected:
     // The mailboxes' secrets are kept in the settings file, where the tests
-    // store and read them; the keyring's own tests choose the keyring.
-    MainWindowTest() { savePasswordStore(PasswordStore::SettingsFile); }
+    // store and read them; the keyring's own tests choose the keyring. The
+    // desktop shows a tray unless a test says otherwise.
+    MainWindowTest()
+    {
+        savePasswordStore(PasswordStore::SettingsFile);
+        TTrayIcon::setDesktopHasTray(true);
+    }
+    ~MainWindowTest() override { TTrayIcon::setDesktopHasTray(std::nullopt); }
 
     TempHome home;
     ScriptedPrompts prompts;

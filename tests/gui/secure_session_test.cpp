@@ -4,6 +4,7 @@
 #include "fixtures/dovecot_server.h"
 #include "fixtures/test_certificates.h"
 #include "main_window_fixture.h"
+#include "platform/notifications.h"
 #include "platform/registry.h"
 #include "settings/settings_store.h"
 
@@ -205,6 +206,7 @@ TEST_F(CertificateTrustTest, AChangeFoundByHiddenChecksIsOnTheTrayTipAndSoundsTh
         settings.AlarmFile = home.file("alarm.wav");
     });
     home.write("alarm.wav", "RIFF");
+    RecordingNotifier notifier;
     start();
     prompts.yesNoAnswers = {true};
     window->btList->click();
@@ -226,6 +228,14 @@ TEST_F(CertificateTrustTest, AChangeFoundByHiddenChecksIsOnTheTrayTipAndSoundsTh
         << window->trayIcon->problem();
     EXPECT_EQ(logCount("ERROR"), 2);
     EXPECT_EQ(logCount("MAIL CHECK"), 1); // the first, trusted check only
+    // Told once on the desktop too, with "Open": a check with the window
+    // open, which asks about the new certificate.
+    ASSERT_EQ(notifier.shown.size(), 1u);
+    EXPECT_EQ(notifier.shown[0].notification.summary, "The certificate of 127.0.0.1 has changed");
+    ASSERT_EQ(notifier.shown[0].notification.actions.size(), 1u);
+    EXPECT_EQ(notifier.shown[0].notification.actions[0].label, "Open");
+    notifier.choose(notifier.shown[0].notification.actions[0].key);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return questions() == 2; }, 20000));
 }
 
 TEST_F(CertificateTrustTest, DecliningSaysTheCertificateWasNotTrustedAndNoIsTheDefault)

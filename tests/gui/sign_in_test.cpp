@@ -8,11 +8,15 @@
 #include "fixtures/stls_stripping_relay.h"
 #include "fixtures/test_certificates.h"
 #include "main_window_fixture.h"
+#include "platform/notifications.h"
+
+#include <QTest>
 #include "platform/registry.h"
 #include "settings/mailbox_secrets.h"
 #include "settings/settings_store.h"
 
 #include <QCoreApplication>
+#include <QTest>
 #include <QToolButton>
 #include <algorithm>
 
@@ -100,21 +104,28 @@ TEST_F(SignInTest, AnExpiredSignInOpensTheBrowserAgainOnlyInACheckTheUserStarted
         .save(1, {}, {}, MailboxSecret::RefreshToken, provider.issueRefreshToken());
     provider.revokeEverything(); // consent withdrawn
     storeGeneral([](GeneralSettings &settings) { settings.Automatic = true; });
+    RecordingNotifier notifier;
     start();
 
     hiddenAutomaticPass();
+    hiddenAutomaticPass(); // the notification comes once
     EXPECT_EQ(rows(), 0);
     EXPECT_EQ(browserOpenings(), 0); // a hidden check never opens a browser
     EXPECT_TRUE(prompts.shown.empty());
     const std::string expired =
         "The sign-in for mailbox 1 (tester) has expired; checking mail with the window open signs in again.";
-    EXPECT_EQ(logCount("ERROR " + expired), 1) << log();
+    EXPECT_EQ(logCount("ERROR " + expired), 2) << log(); // one a pass
     EXPECT_NE(window->trayIcon->problem().find(expired), std::string::npos) << window->trayIcon->problem();
     EXPECT_NE(window->trayIcon->toolTip().find(expired), std::string::npos);
+    ASSERT_EQ(notifier.shown.size(), 1u);
+    EXPECT_EQ(notifier.shown[0].notification.summary, "The sign-in for mailbox 1 (tester) has expired");
+    ASSERT_EQ(notifier.shown[0].notification.actions.size(), 1u);
+    EXPECT_EQ(notifier.shown[0].notification.actions[0].label, "Open");
 
-    window->show();
-    window->btList->click();
-    EXPECT_EQ(rows(), 1);
+    // "Open": the window comes up and checks the mailbox, which signs in.
+    notifier.choose(notifier.shown[0].notification.actions[0].key);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 1; }, 20000)) << log();
+    EXPECT_TRUE(window->isVisible());
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].rfind("information: The sign-in for mailbox 1 (tester) has expired: The provider refused "
                                      "the sign-in (invalid_grant",

@@ -175,7 +175,7 @@ TEST(SettingsStore, StoredTextConversions)
 
     // Saving writes under AlarmFile; the old spelling is the same value.
     saveGeneralSettings(general, LogNaming::AsIs);
-    EXPECT_EQ(Registry().valueNames(Hive::CurrentUser, kGeneralKey).size(), 18u);
+    EXPECT_EQ(Registry().valueNames(Hive::CurrentUser, kGeneralKey).size(), 20u); // every General value, once
     EXPECT_EQ(stored(kGeneralKey, "ALARMFILE"), "/old/spelling.wav");
 
     // Placement: a text that is no number keeps the window's current value.

@@ -52,6 +52,7 @@ TfrmHeaders::TfrmHeaders(const std::vector<std::string> &mailboxLines, QWidget *
     rbTo->setObjectName(QStringLiteral("rbTo"));
     rbHeader->setObjectName(QStringLiteral("rbHeader"));
     edTo->setObjectName(QStringLiteral("edTo"));
+    edTo->setAccessibleName(QStringLiteral("Address the rule is about"));
     cbMailBox->setObjectName(QStringLiteral("cbMailBox"));
     cbWhat->setObjectName(QStringLiteral("cbWhat"));
     cbHeader->setObjectName(QStringLiteral("cbHeader"));

@@ -21,6 +21,7 @@ TfrmImportSpam::TfrmImportSpam(bool forAddresses, QWidget *parent)
     setWindowTitle(QStringLiteral("Import new keywords"));
     lblHeading->setObjectName(QStringLiteral("lblHeading"));
     Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setAccessibleName(QStringLiteral("Words or addresses to import, one a line"));
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lblHeading);

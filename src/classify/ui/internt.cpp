@@ -18,6 +18,7 @@ TfrmInternet::TfrmInternet(QWidget *parent)
     setObjectName(QStringLiteral("frmInternet"));
     setWindowTitle(QStringLiteral("Internet WWW Country Suffixes"));
     ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setAccessibleName(QStringLiteral("Countries and their domains"));
     ListView1->setHeaderLabels({QStringLiteral("Abbreviation"), QStringLiteral("Country")});
     ListView1->setRootIsDecorated(false);
     ListView1->setAllColumnsShowFocus(true);

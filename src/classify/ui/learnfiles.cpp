@@ -60,6 +60,7 @@ TfrmLearnFiles::TfrmLearnFiles(LearnedFilter &filter, QWidget *parent)
                                                 "or an mbox file. Only each message's header lines are used."),
                                  this));
     auto *pathRow = new QHBoxLayout;
+    edPath->setAccessibleName(QStringLiteral("Folder or file to learn from"));
     pathRow->addWidget(edPath, 1);
     pathRow->addWidget(btFolder);
     pathRow->addWidget(btFile);

@@ -1,4 +1,5 @@
 #include "classify/ui/optalway.h"
+#include "classify/waiting_messages.h"
 
 #include "classify/ui/dialog_parts.h"
 #include "platform/bytes.h"
@@ -41,14 +42,19 @@ TfrmAlwaysAccept::TfrmAlwaysAccept(QWidget *parent)
     setWindowTitle(QStringLiteral("Accept e-mail from"));
     rbEmail->setObjectName(QStringLiteral("rbEmail"));
     edEmail->setObjectName(QStringLiteral("edEmail"));
+    edEmail->setAccessibleName(QStringLiteral("Sender address to accept"));
     rbDomain->setObjectName(QStringLiteral("rbDomain"));
     edDomain->setObjectName(QStringLiteral("edDomain"));
+    edDomain->setAccessibleName(QStringLiteral("Sender domain to accept"));
     rbSubject->setObjectName(QStringLiteral("rbSubject"));
     cbLine->setObjectName(QStringLiteral("cbLine"));
     cbWhat->setObjectName(QStringLiteral("cbWhat"));
     edSubject->setObjectName(QStringLiteral("edSubject"));
+    edSubject->setAccessibleName(QStringLiteral("Subject words to accept"));
     cbCase->setObjectName(QStringLiteral("cbCase"));
     gridImages->setObjectName(QStringLiteral("gridImages"));
+    gridImages->setAccessibleName(QStringLiteral("Picture of the exception"));
+    gridImages->setAccessibleDescription(QStringLiteral("The picture the accepted messages show in the list; the arrow keys choose it."));
     for (const char *line : kExceptionLines)
         cbLine->addItem(QString::fromLatin1(line));
     cbLine->setCurrentIndex(0);
@@ -91,6 +97,7 @@ void TfrmAlwaysAccept::fillUpGrid()
     gridImages->setIconSize(QSize(16, 16));
     for (int column = 0; column < kPictureCount; ++column) {
         auto *item = new QTableWidgetItem(QIcon(QStringLiteral(":/pictures/B%1.png").arg(column + 3)), QString());
+        item->setData(Qt::AccessibleTextRole, QString::fromStdString(markMeaning(column + 3)));
         gridImages->setItem(0, column, item);
         gridImages->setColumnWidth(column, kCellSize);
     }

@@ -43,6 +43,7 @@ TfrmOptionsFROM::TfrmOptionsFROM(QWidget *parent)
     cbDomain->setObjectName(QStringLiteral("cbDomain"));
     cbWhat->setObjectName(QStringLiteral("cbWhat"));
     edit1->setObjectName(QStringLiteral("edit1"));
+    edit1->setAccessibleName(QStringLiteral("Sender text the rule matches"));
     btCountry->setObjectName(QStringLiteral("btCountry"));
     lblCountry->setObjectName(QStringLiteral("lblCountry"));
     cbDomain->addItems({QStringLiteral("E-mail address"), QStringLiteral("Domain name")});

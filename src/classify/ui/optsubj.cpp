@@ -33,6 +33,7 @@ TfrmOptionsSubject::TfrmOptionsSubject(QWidget *parent)
     setWindowTitle(QStringLiteral("Subject line options"));
     cbWhat->setObjectName(QStringLiteral("cbWhat"));
     edit1->setObjectName(QStringLiteral("edit1"));
+    edit1->setAccessibleName(QStringLiteral("Subject text the rule matches"));
     cbCase->setObjectName(QStringLiteral("cbCase"));
     fillOperatorList(cbWhat, kSubjectOperatorCount);
     edit1->setEditable(true);

@@ -24,6 +24,7 @@ TfrmMarkForDeletion::TfrmMarkForDeletion(RuleTables &rules, std::function<void()
     setObjectName(QStringLiteral("frmMarkForDeletion"));
     setWindowTitle(QStringLiteral("Mark e-mail for deletion"));
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setAccessibleName(QStringLiteral("Rules to add"));
     cbSubject->setObjectName(QStringLiteral("cbSubject"));
     cbFrom->setObjectName(QStringLiteral("cbFrom"));
     StringGrid1->setHorizontalHeaderLabels({QStringLiteral("Subject"), QStringLiteral("From")});

@@ -88,10 +88,12 @@ void TfrmDeletedMail::buildControls()
         return widget;
     };
     edSearch = named(new QLineEdit(this), "edSearch");
+    edSearch->setAccessibleName(QStringLiteral("Search the deleted mail"));
     edSearch->setPlaceholderText(QStringLiteral("Search subject or sender"));
     edSearch->setClearButtonEnabled(true);
 
     lvDeleted = named(new QTableView(this), "lvDeleted");
+    lvDeleted->setAccessibleName(QStringLiteral("Deleted messages kept"));
     lvDeleted->setModel(m_model);
     lvDeleted->setSelectionBehavior(QAbstractItemView::SelectRows);
     lvDeleted->setSelectionMode(QAbstractItemView::ExtendedSelection);

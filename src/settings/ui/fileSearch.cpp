@@ -72,6 +72,7 @@ TfrmFileSearch::TfrmFileSearch(QWidget *parent) : QDialog(parent)
 
     ListBox = new QListWidget(this);
     ListBox->setObjectName(QStringLiteral("ListBox"));
+    ListBox->setAccessibleName(QStringLiteral("Files found"));
     ListBox->setUniformItemSizes(true);
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));

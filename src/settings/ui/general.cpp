@@ -2,11 +2,13 @@
 
 #include "settings/ui/general.h"
 
+#include "platform/autostart.h"
 #include "platform/bytes.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
+#include "platform/store_error.h"
 #include "settings/desktop_mail.h"
 #include "settings/first_run_rule.h"
 #include "settings/log_naming.h"
@@ -15,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -97,6 +100,8 @@ void TfrmGeneral::FormShow()
 
     m_killWhenShown = cbKill->isChecked();
     m_sysTrayWhenShown = cbSysTray->isChecked();
+    m_startAtLoginWhenShown = startsAtLogin();
+    cbStartAtLogin->setChecked(m_startAtLoginWhenShown);
     showPanels();
 
     const LogNaming naming = m_model.naming;
@@ -184,6 +189,26 @@ bool TfrmGeneral::createLogFolder()
     return false;
 }
 
+bool TfrmGeneral::applyStartAtLogin()
+{
+    // Only a change of the box touches the entry: one written or removed with
+    // the desktop's own tools meanwhile is left as it is.
+    const bool wanted = cbStartAtLogin->isChecked();
+    if (wanted == m_startAtLoginWhenShown)
+        return true;
+    try {
+        setStartAtLogin(wanted, QCoreApplication::applicationFilePath().toStdString());
+    } catch (const EStoreError &error) {
+        Prompts::current().error(error.what());
+        PageControl1->setCurrentIndex(StartUp);
+        cbStartAtLogin->setChecked(startsAtLogin());
+        cbStartAtLogin->setFocus();
+        return false;
+    }
+    m_startAtLoginWhenShown = wanted;
+    return true;
+}
+
 void TfrmGeneral::focusMailboxField(QLineEdit *field)
 {
     PageControl1->setCurrentIndex(Mailboxes);
@@ -196,7 +221,7 @@ void TfrmGeneral::btOKClick()
 {
     // Without a folder for the log nothing is saved; the window stays open
     // so that the user's changes are not lost.
-    if (!createLogFolder())
+    if (!createLogFolder() || !applyStartAtLogin())
         return;
     storeControls();
     Prompts &prompts = Prompts::current();

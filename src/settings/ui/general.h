@@ -80,6 +80,11 @@ public:
     QRadioButton *rbManual, *rbAuto;
     QWidget *pnlManual, *pnlAuto, *pnlSound;
     QCheckBox *cbConfirmation, *cbLaunch, *cbExit, *cbKill, *cbAlarm, *cbRepeat, *cbSysTray;
+    // Start at login: shows whether the desktop's autostart entry is there,
+    // read from it at every showing; OK writes or removes it when changed.
+    QCheckBox *cbStartAtLogin;
+    // Desktop notifications with actions (General/Notify), on the Automatic page.
+    QCheckBox *cbNotify;
     QSpinBox *nMinutes;
     // Copies of deleted mail: days kept, the folder's bound in MB, and the
     // size in KB above which only the header block is kept.
@@ -175,6 +180,9 @@ private:
     void takeDefaults();
 
     bool createLogFolder();
+    // Writes or removes the autostart entry when the box was changed; false
+    // (after saying why) when that failed.
+    bool applyStartAtLogin();
     void focusMailboxField(QLineEdit *field);
     void focusFirstEmptyMailboxField();
     // The header rule of a new installation, once mailbox 1's user name has been saved.
@@ -188,6 +196,7 @@ private:
     bool m_firstRun = false;
     bool m_killWhenShown = false;
     bool m_sysTrayWhenShown = false;
+    bool m_startAtLoginWhenShown = false; // what the autostart entry said at the showing
 };
 
 } // namespace tw

@@ -44,6 +44,7 @@ QToolButton *browseButton(const char *name, const QString &hint)
     auto *button = named(new QToolButton, QString::fromLatin1(name));
     button->setText(QStringLiteral("..."));
     button->setToolTip(hint);
+    button->setAccessibleName(hint); // "..." says nothing read out
     return button;
 }
 
@@ -115,6 +116,10 @@ QWidget *TfrmGeneral::buildMailboxesTab()
         edName[i] = named(new QLineEdit, QStringLiteral("edName") + number);
         edPass[i] = named(new QLineEdit, QStringLiteral("edPass") + number);
         edPass[i]->setEchoMode(QLineEdit::Password);
+        // The column headings are plain labels: each field says which it is.
+        edServe[i]->setAccessibleName(QStringLiteral("Mailbox %1 server").arg(n));
+        edName[i]->setAccessibleName(QStringLiteral("Mailbox %1 user name").arg(n));
+        edPass[i]->setAccessibleName(QStringLiteral("Mailbox %1 password").arg(n));
         edPass[i]->setStyleSheet(QStringLiteral("lineedit-password-character: 42")); // masked with '*'
         cmbSecurity[i] = named(new QComboBox, QStringLiteral("cmbSecurity") + number);
         // In the order of the stored numbers 0..3.
@@ -213,6 +218,7 @@ QWidget *TfrmGeneral::buildAutomaticTab()
     pnlAuto = named(new QWidget, QStringLiteral("pnlAuto"));
     auto *automatic = new QVBoxLayout(pnlAuto);
     nMinutes = named(new QSpinBox, QStringLiteral("nMinutes"));
+    nMinutes->setAccessibleName(QStringLiteral("Minutes between checks"));
     nMinutes->setRange(2, 600);
     nMinutes->setSingleStep(1);
     automatic->addWidget(row({new QLabel(QStringLiteral("Check for mail every ")), nMinutes,
@@ -227,6 +233,7 @@ QWidget *TfrmGeneral::buildAutomaticTab()
     cbAlarm = named(new QCheckBox(QStringLiteral("&Play this sound file if there is e-mail on the server")),
                     QStringLiteral("cbAlarm"));
     edAlarm = named(new QLineEdit, QStringLiteral("edAlarm"));
+    edAlarm->setAccessibleName(QStringLiteral("Alarm sound file"));
     SpeedButton3 = browseButton("SpeedButton3", QStringLiteral("Browse for sound file"));
     sbTest = named(new QPushButton(QStringLiteral("Test")), QStringLiteral("sbTest"));
     cbRepeat = named(new QCheckBox(QStringLiteral("Repeat the alarm until keypress or mouse click?")),
@@ -235,6 +242,12 @@ QWidget *TfrmGeneral::buildAutomaticTab()
     sound->addWidget(row({edAlarm, SpeedButton3, sbTest}));
     sound->addWidget(cbRepeat);
     automatic->addWidget(pnlSound);
+    cbNotify = named(new QCheckBox(QStringLiteral("Show desktop &notifications (junk marked, a sign-in expired, a "
+                                                  "certificate changed)")),
+                     QStringLiteral("cbNotify"));
+    cbNotify->setToolTip(QStringLiteral("Each notification has buttons: Review or Delete now for junk, Open for a "
+                                        "mailbox that needs you.  The tray icon's tip tells the same in any case."));
+    automatic->addWidget(cbNotify);
     automatic->addStretch();
 
     layout->addWidget(pnlManual, 1);
@@ -253,6 +266,14 @@ QWidget *TfrmGeneral::buildStartUpTab()
     layout->addWidget(note(QStringLiteral("This suits checking e-mail in the background.  The change takes effect "
                                           "only the next time Tidewell starts.")));
     layout->addWidget(note(QStringLiteral("Reach Tidewell by a right click on its icon in the system tray.")));
+    layout->addWidget(note(QStringLiteral("Where the desktop shows no system tray, Tidewell starts minimised on the "
+                                          "taskbar instead, and Hide puts it there too.")));
+    cbStartAtLogin = named(new QCheckBox(QStringLiteral("Start Tidewell when I &log in")),
+                           QStringLiteral("cbStartAtLogin"));
+    layout->addSpacing(12);
+    layout->addWidget(cbStartAtLogin);
+    layout->addWidget(note(QStringLiteral("The desktop starts Tidewell at login through an entry in its autostart "
+                                          "folder (tidewell.desktop); OK writes or removes it.")));
     layout->addStretch();
     return page;
 }
@@ -263,6 +284,7 @@ QWidget *TfrmGeneral::buildActivityLogTab()
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(new QLabel(QStringLiteral("Store results in activity log file:")));
     Edit1 = named(new QLineEdit, QStringLiteral("Edit1"));
+    Edit1->setAccessibleName(QStringLiteral("Activity log file"));
     SpeedButton1 = browseButton("SpeedButton1", QStringLiteral("Browse for log file"));
     layout->addWidget(row({Edit1, SpeedButton1}));
     btView = named(new QPushButton(QStringLiteral("&View log file")), QStringLiteral("btView"));
@@ -295,6 +317,7 @@ QWidget *TfrmGeneral::buildMailProgramTab()
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(new QLabel(QStringLiteral("Mail program path/name:")));
     edMail = named(new QLineEdit, QStringLiteral("edMail"));
+    edMail->setAccessibleName(QStringLiteral("Mail program path"));
     SpeedButton2 = browseButton("SpeedButton2", QStringLiteral("Find mail program"));
     layout->addWidget(row({edMail, SpeedButton2}));
     btLaunch = named(new QPushButton(QStringLiteral("Launch mail program")), QStringLiteral("btLaunch"));
@@ -317,6 +340,9 @@ QWidget *TfrmGeneral::buildDeletedMailTab()
     nKeepMaxMB = spin("nKeepMaxMB", 1000000);
     nKeepMaxKB = spin("nKeepMaxKB", 262144);
     nKeepMaxKB->setMinimum(1);
+    nKeepDays->setAccessibleName(QStringLiteral("Days to keep the copies"));
+    nKeepMaxMB->setAccessibleName(QStringLiteral("Most MB of copies"));
+    nKeepMaxKB->setAccessibleName(QStringLiteral("KB above which only the header block is kept"));
     layout->addWidget(note(QStringLiteral("Before Tidewell deletes a message on the server it keeps a copy, so that "
                                           "a message deleted by mistake can be had back.")));
     layout->addWidget(row({new QLabel(QStringLiteral("Keep the copies for")), nKeepDays,

@@ -36,6 +36,7 @@ void TfrmGeneral::addProtocolControls(QGridLayout *grid, int n, int gridRow, int
     line->setContentsMargins(0, 0, 0, 0);
     edFolder[i] = new QLineEdit;
     edFolder[i]->setObjectName(QStringLiteral("edFolder") + number);
+    edFolder[i]->setAccessibleName(QStringLiteral("Mailbox ") + number + QStringLiteral(" IMAP folder"));
     edFolder[i]->setPlaceholderText(QString::fromLatin1(kDefaultImapFolder));
     edFolder[i]->setToolTip(QStringLiteral("The IMAP folder that is checked (INBOX unless you name another)."));
     cbImapDelete[i] = new QCheckBox(QStringLiteral("Delete for good instead of moving to Junk"));

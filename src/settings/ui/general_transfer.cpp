@@ -45,6 +45,7 @@ void TfrmGeneral::loadGeneral()
     RASComboBox->setCurrentIndex(g.RAS >= 0 && g.RAS < RASComboBox->count() ? g.RAS : -1);
     edCount->setText(toDisplay(g.Count));
     cbSysTray->setChecked(g.SysTray);
+    cbNotify->setChecked(g.Notify);
     nKeepDays->setValue(g.KeepDeletedDays);
     nKeepMaxMB->setValue(g.KeepDeletedMaxMB);
     nKeepMaxKB->setValue(g.KeepDeletedMaxKB);
@@ -144,6 +145,7 @@ void TfrmGeneral::storeControls()
     g.RAS = RASComboBox->currentIndex();
     g.Count = fromDisplay(edCount->text());
     g.SysTray = cbSysTray->isChecked();
+    g.Notify = cbNotify->isChecked();
     g.KeepDeletedDays = nKeepDays->value();
     g.KeepDeletedMaxMB = nKeepMaxMB->value();
     g.KeepDeletedMaxKB = nKeepMaxKB->value();

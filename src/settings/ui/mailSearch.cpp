@@ -51,6 +51,7 @@ TfrmMailProgramSearch::TfrmMailProgramSearch(QWidget *parent) : QDialog(parent)
     auto *prompt = new QLabel(QStringLiteral("Select your mail program"), this);
     lbWhich = new QListWidget(this);
     lbWhich->setObjectName(QStringLiteral("lbWhich"));
+    lbWhich->setAccessibleName(QStringLiteral("Mail programs found"));
     for (const auto &entry : Entries())
         lbWhich->addItem(toDisplay(entry.first));
     btOK = new QPushButton(QStringLiteral("OK"), this);

@@ -163,6 +163,10 @@ QWidget *TfrmOptionsMain::makeRuleTab(RuleKind kind, RuleGridView *&gridMember)
     auto *page = new QWidget(this);
     gridMember = new RuleGridView(kind, m_model.rules.table(kind), page);
     gridMember->setObjectName(QLatin1String(kGridNames[size_t(kind)]));
+    static const char *const kGridTitles[4] = {"Subject rules", "Sender rules", "Header rules", "Exceptions"};
+    gridMember->setAccessibleName(QString::fromLatin1(kGridTitles[size_t(kind)]));
+    gridMember->setAccessibleDescription(QStringLiteral("One rule a row, tried from the top; the first column's "
+                                                        "picture is the mark the rule gives."));
     RuleTab &tab = m_tabs[size_t(kind)];
     tab.grid = gridMember;
     tab.count = new QLabel(page);
@@ -179,6 +183,11 @@ QWidget *TfrmOptionsMain::makeRuleTab(RuleKind kind, RuleGridView *&gridMember)
     down->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     up->setToolTip(QStringLiteral("Move the rule up"));
     down->setToolTip(QStringLiteral("Move the rule down"));
+    // Arrow pictures only: the words are for screen readers.
+    up->setAccessibleName(up->toolTip());
+    down->setAccessibleName(down->toolTip());
+    up->setAccessibleDescription(QStringLiteral("Rules are tried from the top; this one moves one place earlier."));
+    down->setAccessibleDescription(QStringLiteral("Rules are tried from the top; this one moves one place later."));
     for (QPushButton *b : {insert, del, edit, print})
         side->addWidget(b);
     if (*names[4]) {
@@ -226,6 +235,7 @@ QWidget *TfrmOptionsMain::makeSizeTab()
         box->setObjectName(QLatin1String(boxName));
         field = new QSpinBox(page);
         field->setObjectName(QLatin1String(fieldName));
+        field->setAccessibleName(text); // the size the box speaks of
         field->setRange(0, maximum);
         field->setSingleStep(step);
         field->setMinimumWidth(110);
@@ -270,6 +280,7 @@ QWidget *TfrmOptionsMain::makeBlackListTab()
     cbKnownSpammers->setObjectName(QStringLiteral("cbKnownSpammers"));
     memo1 = new QPlainTextEdit(page);
     memo1->setObjectName(QStringLiteral("memo1"));
+    memo1->setAccessibleName(QStringLiteral("Known spammers list"));
     memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     btEdit = button(QStringLiteral("&Edit"), "btEdit", page);
     btSaveChanges = button(QStringLiteral("&Save"), "btSaveChanges", page);
@@ -330,6 +341,7 @@ QWidget *TfrmOptionsMain::makeValidTab()
     rbQuestion->setIcon(QIcon(QStringLiteral(":/pictures/B1.png")));
     edUnknown = new QLineEdit(pnlValid);
     edUnknown->setObjectName(QStringLiteral("edUnknown"));
+    edUnknown->setAccessibleName(QStringLiteral("Domains never tested"));
     edUnknown->setReadOnly(true);
     edUnknown->setMaximumWidth(90);
     edUnknown->setAlignment(Qt::AlignRight);
@@ -369,6 +381,7 @@ QWidget *TfrmOptionsMain::makeAsciiTab()
     rbAsciiQuestion->setIcon(QIcon(QStringLiteral(":/pictures/B1.png")));
     edAscii = new QLineEdit(pnlAscii);
     edAscii->setObjectName(QStringLiteral("edAscii"));
+    edAscii->setAccessibleName(QStringLiteral("Share of non-English characters"));
     edAscii->setReadOnly(true);
     edAscii->setMaximumWidth(90);
     edAscii->setAlignment(Qt::AlignRight);

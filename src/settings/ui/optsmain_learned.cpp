@@ -28,6 +28,7 @@ QWidget *TfrmOptionsMain::makeLearnedTab()
     pnlLearned->setObjectName(QStringLiteral("pnlLearned"));
     nLearnedCutoff = new QDoubleSpinBox(pnlLearned);
     nLearnedCutoff->setObjectName(QStringLiteral("nLearnedCutoff"));
+    nLearnedCutoff->setAccessibleName(QStringLiteral("Learned score cut-off"));
     nLearnedCutoff->setDecimals(3);
     nLearnedCutoff->setRange(kLearnedCutoffMin, 1.0);
     nLearnedCutoff->setSingleStep(0.01);

@@ -1,5 +1,7 @@
 #include "settings/ui/rule_grid_view.h"
 
+#include "classify/waiting_messages.h"
+
 #include "platform/bytes.h"
 #include "settings/rule_grid_ops.h"
 
@@ -62,8 +64,11 @@ void RuleGridView::refresh()
             item->setFlags(flags);
             if (c == pictureColumn()) {
                 item->setText(QString());
-                if (used)
-                    item->setIcon(QIcon(QStringLiteral(":/pictures/B%1.png").arg(rulePicture(m_kind, m_table, r))));
+                if (used) {
+                    const int picture = rulePicture(m_kind, m_table, r);
+                    item->setIcon(QIcon(QStringLiteral(":/pictures/B%1.png").arg(picture)));
+                    item->setData(Qt::AccessibleTextRole, QString::fromStdString(markMeaning(picture)));
+                }
             }
             if (c == hits)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -89,10 +89,28 @@ TfrmChart::TfrmChart(ActivityLogData data, QWidget *parent)
     chartPie = named(new PieChartView, "chartPie");
     chartTopDomains = named(new TopTenChartView(QStringLiteral("Top 10 Spam Domains")), "chartTopDomains");
     chartTopSpammers = named(new TopTenChartView(QStringLiteral("Top 10 Spammers")), "chartTopSpammers");
+    // Drawn charts: a screen reader gets their subject and how to move them;
+    // the Traffic and Spam tables hold the same figures as text.
+    const QString moving = QStringLiteral(" + and - zoom, the arrow keys move the chart, Home resets it; the "
+                                          "Traffic and Spam pages list the figures.");
+    const std::pair<QChartView *, QString> charts[] = {
+        {chartDayOfWeek, QStringLiteral("Messages by day of the week")},
+        {chartHourOfDay, QStringLiteral("Messages by half-hour of the day")},
+        {chartDayByDay, QStringLiteral("Messages day by day")},
+        {chartPie, QStringLiteral("Share of junk")},
+        {chartTopDomains, QStringLiteral("Top 10 spam domains")},
+        {chartTopSpammers, QStringLiteral("Top 10 spammers")},
+    };
+    for (const auto &[chart, name] : charts) {
+        chart->setAccessibleName(name);
+        chart->setAccessibleDescription(QStringLiteral("Chart of ") + name.toLower() + QLatin1Char('.') + moving);
+    }
     modelTraffic = new StatsTableModel(StatsTableModel::Kind::Traffic, this);
     modelSpam = new StatsTableModel(StatsTableModel::Kind::Spam, this);
     gridTraffic = table(modelTraffic, "gridTraffic", {90, 80, 170, 170, 70});
     gridSpam = table(modelSpam, "gridSpam", {90, 80, 150, 130, 70, 220, 160});
+    gridTraffic->setAccessibleName(QStringLiteral("Traffic by day"));
+    gridSpam->setAccessibleName(QStringLiteral("Junk by day"));
 
     PageControl1 = named(new QTabWidget, "PageControl1");
     PageControl1->addTab(chartDayOfWeek, QStringLiteral("Day of week"));

@@ -55,6 +55,7 @@ TfrmChartMain::TfrmChartMain(QWidget *parent) : QDialog(parent)
     lblLogFile->setBuddy(edLogFile);
     btBrowse = named(new QPushButton(QStringLiteral("...")), "btBrowse");
     btBrowse->setToolTip(QStringLiteral("Browse for log file"));
+    btBrowse->setAccessibleName(btBrowse->toolTip()); // "..." says nothing read out
     ProgressBar1 = named(new QProgressBar, "ProgressBar1");
     ProgressBar1->setRange(0, kProgressSteps);
     ProgressBar1->setTextVisible(false);

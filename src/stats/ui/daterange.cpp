@@ -25,15 +25,19 @@ TfrmSelectDateRange::TfrmSelectDateRange(QWidget *parent) : QDialog(parent)
     rbBetween->setChecked(true);
     const QString format = LocaleFormats::shortDate();
     dtStart = named(new QDateEdit, "dtStart");
+    dtStart->setAccessibleName(QStringLiteral("First day"));
     dtEnd = named(new QDateEdit, "dtEnd");
+    dtEnd->setAccessibleName(QStringLiteral("Last day"));
     for (QDateEdit *field : {dtStart, dtEnd}) {
         field->setDisplayFormat(format);
         field->setCalendarPopup(true);
         field->setDateRange(QDate(1900, 1, 1), QDate(9999, 12, 31));
     }
     seMonths = named(new QSpinBox, "seMonths");
+    seMonths->setAccessibleName(QStringLiteral("Months back"));
     seMonths->setRange(1, 12);
     seDays = named(new QSpinBox, "seDays");
+    seDays->setAccessibleName(QStringLiteral("Days back"));
     seDays->setRange(1, 365);
     btOK = named(new QPushButton(QStringLiteral("OK")), "btOK");
     btCancel = named(new QPushButton(QStringLiteral("Cancel")), "btCancel");

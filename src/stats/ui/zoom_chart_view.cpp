@@ -1,5 +1,6 @@
 #include "stats/ui/zoom_chart_view.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRubberBand>
 
@@ -8,7 +9,29 @@ namespace tw {
 ZoomChartView::ZoomChartView(QChart *chart, QWidget *parent) : QChartView(chart, parent)
 {
     setRenderHint(QPainter::Antialiasing);
+    setFocusPolicy(Qt::StrongFocus); // zoomed and moved from the keyboard too
     m_band = new QRubberBand(QRubberBand::Rectangle, this);
+}
+
+void ZoomChartView::keyPressEvent(QKeyEvent *event)
+{
+    constexpr qreal kStep = 20; // pixels per arrow key
+    if (!m_zoomable) {
+        QChartView::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: chart()->zoomIn(); break;
+    case Qt::Key_Minus: chart()->zoomOut(); break;
+    case Qt::Key_Home: chart()->zoomReset(); break;
+    case Qt::Key_Left: chart()->scroll(-kStep, 0); break;
+    case Qt::Key_Right: chart()->scroll(kStep, 0); break;
+    case Qt::Key_Up: chart()->scroll(0, kStep); break;
+    case Qt::Key_Down: chart()->scroll(0, -kStep); break;
+    default: QChartView::keyPressEvent(event); return;
+    }
+    event->accept();
 }
 
 void ZoomChartView::mousePressEvent(QMouseEvent *event)

@@ -2,7 +2,8 @@
 // A chart view that zooms and pans with the mouse as the statistics window's
 // hints describe: drag with the left button from upper left to lower right
 // to zoom into the dragged rectangle, from lower right to upper left to
-// reset, and drag with the right button to move the chart.
+// reset, and drag with the right button to move the chart. From the
+// keyboard: + and - zoom, the arrow keys move the chart, Home resets it.
 
 #include <QChartView>
 
@@ -20,6 +21,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     bool m_zoomable = true;
