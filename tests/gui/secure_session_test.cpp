@@ -183,6 +183,8 @@ TEST_F(CertificateTrustTest, OneQuestionTrustsTheCertificateForEveryMailboxOnThe
     // Left unticked, the answer is for the one mailbox only.
     Registry().writeString(kServerKey, "Fingerprint1", "");
     Registry().writeString(kServerKey, "Fingerprint2", "");
+    progress.reset();
+    window.reset();
     start();
     prompts.yesNoAnswers = {true};
     prompts.checkBoxAnswers = {false};

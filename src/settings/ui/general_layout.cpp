@@ -90,7 +90,9 @@ void TfrmGeneral::buildControls()
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);
-    resize(1000, 540); // room for the protocol column beside the server, user and password
+    // Room for every column of the mailbox rows; a smaller screen shrinks it
+    // and the rows scroll sideways.
+    resize(1240, 560);
 }
 
 QWidget *TfrmGeneral::buildMailboxesTab()
