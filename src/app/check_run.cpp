@@ -42,10 +42,10 @@ void TfrmMain::GetRemotePOPSettings(int n)
 
 void TfrmMain::btListClick()
 {
-    // 1. A usable mailbox is needed.
+    // 1. A usable mailbox is needed: without one, the way to add it, which
+    // the first start's guide above the list offers too.
     if (m_general.HowManyMailboxesChecked() == 0) {
-        Prompts::current().error("At least ONE mailbox needs to be checked.");
-        btGeneralClick();
+        btAddFromAddressClick();
         return;
     }
     // 2.

@@ -85,7 +85,9 @@ void TfrmMain::DeleteMessages()
             Prompts::current().information("There were no messages marked to delete!");
         return;
     }
-    const std::string question = "Really delete " + std::to_string(marked) + " messages from server?";
+    // An IMAP mailbox moves its junk to the junk folder unless told to delete it.
+    const int moved = m_loadedProtocol == MailProtocol::IMAP && !m_loadedAccount.imapDelete ? marked : 0;
+    const std::string question = deletionQuestion(marked - moved, moved);
     if (!automatic && m_general.general.Ask &&
         !Prompts::current().yesNo(keepingCopies() ? question + "\n\n" + keptCopiesNote() : question))
         return;

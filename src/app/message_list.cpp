@@ -25,6 +25,8 @@ TMessageListView::TMessageListView(const WaitingMessages &messages, QWidget *par
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setIconSize(QSize(16, 16));
     setColumnWidths({220, 140, 120, 42, 130});
+    connect(header(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int newWidth) { columnResized(column, newWidth); });
     m_newRows.setSingleShot(true);
     m_newRows.setInterval(0);
     connect(&m_newRows, &QTimer::timeout, this, &TMessageListView::showNewRows);
@@ -117,6 +119,7 @@ std::array<int, 5> TMessageListView::columnWidths() const
     std::array<int, 5> widths{};
     for (int c = 0; c < 5; ++c)
         widths[size_t(c)] = columnWidth(c);
+    widths[0] = m_subjectWidth;
     return widths;
 }
 
@@ -124,6 +127,45 @@ void TMessageListView::setColumnWidths(const std::array<int, 5> &widths)
 {
     for (int c = 0; c < 5; ++c)
         setColumnWidth(c, widths[size_t(c)]);
+    m_subjectWidth = widths[0];
+    fillWithSubject();
+}
+
+void TMessageListView::resizeEvent(QResizeEvent *event)
+{
+    QTreeView::resizeEvent(event);
+    fillWithSubject();
+}
+
+void TMessageListView::updateGeometries()
+{
+    QTreeView::updateGeometries();
+    fillWithSubject();
+}
+
+void TMessageListView::columnResized(int column, int newWidth)
+{
+    if (m_filling)
+        return;
+    if (column == 0)
+        m_subjectWidth = newWidth; // the user's own choice
+    else
+        fillWithSubject();
+}
+
+void TMessageListView::fillWithSubject()
+{
+    if (m_filling)
+        return;
+    int others = 0;
+    for (int c = 1; c < 5; ++c)
+        others += columnWidth(c);
+    const int width = std::max(m_subjectWidth, viewport()->width() - others);
+    if (width == columnWidth(0))
+        return;
+    m_filling = true;
+    setColumnWidth(0, width);
+    m_filling = false;
 }
 
 void TMessageListView::fitSizeAndDate(const std::array<bool, 5> &stored)

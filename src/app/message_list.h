@@ -52,6 +52,8 @@ public:
     // Seam for tests: TMessageListModel::rowsAnnounced.
     long long rowsAnnounced() const { return m_model->rowsAnnounced(); }
 
+    // The widths as chosen (stored, or dragged by the user): the Subject
+    // column's is the least it gets, however narrow the list.
     std::array<int, 5> columnWidths() const;
     void setColumnWidths(const std::array<int, 5> &widths);
     // Widens the Size and Date columns whose width is not Stored so that a
@@ -62,9 +64,20 @@ protected:
     // Letters are the main window's commands here: typing never moves the
     // selection to a row that starts with the letter.
     void keyboardSearch(const QString &) override {}
+    void resizeEvent(QResizeEvent *event) override;
+    // Also when a scroll bar comes or goes and the room changes.
+    void updateGeometries() override;
 
 private:
+    // The Subject column takes the width the other columns leave, never
+    // less than its chosen width, so the list fills its width and long
+    // subjects get the room.
+    void fillWithSubject();
+    void columnResized(int column, int newWidth);
+
     TMessageListModel *m_model;
+    int m_subjectWidth = 220; // the Subject column's chosen width
+    bool m_filling = false;   // the Subject column is being widened to fill
     QTimer m_newRows; // shows the rows that wait, at the next round of events
 };
 

@@ -125,6 +125,7 @@ int runProgram(int argc, char **argv)
     TfrmGeneral generalWindow(general, spam, main.agRas1, generalCommands);
     generalWindow.setObjectName(QStringLiteral("frmGeneral"));
     main.ShowGeneralSettingsWindow = [&generalWindow] { generalWindow.exec(); };
+    main.ShowAddFromAddress = [&generalWindow] { generalWindow.execAddingFromAddress(); };
     QObject::connect(&firstInstance, &TFirstInstance::showRequested, &main, [&main] {
         if (main.trayIcon)
             main.trayIcon->showProgram();

@@ -30,6 +30,7 @@
 #include <QStatusBar>
 #include <QScreen>
 #include <QStyle>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -183,6 +184,22 @@ void TfrmMain::buildControls()
     for (QToolButton *b : {btGeneral, btSpamSetup, btStats, btDeletedMail, btAbout, btBlammo, btHelp})
         panel->addWidget(b);
 
+    pnlFirstStart = new QFrame(central);
+    pnlFirstStart->setObjectName(QStringLiteral("pnlFirstStart"));
+    static_cast<QFrame *>(pnlFirstStart)->setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
+    auto *guide = new QHBoxLayout(pnlFirstStart);
+    lblFirstStart = plainLabel(new QLabel(QStringLiteral("To start, add your mailbox: Tidewell finds its server "
+                                                         "from your e-mail address."),
+                                          pnlFirstStart));
+    lblFirstStart->setObjectName(QStringLiteral("lblFirstStart"));
+    lblFirstStart->setWordWrap(true);
+    btAddFromAddress = new QPushButton(QStringLiteral("Add from address..."), pnlFirstStart);
+    btAddFromAddress->setObjectName(QStringLiteral("btAddFromAddress"));
+    guide->addWidget(lblFirstStart, 1);
+    guide->addWidget(btAddFromAddress);
+    pnlFirstStart->hide();
+    outer->addWidget(pnlFirstStart);
+
     ListView1 = new TMessageListView(messages, central);
     ListView1->setAccessibleName(QStringLiteral("Waiting messages"));
     ListView1->setAccessibleDescription(QStringLiteral(
@@ -202,6 +219,7 @@ void TfrmMain::buildControls()
     statusBar()->addWidget(StatusPanel2, 1);
 
     connect(btList, &QToolButton::clicked, this, &TfrmMain::btListClick);
+    connect(btAddFromAddress, &QPushButton::clicked, this, &TfrmMain::btAddFromAddressClick);
     connect(btOptions, &QToolButton::clicked, this, [this] {
         pnlSettings->adjustSize();
         pnlSettings->move(btOptions->mapToGlobal(QPoint(0, btOptions->height())));
@@ -476,12 +494,19 @@ void TfrmMain::btHelpClick()
     afterDialog();
 }
 
-void TfrmMain::btGeneralClick()
+void TfrmMain::btGeneralClick() { showGeneralSettings(ShowGeneralSettingsWindow); }
+
+void TfrmMain::btAddFromAddressClick() { showGeneralSettings(ShowAddFromAddress); }
+
+void TfrmMain::updateFirstStartGuide() { pnlFirstStart->setVisible(m_general.HowManyMailboxesChecked() == 0); }
+
+void TfrmMain::showGeneralSettings(const std::function<void()> &show)
 {
     TimerPool1.setActive(minuteTrigger, false);
     playAlarmSound(false);
-    if (ShowGeneralSettingsWindow)
-        ShowGeneralSettingsWindow();
+    if (show)
+        show();
+    updateFirstStartGuide();
     followAccountChanges();
     UpdateAutomaticCaptions(m_general.general.Automatic, m_general.general.Minutes);
     currentMailbox = m_general.servers.Which;
@@ -575,6 +600,7 @@ void TfrmMain::showEvent(QShowEvent *event)
     pnlSettings->adjustSize();
     pnlSettings->setFixedWidth(btHelp->geometry().right() + 5);
     lblAd->setText(QString::fromLatin1(kSlogan));
+    updateFirstStartGuide();
     QMainWindow::showEvent(event);
 }
 

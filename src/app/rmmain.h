@@ -47,6 +47,7 @@
 
 class QAction;
 class QLabel;
+class QPushButton;
 class QMenu;
 class QToolButton;
 class QWidget;
@@ -71,6 +72,8 @@ public:
     // The windows and commands that live elsewhere, wired at start-up.
     // Each shows its window modally and returns when it closes.
     std::function<void()> ShowGeneralSettingsWindow;
+    // The general settings window with "Add from address" open over it.
+    std::function<void()> ShowAddFromAddress;
     std::function<void()> ShowSpamSettingsWindow;
     // Ends the program (the start-up code quits the event loop). Closing the
     // main window and the tray's Exit call it; unset, nothing more happens,
@@ -90,6 +93,11 @@ public:
     QWidget *pnlSettings;
     QToolButton *btGeneral, *btSpamSetup, *btStats, *btDeletedMail, *btAbout, *btBlammo, *btHelp;
     TMessageListView *ListView1;
+    // Above the list while no mailbox can be checked: one line that says
+    // what to do, and "Add from address..." (the first start's guide).
+    QWidget *pnlFirstStart;
+    QLabel *lblFirstStart;
+    QPushButton *btAddFromAddress;
     QLabel *StatusPanel1, *StatusPanel2;
     QMenu *trayMenu;
     QMenu *PopupMenu1;  // the message list's right-button menu
@@ -163,6 +171,12 @@ public:
     void btLaunchClick();
     void btHelpClick();
     void btGeneralClick();
+    // "Add from address...": the general settings with a new mailbox
+    // found from its address; also what "Check e-mail" does while no
+    // mailbox can be checked.
+    void btAddFromAddressClick();
+    // Shows the first start's guide exactly while no mailbox can be checked.
+    void updateFirstStartGuide();
     void btSpamSetupClick();
     void btStatsClick();
     void btAboutClick(bool bustASpam);
@@ -243,9 +257,14 @@ public:
     // Ends a session kept open after a listing, unless a run is using it.
     void endKeptSession();
     // The question about a certificate that does not verify; Yes stores its
-    // fingerprint for the mailbox in use. Never asked in a hidden automatic
-    // check: the session stops with its error in the activity log instead.
+    // fingerprint for the mailbox in use, and, when the check box under the
+    // question stays ticked, for the other mailboxes on the same server.
+    // Never asked in a hidden automatic check: the session stops with its
+    // error in the activity log instead.
     bool trustCertificate(const TCertificateProblem &problem);
+    // The other mailboxes with the same server and protocol as Mailbox that
+    // do not trust Fingerprint yet.
+    std::vector<int> mailboxesOnSameServer(int mailbox, const std::string &fingerprint) const;
 
     // --- signing in (sign_in.cpp) ---
     // The access token for the mailbox loaded into the POP3 client: the
@@ -315,6 +334,9 @@ protected:
 
 private:
     void buildControls();
+    // Shows a general settings window through Show, then takes over what
+    // changed in it (the preferred mailbox, the minutes, the dial-up).
+    void showGeneralSettings(const std::function<void()> &show);
     void buildTrayMenu();
     void buildPopupMenu();
     // The selected rows in list order (after reading the view's selection).

@@ -8,6 +8,7 @@
 
 #include "app/rmmain.h"
 #include "net/tls_trust.h"
+#include "platform/bytes.h"
 #include "platform/prompts.h"
 #include "settings/settings_store.h"
 
@@ -34,6 +35,15 @@ std::string certificateQuestion(const TCertificateProblem &problem, int mailbox,
     return text;
 }
 
+// "Trust it also for mailboxes 2 and 5 on pop.example.org".
+std::string sameServerCheckBox(const std::string &host, const std::vector<int> &mailboxes)
+{
+    std::string list;
+    for (size_t i = 0; i < mailboxes.size(); ++i)
+        list += (i == 0 ? "" : i + 1 == mailboxes.size() ? " and " : ", ") + std::to_string(mailboxes[i]);
+    return "Trust it also for mailbox" + std::string(mailboxes.size() == 1 ? " " : "es ") + list + " on " + host;
+}
+
 } // namespace
 
 bool TfrmMain::trustCertificate(const TCertificateProblem &problem)
@@ -54,16 +64,45 @@ bool TfrmMain::trustCertificate(const TCertificateProblem &problem)
         }
         return false;
     }
-    if (!Prompts::current().yesNoDefaultNo(certificateQuestion(problem, m_loadedMailbox, mailClient().UserName)))
-        return false;
-    m_general.servers.account(m_loadedMailbox).fingerprint = problem.fingerprint;
+    // One certificate, one question: the other mailboxes on the same server
+    // meet the same certificate, and may take the answer at once.
+    std::vector<int> mailboxes{m_loadedMailbox};
+    const std::vector<int> others = mailboxesOnSameServer(m_loadedMailbox, problem.fingerprint);
+    const std::string question = certificateQuestion(problem, m_loadedMailbox, mailClient().UserName);
+    if (others.empty()) {
+        if (!Prompts::current().yesNoDefaultNo(question))
+            return false;
+    } else {
+        bool forAll = true;
+        if (!Prompts::current().yesNoDefaultNoWithCheckBox(question, sameServerCheckBox(problem.host, others), forAll))
+            return false;
+        if (forAll)
+            mailboxes.insert(mailboxes.end(), others.begin(), others.end());
+    }
     try {
-        saveMailboxFingerprint(m_loadedMailbox, problem.fingerprint);
+        for (int n : mailboxes) {
+            m_general.servers.account(n).fingerprint = problem.fingerprint;
+            saveMailboxFingerprint(n, problem.fingerprint);
+        }
     } catch (const std::exception &error) {
         // This session goes on; the next one asks again.
         Prompts::current().error(error.what());
     }
     return true;
+}
+
+std::vector<int> TfrmMain::mailboxesOnSameServer(int mailbox, const std::string &fingerprint) const
+{
+    const MailboxAccount &account = m_general.servers.account(mailbox);
+    const std::string server = lowerCase(trimmed(account.server));
+    std::vector<int> others;
+    for (int n = 1; n <= kMailboxCount; ++n) {
+        const MailboxAccount &other = m_general.servers.account(n);
+        if (n != mailbox && !server.empty() && lowerCase(trimmed(other.server)) == server &&
+            other.protocol == account.protocol && other.fingerprint != fingerprint)
+            others.push_back(n);
+    }
+    return others;
 }
 
 bool TfrmMain::runInProgress() const { return checkInProgress || deleteBusy || runningState() || m_viewingBody; }

@@ -1,10 +1,16 @@
 #include "app/vheader.h"
 
 #include "platform/bytes.h"
+#include "platform/private_files.h"
+#include "platform/prompts.h"
 #include "platform/store_error.h"
 #include "settings/settings_store.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QMenu>
+#include <QStandardPaths>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -17,6 +23,16 @@
 namespace tw {
 
 namespace {
+
+QString captionFor(TfrmViewHeader::Mode mode)
+{
+    switch (mode) {
+    case TfrmViewHeader::Mode::Headers: return QStringLiteral("View Selected Headers");
+    case TfrmViewHeader::Mode::Explanation: return QStringLiteral("Why Is This E-mail Marked?");
+    case TfrmViewHeader::Mode::Body: break;
+    }
+    return QStringLiteral("View Message Body");
+}
 
 QString titleFor(TfrmViewHeader::Mode mode)
 {
@@ -45,7 +61,7 @@ void restoreSize(QWidget &window)
 TfrmViewHeader::TfrmViewHeader(Mode mode, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmViewHeader"));
-    setWindowTitle(QStringLiteral("View Selected Headers"));
+    setWindowTitle(captionFor(mode));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setSizeGripEnabled(true);
 
@@ -72,6 +88,11 @@ TfrmViewHeader::TfrmViewHeader(Mode mode, QWidget *parent) : QDialog(parent)
     cbSource->hide();
     connect(cbSource, &QCheckBox::toggled, this, &TfrmViewHeader::showMessageText);
 
+    btSaveAttachment = new QPushButton(QStringLiteral("Save attachment..."), this);
+    btSaveAttachment->setObjectName(QStringLiteral("btSaveAttachment"));
+    btSaveAttachment->setAutoDefault(false);
+    btSaveAttachment->hide();
+
     btOK = new QPushButton(QStringLiteral("OK"), this);
     btOK->setObjectName(QStringLiteral("btOK"));
     btOK->setDefault(true);
@@ -80,6 +101,7 @@ TfrmViewHeader::TfrmViewHeader(Mode mode, QWidget *parent) : QDialog(parent)
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(cbSource);
+    buttons->addWidget(btSaveAttachment);
     buttons->addStretch();
     buttons->addWidget(btOK);
     buttons->addStretch();
@@ -113,6 +135,36 @@ void TfrmViewHeader::setMessage(TShownMessage message)
     cbSource->setChecked(false);
     cbSource->setVisible(m_message.html);
     showMessageText();
+    delete btSaveAttachment->menu();
+    btSaveAttachment->setVisible(!m_message.attachments.empty());
+    if (m_message.attachments.empty())
+        return;
+    auto *menu = new QMenu(btSaveAttachment);
+    for (size_t i = 0; i < m_message.attachments.size(); ++i) {
+        const TShownAttachment &item = m_message.attachments[i];
+        const std::string label = (item.name.empty() ? "(no name)" : item.name) + " (" + item.contentType + ", " +
+                                  readableSize(item.contents.size()) + ")";
+        menu->addAction(QString::fromUtf8(label.data(), qsizetype(label.size())), this, [this, i] { saveAttachment(i); });
+    }
+    btSaveAttachment->setMenu(menu);
+}
+
+void TfrmViewHeader::saveAttachment(size_t i)
+{
+    if (i >= m_message.attachments.size())
+        return;
+    const TShownAttachment &item = m_message.attachments[i];
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    const QString suggested = QString::fromUtf8(safeAttachmentFileName(item.name).c_str());
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save attachment"), QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(suggested));
+    if (path.isEmpty())
+        return;
+    // Saved as a private file, and left alone: an attachment of junk mail is
+    // exactly what must not be started by a click.
+    std::string why;
+    if (!writePrivateFile(fromDisplay(path), item.contents, &why))
+        Prompts::current().error("The attachment could not be saved as " + fromDisplay(path) + ": " + why);
 }
 
 void TfrmViewHeader::showMessageText()

@@ -1,9 +1,12 @@
 #pragma once
-// TfrmViewHeader: "View Selected Headers", the text window shared by the
-// message inspection commands: the header blocks of the selected messages,
-// the body of one message, or the explanation of a mark. A title line, a
-// read-only text area and "OK", which is both the default and the cancel
-// button. Created for one use. The window can be resized; the size the user
+// TfrmViewHeader: the text window shared by the message inspection
+// commands: the header blocks of the selected messages ("View Selected
+// Headers"), the body of one message ("View Message Body"), or the
+// explanation of a mark ("Why Is This E-mail Marked?"); each has its own
+// caption, so that two of them open side by side can be told apart. A
+// title line, a read-only text area and "OK", which is both the default and
+// the cancel button. A body with attachments has "Save attachment..."
+// beside it. Created for one use. The window can be resized; the size the user
 // leaves it at is stored (TextWindow in the settings) and used next time.
 
 #include "net/message_text.h"
@@ -38,7 +41,14 @@ public:
     QLabel *lblTitle;
     QPlainTextEdit *memoText;
     QCheckBox *cbSource;
+    // Shown while the message has attachments: a menu of them; the one
+    // chosen is saved where the user says, and never opened.
+    QPushButton *btSaveAttachment;
     QPushButton *btOK;
+
+    // Asks where to save attachment I of the message shown (offering a safe
+    // name) and saves it there with mode 0600.
+    void saveAttachment(size_t i);
 
 protected:
     void done(int result) override;

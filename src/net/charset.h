@@ -24,10 +24,14 @@ std::string displayTextAsUtf8(std::string_view bytes, std::string_view charset);
 // Whether header text holds raw 8-bit bytes (any byte of 128 or more).
 bool needsHeaderConversion(std::string_view bytes);
 
+// Bytes read as windows-1252 (Latin-1 with printable characters in
+// 0x80..0x9F), as UTF-8.
+std::string windows1252ToUtf8(std::string_view bytes);
+
 // Header text that travelled as raw bytes (no encoded word), as UTF-8: kept
 // when it is valid UTF-8, else converted from DeclaredCharset (the charset
-// that the message's Content-Type names) when that is known, else read as
-// Latin-1.
+// that the message's Content-Type names) when that is known and holds every
+// byte, else read as windows-1252.
 std::string rawHeaderTextToUtf8(std::string_view bytes, std::string_view declaredCharset);
 
 } // namespace tw

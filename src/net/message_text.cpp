@@ -4,6 +4,7 @@
 #include "platform/bytes.h"
 #include "platform/html_text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -130,22 +131,50 @@ std::string grouped(size_t number)
     return digits;
 }
 
-std::string attachmentList(const TmsCustomMessage &message, int shownAsBody)
+// The attachments a reader sees: not the one shown as the body, not other
+// forms of the body.
+std::vector<TShownAttachment> listedAttachments(const TmsCustomMessage &message, int shownAsBody)
 {
-    std::string list;
-    int count = 0;
+    std::vector<TShownAttachment> listed;
     for (int i = 0; i < message.Attachments.Count(); ++i) {
         const TmsAttItem &item = message.Attachments.Items(i);
-        if (i == shownAsBody || item.Alternative)
-            continue;
-        list += "  " + rawHeaderTextToUtf8(item.FileName(), {}) + " (" + item.ContentType() + ", " +
-                readableSize(item.Contents.size()) + ")\n";
-        ++count;
+        if (i != shownAsBody && !item.Alternative)
+            listed.push_back({rawHeaderTextToUtf8(item.FileName(), {}), item.ContentType(), item.Contents});
     }
-    return count == 0 ? std::string() : "Attachments: " + std::to_string(count) + "\n" + list;
+    return listed;
+}
+
+std::string attachmentList(const std::vector<TShownAttachment> &attachments)
+{
+    if (attachments.empty())
+        return {};
+    std::string list = "Attachments: " + std::to_string(attachments.size()) + "\n";
+    for (const TShownAttachment &item : attachments)
+        list += "  " + item.name + " (" + item.contentType + ", " + readableSize(item.contents.size()) + ")\n";
+    return list;
 }
 
 } // namespace
+
+std::string safeAttachmentFileName(const std::string &name)
+{
+    std::string base = name.substr(std::min(name.size(), name.find_last_of("/\\") + 1));
+    std::string safe;
+    for (char c : base) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            continue;
+        safe += c == ':' ? '_' : c;
+    }
+    safe = trimmed(safe);
+    while (!safe.empty() && (safe.front() == '.' || safe.front() == ' '))
+        safe.erase(0, 1);
+    if (safe.size() > 200) {
+        safe.resize(200);
+        safe.resize(lengthBeforeCutUtf8Character(safe));
+    }
+    return safe.empty() ? std::string("attachment") : safe;
+}
 
 std::string readableSize(size_t bytes)
 {
@@ -191,7 +220,8 @@ TShownMessage shownMessage(const TmsCustomMessage &message, const std::string &s
         shown.trailer = "[The text goes on beyond what is shown here" +
                         (shown.leftOut > 0 ? "; " + grouped(shown.leftOut) + " more bytes of it are left out" : "") +
                         ". The whole message is in the file " + savedFile + ".]\n";
-    const std::string attachments = attachmentList(message, pieces.attachment);
+    shown.attachments = listedAttachments(message, pieces.attachment);
+    const std::string attachments = attachmentList(shown.attachments);
     if (!attachments.empty())
         shown.trailer += (shown.trailer.empty() ? "" : "\n") + attachments;
     return shown;

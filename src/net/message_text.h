@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tw {
 
@@ -25,6 +26,13 @@ struct TShowLimits {
     static TShowLimits none() { return {SIZE_MAX, SIZE_MAX, SIZE_MAX}; }
 };
 
+// An attachment as the view offers it for saving.
+struct TShownAttachment {
+    std::string name;        // as the message names it, UTF-8 ("" when it names none)
+    std::string contentType;
+    std::string contents;    // decoded
+};
+
 struct TShownMessage {
     std::string text;    // the body; an HTML body read as plain text
     std::string source;  // an HTML body's source as written ("" for other bodies)
@@ -36,6 +44,8 @@ struct TShownMessage {
     // there is neither). Other forms of the body (the HTML part of a
     // multipart/alternative message) are no attachments and are not listed.
     std::string trailer;
+    // The attachments of that list, in its order, for saving.
+    std::vector<TShownAttachment> attachments;
 };
 
 // The body text is the text part the decoder chose (Body, or the attachment
@@ -46,6 +56,12 @@ struct TShownMessage {
 // holds the whole message, for the line about what was left out.
 TShownMessage shownMessage(const TmsCustomMessage &message, const std::string &savedFile,
                            const TShowLimits &limits = {});
+
+// A name under which an attachment can be saved without harm: only its last
+// path part, no control characters, no leading dot (nothing hidden, no
+// ".."), no path separators, at most 200 bytes (UTF-8 never cut inside a
+// character); "attachment" when nothing is left.
+std::string safeAttachmentFileName(const std::string &name);
 
 // A size as people read it: "1 byte", "13 bytes", "2.5 KB", "3.1 MB".
 std::string readableSize(size_t bytes);

@@ -60,6 +60,16 @@ bool ScriptedPrompts::yesNoDefaultNo(const std::string &text)
     return yesNo(text);
 }
 
+bool ScriptedPrompts::yesNoDefaultNoWithCheckBox(const std::string &text, const std::string &checkBox, bool &checked)
+{
+    checkBoxes.push_back(checkBox);
+    if (!checkBoxAnswers.empty()) {
+        checked = checkBoxAnswers.front();
+        checkBoxAnswers.pop_front();
+    }
+    return yesNoDefaultNo(text);
+}
+
 bool ScriptedPrompts::inputText(const std::string &caption, const std::string &prompt, std::string &value)
 {
     shown.push_back("input: " + caption + " / " + prompt + " [" + value + "]");

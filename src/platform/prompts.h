@@ -24,6 +24,14 @@ public:
     // A question whose safe answer is No: No is the default button, so Enter
     // or a hasty click does not say Yes. True for Yes.
     virtual bool yesNoDefaultNo(const std::string &text) { return yesNo(text); }
+    // The same with a check box under the question, captioned CheckBox;
+    // Checked holds its state on entry (as first shown) and on exit.
+    virtual bool yesNoDefaultNoWithCheckBox(const std::string &text, const std::string &checkBox, bool &checked)
+    {
+        (void)checkBox;
+        (void)checked;
+        return yesNoDefaultNo(text);
+    }
     // True when confirmed; Value holds the initial text on entry, the typed text on exit.
     virtual bool inputText(const std::string &caption, const std::string &prompt, std::string &value) = 0;
     // The same for a password: what is typed is not shown.
@@ -70,12 +78,15 @@ public:
     std::deque<bool> yesNoAnswers;
     std::deque<std::pair<bool, std::string>> inputAnswers;
     std::deque<int> chooseAnswers;
+    std::vector<std::string> checkBoxes;  // the captions of the check boxes shown with questions
+    std::deque<bool> checkBoxAnswers;     // how the user leaves them (default: as shown)
 
     void error(const std::string &text) override { shown.push_back("error: " + text); }
     void warning(const std::string &text) override { shown.push_back("warning: " + text); }
     void information(const std::string &text) override { shown.push_back("information: " + text); }
     bool yesNo(const std::string &text) override;
     bool yesNoDefaultNo(const std::string &text) override;
+    bool yesNoDefaultNoWithCheckBox(const std::string &text, const std::string &checkBox, bool &checked) override;
     bool inputText(const std::string &caption, const std::string &prompt, std::string &value) override;
     bool inputSecret(const std::string &caption, const std::string &prompt, std::string &value) override;
     int choose(const std::string &text, const std::vector<std::string> &choices) override;

@@ -48,4 +48,14 @@ std::string skippedText(const WaitingMessages &messages, const std::vector<int> 
     return text + "\nCheck the mailbox again to see what it holds now.";
 }
 
+std::string deletionQuestion(int deleted, int moved)
+{
+    if (deleted == 0)
+        return "Really move " + std::to_string(moved) + " messages to Junk?";
+    std::string question = "Really delete " + std::to_string(deleted + moved) + " messages from server?";
+    if (moved > 0)
+        question += "\n" + std::to_string(moved) + " of them (IMAP) go to Junk instead.";
+    return question;
+}
+
 } // namespace tw

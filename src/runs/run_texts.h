@@ -26,4 +26,11 @@ std::string sessionErrorText(const ETidewellError &error, const TMailboxSession 
 // changed after it was listed, one line each.
 std::string skippedText(const WaitingMessages &messages, const std::vector<int> &rows);
 
+// The question before a deletion the user started: Deleted messages go from
+// the server for good (POP3, or IMAP set to delete), Moved ones go to the
+// junk folder (IMAP). Only moves: "Really move N messages to Junk?";
+// otherwise "Really delete N messages from server?", with a second line
+// naming the moves among them.
+std::string deletionQuestion(int deleted, int moved);
+
 } // namespace tw

@@ -5,6 +5,7 @@
 #include "platform/bytes.h"
 
 #include <utility>
+#include <vector>
 
 namespace tw {
 
@@ -28,7 +29,57 @@ bool isICloud(const std::string &host)
     return false;
 }
 
+// Where each known provider registers a program that signs in with OAuth2.
+std::string whereToRegister(const std::string &provider)
+{
+    if (provider == "Microsoft")
+        return "register an application in the Microsoft Entra admin center (entra.microsoft.com, App "
+               "registrations, New registration) for \"Mobile and desktop applications\" with the redirect address "
+               "http://localhost, and give it the Office 365 Exchange Online permission POP.AccessAsUser.All or "
+               "IMAP.AccessAsUser.All";
+    if (provider == "Google")
+        return "create an OAuth client of the type \"Desktop app\" in the Google Cloud console "
+               "(console.cloud.google.com, APIs & Services, Credentials) for the scope https://mail.google.com/";
+    if (provider == "Yahoo")
+        return "create an app at developer.yahoo.com/apps with the Mail API permission \"Read/Write\"";
+    if (provider == "Yandex")
+        return "create an app at oauth.yandex.com with the permissions mail:imap_full and mail:pop";
+    if (!provider.empty())
+        return "register Tidewell as an installed (desktop) application with " + provider +
+               ", with the redirect address http://127.0.0.1";
+    return "register Tidewell with the server's provider as an installed (desktop) application with the redirect "
+           "address http://127.0.0.1";
+}
+
 } // namespace
+
+std::string oauthMissingAdvice(const TOAuthEndpoints &endpoints)
+{
+    std::vector<std::string> absent;
+    if (endpoints.authorizeUrl.empty())
+        absent.push_back("an authorization URL");
+    if (endpoints.tokenUrl.empty())
+        absent.push_back("a token URL");
+    if (endpoints.clientId.empty())
+        absent.push_back("a client id");
+    if (absent.empty())
+        return {};
+    const std::string who = endpoints.provider.empty() ? std::string("this server") : endpoints.provider;
+    std::string list;
+    for (size_t i = 0; i < absent.size(); ++i)
+        list += (i == 0 ? "" : i + 1 == absent.size() ? " and " : ", ") + absent[i];
+    std::string advice = "A browser sign-in for " + who + " needs " + list + ".";
+    if (endpoints.clientId.empty())
+        advice += " This build of Tidewell brings no client id" +
+                  std::string(endpoints.provider.empty() ? "" : " for " + endpoints.provider) + ": " +
+                  whereToRegister(endpoints.provider) + ", then enter its client id";
+    else
+        advice += " Enter " + std::string(absent.size() == 1 ? "it" : "them");
+    advice += " under \"OAuth2 settings...\" in the mailbox's row.";
+    if (endpoints.provider.empty() && (endpoints.authorizeUrl.empty() || endpoints.tokenUrl.empty()))
+        advice += " The provider's documentation for mail programs names its authorization and token URLs.";
+    return advice;
+}
 
 std::string signInGuidance(int n, const std::string &server, const MailboxSignIn &signIn, int protocol)
 {
@@ -46,10 +97,9 @@ std::string signInGuidance(int n, const std::string &server, const MailboxSignIn
                        " needs an app password, made on your account's security page.";
         return {};
     case TSignInMethod::OAuthBrowser: {
-        const std::string missing =
+        const std::string missing = oauthMissingAdvice(
             oauthEndpoints(server, {signIn.authorizeUrl, signIn.tokenUrl, signIn.scope, signIn.clientId},
-                           protocol == int(MailProtocol::IMAP))
-                .missing();
+                           protocol == int(MailProtocol::IMAP)));
         return missing.empty() ? std::string() : mailbox + missing;
     }
     case TSignInMethod::OAuthCommand:

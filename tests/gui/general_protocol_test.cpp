@@ -11,6 +11,7 @@
 #include "platform/secret_store.h"
 #include "settings/ui/general.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -96,6 +97,25 @@ TEST_F(GeneralProtocolTest, EachRowShowsItsProtocolAndOnlyAnImapRowItsFolderLine
     EXPECT_EQ(window->edFolder[0]->text(), "INBOX");
     window->cmbProtocol[1]->setCurrentIndex(0);
     EXPECT_FALSE(imapLineShown(2));
+}
+
+TEST_F(GeneralProtocolTest, TabFollowsTheRowAlsoAfterChoosingImap)
+{
+    storeMailboxes({{"pop.example.org", "bob", "pw", true}});
+    show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get(), 2000));
+    window->cmbProtocol[0]->setFocus();
+    window->cmbProtocol[0]->setCurrentIndex(1); // IMAP: the folder line appears under the row
+    QTest::keyClick(window->cmbProtocol[0], Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), window->cmbSecurity[0]);
+    // The line under the row comes after the row's last column, then the next row.
+    window->cb[0]->setFocus();
+    QTest::keyClick(window->cb[0], Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), window->edFolder[0]);
+    QTest::keyClick(window->edFolder[0], Qt::Key_Tab);
+    QTest::keyClick(window->cbImapDelete[0], Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), window->edServe[1]);
 }
 
 TEST_F(GeneralProtocolTest, OkSavesTheChoicesAndCancelPutsTheStoredOnesBack)

@@ -78,6 +78,9 @@ TEST_F(ImapWindowTest, AnImapMailboxIsCheckedAndItsMarkedMessagesMovedToJunk)
     prompts.yesNoAnswers = {true};
     window->btDelete->click();
 
+    // The question says what happens to them.
+    ASSERT_FALSE(prompts.shown.empty());
+    EXPECT_TRUE(prompts.shown.front().starts_with("yesno: Really move 2 messages to Junk?")) << prompts.shown.front();
     EXPECT_EQ(server.messagesIn("Junk"), (std::vector<std::string>{mail[1], mail[2]}));
     EXPECT_EQ(server.messagesLeft(), std::vector<std::string>{mail[0]});
     EXPECT_EQ(server.flagsOf(1), ""); // the one left stays unread

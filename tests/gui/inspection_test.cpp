@@ -6,6 +6,7 @@
 #include "settings/settings_store.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
@@ -132,6 +133,7 @@ TEST_F(InspectionTest, BodyOfTheFirstSelectedRowIsDownloadedDecodedAndItsFileKep
     selectRows({2, 1});
     const Shown shown = run(window->ViewMessages1, 30000);
     ASSERT_TRUE(shown.opened);
+    EXPECT_EQ(shown.caption, "View Message Body");
     EXPECT_EQ(shown.title, "Contents of e-mail");
     EXPECT_EQ(shown.text, "Caf\u00e9 au lait, cr\u00e8me br\u00fbl\u00e9e and tea.");
     EXPECT_EQ(prompts.shown, std::vector<std::string>{kOnlyOne});
@@ -199,6 +201,52 @@ TEST_F(InspectionTest, HtmlMailIsReadAsTextWithItsSourceAtASwitchInAWindowThatKe
     const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
     EXPECT_LE(reopened->first.width(), screen.width());
     EXPECT_LE(reopened->first.height(), screen.height());
+}
+
+TEST_F(InspectionTest, AnAttachmentIsSavedWhereTheUserSaysAsAPrivateFileUnderASafeName)
+{
+    const std::string mail = "From: Shop <shop@offers.example>\r\nTo: tester@example.org\r\nSubject: Offer\r\n"
+                             "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"b1\"\r\n\r\n"
+                             "--b1\r\nContent-Type: text/plain\r\n\r\nSee attached.\r\n"
+                             "--b1\r\nContent-Type: application/pdf; name=\"../../.offer.pdf\"\r\n"
+                             "Content-Transfer-Encoding: base64\r\n\r\nJVBERi0xLjQgZmFrZQ==\r\n--b1--\r\n";
+    listMessages({mail});
+    selectRows({0});
+    QTemporaryDir folder;
+    const QString target = folder.filePath(QStringLiteral("saved.pdf"));
+    struct Seen {
+        bool buttonShown = false;
+        QStringList choices;
+        QString suggested;
+    };
+    auto seen = std::make_shared<Seen>();
+    onNextDialog<TfrmViewHeader>(
+        [seen, target](TfrmViewHeader &view) {
+            seen->buttonShown = view.btSaveAttachment->isVisibleTo(&view);
+            if (!view.btSaveAttachment->menu())
+                return view.btOK->click();
+            for (const QAction *action : view.btSaveAttachment->menu()->actions())
+                seen->choices << action->text();
+            onNextDialog<QFileDialog>([seen, target](QFileDialog &dialog) {
+                if (auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                    seen->suggested = name->text();
+                acceptFileDialogWith(dialog, target);
+            });
+            view.btSaveAttachment->menu()->actions().front()->trigger();
+            view.btOK->click();
+        },
+        30000);
+    window->ViewMessages1->trigger();
+    EXPECT_TRUE(seen->buttonShown);
+    EXPECT_EQ(seen->choices, QStringList{QStringLiteral("../../.offer.pdf (application/pdf, 13 bytes)")});
+    EXPECT_EQ(seen->suggested, QStringLiteral("offer.pdf"));
+    QFile saved(target);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("%PDF-1.4 fake"));
+    struct stat info {};
+    ASSERT_EQ(::stat(target.toLocal8Bit().constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(InspectionTest, DecodingRunsBesideTheWindowAndCancelStopsIt)
@@ -361,6 +409,7 @@ TEST_F(InspectionTest, TheExplanationNamesTheRulesAndLeavesMarksAlone)
 
     selectRows({1});
     Shown shown = run(window->Why1);
+    EXPECT_EQ(shown.caption, "Why Is This E-mail Marked?"); // not the caption of the other two
     EXPECT_EQ(shown.title, "Reasons that e-mail is marked or not marked");
     EXPECT_EQ(shown.text, "Message from king@spam.example\nSubject of   Cheap offer\n\n"
                           "Delete   :  Subject Contains \"offer\" ");

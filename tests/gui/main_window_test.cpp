@@ -1,11 +1,15 @@
 #include "app/help_window.h"
+#include "app/message_list.h"
 #include "main_window_fixture.h"
 #include "settings/settings_store.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QFontMetrics>
+#include <QRegularExpression>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
@@ -31,6 +35,34 @@ protected:
         QTest::keyRelease(window->ListView1, Qt::Key(key), modifiers);
     }
 };
+
+TEST_F(MainWindowCommandsTest, AFirstStartSaysWhatToDoAndOffersToAddAMailboxFromItsAddress)
+{
+    storeGeneral();
+    start();
+    ASSERT_TRUE(window->pnlFirstStart->isVisible());
+    EXPECT_EQ(window->lblFirstStart->text(),
+              "To start, add your mailbox: Tidewell finds its server from your e-mail address.");
+    int addingOpened = 0;
+    window->ShowAddFromAddress = [this, &addingOpened] {
+        ++addingOpened;
+        // The user confirms a mailbox found from the address.
+        general.servers.account(1) = {"imap.example.org:993", "ann@example.org", "pw", true};
+        ASSERT_FALSE(general.saveServers().has_value());
+    };
+    window->btAddFromAddress->click();
+    EXPECT_EQ(addingOpened, 1);
+    EXPECT_FALSE(window->pnlFirstStart->isVisible()); // a mailbox can be checked now
+    EXPECT_TRUE(prompts.shown.empty());
+
+    // Without a mailbox that can be checked, the guide comes back.
+    window->ShowGeneralSettingsWindow = [this] {
+        general.servers.account(1).checked = false;
+        ASSERT_FALSE(general.saveServers().has_value());
+    };
+    window->btGeneralClick();
+    EXPECT_TRUE(window->pnlFirstStart->isVisible());
+}
 
 TEST_F(MainWindowCommandsTest, ListButtonsFollowTheRows)
 {
@@ -206,6 +238,43 @@ TEST_F(MainWindowCommandsTest, SizeAndDateFitTheirContentUnlessWidthsAreStored)
     window.reset();
     start();
     EXPECT_EQ(window->ListView1->columnWidths(), (std::array<int, 5>{200, 150, 100, 50, 120}));
+}
+
+TEST_F(MainWindowCommandsTest, TheSubjectColumnTakesTheWidthTheOthersLeave)
+{
+    storeGeneral();
+    start();
+    window->resize(1400, 600);
+    QApplication::processEvents();
+    const TMessageListView &list = *window->ListView1;
+    int total = 0;
+    for (int c = 0; c < 5; ++c)
+        total += list.columnWidth(c);
+    EXPECT_EQ(total, list.viewport()->width()); // no empty half, no cut column
+    EXPECT_GT(list.columnWidth(0), 220);
+    EXPECT_EQ(list.columnWidths()[0], 220); // what is stored is the width chosen
+
+    window->resize(500, 600); // narrower than the columns: the Subject keeps its width
+    QApplication::processEvents();
+    EXPECT_EQ(list.columnWidth(0), 220);
+}
+
+TEST(HelpFile, EveryTopicItLinksAndTheProgramAsksForIsThere)
+{
+    QFile file(QStringLiteral(TIDEWELL_SOURCE_DIR "/resources/data/tidewell.hlp"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString help = QString::fromUtf8(file.readAll());
+    QStringList anchors;
+    for (const QRegularExpressionMatch &name : QRegularExpression(QStringLiteral("name=\"([^\"]+)\"")).globalMatch(help))
+        anchors << name.captured(1);
+    QStringList wanted{QStringLiteral("General_Settings"), QStringLiteral("Spam_Settings")};
+    for (const QRegularExpressionMatch &link : QRegularExpression(QStringLiteral("href=\"#([^\"]+)\"")).globalMatch(help))
+        wanted << link.captured(1);
+    for (const QString &topic : wanted)
+        EXPECT_TRUE(anchors.contains(topic)) << topic.toStdString();
+    for (const char *topic : {"Security", "Sign_In", "Passwords", "Deleted_Mail", "Learned_Score", "IMAP",
+                              "Tidewell_Check"})
+        EXPECT_TRUE(anchors.contains(QString::fromLatin1(topic))) << topic;
 }
 
 TEST_F(MainWindowCommandsTest, HelpAskedFromAModalWindowOpensInFrontOfIt)

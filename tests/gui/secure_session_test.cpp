@@ -7,7 +7,11 @@
 #include "platform/notifications.h"
 #include "platform/registry.h"
 #include "settings/settings_store.h"
+#include "app/which.h"
+#include "dialog_driver.h"
 
+#include <QComboBox>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
@@ -151,6 +155,44 @@ TEST_F(CertificateTrustTest, IsAskedOnceTrustedForTheMailboxAndAskedAgainWhenItC
     EXPECT_NE(lastShown().find("has changed since it was trusted for this mailbox"), std::string::npos) << lastShown();
     EXPECT_EQ(storedFingerprint(), fingerprint);
     EXPECT_EQ(logCount("ERROR"), 1);
+}
+
+TEST_F(CertificateTrustTest, OneQuestionTrustsTheCertificateForEveryMailboxOnTheServer)
+{
+    storeMailbox(2, server->tlsHostAndPort(), DovecotServer::UserName, DovecotServer::Password);
+    storeSecurity(2, 1);
+    start();
+    const auto checkMailbox = [this](int index) {
+        onNextDialog<TfrmWhichMailbox>([index](TfrmWhichMailbox &dialog) {
+            dialog.cbMailbox->setCurrentIndex(index);
+            dialog.btOK->click();
+        });
+        window->btListClick();
+    };
+    prompts.yesNoAnswers = {true};
+    checkMailbox(0);
+    ASSERT_EQ(rows(), 1);
+    ASSERT_EQ(questions(), 1);
+    EXPECT_EQ(prompts.checkBoxes, std::vector<std::string>{"Trust it also for mailbox 2 on 127.0.0.1"});
+    const std::string fingerprint = storedFingerprint();
+    EXPECT_EQ(Registry().readString(Hive::CurrentUser, kServerKey, "Fingerprint2").value_or(""), fingerprint);
+
+    checkMailbox(1);
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(questions(), 1); // mailbox 2 took the answer
+
+    // Left unticked, the answer is for the one mailbox only.
+    Registry().writeString(kServerKey, "Fingerprint1", "");
+    Registry().writeString(kServerKey, "Fingerprint2", "");
+    progress.reset();
+    window.reset();
+    start();
+    prompts.yesNoAnswers = {true};
+    prompts.checkBoxAnswers = {false};
+    checkMailbox(0);
+    EXPECT_EQ(questions(), 2);
+    EXPECT_EQ(storedFingerprint(), fingerprint);
+    EXPECT_EQ(Registry().readString(Hive::CurrentUser, kServerKey, "Fingerprint2").value_or(""), "");
 }
 
 TEST_F(CertificateTrustTest, TheNotEncryptedNoteFollowsTheLastCheck)

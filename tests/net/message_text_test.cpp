@@ -37,6 +37,32 @@ TEST(MessageText, AttachmentsAreListedAfterTheTextWithNameTypeAndSize)
                             "  Men\u00fc.zip (application/octet-stream, 1.0 KB)\n");
 }
 
+TEST(MessageText, AttachmentsAreKeptForSavingUnderNamesThatCannotDoHarm)
+{
+    const TShownMessage view =
+        shown(kMime + "Content-Type: multipart/mixed; boundary=OUT\r\n\r\n--OUT\r\n"
+                      "Content-Type: text/plain\r\n\r\nHi\r\n--OUT\r\n"
+                      "Content-Type: application/pdf; name=\"offer.pdf\"\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+                      "JVBERi0xLjQgZmFrZQ==\r\n--OUT--\r\n");
+    ASSERT_EQ(view.attachments.size(), 1u);
+    EXPECT_EQ(view.attachments[0].name, "offer.pdf");
+    EXPECT_EQ(view.attachments[0].contentType, "application/pdf");
+    EXPECT_EQ(view.attachments[0].contents, "%PDF-1.4 fake");
+
+    const std::pair<std::string, std::string> names[] = {
+        {"offer.pdf", "offer.pdf"},
+        {"../../.bashrc", "bashrc"},                 // no way out of the folder, nothing hidden
+        {"C:\\Users\\x\\run.exe", "run.exe"},      // a Windows path
+        {"a:b\x01\x7f\tc.txt", "a_bc.txt"},         // no control characters
+        {"..", "attachment"},
+        {"", "attachment"},
+        {std::string(300, 'x') + ".zip", std::string(200, 'x')},
+        {std::string(199, 'x') + "\u00e9", std::string(199, 'x')}, // never half a character
+    };
+    for (const auto &[name, safe] : names)
+        EXPECT_EQ(safeAttachmentFileName(name), safe) << name;
+}
+
 TEST(MessageText, ATextSentAsTheFirstBase64PartIsTheBodyNotAnAttachment)
 {
     const TShownMessage view =

@@ -122,8 +122,19 @@ TEST(HeaderText, RawEightBitTextIsReadInTheCharsetTheMessageDeclares)
         {"windows-1254", "Content-Type: text/plain;\r\n\tcharset=windows-1254", "G\xFCzel \xFE", "G\u00fczel \u015f"},
         {"valid UTF-8 stays, whatever is declared", "Content-Type: text/plain; charset=koi8-r", "caf\xC3\xA9",
          "caf\u00e9"},
-        {"nothing declared: Latin-1", "", "caf\xE9", "caf\u00e9"},
-        {"an unknown set: Latin-1", "Content-Type: text/plain; charset=x-unheard-of", "caf\xE9", "caf\u00e9"},
+        {"nothing declared: windows-1252", "", "caf\xE9 \x80", "caf\u00e9 \u20ac"},
+        {"an unknown set: windows-1252", "Content-Type: text/plain; charset=x-unheard-of", "caf\xE9", "caf\u00e9"},
+        // A set that has no 8-bit bytes, or that these bytes do not fit: the
+        // sender's code page, windows-1252, and never a replacement mark.
+        {"us-ascii", "Content-Type: text/plain; charset=us-ascii", "GREEN CARD CEK\xDDL\xDDS",
+         "GREEN CARD CEK\u00ddL\u00ddS"},
+        {"US-ASCII quoted", "Content-Type: text/plain; charset=\"US-ASCII\"", "Gambler wins \xA3" "7000",
+         "Gambler wins \u00a37000"},
+        {"us-ascii with quotes of a code page", "Content-Type: text/plain; charset=us-ascii",
+         "\x93Hi\x94 \x96 50\x80", "\u201cHi\u201d \u2013 50\u20ac"},
+        {"utf-8 that is not", "Content-Type: text/plain; charset=utf-8", "Gambler wins \xA3" "7000",
+         "Gambler wins \u00a37000"},
+        {"a 7-bit set", "Content-Type: text/plain; charset=iso-2022-jp", "caf\xE9", "caf\u00e9"},
         {"raw text beside an encoded word", "Content-Type: text/plain; charset=euc-kr",
          "=?utf-8?Q?caf=C3=A9?= \xB1\xA4\xB0\xED", "caf\u00e9 \uad11\uace0"},
     };

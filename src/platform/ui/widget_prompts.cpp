@@ -4,6 +4,7 @@
 #include "platform/ui/plain_text.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,6 +46,20 @@ bool WidgetPrompts::yesNoDefaultNo(const std::string &text)
 {
     return QMessageBox::question(promptParent(), appTitle(), toDisplay(text), QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool WidgetPrompts::yesNoDefaultNoWithCheckBox(const std::string &text, const std::string &checkBox, bool &checked)
+{
+    QMessageBox box(QMessageBox::Question, appTitle(), toDisplay(text), QMessageBox::Yes | QMessageBox::No,
+                    promptParent());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    auto *option = new QCheckBox(toDisplay(checkBox));
+    option->setChecked(checked);
+    box.setCheckBox(option);
+    const bool yes = box.exec() == QMessageBox::Yes;
+    checked = option->isChecked();
+    return yes;
 }
 
 bool WidgetPrompts::inputText(const std::string &caption, const std::string &prompt, std::string &value)

@@ -14,6 +14,7 @@ public:
     void information(const std::string &text) override;
     bool yesNo(const std::string &text) override;
     bool yesNoDefaultNo(const std::string &text) override;
+    bool yesNoDefaultNoWithCheckBox(const std::string &text, const std::string &checkBox, bool &checked) override;
     bool inputText(const std::string &caption, const std::string &prompt, std::string &value) override;
     bool inputSecret(const std::string &caption, const std::string &prompt, std::string &value) override;
     int choose(const std::string &text, const std::vector<std::string> &choices) override;

@@ -13,6 +13,7 @@
 #include "net/agRasCmp.h"
 #include "settings/general_model.h"
 #include "settings/spam_model.h"
+#include "settings/ui/add_from_address.h"
 
 #include <QDialog>
 
@@ -74,6 +75,14 @@ public:
     // (token command)" (SignIn<n>), and "Sign in..." (general_sign_in.cpp).
     std::array<QComboBox *, kMailboxCount> cmbSignIn{};
     std::array<QPushButton *, kMailboxCount> btSignIn{};
+    // Shown while the row signs in with the browser: its client id and
+    // endpoints ("OAuth2 settings", oauth_settings.h).
+    std::array<QPushButton *, kMailboxCount> btOAuthSettings{};
+    // Under the rows: fills the first empty row from an e-mail address
+    // ("Add from address", add_from_address.h).
+    QPushButton *btAddFromAddress;
+    // The search that "Add from address" runs; a test may give its own.
+    TfrmAddFromAddress::Discovery discoverMailbox = discoverMailSettings;
     // One line of guidance about the row last changed (sign_in_guidance.h).
     QLabel *lblSignInNote;
     QComboBox *RASComboBox;
@@ -124,6 +133,17 @@ public:
     // Browser sign-in: runs it now, so that the first check needs no
     // browser, and keeps the refresh token. Token command: asks for it.
     void btSignInClick(int n);
+    // Edits row N's OAuth2 values (kept in the model, saved with OK).
+    void btOAuthSettingsClick(int n);
+    // Finds the settings of a new mailbox from its address and, when the
+    // user confirms what was found, fills the first empty row with them
+    // (saved with OK, like anything typed).
+    void addFromAddressClick();
+    // Shows the window modally, on the Mailboxes page with "Add from
+    // address" open over it (the first start's way in).
+    void execAddingFromAddress();
+    // Fills row N with Server found for its address.
+    void fillFromDiscovery(int n, const TDiscoveredServer &server);
 
     // Cancel (and Escape, and the close box): puts the stored settings back.
     void reject() override;
@@ -144,6 +164,10 @@ private:
     QWidget *buildDeletedMailTab();
     QWidget *buildPasswordsTab();
     void connectCommands();
+    // The mailbox fields wide enough for their usual content.
+    void sizeMailboxColumns();
+    // Tab goes along each mailbox row in the order it reads.
+    void orderMailboxTabs();
     // The protocol choice of row N in Column of grid row GridRow, and its
     // IMAP line in grid row GridRow + 1 across the grid (general_protocol.cpp).
     void addProtocolControls(QGridLayout *grid, int n, int gridRow, int column);

@@ -91,7 +91,9 @@ void TfrmGeneral::buildControls()
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
     layout->addLayout(buttons);
-    resize(1000, 540); // room for the protocol column beside the server, user and password
+    // Room for every column of the mailbox rows; a smaller screen shrinks it
+    // and the rows scroll sideways.
+    resize(1240, 560);
 }
 
 QWidget *TfrmGeneral::buildMailboxesTab()
@@ -158,18 +160,60 @@ QWidget *TfrmGeneral::buildMailboxesTab()
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(2, 2);
+    sizeMailboxColumns();
+    orderMailboxTabs();
     rb[0]->setChecked(true);
 
     auto *scroll = new QScrollArea;
     scroll->setWidget(rows);
     scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Narrower than the rows (a small screen, a large scale), the rows
+    // scroll sideways rather than losing their last columns.
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     layout->addWidget(scroll, 1);
     lblSignInNote = named(note(QString()), QStringLiteral("lblSignInNote"));
     lblSignInNote->setTextFormat(Qt::PlainText);
+    lblSignInNote->setTextInteractionFlags(Qt::TextSelectableByMouse); // addresses in it can be copied
     layout->addWidget(lblSignInNote);
-    layout->addWidget(new QLabel(QStringLiteral("Mailboxes without a check mark will not be checked for e-mail.")));
+    btAddFromAddress = named(new QPushButton(QStringLiteral("Add from address...")), QStringLiteral("btAddFromAddress"));
+    btAddFromAddress->setToolTip(
+        QStringLiteral("Fills the first empty row with the servers found for an e-mail address."));
+    layout->addWidget(row({new QLabel(QStringLiteral("Mailboxes without a check mark will not be checked for e-mail.")),
+                           btAddFromAddress}));
     return page;
+}
+
+void TfrmGeneral::sizeMailboxColumns()
+{
+    // Wide enough for what these fields usually hold, so that a server name
+    // with its port ("pop.mail.yahoo.com:995") shows whole.
+    const QFontMetrics metrics = edServe[0]->fontMetrics();
+    const auto room = [&metrics](const char *sample) {
+        return metrics.horizontalAdvance(QString::fromLatin1(sample)) + 4 * metrics.averageCharWidth();
+    };
+    for (int n = 1; n <= kMailboxCount; ++n) {
+        const size_t i = size_t(n - 1);
+        edServe[i]->setMinimumWidth(room("outlook.office365.com:995"));
+        edName[i]->setMinimumWidth(room("firstname.lastname"));
+        edPass[i]->setMinimumWidth(room("**********"));
+    }
+}
+
+void TfrmGeneral::orderMailboxTabs()
+{
+    // Tab follows the row as it reads, left to right, then the line under
+    // an IMAP row, then the next row.
+    QWidget *previous = nullptr;
+    for (int n = 1; n <= kMailboxCount; ++n) {
+        const size_t i = size_t(n - 1);
+        for (QWidget *next : std::initializer_list<QWidget *>{
+                 edServe[i], edName[i], edPass[i], cmbProtocol[i], cmbSecurity[i], btForgetCertificate[i],
+                 cmbSignIn[i], btSignIn[i], btOAuthSettings[i], rb[i], cb[i], edFolder[i], cbImapDelete[i]}) {
+            if (previous)
+                setTabOrder(previous, next);
+            previous = next;
+        }
+    }
 }
 
 QWidget *TfrmGeneral::buildConnectionTab()
@@ -372,6 +416,7 @@ void TfrmGeneral::connectCommands()
     connect(btStats, &QPushButton::clicked, this, &TfrmGeneral::btStatsClick);
     connect(btDeletedMail, &QPushButton::clicked, this, &TfrmGeneral::btDeletedMailClick);
     connect(btLaunch, &QPushButton::clicked, this, &TfrmGeneral::btLaunchClick);
+    connect(btAddFromAddress, &QPushButton::clicked, this, &TfrmGeneral::addFromAddressClick);
     connect(sbTest, &QPushButton::clicked, this, &TfrmGeneral::sbTestClick);
     connect(SpeedButton1, &QToolButton::clicked, this, &TfrmGeneral::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &TfrmGeneral::SpeedButton2Click);

@@ -11,9 +11,11 @@
 #include "platform/prompts.h"
 #include "settings/mailbox_secrets.h"
 #include "settings/sign_in_guidance.h"
+#include "settings/ui/oauth_settings.h"
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -37,11 +39,40 @@ void TfrmGeneral::addSignInControls(QGridLayout *grid, int n, int gridRow, int c
         "OAuth2 (token command): a command of your own prints an access token before every check."));
     btSignIn[i] = new QPushButton(QStringLiteral("Sign in..."));
     btSignIn[i]->setObjectName(QStringLiteral("btSignIn") + number);
+    // Only a browser sign-in has endpoints and a client id to set.
+    btOAuthSettings[i] = new QPushButton(QStringLiteral("OAuth2 settings..."));
+    btOAuthSettings[i]->setObjectName(QStringLiteral("btOAuthSettings") + number);
+    btOAuthSettings[i]->setToolTip(
+        QStringLiteral("Client id, authorization URL, token URL and scope of this mailbox's browser sign-in."));
+    auto *buttons = new QWidget;
+    auto *line = new QHBoxLayout(buttons);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->addWidget(btSignIn[i]);
+    line->addWidget(btOAuthSettings[i]);
     grid->addWidget(cmbSignIn[i], gridRow, column);
-    grid->addWidget(btSignIn[i], gridRow, column + 1);
+    grid->addWidget(buttons, gridRow, column + 1);
     connect(cmbSignIn[i], &QComboBox::currentIndexChanged, this, [this, n] { updateSignInRow(n); });
     connect(edServe[i], &QLineEdit::textEdited, this, [this, n] { updateSignInRow(n); });
     connect(btSignIn[i], &QPushButton::clicked, this, [this, n] { btSignInClick(n); });
+    connect(btOAuthSettings[i], &QPushButton::clicked, this, [this, n] { btOAuthSettingsClick(n); });
+}
+
+void TfrmGeneral::btOAuthSettingsClick(int n)
+{
+    const size_t i = size_t(n - 1);
+    MailboxSignIn &own = m_model.servers.account(n).signIn;
+    TfrmOAuthSettings dialog(n, fromDisplay(edServe[i]->text()),
+                             cmbProtocol[i]->currentIndex() == int(MailProtocol::IMAP),
+                             {own.authorizeUrl, own.tokenUrl, own.scope, own.clientId}, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // Kept in the model with the row's other values; OK saves them.
+    const TOAuthOverrides values = dialog.values();
+    own.authorizeUrl = values.authorizeUrl;
+    own.tokenUrl = values.tokenUrl;
+    own.scope = values.scope;
+    own.clientId = values.clientId;
+    updateSignInRow(n);
 }
 
 void TfrmGeneral::updateSignInRow(int n, bool onlyWhenSaid)
@@ -49,6 +80,7 @@ void TfrmGeneral::updateSignInRow(int n, bool onlyWhenSaid)
     const size_t i = size_t(n - 1);
     const TSignInMethod method = signInMethodFromSetting(cmbSignIn[i]->currentIndex());
     btSignIn[i]->setEnabled(method != TSignInMethod::Password);
+    btOAuthSettings[i]->setVisible(method == TSignInMethod::OAuthBrowser);
     MailboxSignIn signIn = m_model.servers.account(n).signIn;
     signIn.method = int(method);
     const std::string guidance =
