@@ -98,9 +98,11 @@ TfrmAddFromAddress::TfrmAddFromAddress(QWidget *parent, Discovery discover)
     layout->addLayout(buttons);
     resize(560, 360);
 
+    // Return presses the default button only: Find first, and once something
+    // was found, Use. A second handler on the field's Return would search and
+    // then, with the same key, take the first result unseen.
     btFind->setDefault(true);
     connect(btFind, &QPushButton::clicked, this, &TfrmAddFromAddress::btFindClick);
-    connect(edAddress, &QLineEdit::returnPressed, this, &TfrmAddFromAddress::btFindClick);
     connect(lstFound, &QListWidget::currentRowChanged, this, &TfrmAddFromAddress::showSelected);
     connect(lstFound, &QListWidget::itemDoubleClicked, btUse, &QPushButton::click);
     connect(btUse, &QPushButton::clicked, this, [this] {
