@@ -270,3 +270,23 @@ TEST_F(CheckToolTest, MessagesLeftOnTheServerForWantOfACopyFailTheRun)
     EXPECT_EQ(server2.messagesLeft(), mail);
     EXPECT_TRUE(server2.messagesIn("Junk").empty());
 }
+
+namespace {
+
+// Nothing to check is a failure a script must see, and so is the log the
+// user reads: tidewell-check under cron says so in both places.
+TEST(CheckToolWithoutMailboxes, FailsWithAnErrorLineThatSaysWhatToDo)
+{
+    TempHome home;
+    GeneralSettings general = readGeneralSettings();
+    general.Logfile = home.file("activity.log");
+    saveGeneralSettings(general, LogNaming::AsIs);
+    const ToolRun run = runTool(QStringLiteral(TIDEWELL_CHECK_PATH), {}, {}, cronEnvironment(home));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("At least ONE mailbox needs to be checked."), std::string::npos) << run.err;
+    const std::vector<std::string> logged = lines(home.read("activity.log"));
+    ASSERT_EQ(logged.size(), 1u) << home.read("activity.log");
+    EXPECT_TRUE(logged[0].starts_with("ERROR At least ONE mailbox needs to be checked. Set one up")) << logged[0];
+}
+
+} // namespace

@@ -102,7 +102,11 @@ int main(int argc, char *argv[])
     if (mailboxes.empty())
         mailboxes = general.usableMailboxes();
     if (mailboxes.empty()) {
-        std::cerr << "tidewell-check: At least ONE mailbox needs to be checked.\n";
+        // Unattended, the log is where the user looks: the failure goes there too.
+        const std::string text = "At least ONE mailbox needs to be checked. Set one up in Tidewell's general "
+                                 "settings (Add from address...) and tick its Check? box.";
+        log.logError(text, "", "");
+        std::cerr << "tidewell-check: " << text << "\n";
         return kMailboxFailed;
     }
     int status = 0;
