@@ -13,6 +13,7 @@
 #include "classify/mx_lookup_resolver.h"
 #include "net/msmx.h"
 #include "platform/keyring/keychain_secret_store.h"
+#include "platform/bytes.h"
 #include "platform/paths.h"
 #include "platform/session_bus.h"
 #include "platform/singleinstance.h"
@@ -95,7 +96,10 @@ int main(int argc, char *argv[])
     UnknownDomains domains(&lookup);
 
     ActivityLog log;
-    log.setPath(general.general.Logfile);
+    // Settings never saved by the window name no log yet: the log then goes
+    // where the general settings propose it, so an unattended failure is
+    // still written down.
+    log.setPath(isBlank(general.general.Logfile) ? programFile("logfile.txt") : general.general.Logfile);
     DeletedMailStore deletedMail(DeletedMailStore::defaultFolder());
     check::RunSetting setting{*options, general, spam, known, learned, domains, log, deletedMail};
     std::vector<int> mailboxes = options->mailboxes;
